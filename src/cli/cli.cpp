@@ -1,0 +1,185 @@
+#include "cli.h"
+
+#include "frame/own_number.h"
+#include "frame/package.h"
+#include "host/clock.h"
+#include "host/db.h"
+#include "host/options.h"
+#include "host/tools_db.h"
+#include "host/users.h"
+#include "host/xml/xml_document.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+namespace velmora::cli {
+
+namespace {
+
+const char* const kUsage =
+    "Użycie: velmora-cli [--db URL] [--root KATALOG] [--user LOGIN] POLECENIE ...\n"
+    "  init                                   utworzenie lub aktualizacja bazy danych\n"
+    "  number ID_KOMUNIKATU                   numer własny komunikatu\n"
+    "  option SEKCJA KLUCZ [WARTOSC] [--scope global|user|app] [--user ID|LOGIN]\n"
+    "  user add LOGIN NAZWA [--admin] [--sysadmin] [--service] [--location TEKST]\n";
+
+const QString kServiceLogin = QStringLiteral("SYSTEM");
+
+struct UsageError {
+  QString text;
+};
+
+struct Failure {
+  QString text;
+};
+
+struct Context {
+  std::unique_ptr<host::Db> db;
+  host::SystemClock clock;
+  host::CurrentUser user;
+  std::unique_ptr<host::TOptionsDB> options;
+  QString root;
+};
+
+// Pulls "--name value" out of args; empty when absent.
+QString TakeValue(QStringList& args, const QString& name) {
+  const qsizetype i = args.indexOf(name);
+  if (i < 0) return {};
+  if (i + 1 >= args.size()) throw UsageError{QStringLiteral("Brak wartości opcji ") + name};
+  const QString v = args.at(i + 1);
+  args.remove(i, 2);
+  return v;
+}
+
+bool TakeFlag(QStringList& args, const QString& name) { return args.removeAll(name) > 0; }
+
+host::TUser ServiceUser(host::Users& users) {
+  if (auto u = users.FindByLogin(kServiceLogin)) return *u;
+  host::NewUser nu;
+  nu.login = kServiceLogin;
+  nu.name = QStringLiteral("Konto usługowe");
+  nu.service = true;
+  return users.Add(nu);
+}
+
+int Init(Context& ctx, const QStringList& changes, QTextStream& out) {
+  for (const QString& c : changes) out << c << '\n';
+  if (changes.isEmpty()) out << "Baza danych jest aktualna\n";
+  out << "Baza danych: " << (ctx.db->FilePath().isEmpty() ? ctx.db->Url() : ctx.db->FilePath()) << '\n';
+  return 0;
+}
+
+int Number(Context& ctx, QStringList args, QTextStream& out) {
+  if (args.size() != 1) throw UsageError{QStringLiteral("Polecenie number wymaga identyfikatora komunikatu")};
+  bool ok = false;
+  const qint64 id = args.at(0).toLongLong(&ok);
+  if (!ok) throw UsageError{QStringLiteral("Niepoprawny identyfikator komunikatu: ") + args.at(0)};
+  out << frame::NadajNrWlasny(*ctx.db, *ctx.options, ctx.clock, id) << '\n';
+  return 0;
+}
+
+int Option(Context& ctx, QStringList args, QTextStream& out) {
+  const QString scope_text = TakeValue(args, QStringLiteral("--scope"));
+  const QString user_text = TakeValue(args, QStringLiteral("--user"));
+  host::OptionScope scope = host::OptionScope::Global;
+  if (scope_text == QLatin1String("user"))
+    scope = host::OptionScope::User;
+  else if (scope_text == QLatin1String("app"))
+    scope = host::OptionScope::Application;
+  else if (!scope_text.isEmpty() && scope_text != QLatin1String("global"))
+    throw UsageError{QStringLiteral("Nieznany zakres opcji: ") + scope_text};
+  if (args.size() < 2 || args.size() > 3)
+    throw UsageError{QStringLiteral("Polecenie option wymaga sekcji i klucza")};
+  if (!user_text.isEmpty()) {
+    host::Users users(*ctx.db, ctx.clock);
+    bool numeric = false;
+    const int id = user_text.toInt(&numeric);
+    auto u = numeric ? users.FindById(id) : users.FindByLogin(user_text);
+    if (!u) throw Failure{QStringLiteral("Nie znaleziono użytkownika ") + user_text};
+    ctx.user.Set(*u);
+  }
+  if (args.size() == 3) {
+    ctx.options->WriteOption(args[0], args[1], args[2], scope);
+  } else {
+    out << ctx.options->ReadOption(args[0], args[1], QString(), scope) << '\n';
+  }
+  return 0;
+}
+
+int User(Context& ctx, QStringList args, QTextStream& out) {
+  if (args.isEmpty() || args.takeFirst() != QLatin1String("add"))
+    throw UsageError{QStringLiteral("Znane polecenie użytkownika: user add")};
+  host::NewUser nu;
+  nu.location = TakeValue(args, QStringLiteral("--location"));
+  nu.admin = TakeFlag(args, QStringLiteral("--admin"));
+  nu.sysadmin = TakeFlag(args, QStringLiteral("--sysadmin"));
+  nu.service = TakeFlag(args, QStringLiteral("--service"));
+  if (args.size() != 2) throw UsageError{QStringLiteral("Polecenie user add wymaga loginu i nazwy")};
+  nu.login = args[0];
+  nu.name = args[1];
+  host::Users users(*ctx.db, ctx.clock);
+  const host::TUser u = users.Add(nu);
+  out << "Dodano użytkownika " << u.GetLOGIN() << " (" << u.GetID() << ")\n";
+  return 0;
+}
+
+}  // namespace
+
+int Run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+  QStringList args = arguments;
+  try {
+    Context ctx;
+    QString url = TakeValue(args, QStringLiteral("--db"));
+    ctx.root = TakeValue(args, QStringLiteral("--root"));
+    // The global --user stands before the command; the option command has its own.
+    QString login;
+    if (!args.isEmpty() && args.first() == QLatin1String("--user")) login = TakeValue(args, QStringLiteral("--user"));
+    if (args.isEmpty()) throw UsageError{QStringLiteral("Brak polecenia")};
+    const QString command = args.takeFirst();
+    if (command != QLatin1String("init") && command != QLatin1String("number") &&
+        command != QLatin1String("option") && command != QLatin1String("user"))
+      throw UsageError{QStringLiteral("Nieznane polecenie: ") + command};
+
+    if (ctx.root.isEmpty()) ctx.root = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (!QDir().mkpath(ctx.root)) throw Failure{QStringLiteral("Nie można utworzyć katalogu ") + ctx.root};
+    if (url.isEmpty()) url = QStringLiteral("sqlite:") + QDir(ctx.root).filePath(QStringLiteral("velmora.db"));
+
+    frame::Initialize();
+    ctx.db = host::Db::Open(url);
+    const QStringList changes = host::CheckChangeDB(*ctx.db);
+    host::Users users(*ctx.db, ctx.clock);
+    if (login.isEmpty()) {
+      ctx.user.Set(ServiceUser(users));
+    } else {
+      auto u = users.FindByLogin(login);
+      if (!u) throw Failure{QStringLiteral("Nie znaleziono użytkownika ") + login};
+      ctx.user.Set(*u);
+    }
+    ctx.options = std::make_unique<host::TOptionsDB>(*ctx.db, ctx.user);
+
+    if (command == QLatin1String("init")) return Init(ctx, changes, out);
+    if (command == QLatin1String("number")) return Number(ctx, args, out);
+    if (command == QLatin1String("option")) return Option(ctx, args, out);
+    return User(ctx, args, out);
+  } catch (const UsageError& e) {
+    err << e.text << '\n' << kUsage;
+    return 2;
+  } catch (const Failure& e) {
+    err << e.text << '\n';
+    return 1;
+  } catch (const host::UserError& e) {
+    err << e.Text() << '\n';
+    return 1;
+  } catch (const host::DbError& e) {
+    err << "Błąd bazy danych: " << e.Message() << '\n';
+    return 1;
+  } catch (const xml::XmlParseError& e) {
+    err << "Błąd XML (wiersz " << e.Line() << "): " << e.Message() << '\n';
+    return 1;
+  } catch (const std::exception& e) {
+    err << QString::fromUtf8(e.what()) << '\n';
+    return 1;
+  }
+}
+
+}  // namespace velmora::cli

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QStringList>
+#include <QTextStream>
+
+namespace velmora::cli {
+
+// Runs one command line (without the program name); answers the exit status:
+// 0 done, 1 refused or failed, 2 usage error.
+int Run(const QStringList& args, QTextStream& out, QTextStream& err);
+
+}  // namespace velmora::cli

@@ -1,0 +1,60 @@
+#include "own_number.h"
+
+#include "codes.h"
+#include "text_formats.h"
+#include "host/clock.h"
+#include "host/db.h"
+#include "host/options.h"
+#include "host/xml/messages.h"
+
+namespace velmora::frame {
+
+QString Base36Six(qint64 value) {
+  static const char kDigits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+  quint64 v = static_cast<quint64>(value);
+  QString out(6, QLatin1Char('0'));
+  for (int i = 5; i >= 0; --i) {
+    out[i] = QLatin1Char(kDigits[v % 36]);
+    v /= 36;
+  }
+  return out;
+}
+
+QString NadajNrWlasny(host::Options& options, int year, const QString& typ, qint64 counter) {
+  QString prefix = options.ReadOption(QStringLiteral("NCTS"), QStringLiteral("PREFIKS"), QStringLiteral("0"));
+  if (prefix.isEmpty()) prefix = QStringLiteral("0");
+  return QStringLiteral("%1").arg(year % 100, 2, 10, QLatin1Char('0')) + typ + Base36Six(counter) + prefix.left(1);
+}
+
+QString NadajNrWlasny(host::Options& options, const host::Clock& clock, const QString& typ, qint64 counter) {
+  return NadajNrWlasny(options, clock.Today().year(), typ, counter);
+}
+
+QString NadajNrWlasny(host::Db& db, host::Options& options, const host::Clock& clock, qint64 id) {
+  const host::Params key{{QStringLiteral("ID"), id}};
+  const auto row =
+      db.QueryOne(QStringLiteral("select NR_WLASNY, TYP from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = :ID"), key);
+  if (!row) throw host::DbError(QStringLiteral("Nie znaleziono komunikatu o identyfikatorze %1").arg(id));
+  const QString current = row->Str(QStringLiteral("NR_WLASNY"));
+  if (!current.isEmpty() && current != kAuto && current.size() > 7) return current;
+
+  const QString typ = row->Str(QStringLiteral("TYP"));
+  const QString number = NadajNrWlasny(options, clock, typ, id);
+
+  host::Transaction tx(db);
+  const QString where = QStringLiteral("ID_TRANZYTY_POZYCJE = :ID");
+  const QString text = NaprawXML(db.QueryMemoField(QStringLiteral("TRANZYTY_POZYCJE"), QStringLiteral("XML"), where, key));
+  xml::Message message = xml::GetMessage(xml::LoadXMLData(text), typ);
+  xml::Naglowek header = message.EnsureNaglowek();
+  header.SetNrWlasny(number);
+  header.SetDataUtworzenia(GetDateTimeAsString(clock.Now()));
+  QString stored = message.Xml();
+  while (stored.endsWith(QLatin1Char('\n')) || stored.endsWith(QLatin1Char('\r'))) stored.chop(1);
+  db.UpdateMemoField(QStringLiteral("TRANZYTY_POZYCJE"), QStringLiteral("XML"), where, stored, key);
+  db.Exec(QStringLiteral("update TRANZYTY_POZYCJE set NR_WLASNY = :NR where ID_TRANZYTY_POZYCJE = :ID"),
+          {{QStringLiteral("NR"), number}, {QStringLiteral("ID"), id}});
+  tx.Commit();
+  return number;
+}
+
+}  // namespace velmora::frame

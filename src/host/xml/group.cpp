@@ -1,0 +1,137 @@
+#include "group.h"
+
+#include <stdexcept>
+
+namespace velmora::xml {
+
+const FieldDesc* GroupDesc::Find(const QString& field) const {
+  for (const FieldDesc& f : fields)
+    if (f.name == field) return &f;
+  return nullptr;
+}
+
+int GroupDesc::IndexOf(const QString& field) const {
+  for (size_t i = 0; i < fields.size(); ++i)
+    if (fields[i].name == field) return static_cast<int>(i);
+  return -1;
+}
+
+const FieldDesc& Group::Field(const QString& name) const {
+  const FieldDesc* f = desc_ ? desc_->Find(name) : nullptr;
+  if (!f)
+    throw std::logic_error(QStringLiteral("Element %1 nie ma pola %2")
+                               .arg(desc_ ? desc_->name : QStringLiteral("?"), name)
+                               .toStdString());
+  return *f;
+}
+
+QString Group::Get(const QString& field) const {
+  if (node_.IsNull()) return {};
+  const FieldDesc& f = Field(field);
+  if (f.kind == FieldKind::Attribute) return node_.Attribute(f.name);
+  const XmlNode child = node_.ChildByLocalName(f.name);
+  return child ? child.Text() : QString();
+}
+
+bool Group::Has(const QString& field) const {
+  if (node_.IsNull()) return false;
+  const FieldDesc& f = Field(field);
+  if (f.kind == FieldKind::Attribute) return node_.HasAttribute(f.name);
+  return !node_.ChildByLocalName(f.name).IsNull();
+}
+
+XmlNode Group::CreateChild(const FieldDesc& field) {
+  // Place the new element before the first child that the schema puts after it.
+  const int index = desc_->IndexOf(field.name);
+  XmlNode before;
+  for (XmlNode c = node_.FirstChild(); c; c = c.NextSibling()) {
+    const int ci = desc_->IndexOf(c.LocalName());
+    if (ci > index) {
+      before = c;
+      break;
+    }
+  }
+  return node_.InsertChildBefore(field.name, before);
+}
+
+void Group::Set(const QString& field, const QString& value) {
+  if (node_.IsNull()) throw std::logic_error("Group::Set on a missing element");
+  const FieldDesc& f = Field(field);
+  if (f.kind == FieldKind::Attribute) {
+    node_.SetAttribute(f.name, value);
+    return;
+  }
+  XmlNode child = node_.ChildByLocalName(f.name);
+  if (!child) child = CreateChild(f);
+  child.SetText(value);
+}
+
+void Group::Remove(const QString& field) {
+  if (node_.IsNull()) return;
+  const FieldDesc& f = Field(field);
+  if (f.kind == FieldKind::Attribute) {
+    node_.RemoveAttribute(f.name);
+    return;
+  }
+  for (XmlNode c : node_.ChildrenByLocalName(f.name)) XML_RemoveNode(c);
+}
+
+Group Group::Get(const GroupDesc& sub) const {
+  if (node_.IsNull()) return {};
+  return Group(doc_, node_.ChildByLocalName(sub.name), &sub);
+}
+
+Group Group::Ensure(const GroupDesc& sub) {
+  Group g = Get(sub);
+  if (g) return g;
+  return Add(sub);
+}
+
+std::vector<Group> Group::List(const GroupDesc& sub) const {
+  std::vector<Group> out;
+  if (node_.IsNull()) return out;
+  for (XmlNode c : node_.ChildrenByLocalName(sub.name)) out.emplace_back(doc_, c, &sub);
+  return out;
+}
+
+Group Group::Add(const GroupDesc& sub) {
+  if (node_.IsNull()) throw std::logic_error("Group::Add on a missing element");
+  return Group(doc_, CreateChild(Field(sub.name)), &sub);
+}
+
+void CopyGroup(const Group& from, Group& to) {
+  if (from.IsNull() || to.IsNull()) return;
+  const GroupDesc* desc = from.Desc();
+  for (const FieldDesc& f : desc->fields) {
+    switch (f.kind) {
+      case FieldKind::Attribute:
+      case FieldKind::Element:
+        if (from.Has(f.name)) to.Set(f.name, from.Get(f.name));
+        break;
+      case FieldKind::Group:
+        if (f.repeated) {
+          for (const Group& item : from.List(*f.group)) {
+            Group target = to.Add(*f.group);
+            CopyGroup(item, target);
+          }
+        } else if (Group item = from.Get(*f.group)) {
+          Group target = to.Ensure(*f.group);
+          CopyGroup(item, target);
+        }
+        break;
+    }
+  }
+}
+
+void PruneEmpty(XmlNode node) {
+  for (XmlNode c = node.FirstChild(); c;) {
+    XmlNode next = c.NextSibling();
+    PruneEmpty(c);
+    if (c.Attributes().empty() && c.FirstChild().IsNull() && c.Text().trimmed().isEmpty()) XML_RemoveNode(c);
+    c = next;
+  }
+  for (const auto& [name, value] : node.Attributes())
+    if (value.isEmpty() && !name.startsWith(QLatin1String("xmlns"))) node.RemoveAttribute(name);
+}
+
+}  // namespace velmora::xml

@@ -1,0 +1,87 @@
+#include "cli/cli.h"
+
+#include "support/test_host.h"
+
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+namespace velmora::testing {
+namespace {
+
+struct Result {
+  int status;
+  QString out;
+  QString err;
+};
+
+class Cli : public DbTest {
+ protected:
+  void SetUp() override {
+    DbTest::SetUp();
+    if (IsSkipped()) return;
+    database_ = std::make_unique<TestDatabase>(GetParam());
+  }
+  Result Run(QStringList args) {
+    args = QStringList{QStringLiteral("--db"), database_->Url(), QStringLiteral("--root"), root_.path()} + args;
+    QString out, err;
+    QTextStream o(&out), e(&err);
+    const int status = cli::Run(args, o, e);
+    o.flush();
+    e.flush();
+    return {status, out, err};
+  }
+  QTemporaryDir root_;
+  std::unique_ptr<TestDatabase> database_;
+};
+
+TEST_P(Cli, InitCreatesOnceThenReportsAnUpToDateDatabase) {
+  const Result first = Run({QStringLiteral("init")});
+  EXPECT_EQ(first.status, 0) << first.err.toStdString();
+  EXPECT_TRUE(first.out.contains(QStringLiteral("Utworzono tabelę TRANZYTY\n")));
+  const Result second = Run({QStringLiteral("init")});
+  EXPECT_EQ(second.status, 0);
+  EXPECT_TRUE(second.out.startsWith(QStringLiteral("Baza danych jest aktualna\n")));
+  EXPECT_EQ(database_->Db().GetCountFieldVal(QStringLiteral("UZYTKOWNIK"), QStringLiteral("LOGIN = 'SYSTEM' and SERWIS = 1")), 1);
+}
+
+TEST_P(Cli, OptionsAndUsersFromTheCommandLine) {
+  EXPECT_EQ(Run({QStringLiteral("user"), QStringLiteral("add"), QStringLiteral("anowak"), QStringLiteral("Anna Nowak"),
+                 QStringLiteral("--admin"), QStringLiteral("--location"), QStringLiteral("Gdynia")}).status, 0);
+  EXPECT_EQ(Run({QStringLiteral("user"), QStringLiteral("add"), QStringLiteral("anowak"), QStringLiteral("Inna")}).status, 1);
+  EXPECT_EQ(Run({QStringLiteral("option"), QStringLiteral("NCTS"), QStringLiteral("PREFIKS"), QStringLiteral("K")}).status, 0);
+  EXPECT_EQ(Run({QStringLiteral("option"), QStringLiteral("USER"), QStringLiteral("MIEJSCE"), QStringLiteral("Gdynia"),
+                 QStringLiteral("--scope"), QStringLiteral("user"), QStringLiteral("--user"), QStringLiteral("anowak")}).status, 0);
+  EXPECT_EQ(Run({QStringLiteral("option"), QStringLiteral("NCTS"), QStringLiteral("PREFIKS")}).out, QStringLiteral("K\n"));
+  EXPECT_EQ(Run({QStringLiteral("option"), QStringLiteral("USER"), QStringLiteral("MIEJSCE"), QStringLiteral("--scope"),
+                 QStringLiteral("user"), QStringLiteral("--user"), QStringLiteral("anowak")}).out, QStringLiteral("Gdynia\n"));
+  // The service account has no such option of its own.
+  EXPECT_EQ(Run({QStringLiteral("option"), QStringLiteral("USER"), QStringLiteral("MIEJSCE"), QStringLiteral("--scope"),
+                 QStringLiteral("user")}).out, QStringLiteral("\n"));
+  const Result unknown = Run({QStringLiteral("--user"), QStringLiteral("nikt"), QStringLiteral("init")});
+  EXPECT_EQ(unknown.status, 1);
+  EXPECT_EQ(unknown.err, QStringLiteral("Nie znaleziono użytkownika nikt\n"));
+}
+
+TEST_P(Cli, NumberAssignsTheOwnNumberOfAStoredMessage) {
+  ASSERT_EQ(Run({QStringLiteral("init")}).status, 0);
+  database_->Db().Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TYP, NR_WLASNY, XML) values (36, 'IE015', '<AUTO>', '<IE015/>')"));
+  const Result r = Run({QStringLiteral("number"), QStringLiteral("36")});
+  EXPECT_EQ(r.status, 0) << r.err.toStdString();
+  EXPECT_TRUE(r.out.contains(QRegularExpression(QStringLiteral("^\\d\\dIE0150000100\\n$")))) << r.out.toStdString();
+  EXPECT_EQ(Run({QStringLiteral("number"), QStringLiteral("999")}).status, 1);
+}
+
+TEST_P(Cli, UsageErrorsExitWithTwo) {
+  for (const QStringList& args : {QStringList{}, QStringList{QStringLiteral("frobnicate")},
+                                  QStringList{QStringLiteral("number")}, QStringList{QStringLiteral("option"), QStringLiteral("A")},
+                                  QStringList{QStringLiteral("option"), QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("--scope"), QStringLiteral("world")}}) {
+    const Result r = Run(args);
+    EXPECT_EQ(r.status, 2) << args.join(' ').toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Użycie: velmora-cli")));
+  }
+}
+
+VELMORA_ON_BOTH_ENGINES(Cli);
+
+}  // namespace
+}  // namespace velmora::testing

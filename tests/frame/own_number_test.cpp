@@ -1,0 +1,129 @@
+#include "frame/codes.h"
+#include "frame/mrn_repair.h"
+#include "frame/own_number.h"
+#include "frame/transit_number.h"
+#include "host/xml/messages.h"
+#include "support/test_host.h"
+
+namespace velmora::testing {
+namespace {
+
+class OwnNumbers : public DbTest {
+ protected:
+  void SetUp() override {
+    DbTest::SetUp();
+    if (IsSkipped()) return;
+    host_ = std::make_unique<TestHost>(GetParam());
+  }
+  host::Db& db() { return host_->db(); }
+
+  void InsertTransit(int id, int rodzaj, int rejestr, int rok, int nr, const QString& mrn = {}) {
+    db().Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, REJESTRY_ID, ROK, NR, MRN) values (:ID, :R, :REJ, :ROK, :NR, :MRN)"),
+              {{QStringLiteral("ID"), id}, {QStringLiteral("R"), rodzaj}, {QStringLiteral("REJ"), rejestr},
+               {QStringLiteral("ROK"), rok}, {QStringLiteral("NR"), nr}, {QStringLiteral("MRN"), mrn}});
+  }
+  void InsertMessage(qint64 id, const QString& typ, const QString& nr_wlasny, const QString& xml, int tranzyt = 1) {
+    db().Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, TYP, NR_WLASNY, XML) "
+                             "values (:ID, :T, :TYP, :NR, :XML)"),
+              {{QStringLiteral("ID"), id}, {QStringLiteral("T"), tranzyt}, {QStringLiteral("TYP"), typ},
+               {QStringLiteral("NR"), nr_wlasny}, {QStringLiteral("XML"), xml}});
+  }
+  QString Column(qint64 id, const QString& column) {
+    return db().QueryValue(QStringLiteral("select %1 from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = :ID").arg(column),
+                           {{QStringLiteral("ID"), id}}).toString();
+  }
+  std::unique_ptr<TestHost> host_;
+};
+
+TEST_P(OwnNumbers, NumberIsYearTypeBase36IdAndPrefix) {
+  auto& o = *host_->options;
+  struct Case {
+    int year;
+    qint64 counter;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {2024, 1, "24IE0150000010"},
+      {2024, 35, "24IE01500000Z0"},
+      {2024, 36, "24IE0150000100"},
+      {2024, 36LL * 36 * 36 * 36 * 36 * 36 + 37, "24IE0150000110"},  // only the six lowest digits
+      {2100, 1, "00IE0150000010"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(frame::NadajNrWlasny(o, c.year, frame::typ::IE015, c.counter), QString::fromLatin1(c.expected));
+
+  o.WriteOption(QStringLiteral("NCTS"), QStringLiteral("PREFIKS"), QStringLiteral("AB"));
+  EXPECT_EQ(frame::NadajNrWlasny(o, host_->clock, frame::typ::IE013, 1), QStringLiteral("24IE013000001A"));
+  o.WriteOption(QStringLiteral("NCTS"), QStringLiteral("PREFIKS"), QString());
+  EXPECT_EQ(frame::NadajNrWlasny(o, host_->clock, frame::typ::IE013, 1), QStringLiteral("24IE0130000010"));
+}
+
+TEST_P(OwnNumbers, StoredMessageGetsANumberOnlyWhenItHasNone) {
+  const QString doc = xml::NewIE015().Xml();
+  InsertMessage(1, frame::typ::IE015, frame::kAuto, doc);
+  InsertMessage(2, frame::typ::IE015, QString(), QStringLiteral("junk before ") + doc);
+  InsertMessage(3, frame::typ::IE015, QStringLiteral("1234567"), doc);
+  InsertMessage(4, frame::typ::IE015, QStringLiteral("24IE015000ABC0"), doc);
+
+  EXPECT_EQ(frame::NadajNrWlasny(db(), *host_->options, host_->clock, 1), QStringLiteral("24IE0150000010"));
+  EXPECT_EQ(frame::NadajNrWlasny(db(), *host_->options, host_->clock, 2), QStringLiteral("24IE0150000020"));
+  EXPECT_EQ(frame::NadajNrWlasny(db(), *host_->options, host_->clock, 3), QStringLiteral("24IE0150000030"));
+  EXPECT_EQ(frame::NadajNrWlasny(db(), *host_->options, host_->clock, 4), QStringLiteral("24IE015000ABC0"));
+
+  EXPECT_EQ(Column(1, QStringLiteral("NR_WLASNY")), QStringLiteral("24IE0150000010"));
+  const QString stored = Column(1, QStringLiteral("XML"));
+  EXPECT_FALSE(stored.endsWith(QLatin1Char('\n')));
+  const xml::Message m = xml::GetIE015(xml::LoadXMLData(stored));
+  EXPECT_EQ(m.GetNaglowek().NrWlasny(), QStringLiteral("24IE0150000010"));
+  EXPECT_EQ(m.GetNaglowek().DataUtworzenia(), QStringLiteral("2024-03-05T08:04:09"));
+  EXPECT_EQ(Column(4, QStringLiteral("XML")), doc);  // kept number: document untouched
+}
+
+TEST_P(OwnNumbers, BrokenDocumentLeavesRowAsItWas) {
+  InsertMessage(5, frame::typ::IE015, frame::kAuto, QStringLiteral("<IE015><Naglowek></IE015>"));
+  EXPECT_THROW(frame::NadajNrWlasny(db(), *host_->options, host_->clock, 5), xml::XmlParseError);
+  EXPECT_EQ(Column(5, QStringLiteral("NR_WLASNY")), frame::kAuto);
+  EXPECT_FALSE(db().InTransaction());
+}
+
+TEST_P(OwnNumbers, TransitNumbersRunPerYearRegisterAndKind) {
+  InsertTransit(1, frame::kRodzajWywoz, 1, 2024, 14);
+  InsertTransit(2, frame::kRodzajWywoz, 2, 2024, 40);
+  InsertTransit(3, frame::kRodzajPrzywoz, 1, 2024, 70);
+  InsertTransit(4, frame::kRodzajWywoz, 1, 2023, 99);
+
+  const auto n = frame::NadajNumerTranzytu(db(), host_->clock, frame::kRodzajWywoz, 0);  // all registers: register 1
+  EXPECT_EQ(n.nr, 15);
+  EXPECT_EQ(n.numer, QStringLiteral("15/2024"));
+  EXPECT_EQ(n.miesiac, 3);
+  EXPECT_EQ(frame::NadajNumerTranzytu(db(), host_->clock, frame::kRodzajWywoz, 2).nr, 41);
+  EXPECT_EQ(frame::NadajNumerTranzytu(db(), host_->clock, frame::kRodzajPrzywoz, 1).numer, QStringLiteral("71/2024"));
+  host_->clock.Set(QDateTime(QDate(2025, 1, 2), QTime(9, 0)));
+  EXPECT_EQ(frame::NadajNumerTranzytu(db(), host_->clock, frame::kRodzajWywoz, 1).numer, QStringLiteral("1/2025"));
+}
+
+TEST_P(OwnNumbers, MrnIsRestoredFromTheLatestMessageThatCarriesOne) {
+  InsertTransit(1, frame::kRodzajWywoz, 1, 2024, 1, QStringLiteral("STARY"));
+  auto with_mrn = [](const QString& mrn) {
+    xml::Message m = xml::NewIE028();
+    m.EnsureNaglowek().SetMRN(mrn);
+    return m.Xml();
+  };
+  InsertMessage(10, frame::typ::IE028, QStringLiteral("a"), with_mrn(QStringLiteral("24PL000000000001A1")));
+  InsertMessage(11, frame::typ::IE028, QStringLiteral("b"), with_mrn(QStringLiteral("24PL000000000002A2")));
+  InsertMessage(12, frame::typ::IE029, QStringLiteral("c"), with_mrn(QStringLiteral("INNY")));
+  auto mrn = [&] { return db().QueryValue(QStringLiteral("select MRN from TRANZYTY where ID_TRANZYTY = 1")).toString(); };
+
+  frame::NaprawMRN(db(), 1, frame::typ::IE007);  // no such message
+  EXPECT_EQ(mrn(), QStringLiteral("STARY"));
+  frame::NaprawMRN(db(), 1, frame::typ::IE028);
+  EXPECT_EQ(mrn(), QStringLiteral("24PL000000000002A2"));
+
+  InsertMessage(13, frame::typ::IE028, QStringLiteral("d"), with_mrn(QString()));
+  frame::NaprawMRN(db(), 1, frame::typ::IE028);  // latest has no MRN
+  EXPECT_EQ(mrn(), QStringLiteral("24PL000000000002A2"));
+}
+
+VELMORA_ON_BOTH_ENGINES(OwnNumbers);
+
+}  // namespace
+}  // namespace velmora::testing

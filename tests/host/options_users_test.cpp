@@ -1,0 +1,67 @@
+#include "support/test_host.h"
+
+namespace velmora::testing {
+namespace {
+
+using host::OptionScope;
+
+class OptionsAndUsers : public DbTest {
+ protected:
+  void SetUp() override {
+    DbTest::SetUp();
+    if (IsSkipped()) return;
+    host_ = std::make_unique<TestHost>(GetParam());
+  }
+  std::unique_ptr<TestHost> host_;
+};
+
+TEST_P(OptionsAndUsers, ScopesKeepTheirOwnValues) {
+  auto& options = *host_->options;
+  EXPECT_EQ(options.ReadOption(QStringLiteral("NCTS"), QStringLiteral("PREFIKS"), QStringLiteral("0")), QStringLiteral("0"));
+  options.WriteOption(QStringLiteral("NCTS"), QStringLiteral("PREFIKS"), QStringLiteral("G"));
+  options.WriteOption(QStringLiteral("NCTS"), QStringLiteral("PREFIKS"), QStringLiteral("U"), OptionScope::User);
+  options.WriteOption(QStringLiteral("NCTS"), QStringLiteral("PREFIKS"), QStringLiteral("A"), OptionScope::Application);
+  options.WriteOption(QStringLiteral("NCTS"), QStringLiteral("PREFIKS"), QStringLiteral("H"));  // overwrites
+  EXPECT_EQ(options.ReadOption(QStringLiteral("ncts"), QStringLiteral("prefiks"), {}), QStringLiteral("H"));
+  EXPECT_EQ(options.ReadOption(QStringLiteral("NCTS"), QStringLiteral("PREFIKS"), {}, OptionScope::User), QStringLiteral("U"));
+  EXPECT_EQ(options.ReadOption(QStringLiteral("NCTS"), QStringLiteral("PREFIKS"), {}, OptionScope::Application),
+            QStringLiteral("A"));
+
+  // Another user sees the global value but not the first user's own.
+  host::Users users(host_->db(), host_->clock);
+  host::CurrentUser other(users.Add({QStringLiteral("anowak"), QStringLiteral("Anna Nowak"), {}, false, false, false}));
+  host::TOptionsDB other_options(host_->db(), other);
+  EXPECT_EQ(other_options.ReadOption(QStringLiteral("NCTS"), QStringLiteral("PREFIKS"), QStringLiteral("-"), OptionScope::User),
+            QStringLiteral("-"));
+  EXPECT_EQ(other_options.ReadOption(QStringLiteral("NCTS"), QStringLiteral("PREFIKS"), {}), QStringLiteral("H"));
+  // An empty stored value is a value, not the default.
+  options.WriteOption(QStringLiteral("USER"), QStringLiteral("MIEJSCE"), QString());
+  EXPECT_EQ(options.ReadOption(QStringLiteral("USER"), QStringLiteral("MIEJSCE"), QStringLiteral("x")), QString());
+}
+
+TEST_P(OptionsAndUsers, UsersCarryTheirRolesAndLoginsAreUnique) {
+  host::Users users(host_->db(), host_->clock);
+  const host::TUser admin = users.Add({QStringLiteral("admin"), QStringLiteral("Administrator"), QStringLiteral("Centrala"), true, false, false});
+  const host::TUser service = users.Add({QStringLiteral("SYSTEM"), QStringLiteral("Konto usługowe"), {}, false, false, true});
+  const host::TUser root = users.Add({QStringLiteral("root"), QStringLiteral("Root"), {}, false, true, false});
+  EXPECT_TRUE(admin.isAdmin());
+  EXPECT_FALSE(admin.isService());
+  EXPECT_TRUE(service.isService());
+  EXPECT_TRUE(root.isSysAdmin());
+  EXPECT_TRUE(root.isAdmin());
+  EXPECT_EQ(admin.GetLOKALIZACJA(), QStringLiteral("Centrala"));
+  EXPECT_NE(admin.GetID(), service.GetID());
+  EXPECT_EQ(users.FindByLogin(QStringLiteral("SYSTEM"))->GetNAZWA(), QStringLiteral("Konto usługowe"));
+  EXPECT_THROW(users.Add({QStringLiteral("admin"), QStringLiteral("Drugi"), {}, false, false, false}), host::UserError);
+  EXPECT_THROW(users.Add({QStringLiteral("  "), QStringLiteral("Pusty"), {}, false, false, false}), host::UserError);
+  EXPECT_EQ(users.List().size(), 4u);  // with the test host's own user
+
+  const auto row = host_->db().QueryOne(QStringLiteral("select CREATE_USER_NAME, CREATE_DATE from UZYTKOWNIK where LOGIN = 'admin'"));
+  EXPECT_EQ(row->Str(QStringLiteral("CREATE_USER_NAME")), QStringLiteral("Administrator"));
+  EXPECT_EQ(row->Value(QStringLiteral("CREATE_DATE")).toDate(), QDate(2024, 3, 5));
+}
+
+VELMORA_ON_BOTH_ENGINES(OptionsAndUsers);
+
+}  // namespace
+}  // namespace velmora::testing

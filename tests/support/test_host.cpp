@@ -1,0 +1,60 @@
+#include "support/test_host.h"
+
+#include "frame/package.h"
+#include "host/tools_db.h"
+
+#include <QCoreApplication>
+#include <QUrl>
+
+#include <atomic>
+
+namespace velmora::testing {
+
+namespace {
+
+std::atomic<int> g_schema_counter{0};
+
+QString PgUrl() { return qEnvironmentVariable("VELMORA_TEST_PG_URL"); }
+
+}  // namespace
+
+bool TestDatabase::Available(TestEngine engine) { return engine == TestEngine::Sqlite || !PgUrl().isEmpty(); }
+
+TestDatabase::TestDatabase(TestEngine engine) : engine_(engine) {
+  if (engine == TestEngine::Sqlite) {
+    url_ = QStringLiteral("sqlite:") + dir_.filePath(QStringLiteral("test.db"));
+  } else {
+    schema_ = QStringLiteral("t_%1_%2").arg(QCoreApplication::applicationPid()).arg(++g_schema_counter);
+    url_ = PgUrl() + QStringLiteral("?schema=") + schema_;
+  }
+  db_ = host::Db::Open(url_);
+}
+
+TestDatabase::~TestDatabase() {
+  if (engine_ == TestEngine::Postgres && db_) {
+    try {
+      db_->Exec(QStringLiteral("DROP SCHEMA ") + schema_ + QStringLiteral(" CASCADE"));
+    } catch (...) {
+    }
+  }
+  db_.reset();
+}
+
+TestHost::TestHost(TestEngine engine)
+    : clock(QDateTime(QDate(2024, 3, 5), QTime(8, 4, 9, 750))), database_(engine) {
+  frame::Initialize();
+  host::CheckChangeDB(db());
+  host::Users users(db(), clock);
+  host::NewUser nu;
+  nu.login = QStringLiteral("jkowalski");
+  nu.name = QStringLiteral("Jan Kowalski");
+  nu.location = QStringLiteral("Oddział Gdynia");
+  user.Set(users.Add(nu));
+  options = std::make_unique<host::TOptionsDB>(db(), user);
+}
+
+std::string EngineName(const ::testing::TestParamInfo<TestEngine>& info) {
+  return info.param == TestEngine::Sqlite ? "Sqlite" : "Postgres";
+}
+
+}  // namespace velmora::testing
