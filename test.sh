@@ -2,13 +2,19 @@
 # Installs what is missing, builds, starts the local servers, runs every test, stops the servers.
 set -euo pipefail
 cd "$(dirname "$0")"
+TOP=$(pwd)
 scripts/deps.sh
 scripts/build.sh
 PGDIR=$(mktemp -d /tmp/velmora-pg.XXXXXX)
-PGPORT=${VELMORA_PG_PORT:-$((20000 + RANDOM % 20000))}
-cleanup() { scripts/pg.sh stop "$PGDIR"; rm -rf "$PGDIR"; }
+cleanup() { "$TOP/scripts/pg.sh" stop "$PGDIR"; rm -rf "$PGDIR"; }
 trap cleanup EXIT
-export VELMORA_TEST_PG_URL=$(scripts/pg.sh start "$PGDIR" "$PGPORT")
+# A few tries, in case a port is taken.
+for try in 1 2 3 4 5; do
+  PGPORT=${VELMORA_PG_PORT:-$((20000 + RANDOM % 20000))}
+  if url=$(scripts/pg.sh start "$PGDIR" "$PGPORT"); then break; fi
+  [ "$try" = 5 ] && { echo "PostgreSQL did not start" >&2; cat "$PGDIR"/*.log >&2 || true; exit 1; }
+done
+export VELMORA_TEST_PG_URL=$url
 export QT_QPA_PLATFORM=offscreen
-cd build
+cd "$TOP/build"
 ctest --output-on-failure -j 2 "$@"
