@@ -174,6 +174,8 @@ Db::~Db() {
   QSqlDatabase::removeDatabase(connection_);
 }
 
+QSqlDatabase Db::QtDatabase() const { return QSqlDatabase::database(connection_, false); }
+
 std::optional<Row> Db::QueryOne(const QString& sql, const Params& params) {
   Query q(*this, sql, params);
   if (!q.Get().next()) return std::nullopt;

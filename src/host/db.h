@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -73,6 +74,9 @@ class Db {
   const QString& Url() const { return url_; }
   // Where the embedded database lives (empty for memory and server engines).
   QString FilePath() const { return file_path_; }
+
+  // The Qt connection, for the grid models of list windows.
+  QSqlDatabase QtDatabase() const;
 
   std::optional<Row> QueryOne(const QString& sql, const Params& params = {});
   std::vector<Row> QueryAll(const QString& sql, const Params& params = {});

@@ -1,5 +1,6 @@
 #include "host_schema.h"
 
+#include "host_tables.h"
 #include "tools_db.h"
 
 namespace velmora::host {
@@ -107,6 +108,7 @@ void HostSchema(TToolsDB& tools) {
                  true);
   tools.CommitQ();
 
+  HostTablesSchema(tools);
   Declare(tools, QStringLiteral("RGRejPow"), kRGRejPow);
   Declare(tools, QStringLiteral("RGRej"), kRGRej);
 }

@@ -1,0 +1,88 @@
+#include "application.h"
+
+#include "demo_data.h"
+#include "login_dialog.h"
+#include "host/host_tables.h"
+#include "host/main_form.h"
+#include "host/tools_db.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QStandardPaths>
+
+namespace velmora::app {
+
+Application::Application(StartOptions options) : options_(std::move(options)) {
+  if (options_.root.isEmpty()) options_.root = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+  QDir().mkpath(options_.root);
+  if (options_.db_url.isEmpty())
+    options_.db_url = QStringLiteral("sqlite:") + QDir(options_.root).filePath(QStringLiteral("velmora.db"));
+  if (options_.module.isEmpty())
+    options_.module = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("velmora_module"));
+}
+
+Application::~Application() {
+  main_form_.reset();
+  if (module_.isLoaded()) {
+    if (auto finalize = reinterpret_cast<void (*)()>(module_.resolve("Finalize"))) finalize();
+  }
+}
+
+bool Application::LoadModule(QString* error) {
+  module_.setFileName(options_.module);
+  if (!module_.load()) {
+    *error = QStringLiteral("Nie można załadować modułu %1: %2").arg(options_.module, module_.errorString());
+    return false;
+  }
+  auto initialize = reinterpret_cast<void (*)()>(module_.resolve("Initialize"));
+  if (!initialize) {
+    *error = QStringLiteral("Moduł %1 nie ma funkcji Initialize").arg(options_.module);
+    return false;
+  }
+  initialize();
+  return true;
+}
+
+QStringList Application::OpenDatabase() {
+  db_ = host::Db::Open(options_.db_url);
+  const QStringList changes = host::CheckChangeDB(*db_);
+  host_options_ = std::make_unique<host::TOptionsDB>(*db_, user_);
+  ctx_.reset(new host::HostContext{*db_, *host_options_, user_, clock_, dialogs_, options_.root, nullptr});
+  host::RegisterHostWindows();
+  return changes;
+}
+
+bool Application::SeedDemoIfEmpty() {
+  if (db_->GetCountFieldVal(QStringLiteral("UZYTKOWNIK")) > 0) return false;
+  SeedDemoData(*ctx_);
+  return true;
+}
+
+bool Application::ChooseUser(QWidget* parent, QString* error) {
+  host::Users users(*db_, clock_);
+  if (!options_.login.isEmpty()) {
+    auto u = users.FindByLogin(options_.login);
+    if (!u) {
+      *error = QStringLiteral("Nie znaleziono użytkownika ") + options_.login;
+      return false;
+    }
+    user_.Set(*u);
+    return true;
+  }
+  LoginDialog dialog(users.List(), parent);
+  if (dialog.exec() != QDialog::Accepted) {
+    *error = QStringLiteral("Nie wybrano użytkownika");
+    return false;
+  }
+  user_.Set(dialog.Chosen());
+  return true;
+}
+
+host::TMainForm* Application::CreateMainForm() {
+  main_form_ = std::make_unique<host::TMainForm>(*ctx_);
+  dialogs_.SetParent(main_form_.get());
+  main_form_->BuildMenus();
+  return main_form_.get();
+}
+
+}  // namespace velmora::app

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "host/clock.h"
+#include "host/db.h"
+#include "host/host_context.h"
+#include "host/options.h"
+#include "host/qt_dialogs.h"
+#include "host/users.h"
+
+#include <QLibrary>
+#include <QString>
+
+#include <memory>
+
+namespace velmora::host {
+class TMainForm;
+}
+
+namespace velmora::app {
+
+struct StartOptions {
+  QString db_url;   // empty: the embedded database in the root
+  QString root;     // empty: the user's data directory
+  QString login;    // empty: ask
+  QString module;   // empty: the module library beside the program
+};
+
+// The desktop application's start-up, step by step, without the event loop.
+class Application {
+ public:
+  explicit Application(StartOptions options);
+  ~Application();
+
+  // Loads the module library and runs its Initialize; false with the reason when it fails.
+  bool LoadModule(QString* error);
+  // Opens the database and runs every registered schema routine; answers what was created.
+  QStringList OpenDatabase();
+  // Seeds the demo data on a database without users; answers whether it did.
+  bool SeedDemoIfEmpty();
+  // The user by login (the --user option), or through the login dialog.
+  bool ChooseUser(QWidget* parent, QString* error);
+  host::TMainForm* CreateMainForm();
+
+  host::HostContext& Context() { return *ctx_; }
+  host::Db& Database() { return *db_; }
+  const QString& Root() const { return options_.root; }
+
+ private:
+  StartOptions options_;
+  QLibrary module_;
+  std::unique_ptr<host::Db> db_;
+  host::SystemClock clock_;
+  host::CurrentUser user_;
+  host::QtDialogs dialogs_;
+  std::unique_ptr<host::TOptionsDB> host_options_;
+  std::unique_ptr<host::HostContext> ctx_;
+  std::unique_ptr<host::TMainForm> main_form_;
+};
+
+}  // namespace velmora::app

@@ -1,0 +1,79 @@
+#include "demo_data.h"
+
+#include "host/clock.h"
+#include "host/db.h"
+#include "host/host_context.h"
+#include "host/host_tables.h"
+#include "host/record_store.h"
+#include "host/users.h"
+
+namespace velmora::app {
+
+namespace {
+
+void Store(host::HostContext& ctx, const host::TableSpec& spec, const QVariantMap& values) {
+  QVariantMap record = values;
+  host::RecordStore(ctx, spec).Store(record);
+}
+
+}  // namespace
+
+void SeedDemoData(host::HostContext& ctx) {
+  host::Transaction tx(ctx.db);
+  host::Users users(ctx.db, ctx.clock);
+  const host::TUser admin = users.Add({QStringLiteral("admin"), QStringLiteral("Administrator"), QStringLiteral("Centrala Gdynia"), true, true, false});
+  users.Add({QStringLiteral("SYSTEM"), QStringLiteral("Konto usługowe"), {}, false, false, true});
+  users.Add({QStringLiteral("agnieszka"), QStringLiteral("Agnieszka Wiśniewska"), QStringLiteral("Oddział Gdańsk"), false, false, false});
+  ctx.user.Set(admin);
+
+  ctx.db.Exec(QStringLiteral(
+                  "insert into REJESTRY (ID_REJESTRY, NAZWA, PU, IE015_TYP, IE015_UC_ZGLOSZENIA, IE015_MIEJSCE_TYP, "
+                  "IE015_MIEJSCE_OPIS, IE007_UC_PRZEDSTAW, IE007_UC_ZGLOSZENIA) values (:ID, :N, 0, 'T1', 'PL322010', 0, "
+                  "'Plac składowy, ul. Portowa 1', 'PL322010', 'PL322010')"),
+              {{QStringLiteral("ID"), ctx.db.DBGetNewID(QStringLiteral("GID_REJESTRY"))},
+               {QStringLiteral("N"), QStringLiteral("Rejestr główny")}});
+
+  const auto& k = host::KontrahenciSpec();
+  Store(ctx, k, {{"Nazwa", "Bałtycka Spedycja Sp. z o.o."}, {"Ulica", "Portowa"}, {"Nr_Dom", "1"}, {"Kod", "81-350"},
+                 {"Miejscowosc", "Gdynia"}, {"Kraj", "PL"}, {"NIP", "5860000017"}, {"EORI", "PL586000001700000"}});
+  Store(ctx, k, {{"Nazwa", "Meyer Logistik GmbH"}, {"Ulica", "Hafenstraße"}, {"Nr_Dom", "12"}, {"Kod", "20457"},
+                 {"Miejscowosc", "Hamburg"}, {"Kraj", "DE"}, {"EORI", "DE1234567890123"}});
+  Store(ctx, k, {{"Nazwa", "Zakłady Mięsne Łomża S.A."}, {"Ulica", "Zjazd"}, {"Nr_Dom", "23"}, {"Kod", "18-400"},
+                 {"Miejscowosc", "Łomża"}, {"Kraj", "PL"}, {"NIP", "7180000004"}, {"EORI", "PL718000000400000"}});
+  Store(ctx, k, {{"Nazwa", "OOO Transkom"}, {"Ulica", "Lenina"}, {"Nr_Dom", "5"}, {"Kod", "236000"},
+                 {"Miejscowosc", "Kaliningrad"}, {"Kraj", "RU"}, {"TIRholder", "RUS/123/456"}});
+
+  const auto& uc = host::UCSpec();
+  struct Office {
+    const char* kod;
+    const char* nazwa;
+    const char* miejscowosc;
+    const char* kraj;
+    int dep, des, tra, gua;
+  };
+  const Office offices[] = {
+      {"PL322010", "Oddział Celny w Gdyni", "Gdynia", "PL", 1, 1, 1, 1},
+      {"PL322020", "Oddział Celny Port Gdańsk", "Gdańsk", "PL", 1, 1, 1, 0},
+      {"PL301010", "Oddział Celny w Poznaniu", "Poznań", "PL", 1, 1, 0, 1},
+      {"PL371010", "Oddział Celny w Terespolu", "Terespol", "PL", 1, 1, 1, 0},
+      {"DE004851", "Zollamt Hamburg-Hafen", "Hamburg", "DE", 1, 1, 1, 0},
+      {"LT000100", "Vilniaus teritorinė muitinė", "Vilnius", "LT", 1, 1, 1, 0},
+  };
+  for (const Office& o : offices)
+    Store(ctx, uc, {{"Kod", o.kod}, {"NazwaKrotka", QString::fromUtf8(o.nazwa)}, {"NazwaPelna", QString::fromUtf8(o.nazwa)},
+                    {"Miejscowosc", QString::fromUtf8(o.miejscowosc)}, {"Kraj", o.kraj}, {"DEP", o.dep}, {"DES", o.des},
+                    {"TRA", o.tra}, {"GUA", o.gua}});
+
+  if (ctx.db.Tables().contains(QStringLiteral("WALUTY"))) {
+    const auto& w = host::WalutySpec();
+    for (const auto& [kod, nazwa] : {std::pair{"PLN", "złoty polski"}, {"EUR", "euro"}, {"USD", "dolar amerykański"},
+                                     {"GBP", "funt szterling"}, {"CHF", "frank szwajcarski"}})
+      Store(ctx, w, {{"KOD", kod}, {"NAZWA", QString::fromUtf8(nazwa)}, {"AKTYWNA", 1}});
+    const auto& r = host::KursySpec();
+    for (const auto& [kod, kurs] : {std::pair{"EUR", 4.3125}, {"USD", 3.9870}, {"GBP", 5.0412}, {"CHF", 4.5120}})
+      Store(ctx, r, {{"DATA", ctx.clock.Today()}, {"WALUTA", kod}, {"PRZELICZNIK", 1}, {"KURS", kurs}});
+  }
+  tx.Commit();
+}
+
+}  // namespace velmora::app

@@ -1,0 +1,142 @@
+#include "edit_box.h"
+
+#include "clock.h"
+#include "dialogs.h"
+#include "host_context.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace velmora::host {
+
+TEditBox::TEditBox(HostContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) {
+  setLayout(new QVBoxLayout(this));
+}
+
+void TEditBox::CreateDefaultButtons() {
+  if (buttons_) return;
+  buttons_ = new QDialogButtonBox(this);
+  if (!view_mode_) {
+    buttons_->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    buttons_->addButton(QStringLiteral("Anuluj"), QDialogButtonBox::RejectRole);
+  } else {
+    buttons_->addButton(QStringLiteral("Zamknij"), QDialogButtonBox::RejectRole);
+  }
+  connect(buttons_, &QDialogButtonBox::accepted, this, [this] {
+    if (actOkExecute()) accept();
+  });
+  connect(buttons_, &QDialogButtonBox::rejected, this, [this] {
+    actCancelExecute();
+    reject();
+  });
+  layout()->addWidget(buttons_);
+}
+
+bool TEditBox::actOkExecute() {
+  if (view_mode_) return true;
+  ReadFields();
+  const FieldErrors errors = Validate();
+  if (!errors.empty()) {
+    ctx_.dialogs.Ostrzezenie(errors.front().second);
+    FocusField(errors.front().first);
+    return false;
+  }
+  result_ = 1;
+  return true;
+}
+
+void TEditBox::actCancelExecute() { result_ = 0; }
+
+int TEditBox::ShowBox(int mode, int style) {
+  Q_UNUSED(style);
+  if (mode == 1) view_mode_ = true;
+  result_ = 0;
+  BeforeActivate();
+  CreateDefaultButtons();
+  Activate();
+  exec();
+  return result_;
+}
+
+TRecordEditBox::TRecordEditBox(HostContext& ctx, const TableSpec& spec, QWidget* parent)
+    : TEditBox(ctx, parent), spec_(spec) {
+  setWindowTitle(spec.caption);
+  auto* form = new QFormLayout();
+  for (const FieldSpec& f : spec.fields) {
+    QWidget* w = nullptr;
+    switch (f.type) {
+      case FieldType::Integer:
+      case FieldType::SmallInt:
+        if (f.type == FieldType::SmallInt && f.width == 1) {
+          w = new QCheckBox(this);
+        } else {
+          auto* s = new QSpinBox(this);
+          s->setRange(-2147483647, 2147483647);
+          w = s;
+        }
+        break;
+      case FieldType::Float: {
+        auto* s = new QDoubleSpinBox(this);
+        s->setDecimals(4);
+        s->setRange(-1e12, 1e12);
+        w = s;
+        break;
+      }
+      case FieldType::Date: {
+        auto* d = new QDateEdit(this);
+        d->setCalendarPopup(true);
+        d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+        w = d;
+        break;
+      }
+      default: {
+        auto* e = new QLineEdit(this);
+        if (f.width > 0) e->setMaxLength(f.width);
+        w = e;
+      }
+    }
+    w->setObjectName(f.column);
+    widgets_.insert(f.column.toUpper(), w);
+    form->addRow(f.caption + (f.required ? QStringLiteral(" *") : QString()), w);
+  }
+  static_cast<QVBoxLayout*>(layout())->addLayout(form);
+}
+
+void TRecordEditBox::Activate() {
+  for (const FieldSpec& f : spec_.fields) {
+    QWidget* w = widgets_.value(f.column.toUpper());
+    const QVariant v = record_.value(f.column);
+    if (auto* e = qobject_cast<QLineEdit*>(w)) e->setText(v.toString());
+    else if (auto* c = qobject_cast<QCheckBox*>(w)) c->setChecked(v.toInt() != 0);
+    else if (auto* s = qobject_cast<QSpinBox*>(w)) s->setValue(v.toInt());
+    else if (auto* d = qobject_cast<QDoubleSpinBox*>(w)) d->setValue(v.toDouble());
+    else if (auto* de = qobject_cast<QDateEdit*>(w)) de->setDate(v.toDate().isValid() ? v.toDate() : ctx_.clock.Today());
+    w->setEnabled(!view_mode_);
+  }
+}
+
+void TRecordEditBox::ReadFields() {
+  for (const FieldSpec& f : spec_.fields) {
+    QWidget* w = widgets_.value(f.column.toUpper());
+    if (auto* e = qobject_cast<QLineEdit*>(w)) record_.insert(f.column, e->text().trimmed());
+    else if (auto* c = qobject_cast<QCheckBox*>(w)) record_.insert(f.column, c->isChecked() ? 1 : 0);
+    else if (auto* s = qobject_cast<QSpinBox*>(w)) record_.insert(f.column, s->value());
+    else if (auto* d = qobject_cast<QDoubleSpinBox*>(w)) record_.insert(f.column, d->value());
+    else if (auto* de = qobject_cast<QDateEdit*>(w)) record_.insert(f.column, de->date());
+  }
+}
+
+FieldErrors TRecordEditBox::Validate() { return RecordStore(ctx_, spec_).Validate(record_); }
+
+void TRecordEditBox::FocusField(const QString& field) {
+  if (QWidget* w = widgets_.value(field.toUpper())) w->setFocus();
+}
+
+}  // namespace velmora::host

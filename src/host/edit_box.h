@@ -1,0 +1,69 @@
+#pragma once
+
+#include "record_store.h"
+
+#include <QDialog>
+#include <QHash>
+#include <QVariantMap>
+
+class QFormLayout;
+class QDialogButtonBox;
+
+namespace velmora::host {
+
+struct HostContext;
+
+// A modal editor over one record: OK/Cancel, view mode, validation that keeps the editor
+// open on the first refused field with its message.
+class TEditBox : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TEditBox(HostContext& ctx, QWidget* parent = nullptr);
+
+  QVariantMap& Record() { return record_; }
+  void SetRecord(QVariantMap record) { record_ = std::move(record); }
+  void SetViewMode(bool view) { view_mode_ = view; }
+  bool ViewMode() const { return view_mode_; }
+
+  // mode 1 = view only; answers GetBoxResult().
+  int ShowBox(int mode = 0, int style = 0);
+  int GetBoxResult() const { return result_; }
+
+  // Overridables, in the order they run.
+  virtual void BeforeActivate() {}
+  virtual void Activate() {}
+  virtual FieldErrors Validate() { return {}; }
+  // Writes the widgets into the record; true accepts.
+  virtual bool actOkExecute();
+  virtual void actCancelExecute();
+
+ protected:
+  virtual void CreateDefaultButtons();
+  virtual void ReadFields() {}
+  virtual void FocusField(const QString& field) { Q_UNUSED(field); }
+  HostContext& ctx_;
+  QVariantMap record_;
+  bool view_mode_ = false;
+  int result_ = 0;
+  QDialogButtonBox* buttons_ = nullptr;
+};
+
+// An editor built from a table spec: one field per column.
+class TRecordEditBox : public TEditBox {
+  Q_OBJECT
+ public:
+  TRecordEditBox(HostContext& ctx, const TableSpec& spec, QWidget* parent = nullptr);
+  void Activate() override;
+  FieldErrors Validate() override;
+  QWidget* FieldWidget(const QString& column) const { return widgets_.value(column.toUpper()); }
+
+ protected:
+  void ReadFields() override;
+  void FocusField(const QString& field) override;
+
+ private:
+  const TableSpec& spec_;
+  QHash<QString, QWidget*> widgets_;
+};
+
+}  // namespace velmora::host

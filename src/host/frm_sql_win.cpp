@@ -1,0 +1,273 @@
+#include "frm_sql_win.h"
+
+#include "dialogs.h"
+#include "edit_box.h"
+#include "host_context.h"
+#include "options.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlQueryModel>
+#include <QSqlRecord>
+#include <QTableView>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace velmora::host {
+
+TFrmSqlWin::TFrmSqlWin(HostContext& ctx, QWidget* parent)
+    : QWidget(parent), ctx_(ctx), toolbar_(new QToolBar(this)), grid_(new QTableView(this)), model_(new QSqlQueryModel(this)) {
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(2, 2, 2, 2);
+  layout->addWidget(toolbar_);
+  layout->addWidget(grid_);
+  grid_->setModel(model_);
+  grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+  grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  grid_->verticalHeader()->setDefaultSectionSize(22);
+  grid_->verticalHeader()->hide();
+  grid_->installEventFilter(this);
+  connect(grid_, &QTableView::doubleClicked, this, [this] { RunDefaultAction(); });
+}
+
+TFrmSqlWin::~TFrmSqlWin() = default;
+
+void TFrmSqlWin::Init() {
+  actNowy = new QAction(QStringLiteral("Nowy"), this);
+  actNowy->setShortcut(Qt::Key_Insert);
+  actPopraw = new QAction(QStringLiteral("Popraw"), this);
+  actUsun = new QAction(QStringLiteral("Usuń"), this);
+  actUsun->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Delete));
+  actOdswiez = new QAction(QStringLiteral("Odśwież"), this);
+  actOdswiez->setShortcut(Qt::Key_F5);
+  connect(actNowy, &QAction::triggered, this, &TFrmSqlWin::NewRecord);
+  connect(actPopraw, &QAction::triggered, this, &TFrmSqlWin::EditRecord);
+  connect(actUsun, &QAction::triggered, this, &TFrmSqlWin::DeleteRecord);
+  connect(actOdswiez, &QAction::triggered, this, [this] { RefreshKey(CurrentKey()); });
+  for (QAction* a : {actNowy, actPopraw, actUsun, actOdswiez}) {
+    a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(a);
+    toolbar_->addAction(a);
+  }
+  default_actions_.prepend(actPopraw);
+  setWindowTitle(GetMainCaption());
+  RebuildQuery();
+  connect(grid_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] { UpdateControls(); });
+  UpdateControls();
+}
+
+void TFrmSqlWin::AddActionToMenu(QAction* action, bool is_default) {
+  action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  addAction(action);
+  toolbar_->addAction(action);
+  if (is_default) default_actions_.prepend(action);
+}
+
+void TFrmSqlWin::UpdateControls() {
+  const bool has_row = CurrentKey() > 0;
+  if (actPopraw) actPopraw->setEnabled(has_row);
+  if (actUsun) actUsun->setEnabled(has_row);
+}
+
+Db& TFrmSqlWin::GetDatabase() { return ctx_.db; }
+
+void TFrmSqlWin::RebuildQuery() {
+  QString select, where, order;
+  InitSQLStrings(select, where, order);
+  sql_ = select;
+  if (!where.isEmpty()) sql_ += QStringLiteral(" where ") + where;
+  if (!order.isEmpty()) sql_ += QStringLiteral(" order by ") + order;
+  QSqlQuery q(ctx_.db.QtDatabase());
+  q.prepare(sql_);
+  const Params params = GetQueryParams();
+  for (auto it = params.begin(); it != params.end(); ++it) q.bindValue(QLatin1Char(':') + it.key(), it.value());
+  if (!q.exec()) throw DbError(q.lastError().text(), sql_);
+  model_->setQuery(std::move(q));
+  if (!layout_restored_) {
+    RestoreLayout();
+    layout_restored_ = true;
+  }
+  if (model_->rowCount() > 0 && !grid_->currentIndex().isValid()) grid_->selectRow(0);
+}
+
+void TFrmSqlWin::RefreshKey(qint64 id) {
+  RebuildQuery();
+  if (id > 0) Locate(GetKeyName(), id);
+  UpdateControls();
+}
+
+bool TFrmSqlWin::Locate(const QString& column, const QVariant& value) {
+  const int col = model_->record().indexOf(column);
+  int c = col;
+  if (c < 0)
+    for (int i = 0; i < model_->record().count(); ++i)
+      if (model_->record().fieldName(i).compare(column, Qt::CaseInsensitive) == 0) c = i;
+  if (c < 0 || !value.isValid()) return false;
+  const QString wanted = value.toString();
+  for (int row = 0;; ++row) {
+    if (row >= model_->rowCount()) {
+      if (!model_->canFetchMore()) return false;
+      model_->fetchMore();
+      if (row >= model_->rowCount()) return false;
+    }
+    if (model_->data(model_->index(row, c)).toString() == wanted) {
+      grid_->selectRow(row);
+      grid_->scrollTo(model_->index(row, c));
+      return true;
+    }
+  }
+}
+
+std::optional<Row> TFrmSqlWin::GetBoxQuery() const {
+  const QModelIndex current = grid_->currentIndex();
+  if (!current.isValid()) return std::nullopt;
+  const QSqlRecord rec = model_->record(current.row());
+  QStringList names;
+  QVariantList values;
+  for (int i = 0; i < rec.count(); ++i) {
+    names << rec.fieldName(i);
+    values << rec.value(i);
+  }
+  return Row(names, values);
+}
+
+qint64 TFrmSqlWin::CurrentKey() const {
+  const auto row = GetBoxQuery();
+  return row ? row->Int64(const_cast<TFrmSqlWin*>(this)->GetKeyName()) : 0;
+}
+
+void TFrmSqlWin::NewRecord() {
+  if (!BeforeNewEdit(true)) return;
+  std::unique_ptr<TEditBox> box(GetEditBox(true));
+  if (!box) return;
+  AfterNewEdit(box.get(), true);
+  if (box->ShowBox() != 1) return;
+  RefreshKey(AfterApplyNewEdit(box.get(), true));
+}
+
+void TFrmSqlWin::EditRecord() {
+  if (CurrentKey() <= 0 || !BeforeNewEdit(false)) return;
+  std::unique_ptr<TEditBox> box(GetEditBox(false));
+  if (!box) return;
+  AfterNewEdit(box.get(), false);
+  if (box->ShowBox() != 1) return;
+  RefreshKey(AfterApplyNewEdit(box.get(), false));
+}
+
+void TFrmSqlWin::DeleteRecord() {
+  const qint64 id = CurrentKey();
+  if (id <= 0 || !BeforeDelete(id)) return;
+  if (ctx_.dialogs.PytanieNieTak(QStringLiteral("Czy usunąć zaznaczoną pozycję?")) != kIdYes) return;
+  const int row = grid_->currentIndex().row();
+  DeleteRec(id);
+  AfterDelete(id);
+  RebuildQuery();
+  if (model_->rowCount() > 0) grid_->selectRow(std::min(row, model_->rowCount() - 1));
+  UpdateControls();
+}
+
+void TFrmSqlWin::RunDefaultAction() {
+  for (QAction* a : default_actions_)
+    if (a->isEnabled() && a->isVisible()) {
+      a->trigger();
+      return;
+    }
+}
+
+bool TFrmSqlWin::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == grid_ && event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+      RunDefaultAction();
+      return true;
+    }
+    if (key->matches(QKeySequence::Copy)) {
+      const QModelIndex i = grid_->currentIndex();
+      if (i.isValid()) QApplication::clipboard()->setText(model_->data(i).toString());
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void TFrmSqlWin::SaveLayout() {
+  ctx_.options.WriteOption(metaObject()->className() + QStringLiteral("_") + objectName(), QStringLiteral("Uklad"),
+                           QString::fromLatin1(grid_->horizontalHeader()->saveState().toBase64()), OptionScope::User);
+}
+
+void TFrmSqlWin::RestoreLayout() {
+  const QString state = ctx_.options.ReadOption(metaObject()->className() + QStringLiteral("_") + objectName(),
+                                                QStringLiteral("Uklad"), QString(), OptionScope::User);
+  if (!state.isEmpty()) grid_->horizontalHeader()->restoreState(QByteArray::fromBase64(state.toLatin1()));
+}
+
+void TFrmSqlWin::closeEvent(QCloseEvent* event) {
+  DoClose();
+  SaveLayout();
+  QWidget::closeEvent(event);
+}
+
+THostTableWin::THostTableWin(HostContext& ctx, const TableSpec& spec, QWidget* parent)
+    : TFrmSqlWin(ctx, parent), spec_(spec) {
+  setObjectName(spec.window_class);
+  setWindowTitle(spec.caption);
+}
+
+void THostTableWin::SetFilter(const QString& where, const Params& params) {
+  filter_ = where;
+  filter_params_ = params;
+}
+
+void THostTableWin::InitSQLStrings(QString& select, QString& where, QString& order) {
+  QStringList columns{spec_.Key()};
+  for (const FieldSpec& f : spec_.fields)
+    if (f.in_grid) columns << f.column;
+  select = QStringLiteral("select %1 from %2").arg(columns.join(QStringLiteral(", ")), spec_.table);
+  where = filter_;
+  order = spec_.order;
+}
+
+
+TEditBox* THostTableWin::GetEditBox(bool is_new) {
+  auto* box = new TRecordEditBox(ctx_, spec_, this);
+  RecordStore store(ctx_, spec_);
+  box->SetRecord(is_new ? store.Empty() : store.Load(CurrentKey()));
+  return box;
+}
+
+qint64 THostTableWin::AfterApplyNewEdit(TEditBox* box, bool) { return RecordStore(ctx_, spec_).Store(box->Record()); }
+
+void THostTableWin::DeleteRec(qint64 id) { RecordStore(ctx_, spec_).Delete(id); }
+
+std::optional<Row> PickRow(TFrmSqlWin* list, const QString& column, const QVariant& initial, QWidget* parent) {
+  QDialog dialog(parent);
+  dialog.setWindowTitle(list->windowTitle());
+  auto* layout = new QVBoxLayout(&dialog);
+  list->setParent(&dialog);
+  layout->addWidget(list);
+  auto* buttons = new QDialogButtonBox(&dialog);
+  buttons->addButton(QStringLiteral("Wybierz"), QDialogButtonBox::AcceptRole);
+  buttons->addButton(QStringLiteral("Anuluj"), QDialogButtonBox::RejectRole);
+  layout->addWidget(buttons);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  // In a picker Enter and double-click choose.
+  auto* choose = new QAction(QStringLiteral("Wybierz"), list);
+  QObject::connect(choose, &QAction::triggered, &dialog, &QDialog::accept);
+  list->AddActionToMenu(choose, true);
+  if (initial.isValid()) list->Locate(column, initial);
+  dialog.resize(760, 480);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return list->GetBoxQuery();
+}
+
+}  // namespace velmora::host

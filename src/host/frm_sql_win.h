@@ -1,0 +1,118 @@
+#pragma once
+
+#include "db.h"
+#include "record_store.h"
+
+#include <QWidget>
+
+#include <optional>
+
+class QAction;
+class QSqlQueryModel;
+class QTableView;
+class QToolBar;
+
+namespace velmora::host {
+
+struct HostContext;
+class TEditBox;
+
+// A list window over one SQL query: a grid that fetches rows as it scrolls, actions, an
+// editor per row, master-detail through relation keys, the grid layout kept per window.
+class TFrmSqlWin : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TFrmSqlWin(HostContext& ctx, QWidget* parent = nullptr);
+  ~TFrmSqlWin() override;
+
+  // Builds the actions and runs the query; call once the subclass is constructed.
+  void Init();
+
+  // Overridables.
+  virtual QString GetMainCaption() { return windowTitle(); }
+  // select text (without where and order), where condition, order by text.
+  virtual void InitSQLStrings(QString& select, QString& where, QString& order) = 0;
+  virtual Params GetQueryParams() { return {}; }
+  virtual QString GetKeyName() = 0;
+  virtual TEditBox* GetEditBox(bool is_new) { Q_UNUSED(is_new); return nullptr; }
+  virtual bool BeforeNewEdit(bool is_new) { Q_UNUSED(is_new); return true; }
+  virtual void AfterNewEdit(TEditBox* box, bool is_new) { Q_UNUSED(box); Q_UNUSED(is_new); }
+  // The accepted editor: store its record; answers the key of the stored row.
+  virtual qint64 AfterApplyNewEdit(TEditBox* box, bool is_new) { Q_UNUSED(box); Q_UNUSED(is_new); return 0; }
+  virtual bool BeforeDelete(qint64 id) { Q_UNUSED(id); return true; }
+  virtual void DeleteRec(qint64 id) { Q_UNUSED(id); }
+  virtual void AfterDelete(qint64 id) { Q_UNUSED(id); }
+  virtual QWidget* GetDetailWin() { return nullptr; }
+  virtual int GetRelationKeysCount() { return 0; }
+  virtual void UpdateControls();
+  virtual void DoClose() {}
+
+  // Called by subclasses and the host.
+  std::optional<Row> GetBoxQuery() const;  // the current row
+  qint64 CurrentKey() const;
+  Db& GetDatabase();
+  void RebuildQuery();
+  // Runs the query again and puts the cursor on the row with this key.
+  void RefreshKey(qint64 id);
+  bool Locate(const QString& column, const QVariant& value);
+  void AddActionToMenu(QAction* action, bool is_default = false);
+  // The whole statement as it is run (for tests and the status line).
+  QString SqlText() const { return sql_; }
+
+  // Actions the user runs; also callable without a screen.
+  void NewRecord();
+  void EditRecord();
+  void DeleteRecord();
+
+  QTableView* Grid() const { return grid_; }
+  QSqlQueryModel* Model() const { return model_; }
+  QAction* actNowy = nullptr;
+  QAction* actPopraw = nullptr;
+  QAction* actUsun = nullptr;
+  QAction* actOdswiez = nullptr;
+
+ signals:
+  void RowChosen(qint64 id);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  HostContext& ctx_;
+
+ private:
+  void RunDefaultAction();
+  void SaveLayout();
+  void RestoreLayout();
+  QToolBar* toolbar_;
+  QTableView* grid_;
+  QSqlQueryModel* model_;
+  QList<QAction*> default_actions_;
+  QString sql_;
+  bool layout_restored_ = false;
+};
+
+// A list window over a host table described by a spec, with its record editor.
+class THostTableWin : public TFrmSqlWin {
+  Q_OBJECT
+ public:
+  THostTableWin(HostContext& ctx, const TableSpec& spec, QWidget* parent = nullptr);
+  void InitSQLStrings(QString& select, QString& where, QString& order) override;
+  Params GetQueryParams() override { return filter_params_; }
+  QString GetKeyName() override { return spec_.Key(); }
+  TEditBox* GetEditBox(bool is_new) override;
+  qint64 AfterApplyNewEdit(TEditBox* box, bool is_new) override;
+  void DeleteRec(qint64 id) override;
+  const TableSpec& Spec() const { return spec_; }
+  // An extra condition, e.g. the customs offices of one country.
+  void SetFilter(const QString& where, const Params& params);
+
+ private:
+  const TableSpec& spec_;
+  QString filter_;
+  Params filter_params_;
+};
+
+// Opens a list as a picker positioned on `initial` (by `column`); answers the chosen row.
+std::optional<Row> PickRow(TFrmSqlWin* list, const QString& column, const QVariant& initial, QWidget* parent = nullptr);
+
+}  // namespace velmora::host

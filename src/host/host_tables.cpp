@@ -1,0 +1,127 @@
+#include "host_tables.h"
+
+#include "frm_sql_win.h"
+#include "host_context.h"
+#include "window_registry.h"
+
+namespace velmora::host {
+
+namespace {
+
+using T = FieldType;
+
+FieldSpec F(const char* column, const char* caption, FieldType type = T::String, int width = 0, bool required = false,
+            bool in_grid = true) {
+  return {QString::fromUtf8(column), QString::fromUtf8(caption), type, width, required, in_grid};
+}
+
+}  // namespace
+
+const TableSpec& KontrahenciSpec() {
+  static const TableSpec spec{QStringLiteral("KONTRAHENCI"),
+                              QStringLiteral("TKontrahenciWin"),
+                              QStringLiteral("Kontrahenci"),
+                              {F("Nazwa", "Nazwa", T::String, 150, true), F("Ulica", "Ulica", T::String, 100),
+                               F("Nr_Dom", "Nr domu", T::String, 10), F("Nr_Lok", "Nr lokalu", T::String, 10),
+                               F("Kod", "Kod pocztowy", T::String, 10), F("Poczta", "Poczta", T::String, 50, false, false),
+                               F("Miejscowosc", "Miejscowość", T::String, 50), F("Kraj", "Kraj", T::String, 2),
+                               F("NIP", "NIP", T::String, 20), F("REGON", "REGON", T::String, 14, false, false),
+                               F("EORI", "EORI", T::String, 17), F("TIRholder", "Posiadacz karnetu TIR", T::String, 17, false, false),
+                               F("NrAEO", "Nr świadectwa AEO", T::String, 35, false, false),
+                               F("Telefon", "Telefon", T::String, 50, false, false), F("Email", "E-mail", T::String, 100, false, false)},
+                              QStringLiteral("Nazwa")};
+  return spec;
+}
+
+const TableSpec& UzytkownicySpec() {
+  static const TableSpec spec{QStringLiteral("UZYTKOWNIK"),
+                              QStringLiteral("TUsersWin"),
+                              QStringLiteral("Użytkownicy"),
+                              {F("LOGIN", "Login", T::String, 50, true), F("NAZWA", "Nazwa", T::String, 100, true),
+                               F("LOKALIZACJA", "Lokalizacja", T::String, 100), F("ADMIN", "Administrator", T::SmallInt, 1),
+                               F("SYSADMIN", "Administrator systemu", T::SmallInt, 1),
+                               F("SERWIS", "Konto usługowe", T::SmallInt, 1)},
+                              QStringLiteral("LOGIN")};
+  return spec;
+}
+
+const TableSpec& UCSpec() {
+  static const TableSpec spec{QStringLiteral("UC"),
+                              QStringLiteral("TUCWin"),
+                              QStringLiteral("Urzędy celne"),
+                              {F("Kod", "Kod", T::String, 8, true), F("NazwaKrotka", "Nazwa", T::String, 100, true),
+                               F("NazwaPelna", "Nazwa pełna", T::String, 100, false, false),
+                               F("Miejscowosc", "Miejscowość", T::String, 50), F("Kraj", "Kraj", T::String, 2, true),
+                               F("UlicaNumer", "Ulica", T::String, 100, false, false),
+                               F("KodPocztowy", "Kod pocztowy", T::String, 10, false, false),
+                               F("DEP", "Wyjścia", T::SmallInt, 1), F("DES", "Przeznaczenia", T::SmallInt, 1),
+                               F("TRA", "Tranzytowy", T::SmallInt, 1), F("GUA", "Gwarancyjny", T::SmallInt, 1)},
+                              QStringLiteral("Kod")};
+  return spec;
+}
+
+const TableSpec& WalutySpec() {
+  static const TableSpec spec{QStringLiteral("WALUTY"),
+                              QStringLiteral("TWalutyWin"),
+                              QStringLiteral("Waluty"),
+                              {F("KOD", "Kod", T::String, 3, true), F("NAZWA", "Nazwa", T::String, 100),
+                               F("AKTYWNA", "Aktywna", T::SmallInt, 1)},
+                              QStringLiteral("KOD")};
+  return spec;
+}
+
+const TableSpec& KursySpec() {
+  static const TableSpec spec{QStringLiteral("Kursy"),
+                              QStringLiteral("TKursyWin"),
+                              QStringLiteral("Kursy walut"),
+                              {F("DATA", "Data", T::Date, 0, true), F("WALUTA", "Waluta", T::String, 3, true),
+                               F("PRZELICZNIK", "Przelicznik", T::Integer), F("KURS", "Kurs", T::Float, 0, true)},
+                              QStringLiteral("DATA desc, WALUTA")};
+  return spec;
+}
+
+void HostTablesSchema(TToolsDB& tools) {
+  DeclareTable(tools, KontrahenciSpec());
+  tools.AddIndex(KontrahenciSpec().table, QStringLiteral("KONTRAHENCI_IDX1"), {QStringLiteral("Nazwa")});
+  tools.AddIndex(KontrahenciSpec().table, QStringLiteral("KONTRAHENCI_IDX2"), {QStringLiteral("NIP")});
+  tools.CommitQ();
+}
+
+namespace {
+
+QWidget* OpenSpec(HostContext& ctx, const TableSpec& spec) {
+  auto* win = new THostTableWin(ctx, spec);
+  win->Init();
+  return win;
+}
+
+std::optional<Row> Pick(HostContext& ctx, const TableSpec& spec, const QString& column, const QVariant& initial,
+                        QWidget* parent, const QString& where = {}, const Params& params = {}) {
+  auto* win = new THostTableWin(ctx, spec);
+  win->SetFilter(where, params);
+  win->Init();
+  return PickRow(win, column, initial, parent);
+}
+
+}  // namespace
+
+void RegisterHostWindows() {
+  for (const TableSpec* spec : {&KontrahenciSpec(), &UzytkownicySpec(), &UCSpec(), &WalutySpec(), &KursySpec()})
+    RegisterWindowClass(spec->window_class, [spec](HostContext& ctx, const WindowArgs&) { return OpenSpec(ctx, *spec); });
+}
+
+std::optional<Row> WybierzKontrahenta(HostContext& ctx, const QVariant& initial_id, QWidget* parent) {
+  return Pick(ctx, KontrahenciSpec(), KontrahenciSpec().Key(), initial_id, parent);
+}
+
+std::optional<Row> ListujUC(HostContext& ctx, const QString& kraj, const QString& initial_kod, QWidget* parent) {
+  if (kraj.isEmpty()) return Pick(ctx, UCSpec(), QStringLiteral("Kod"), initial_kod, parent);
+  return Pick(ctx, UCSpec(), QStringLiteral("Kod"), initial_kod, parent, QStringLiteral("Kraj = :KRAJ"),
+              {{QStringLiteral("KRAJ"), kraj}});
+}
+
+std::optional<Row> WybierzWalute(HostContext& ctx, const QString& initial_kod, QWidget* parent) {
+  return Pick(ctx, WalutySpec(), QStringLiteral("KOD"), initial_kod, parent);
+}
+
+}  // namespace velmora::host

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "db.h"
+#include "record_store.h"
+
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+namespace velmora::host {
+
+struct HostContext;
+
+// The host's own tables that the module picks from, each with its list window.
+const TableSpec& KontrahenciSpec();
+const TableSpec& UzytkownicySpec();
+const TableSpec& UCSpec();
+const TableSpec& WalutySpec();
+const TableSpec& KursySpec();
+
+// Declares the host tables owned here (contractors).
+void HostTablesSchema(TToolsDB& tools);
+// Registers the list windows under their class names.
+void RegisterHostWindows();
+
+// Pickers: each opens positioned on `initial` and answers the chosen row.
+std::optional<Row> WybierzKontrahenta(HostContext& ctx, const QVariant& initial_id, QWidget* parent = nullptr);
+// The customs offices of one country ("PL"); all when the country is empty.
+std::optional<Row> ListujUC(HostContext& ctx, const QString& kraj, const QString& initial_kod, QWidget* parent = nullptr);
+std::optional<Row> WybierzWalute(HostContext& ctx, const QString& initial_kod, QWidget* parent = nullptr);
+
+}  // namespace velmora::host

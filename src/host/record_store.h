@@ -1,0 +1,59 @@
+#pragma once
+
+#include "db.h"
+#include "tools_db.h"
+
+#include <QString>
+#include <QVariantMap>
+
+#include <utility>
+#include <vector>
+
+namespace velmora::host {
+
+struct HostContext;
+
+// One column of a host table as its list and editor show it.
+struct FieldSpec {
+  QString column;
+  QString caption;
+  FieldType type = FieldType::String;
+  int width = 0;
+  bool required = false;
+  bool in_grid = true;
+};
+
+// A host table with its list window: declared once, used by the schema, the grid and the editor.
+struct TableSpec {
+  QString table;
+  QString window_class;
+  QString caption;
+  std::vector<FieldSpec> fields;
+  QString order;  // order by text
+  QString Key() const { return QStringLiteral("ID_") + table.toUpper(); }
+  const FieldSpec* Find(const QString& column) const;
+};
+
+// (field, message) pairs of a record that may not be stored.
+using FieldErrors = std::vector<std::pair<QString, QString>>;
+
+// Reads and writes one row of a table as a buffer of column values, with the audit columns.
+class RecordStore {
+ public:
+  RecordStore(HostContext& ctx, const TableSpec& spec) : ctx_(ctx), spec_(spec) {}
+  QVariantMap Load(qint64 id);
+  QVariantMap Empty() const;
+  FieldErrors Validate(const QVariantMap& record) const;
+  // Inserts (taking the key from the generator) or updates by the buffer's key; answers the key.
+  qint64 Store(QVariantMap& record);
+  void Delete(qint64 id);
+
+ private:
+  HostContext& ctx_;
+  const TableSpec& spec_;
+};
+
+// Declares the table of a spec in the schema tool (key, columns, audit columns).
+void DeclareTable(TToolsDB& tools, const TableSpec& spec);
+
+}  // namespace velmora::host
