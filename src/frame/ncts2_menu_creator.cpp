@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPainter>
 #include <QPixmap>
 
@@ -85,14 +86,13 @@ void TNCTS2_MenuCreator::ZrzutBazy() {
 }
 
 TNCTS2_MenuCreator::TNCTS2_MenuCreator(host::MenuMerger& merger) : host::TCustomMenuCreator(merger) {
-  bsiNCTS2 = new QMenu(QStringLiteral("NCTS2"));
+  // The menus live as long as the host's menu bar.
+  bsiNCTS2 = new QMenu(QStringLiteral("NCTS2"), merger.Bar());
   bsiNCTS2->setObjectName(QStringLiteral("bsiNCTS2"));
-  bsiNCTS2->setIcon(Icon(0));
-  bsiStaleDane = new QMenu(QStringLiteral("Stałe dane"));
+  // A menu bar shows a menu's icon instead of its caption: the icon goes with the action only.
+  bsiNCTS2->menuAction()->setProperty("image_index", 0);
+  bsiStaleDane = new QMenu(QStringLiteral("Stałe dane"), merger.Bar());
   bsiStaleDane->setObjectName(QStringLiteral("bsiStaleDane"));
-  // The menus belong to the bar once linked; until then to this creator.
-  connect(this, &QObject::destroyed, bsiNCTS2, &QObject::deleteLater);
-  connect(this, &QObject::destroyed, bsiStaleDane, &QObject::deleteLater);
 
   connect(Item(bsiNCTS2, "miWywoz_Eksport2", QStringLiteral("Objęcia (eksport)"), 0, true), &QAction::triggered, this,
           [this] { Open(QStringLiteral("TTranzytyOtwarciaWin"), 1001, 38); });

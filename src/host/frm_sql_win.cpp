@@ -92,6 +92,7 @@ void TFrmSqlWin::RebuildQuery() {
   for (auto it = params.begin(); it != params.end(); ++it) q.bindValue(QLatin1Char(':') + it.key(), it.value());
   if (!q.exec()) throw DbError(q.lastError().text(), sql_);
   model_->setQuery(std::move(q));
+  AfterQuery();
   if (!layout_restored_) {
     RestoreLayout();
     layout_restored_ = true;
@@ -245,6 +246,14 @@ TEditBox* THostTableWin::GetEditBox(bool is_new) {
 }
 
 qint64 THostTableWin::AfterApplyNewEdit(TEditBox* box, bool) { return RecordStore(ctx_, spec_).Store(box->Record()); }
+
+void THostTableWin::AfterQuery() {
+  int column = 0;
+  Model()->setHeaderData(column++, Qt::Horizontal, QStringLiteral("Id"));
+  for (const FieldSpec& f : spec_.fields)
+    if (f.in_grid) Model()->setHeaderData(column++, Qt::Horizontal, f.caption);
+  Grid()->setColumnHidden(0, true);
+}
 
 void THostTableWin::DeleteRec(qint64 id) { RecordStore(ctx_, spec_).Delete(id); }
 

@@ -46,6 +46,8 @@ class TFrmSqlWin : public QWidget {
   virtual int GetRelationKeysCount() { return 0; }
   virtual void UpdateControls();
   virtual void DoClose() {}
+  // After every run of the query (captions of the columns ...).
+  virtual void AfterQuery() {}
 
   // Called by subclasses and the host.
   std::optional<Row> GetBoxQuery() const;  // the current row
@@ -102,6 +104,7 @@ class THostTableWin : public TFrmSqlWin {
   TEditBox* GetEditBox(bool is_new) override;
   qint64 AfterApplyNewEdit(TEditBox* box, bool is_new) override;
   void DeleteRec(qint64 id) override;
+  void AfterQuery() override;
   const TableSpec& Spec() const { return spec_; }
   // An extra condition, e.g. the customs offices of one country.
   void SetFilter(const QString& where, const Params& params);

@@ -1,5 +1,6 @@
 #include "host_schema.h"
 
+#include "exchange_rates.h"
 #include "host_tables.h"
 #include "tools_db.h"
 
@@ -109,6 +110,7 @@ void HostSchema(TToolsDB& tools) {
   tools.CommitQ();
 
   HostTablesSchema(tools);
+  ExchangeRatesSchema(tools);
   Declare(tools, QStringLiteral("RGRejPow"), kRGRejPow);
   Declare(tools, QStringLiteral("RGRej"), kRGRej);
 }

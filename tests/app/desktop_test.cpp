@@ -1,0 +1,201 @@
+#include "frame/ncts2_menu_creator.h"
+#include "frame/package.h"
+#include "host/edit_box.h"
+#include "host/email_routines.h"
+#include "host/frm_sql_win.h"
+#include "host/host_context.h"
+#include "host/host_tables.h"
+#include "host/main_form.h"
+#include "support/test_host.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QSqlQueryModel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QFileInfo>
+#include <QPainter>
+#include <QTimer>
+
+namespace velmora::testing {
+namespace {
+
+// A main window over a test host with the module loaded.
+class Desktop : public DbTest {
+ protected:
+  void SetUp() override {
+    DbTest::SetUp();
+    if (IsSkipped()) return;
+    host_ = std::make_unique<TestHost>(GetParam());
+    host::RegisterHostWindows();
+    ctx_ = std::make_unique<host::HostContext>(host::HostContext{host_->db(), *host_->options, host_->user, host_->clock,
+                                                                 host_->dialogs, QDir::tempPath(), nullptr});
+    form_ = std::make_unique<host::TMainForm>(*ctx_);
+    form_->BuildMenus();
+  }
+  QAction* Find(const char* name) { return form_->findChild<QAction*>(QString::fromLatin1(name)); }
+  QMenu* Menu(const char* name) { return form_->findChild<QMenu*>(QString::fromLatin1(name)); }
+
+  // Runs `fill` on the modal editor as soon as it shows.
+  void WhenEditorShows(std::function<void(host::TRecordEditBox*)> fill) {
+    QTimer::singleShot(0, [fill] {
+      auto* box = qobject_cast<host::TRecordEditBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      fill(box);
+    });
+  }
+
+  std::unique_ptr<TestHost> host_;
+  std::unique_ptr<host::HostContext> ctx_;
+  std::unique_ptr<host::TMainForm> form_;
+};
+
+TEST_P(Desktop, MenusFollowTheModuleTable) {
+  struct Item {
+    const char* name;
+    const char* caption;
+    bool visible;
+    int tag;
+  };
+  const Item items[] = {{"miWywoz_Eksport2", "Objęcia (eksport)", true, 0},
+                        {"miPrzywoz_Import2", "Zakończenia (import)", true, 0},
+                        {"miGwarancje2", "Nowe gwarancje", true, 0},
+                        {"miOdbierzWiadomosc", "Odbierz wiadomość", false, 1},
+                        {"miSkrytkaNadawcza", "Skrytka nadawcza", false, 1},
+                        {"miSkrytkaOdbiorcza", "Skrytka odbiorcza", false, 1},
+                        {"miZmianaRejestru", "Zmiana rejestru", false, 1},
+                        {"erminowo1", "Terminowość", true, 0},
+                        {"Rozliczeniesaldagwarancji1", "Saldo gwarancji", true, 0},
+                        {"Opisywjrosyjskim1", "Opisy w j.rosyjskim", true, 0},
+                        {"Aktualizacjasownikw1", "Aktualizacja słowników", true, 0}};
+  for (const Item& i : items) {
+    QAction* a = Find(i.name);
+    ASSERT_NE(a, nullptr) << i.name;
+    EXPECT_EQ(a->text(), QString::fromUtf8(i.caption));
+    EXPECT_EQ(a->isVisible(), i.visible) << i.name;
+    EXPECT_EQ(a->property("tag").toInt(), i.tag) << i.name;
+  }
+  EXPECT_FALSE(Find("miWywoz_Eksport2")->icon().isNull());
+  EXPECT_FALSE(Menu("Rne1")->menuAction()->isVisible());
+
+  // Top-level order: the host's menus, then the module's, then the host's "Okno".
+  QStringList bar;
+  for (QAction* a : form_->menuBar()->actions()) bar << a->text().remove(QLatin1Char('&'));
+  EXPECT_EQ(bar, (QStringList{"Plik", "Kartoteki", "NCTS2", "Stałe dane", "Okno"}));
+
+  // "Rejestry" stands beside the host's contractors entry, not in "Stałe dane".
+  const QList<QAction*> kartoteki = Menu("blbKartoteki")->actions();
+  const qsizetype at = kartoteki.indexOf(Find("blbKontrahenci"));
+  ASSERT_GE(at, 0);
+  EXPECT_EQ(kartoteki.value(at + 1), Find("miRejestry"));
+  EXPECT_FALSE(Menu("bsiStaleDane")->actions().contains(Find("miRejestry")));
+}
+
+TEST_P(Desktop, MenuCommandsOpenOrExplain) {
+  Find("miWywoz_Eksport2")->trigger();  // its window comes with a later package
+  ASSERT_EQ(host_->dialogs.Texts().size(), 1);
+  EXPECT_TRUE(host_->dialogs.Texts()[0].contains(QStringLiteral("TTranzytyOtwarciaWin")));
+  EXPECT_TRUE(form_->OpenWindows().isEmpty());
+
+  Find("miZrzutBazy")->trigger();  // not a service user
+  EXPECT_EQ(host_->dialogs.Texts().last(), QStringLiteral("Funkcja techniczna dostępna TYLKO dla administratora !"));
+  EXPECT_FALSE(frame::WyborRejestru(true));
+
+  QWidget* first = form_->OpenWindow(QStringLiteral("TKontrahenciWin"), 0, true, true, 2);
+  ASSERT_NE(first, nullptr);
+  form_->OpenWindow(QStringLiteral("TUCWin"), 0, true, true, 2);
+  EXPECT_EQ(form_->OpenWindow(QStringLiteral("TKontrahenciWin"), 0, true, true, 2), first);
+  EXPECT_EQ(form_->Mdi()->subWindowList().size(), 2);
+  EXPECT_EQ(form_->Mdi()->activeSubWindow()->widget(), first);
+}
+
+TEST_P(Desktop, ListWindowAddsEditsAndDeletesRows) {
+  auto* win = static_cast<host::THostTableWin*>(form_->OpenWindow(QStringLiteral("TKontrahenciWin"), 0, true, true, 2));
+  ASSERT_NE(win, nullptr);
+  EXPECT_EQ(win->Model()->rowCount(), 0);
+
+  // A required field left empty keeps the editor open with its message.
+  WhenEditorShows([this](host::TRecordEditBox* box) {
+    box->actOkExecute();
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_EQ(host_->dialogs.Texts().last(), QStringLiteral("Pole \"Nazwa\" musi być wypełnione"));
+    qobject_cast<QLineEdit*>(box->FieldWidget(QStringLiteral("Nazwa")))->setText(QStringLiteral("Łódzka Spedycja"));
+    qobject_cast<QLineEdit*>(box->FieldWidget(QStringLiteral("NIP")))->setText(QStringLiteral("7250000000"));
+    if (box->actOkExecute()) box->accept();
+  });
+  win->NewRecord();
+  ASSERT_EQ(win->Model()->rowCount(), 1);
+  const qint64 id = win->CurrentKey();
+  EXPECT_GT(id, 0);
+  EXPECT_EQ(win->GetBoxQuery()->Str(QStringLiteral("Nazwa")), QStringLiteral("Łódzka Spedycja"));
+
+  WhenEditorShows([](host::TRecordEditBox* box) {
+    auto* name = qobject_cast<QLineEdit*>(box->FieldWidget(QStringLiteral("Nazwa")));
+    EXPECT_EQ(name->text(), QStringLiteral("Łódzka Spedycja"));
+    name->setText(QStringLiteral("Łódzka Spedycja S.A."));
+    if (box->actOkExecute()) box->accept();
+  });
+  win->EditRecord();
+  EXPECT_EQ(win->CurrentKey(), id);
+  const auto row = host_->db().QueryOne(QStringLiteral("select Nazwa, MODIFY_USER_NAME, CREATE_USER_NAME from KONTRAHENCI"));
+  EXPECT_EQ(row->Str(QStringLiteral("Nazwa")), QStringLiteral("Łódzka Spedycja S.A."));
+  EXPECT_EQ(row->Str(QStringLiteral("MODIFY_USER_NAME")), QStringLiteral("Jan Kowalski"));
+
+  win->DeleteRecord();  // the question is answered "no" by default
+  EXPECT_EQ(host_->db().GetCountFieldVal(QStringLiteral("KONTRAHENCI")), 1);
+  host_->dialogs.Answer(host::kIdYes);
+  win->DeleteRecord();
+  EXPECT_EQ(host_->db().GetCountFieldVal(QStringLiteral("KONTRAHENCI")), 0);
+  EXPECT_EQ(win->Model()->rowCount(), 0);
+}
+
+VELMORA_ON_BOTH_ENGINES(Desktop);
+
+TEST(DesktopModule, LoadingTwiceRegistersOnce) {
+  frame::Initialize();
+  const QStringList creators = host::RegisteredMenuCreators();
+  const QStringList mail = host::RegisteredEmailRoutines();
+  frame::Initialize();
+  EXPECT_EQ(host::RegisteredMenuCreators(), creators);
+  EXPECT_EQ(host::RegisteredEmailRoutines(), mail);
+  EXPECT_EQ(creators.count(QStringLiteral("TNCTS2_MenuCreator")), 1);
+  EXPECT_TRUE(mail.contains(QStringLiteral("Filtr odpowiedzi UC na komunikat IE15")));
+  EXPECT_TRUE(mail.contains(QStringLiteral("Przetwarzanie odpowiedzi UC (komunikaty NCTS: IExxx/PWKx)")));
+  frame::Finalize();
+}
+
+// The main window with the NCTS2 menu open, kept as a picture for people to look at.
+TEST(DesktopScreenshot, MainWindowWithTheNctsMenuOpen) {
+  TestHost host(TestEngine::Sqlite);
+  host::RegisterHostWindows();
+  host::HostContext ctx{host.db(), *host.options, host.user, host.clock, host.dialogs, QDir::tempPath(), nullptr};
+  host::TMainForm form(ctx);
+  form.BuildMenus();
+  form.resize(900, 560);
+  form.show();
+  form.OpenWindow(QStringLiteral("TKontrahenciWin"), 0, true, true, 2);
+  QApplication::processEvents();
+  QMenu* menu = form.findChild<QMenu*>(QStringLiteral("bsiNCTS2"));
+  ASSERT_NE(menu, nullptr);
+  QPixmap shot = form.grab();
+  {
+    // The open menu is a window of its own: paint it where it would drop down.
+    QPainter p(&shot);
+    const QRect bar = form.menuBar()->actionGeometry(menu->menuAction());
+    menu->ensurePolished();
+    menu->resize(menu->sizeHint());
+    p.drawPixmap(form.menuBar()->mapTo(&form, bar.bottomLeft()), menu->grab());
+  }
+  const QString dir = QStringLiteral(VELMORA_ARTIFACT_DIR);
+  QDir().mkpath(dir);
+  const QString path = dir + QStringLiteral("/main_window_ncts2.png");
+  ASSERT_TRUE(shot.save(path));
+  EXPECT_GT(QFileInfo(path).size(), 5000);
+}
+
+}  // namespace
+}  // namespace velmora::testing
