@@ -4,4 +4,5 @@ set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh
 BUILD_TYPE=Release BUILD_DIR=${BUILD_DIR:-build-bench} scripts/build.sh
-exec "${BUILD_DIR:-build-bench}/bench/velmora_bench" "$@"
+"${BUILD_DIR:-build-bench}/bin/velmora_bench" "$@"
+"${BUILD_DIR:-build-bench}/bin/velmora_desktop_bench" "$@"
