@@ -11,9 +11,9 @@ namespace velmora::app {
 
 namespace {
 
-void Store(host::HostContext& ctx, const host::TableSpec& spec, const QVariantMap& values) {
+void Store(host::HostContext& ctx, const host::TableSpec& table_spec, const QVariantMap& values) {
   QVariantMap record = values;
-  host::RecordStore(ctx, spec).Store(record);
+  host::RecordStore(ctx, table_spec).Store(record);
 }
 
 }  // namespace

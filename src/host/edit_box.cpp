@@ -65,11 +65,11 @@ int TEditBox::ShowBox(int mode, int style) {
   return result_;
 }
 
-TRecordEditBox::TRecordEditBox(HostContext& ctx, const TableSpec& spec, QWidget* parent)
-    : TEditBox(ctx, parent), spec_(spec) {
-  setWindowTitle(spec.caption);
+TRecordEditBox::TRecordEditBox(HostContext& ctx, const TableSpec& table_spec, QWidget* parent)
+    : TEditBox(ctx, parent), spec_(table_spec) {
+  setWindowTitle(table_spec.caption);
   auto* form = new QFormLayout();
-  for (const FieldSpec& f : spec.fields) {
+  for (const FieldSpec& f : table_spec.fields) {
     QWidget* w = nullptr;
     switch (f.type) {
       case FieldType::Integer:

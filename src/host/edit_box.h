@@ -48,11 +48,11 @@ class TEditBox : public QDialog {
   QDialogButtonBox* buttons_ = nullptr;
 };
 
-// An editor built from a table spec: one field per column.
+// An editor built from a table table_spec: one field per column.
 class TRecordEditBox : public TEditBox {
   Q_OBJECT
  public:
-  TRecordEditBox(HostContext& ctx, const TableSpec& spec, QWidget* parent = nullptr);
+  TRecordEditBox(HostContext& ctx, const TableSpec& table_spec, QWidget* parent = nullptr);
   void Activate() override;
   FieldErrors Validate() override;
   QWidget* FieldWidget(const QString& column) const { return widgets_.value(column.toUpper()); }

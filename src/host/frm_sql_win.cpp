@@ -217,10 +217,10 @@ void TFrmSqlWin::closeEvent(QCloseEvent* event) {
   QWidget::closeEvent(event);
 }
 
-THostTableWin::THostTableWin(HostContext& ctx, const TableSpec& spec, QWidget* parent)
-    : TFrmSqlWin(ctx, parent), spec_(spec) {
-  setObjectName(spec.window_class);
-  setWindowTitle(spec.caption);
+THostTableWin::THostTableWin(HostContext& ctx, const TableSpec& table_spec, QWidget* parent)
+    : TFrmSqlWin(ctx, parent), spec_(table_spec) {
+  setObjectName(table_spec.window_class);
+  setWindowTitle(table_spec.caption);
 }
 
 void THostTableWin::SetFilter(const QString& where, const Params& params) {

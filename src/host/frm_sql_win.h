@@ -93,11 +93,11 @@ class TFrmSqlWin : public QWidget {
   bool layout_restored_ = false;
 };
 
-// A list window over a host table described by a spec, with its record editor.
+// A list window over a host table described by a table_spec, with its record editor.
 class THostTableWin : public TFrmSqlWin {
   Q_OBJECT
  public:
-  THostTableWin(HostContext& ctx, const TableSpec& spec, QWidget* parent = nullptr);
+  THostTableWin(HostContext& ctx, const TableSpec& table_spec, QWidget* parent = nullptr);
   void InitSQLStrings(QString& select, QString& where, QString& order) override;
   Params GetQueryParams() override { return filter_params_; }
   QString GetKeyName() override { return spec_.Key(); }

@@ -18,7 +18,7 @@ FieldSpec F(const char* column, const char* caption, FieldType type = T::String,
 }  // namespace
 
 const TableSpec& KontrahenciSpec() {
-  static const TableSpec spec{QStringLiteral("KONTRAHENCI"),
+  static const TableSpec table_spec{QStringLiteral("KONTRAHENCI"),
                               QStringLiteral("TKontrahenciWin"),
                               QStringLiteral("Kontrahenci"),
                               {F("Nazwa", "Nazwa", T::String, 150, true), F("Ulica", "Ulica", T::String, 100),
@@ -30,11 +30,11 @@ const TableSpec& KontrahenciSpec() {
                                F("NrAEO", "Nr świadectwa AEO", T::String, 35, false, false),
                                F("Telefon", "Telefon", T::String, 50, false, false), F("Email", "E-mail", T::String, 100, false, false)},
                               QStringLiteral("Nazwa")};
-  return spec;
+  return table_spec;
 }
 
 const TableSpec& UzytkownicySpec() {
-  static const TableSpec spec{QStringLiteral("UZYTKOWNIK"),
+  static const TableSpec table_spec{QStringLiteral("UZYTKOWNIK"),
                               QStringLiteral("TUsersWin"),
                               QStringLiteral("Użytkownicy"),
                               {F("LOGIN", "Login", T::String, 50, true), F("NAZWA", "Nazwa", T::String, 100, true),
@@ -42,11 +42,11 @@ const TableSpec& UzytkownicySpec() {
                                F("SYSADMIN", "Administrator systemu", T::SmallInt, 1),
                                F("SERWIS", "Konto usługowe", T::SmallInt, 1)},
                               QStringLiteral("LOGIN")};
-  return spec;
+  return table_spec;
 }
 
 const TableSpec& UCSpec() {
-  static const TableSpec spec{QStringLiteral("UC"),
+  static const TableSpec table_spec{QStringLiteral("UC"),
                               QStringLiteral("TUCWin"),
                               QStringLiteral("Urzędy celne"),
                               {F("Kod", "Kod", T::String, 8, true), F("NazwaKrotka", "Nazwa", T::String, 100, true),
@@ -57,27 +57,27 @@ const TableSpec& UCSpec() {
                                F("DEP", "Wyjścia", T::SmallInt, 1), F("DES", "Przeznaczenia", T::SmallInt, 1),
                                F("TRA", "Tranzytowy", T::SmallInt, 1), F("GUA", "Gwarancyjny", T::SmallInt, 1)},
                               QStringLiteral("Kod")};
-  return spec;
+  return table_spec;
 }
 
 const TableSpec& WalutySpec() {
-  static const TableSpec spec{QStringLiteral("WALUTY"),
+  static const TableSpec table_spec{QStringLiteral("WALUTY"),
                               QStringLiteral("TWalutyWin"),
                               QStringLiteral("Waluty"),
                               {F("KOD", "Kod", T::String, 3, true), F("NAZWA", "Nazwa", T::String, 100),
                                F("AKTYWNA", "Aktywna", T::SmallInt, 1)},
                               QStringLiteral("KOD")};
-  return spec;
+  return table_spec;
 }
 
 const TableSpec& KursySpec() {
-  static const TableSpec spec{QStringLiteral("Kursy"),
+  static const TableSpec table_spec{QStringLiteral("Kursy"),
                               QStringLiteral("TKursyWin"),
                               QStringLiteral("Kursy walut"),
                               {F("DATA", "Data", T::Date, 0, true), F("WALUTA", "Waluta", T::String, 3, true),
                                F("PRZELICZNIK", "Przelicznik", T::Integer), F("KURS", "Kurs", T::Float, 0, true)},
                               QStringLiteral("DATA desc, WALUTA")};
-  return spec;
+  return table_spec;
 }
 
 void HostTablesSchema(TToolsDB& tools) {
@@ -89,15 +89,15 @@ void HostTablesSchema(TToolsDB& tools) {
 
 namespace {
 
-QWidget* OpenSpec(HostContext& ctx, const TableSpec& spec) {
-  auto* win = new THostTableWin(ctx, spec);
+QWidget* OpenSpec(HostContext& ctx, const TableSpec& table_spec) {
+  auto* win = new THostTableWin(ctx, table_spec);
   win->Init();
   return win;
 }
 
-std::optional<Row> Pick(HostContext& ctx, const TableSpec& spec, const QString& column, const QVariant& initial,
+std::optional<Row> Pick(HostContext& ctx, const TableSpec& table_spec, const QString& column, const QVariant& initial,
                         QWidget* parent, const QString& where = {}, const Params& params = {}) {
-  auto* win = new THostTableWin(ctx, spec);
+  auto* win = new THostTableWin(ctx, table_spec);
   win->SetFilter(where, params);
   win->Init();
   return PickRow(win, column, initial, parent);
@@ -106,8 +106,8 @@ std::optional<Row> Pick(HostContext& ctx, const TableSpec& spec, const QString& 
 }  // namespace
 
 void RegisterHostWindows() {
-  for (const TableSpec* spec : {&KontrahenciSpec(), &UzytkownicySpec(), &UCSpec(), &WalutySpec(), &KursySpec()})
-    RegisterWindowClass(spec->window_class, [spec](HostContext& ctx, const WindowArgs&) { return OpenSpec(ctx, *spec); });
+  for (const TableSpec* table_spec : {&KontrahenciSpec(), &UzytkownicySpec(), &UCSpec(), &WalutySpec(), &KursySpec()})
+    RegisterWindowClass(table_spec->window_class, [table_spec](HostContext& ctx, const WindowArgs&) { return OpenSpec(ctx, *table_spec); });
 }
 
 std::optional<Row> WybierzKontrahenta(HostContext& ctx, const QVariant& initial_id, QWidget* parent) {

@@ -77,11 +77,11 @@ void RecordStore::Delete(qint64 id) {
   tx.Commit();
 }
 
-void DeclareTable(TToolsDB& tools, const TableSpec& spec) {
-  tools.CreateTable(spec.table);
+void DeclareTable(TToolsDB& tools, const TableSpec& table_spec) {
+  tools.CreateTable(table_spec.table);
   tools.CommitQ();
-  for (const FieldSpec& f : spec.fields) tools.AddField(spec.table, f.column, f.type, f.width);
-  AddAuditFields(tools, spec.table);
+  for (const FieldSpec& f : table_spec.fields) tools.AddField(table_spec.table, f.column, f.type, f.width);
+  AddAuditFields(tools, table_spec.table);
   tools.CommitQ();
 }
 

@@ -40,7 +40,7 @@ using FieldErrors = std::vector<std::pair<QString, QString>>;
 // Reads and writes one row of a table as a buffer of column values, with the audit columns.
 class RecordStore {
  public:
-  RecordStore(HostContext& ctx, const TableSpec& spec) : ctx_(ctx), spec_(spec) {}
+  RecordStore(HostContext& ctx, const TableSpec& table_spec) : ctx_(ctx), spec_(table_spec) {}
   QVariantMap Load(qint64 id);
   QVariantMap Empty() const;
   FieldErrors Validate(const QVariantMap& record) const;
@@ -53,7 +53,7 @@ class RecordStore {
   const TableSpec& spec_;
 };
 
-// Declares the table of a spec in the schema tool (key, columns, audit columns).
-void DeclareTable(TToolsDB& tools, const TableSpec& spec);
+// Declares the table of a table_spec in the schema tool (key, columns, audit columns).
+void DeclareTable(TToolsDB& tools, const TableSpec& table_spec);
 
 }  // namespace velmora::host
