@@ -2,6 +2,7 @@
 
 #include "dialogs.h"
 #include "host_context.h"
+#include "options_win.h"
 #include "users.h"
 
 #include <QAction>
@@ -99,6 +100,12 @@ void TMainForm::BuildMenus() {
   AddHostItem(kartoteki, QStringLiteral("blbKursy"), QStringLiteral("Kursy walut"), QStringLiteral("TKursyWin"));
   if (ctx_.user.UserInfo().isAdmin())
     AddHostItem(kartoteki, QStringLiteral("blbUzytkownicy"), QStringLiteral("Użytkownicy"), QStringLiteral("TUsersWin"));
+
+  QMenu* narzedzia = AddHostMenu(QStringLiteral("blbNarzedzia"), QStringLiteral("&Narzędzia"));
+  connect(AddHostItem(narzedzia, QStringLiteral("blbOpcje"), QStringLiteral("Opcje"), {}), &QAction::triggered, this, [this] {
+    TOpcjeWin win(ctx_, this);
+    win.exec();
+  });
 
   QMenu* okno = AddHostMenu(QStringLiteral("blbOkno"), QStringLiteral("&Okno"));
   connect(okno->addAction(QStringLiteral("Kaskada")), &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);

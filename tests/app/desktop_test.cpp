@@ -85,7 +85,7 @@ TEST_P(Desktop, MenusFollowTheModuleTable) {
   // Top-level order: the host's menus, then the module's, then the host's "Okno".
   QStringList bar;
   for (QAction* a : form_->menuBar()->actions()) bar << a->text().remove(QLatin1Char('&'));
-  EXPECT_EQ(bar, (QStringList{"Plik", "Kartoteki", "NCTS2", "Stałe dane", "Okno"}));
+  EXPECT_EQ(bar, (QStringList{"Plik", "Kartoteki", "Narzędzia", "NCTS2", "Stałe dane", "Okno"}));
 
   // "Rejestry" stands beside the host's contractors entry, not in "Stałe dane".
   const QList<QAction*> kartoteki = Menu("blbKartoteki")->actions();

@@ -65,3 +65,28 @@ VELMORA_ON_BOTH_ENGINES(OptionsAndUsers);
 
 }  // namespace
 }  // namespace velmora::testing
+
+#include "host/options_catalogue.h"
+
+namespace velmora::testing {
+namespace {
+
+TEST_P(OptionsAndUsers, OptionsWindowValuesKeepTheirScopes) {
+  auto values = host::LoadOptions(*host_->options);
+  EXPECT_EQ(values.value(QStringLiteral("SALDOWANIE/RYCZALT")), QStringLiteral("6,5"));
+  EXPECT_EQ(values.value(QStringLiteral("PROXY/PORT")), QStringLiteral("8080"));
+  values[QStringLiteral("USER/MIEJSCE")] = QStringLiteral("Gdynia");
+  values[QStringLiteral("KANAL_WYSYLKI/ECIP_SEAP_ID")] = QStringLiteral("agencja01");
+  host::SaveOptions(*host_->options, values);
+  EXPECT_EQ(host_->options->ReadOption(QStringLiteral("USER"), QStringLiteral("MIEJSCE"), {}, host::OptionScope::User),
+            QStringLiteral("Gdynia"));
+  EXPECT_EQ(host_->options->ReadOption(QStringLiteral("USER"), QStringLiteral("MIEJSCE"), QStringLiteral("-")), QStringLiteral("-"));
+  EXPECT_EQ(host_->options->ReadOption(QStringLiteral("KANAL_WYSYLKI"), QStringLiteral("ECIP_SEAP_ID"), {},
+                                       host::OptionScope::Application),
+            QStringLiteral("agencja01"));
+  // Unchanged defaults are not written.
+  EXPECT_EQ(host_->db().GetCountFieldVal(QStringLiteral("OPCJE")), 2);
+}
+
+}  // namespace
+}  // namespace velmora::testing

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QDialog>
+#include <QHash>
+
+class QLineEdit;
+
+namespace velmora::host {
+
+struct HostContext;
+
+// The options window: one tab per group of settings.
+class TOpcjeWin : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TOpcjeWin(HostContext& ctx, QWidget* parent = nullptr);
+  QLineEdit* Field(const QString& id) const { return fields_.value(id); }
+  void Save();
+
+ private:
+  HostContext& ctx_;
+  QHash<QString, QLineEdit*> fields_;
+};
+
+}  // namespace velmora::host
