@@ -1,0 +1,427 @@
+#include "incoming.h"
+
+#include "frame/codes.h"
+#include "frame/shared_state.h"
+#include "frame/text_formats.h"
+#include "host/clock.h"
+#include "host/db.h"
+#include "host/dialogs.h"
+#include "host/host_context.h"
+#include "host/host_switches.h"
+#include "host/options.h"
+#include "host/users.h"
+#include "host/xml/messages.h"
+#include "host/xml/xml_document.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <optional>
+
+namespace velmora::exchange {
+
+namespace {
+
+using host::Params;
+
+struct Rank {
+  int rank;
+  std::initializer_list<const char*> types;
+};
+
+const Rank kRanks[] = {
+    {10, {"IE007", "IE015"}},
+    {20, {"IE008", "IE016"}},
+    {30, {"IE043", "IE028", "IE928"}},
+    {40, {"IE044", "IE058", "IE013", "IE014", "IE009", "IE004", "IE005", "IE055"}},
+    {50, {"IE051", "IE054", "IE062", "IE060"}},
+    {70, {"IE029"}},
+    {80, {"IE140", "IE141", "IE906"}},
+    {100, {"IE025", "IE045"}},
+};
+
+const char* const kIeRoots[] = {"IE004", "IE005", "IE008", "IE009", "IE016", "IE025", "IE028", "IE029", "IE043",
+                                "IE045", "IE051", "IE055", "IE058", "IE060", "IE062", "IE140", "IE906", "IE928"};
+
+bool IsIeRoot(const QString& root) {
+  for (const char* r : kIeRoots)
+    if (root == QLatin1String(r)) return true;
+  return false;
+}
+
+bool IsAcceptedRoot(const QString& root) {
+  return IsIeRoot(root) || root == QLatin1String("ns6:Dokument") || root == QLatin1String("UPO") ||
+         root == QLatin1String("UPP") || root == QLatin1String("NPP") || root == QLatin1String("Odrzucenie") ||
+         root == QLatin1String("OdrzucenieKomunikatu");
+}
+
+// A reason that ends the load: nothing is stored and the caller gets "Błąd - " + reason.
+struct Refusal {
+  QString reason;
+};
+
+// The first element with this local name below `node`, in document order.
+xml::XmlNode FindLocal(xml::XmlNode node, const QString& local) {
+  for (xml::XmlNode c = node.FirstChild(); c; c = c.NextSibling()) {
+    if (c.LocalName() == local) return c;
+    if (xml::XmlNode d = FindLocal(c, local)) return d;
+  }
+  return {};
+}
+
+// Year, month and day from the first ten characters; anything else raises.
+QDate CreationDate(const QString& text) {
+  bool ok_y = false, ok_m = false, ok_d = false;
+  const QDate d(text.mid(0, 4).toInt(&ok_y), text.mid(5, 2).toInt(&ok_m), text.mid(8, 2).toInt(&ok_d));
+  if (!ok_y || !ok_m || !ok_d || !d.isValid())
+    throw std::runtime_error(QStringLiteral("Niepoprawna data utworzenia komunikatu: %1").arg(text).toStdString());
+  return d;
+}
+
+// Everything the load reads from the document and finds in the database.
+struct Incoming {
+  QString typ;
+  QString nr_wlasny;
+  QString nr_powiazany;
+  QString typ_powiazany_dok;  // UPO: the type named by its Dokument
+  QString data_utworzenia;
+  QString mrn;
+  QString lrn;
+  QString opis;
+  int status = frame::kStatusOdebrany;
+  qint64 tranzyt = 0;
+};
+
+class Load {
+ public:
+  Load(host::HostContext& ctx, const QString& xml, const QString& file_name)
+      : ctx_(ctx), db_(ctx.db), xml_(xml), file_name_(file_name) {}
+
+  QString Run() {
+    host::Transaction tx(db_);
+    doc_ = xml::LoadXMLData(frame::NaprawXML(xml_));
+    const xml::XmlNode root = doc_->DocumentElement();
+    in_.typ = root.NodeName();
+    if (!IsAcceptedRoot(in_.typ))
+      throw Refusal{QStringLiteral("- Dokument ") + in_.typ + QStringLiteral(" nie jest obsługiwany przez system NCTS2 ")};
+
+    if (IsIeRoot(in_.typ)) {
+      ReadIeHeader(root);
+      FindIeTransit(root);
+    } else if (in_.typ == QLatin1String("ns6:Dokument")) {
+      ReadPlatformNotice(root);
+    } else if (in_.typ == QLatin1String("UPO")) {
+      ReadUpo(root);
+    } else {
+      // The platform's refusals name nothing this system could attach them to.
+      in_.typ = root.NodeName();
+    }
+
+    const QString typ_powiazany = RelatedType();
+    if (in_.tranzyt == 0) {
+      throw Refusal{QStringLiteral("Nie znalezniono komunikatu o numerze własnym ") + in_.nr_powiazany};
+    }
+    SideEffects();
+    const qint64 id = Store(typ_powiazany);
+    UpdateTransit();
+    tx.Commit();
+    frame::OstatniWczytanyKomunikatId = static_cast<int>(id);
+    return QStringLiteral("Wczytano kouminikat ") + in_.typ + QStringLiteral(" o numerze ") + in_.nr_wlasny;
+  }
+
+ private:
+  bool MessageExists(const QString& typ, const QString& nr) {
+    return db_.QueryOne(QStringLiteral("select ID_TRANZYTY_POZYCJE from TRANZYTY_POZYCJE where TYP = :TYP and NR_WLASNY = :NR"),
+                        {{QStringLiteral("TYP"), typ}, {QStringLiteral("NR"), nr}})
+        .has_value();
+  }
+
+  void RefuseDuplicate() {
+    if (MessageExists(in_.typ, in_.nr_wlasny))
+      throw Refusal{QStringLiteral("Komunikat ") + in_.typ + QStringLiteral(" o numerze własnym ") + in_.nr_wlasny +
+                    QStringLiteral(" został już wczytany")};
+  }
+
+  qint64 TransitByNumber(const QString& typ) {
+    const auto r = db_.QueryOne(QStringLiteral("select TRANZYTY_ID from TRANZYTY_POZYCJE where TYP = :TYP and NR_WLASNY = :NR "
+                                               "order by ID_TRANZYTY_POZYCJE desc"),
+                                {{QStringLiteral("TYP"), typ}, {QStringLiteral("NR"), in_.nr_powiazany}});
+    return r ? r->Int64(QStringLiteral("TRANZYTY_ID")) : 0;
+  }
+
+  qint64 TransitByMrn(int rodzaj) {
+    if (in_.mrn.isEmpty()) return 0;
+    const auto r = db_.QueryOne(
+        QStringLiteral("select ID_TRANZYTY from TRANZYTY where MRN = :MRN and RODZAJ = :RODZAJ order by ID_TRANZYTY desc"),
+        {{QStringLiteral("MRN"), in_.mrn}, {QStringLiteral("RODZAJ"), rodzaj}});
+    return r ? r->Int64(QStringLiteral("ID_TRANZYTY")) : 0;
+  }
+
+  void ReadIeHeader(const xml::XmlNode& root) {
+    const xml::Message message = xml::GetMessage(doc_, in_.typ);
+    const xml::Naglowek h = message.GetNaglowek();
+    if (h.IsNull())
+      throw Refusal{QStringLiteral("Niepoprawna struktura komunikatu ") + in_.typ + QStringLiteral(" brak nagłówka")};
+    in_.nr_wlasny = h.NrWlasny().trimmed();
+    in_.data_utworzenia = h.DataUtworzenia().trimmed();
+    in_.mrn = h.MRN().trimmed();
+    in_.lrn = h.LRN().trimmed();
+    in_.nr_powiazany = h.NrWlasnyKomunikatuPowiazanego().trimmed();
+    Q_UNUSED(root);
+    RefuseDuplicate();
+    static const QStringList kWithoutRelated{QStringLiteral("IE140"), QStringLiteral("IE055"), QStringLiteral("IE060"),
+                                             QStringLiteral("IE043"), QStringLiteral("IE045"), QStringLiteral("IE025")};
+    if (in_.nr_powiazany.isEmpty() && !kWithoutRelated.contains(in_.typ))
+      throw Refusal{QStringLiteral("Brak informacji na temat numeru własnego komunikatu powiązanego")};
+  }
+
+  void FindIeTransit(const xml::XmlNode& root) {
+    const QString& t = in_.typ;
+    const QString& rel = in_.nr_powiazany;
+    const QString& mrn = in_.mrn;
+    auto by_number = [&](const QString& typ, const QString& opis) {
+      in_.tranzyt = TransitByNumber(typ);
+      in_.opis = opis;
+    };
+    auto by_mrn = [&](int rodzaj, const QString& opis) {
+      in_.tranzyt = TransitByMrn(rodzaj);
+      in_.opis = opis;
+    };
+    if (t == QLatin1String("IE004")) {
+      by_number(frame::typ::IE013, QStringLiteral("Przyjęcie sprostowania zgłoszenia IE013 o numerze własnym ") + rel);
+    } else if (t == QLatin1String("IE005")) {
+      by_number(frame::typ::IE013, QStringLiteral("Odrzucenie sprostowania zgłoszenia IE013 o numerze własnym ") + rel);
+    } else if (t == QLatin1String("IE008")) {
+      by_number(frame::typ::IE007,
+                QStringLiteral("Odrzucenie zawiadomienia o przybyciu towaru IE007 o numerze własnym ") + rel);
+    } else if (t == QLatin1String("IE009")) {
+      const xml::XmlNode decyzja = FindLocal(root, QStringLiteral("DecyzjaOUniewaznieniu"));
+      if (!decyzja)
+        throw Refusal{QStringLiteral("Dokument ") + t + QStringLiteral(" nie zawiera elementu DecyzjaOUniewaznieniu")};
+      const auto related = db_.QueryOne(QStringLiteral("select TRANZYTY_ID from TRANZYTY_POZYCJE where NR_WLASNY = :NR "
+                                                       "order by ID_TRANZYTY_POZYCJE desc"),
+                                        {{QStringLiteral("NR"), rel}});
+      in_.tranzyt = related ? related->Int64(QStringLiteral("TRANZYTY_ID")) : 0;
+      if (decyzja.Attribute(QStringLiteral("DecyzjaDoWniosku")).trimmed() == QLatin1String("1")) {
+        in_.opis = QStringLiteral("Unieważnienie zgłoszenia IE015 o numerze własnym ") + rel;
+      } else {
+        in_.opis = QStringLiteral("Odrzucenie unieważnienia zgłoszenia IE015 o numerze własnym ") + rel;
+        in_.status = frame::kStatusOdebranyOdmowa;
+      }
+    } else if (t == QLatin1String("IE016")) {
+      by_number(frame::typ::IE015, QStringLiteral("Odrzucenie zgłoszenia IE015 o numerze własnym ") + rel);
+    } else if (t == QLatin1String("IE025")) {
+      by_mrn(frame::kRodzajPrzywoz, QStringLiteral("Zwolnienie z tranzytu numer MRN ") + mrn);
+    } else if (t == QLatin1String("IE028")) {
+      by_number(frame::typ::IE015, QStringLiteral("Nadanie numeru MRN ") + mrn +
+                                       QStringLiteral(" dla zgłoszenia IE015 o numerze własnym ") + rel);
+    } else if (t == QLatin1String("IE029")) {
+      by_number(frame::typ::IE015,
+                QStringLiteral("Zwolnienie do procedury tranzytu zgłoszenia IE015 o numerze własnym ") + rel);
+    } else if (t == QLatin1String("IE043")) {
+      by_mrn(frame::kRodzajPrzywoz,
+             QStringLiteral("Zezwolenie na rozładunek towaru ze zgłoszenia IE007 o numerze MRN ") + mrn);
+    } else if (t == QLatin1String("IE045")) {
+      by_mrn(frame::kRodzajWywoz, QStringLiteral("Zamknięcie procedury tranzytu zgłoszenia numerze MRN ") + mrn);
+    } else if (t == QLatin1String("IE051")) {
+      by_mrn(frame::kRodzajWywoz,
+             QStringLiteral("Odmowa zwolnienia do procedury tranzytu zgłoszenia numerze MRN ") + mrn);
+    } else if (t == QLatin1String("IE055")) {
+      by_mrn(frame::kRodzajWywoz,
+             QStringLiteral("Informacja o nieważności gwarancji na zgłoszeniu numerze MRN ") + mrn);
+    } else if (t == QLatin1String("IE058")) {
+      by_number(frame::typ::IE044,
+                QStringLiteral("Odrzucenie uwag rozładunkowych komunikatu IE044 numerze własnym ") + rel);
+    } else if (t == QLatin1String("IE060")) {
+      by_mrn(frame::kRodzajWywoz, QStringLiteral("Planowana kontrola dotycząca zgłoszenia o numerze MRN ") + mrn);
+    } else if (t == QLatin1String("IE062")) {
+      by_number(frame::typ::IE054, QStringLiteral("Odrzucenie wniosku o zwolnienie zgłoszenia o numerze MRN ") + mrn);
+    } else if (t == QLatin1String("IE140")) {
+      by_mrn(frame::kRodzajWywoz, QStringLiteral("Zapytanie o przesyłkę o numerze MRN ") + mrn);
+      if (in_.tranzyt == 0)
+        throw Refusal{QStringLiteral("Nie znaleziono komunikatu o numerze własnym ") + rel +
+                      QStringLiteral(" w bazie danych")};
+    } else if (t == QLatin1String("IE906")) {
+      in_.tranzyt = TransitByNumber(frame::typ::IE014);
+      QString answered = frame::typ::IE014;
+      if (in_.tranzyt == 0) {
+        in_.tranzyt = TransitByNumber(frame::typ::IE141);
+        answered = frame::typ::IE141;
+      }
+      in_.opis = QStringLiteral("Odrzucenie wniosku o unieważnienie ") + answered + QStringLiteral(" o numerze własnym ") + rel;
+    } else if (t == QLatin1String("IE928")) {
+      by_number(frame::typ::IE015, QStringLiteral("Poprawne zapisanie danych zgłoszenia o numerze własnym ") + rel);
+    }
+  }
+
+  void ReadPlatformNotice(const xml::XmlNode& root) {
+    const xml::XmlNode upp = xml::GetXMLNode(root, QStringLiteral("ns6:UPP"));
+    if (!upp) throw Refusal{QStringLiteral("Nieznany typ dokumentu")};
+    QString typ, opis;
+    for (xml::XmlNode n = xml::GetXMLNode(root, QStringLiteral("ns6:InformacjaUzupelniajaca")); n;
+         n = xml::GetXMLNextNode(n, QStringLiteral("ns6:InformacjaUzupelniajaca"))) {
+      const QString kind = n.Attribute(QStringLiteral("TypInformacjiUzupelniajacej")).trimmed();
+      const QString text = n.Text().trimmed();
+      if (kind == QLatin1String("typPowiadomieniaSkrot")) typ = text;
+      else if (kind == QLatin1String("idDokumentuSystemZewnetrzny")) in_.nr_wlasny = text;
+      else if (kind == QLatin1String("typPowiadomienia")) opis = text;
+    }
+    in_.typ = typ;
+    in_.nr_powiazany = in_.nr_wlasny;
+    const xml::XmlNode data = xml::GetXMLNode(upp, QStringLiteral("ns6:DataDoreczenia"));
+    in_.data_utworzenia = data ? data.Text().trimmed() : QString();
+    in_.opis = opis + QStringLiteral(" o numerze ") + in_.nr_powiazany;
+    if (in_.nr_powiazany.isEmpty()) throw Refusal{QStringLiteral("Brak informacji na temat numeru własnego komunikatu powiązanego")};
+    const auto r = db_.QueryOne(QStringLiteral("select TRANZYTY_ID from TRANZYTY_POZYCJE where NR_WLASNY = :NR "
+                                               "order by ID_TRANZYTY_POZYCJE desc"),
+                                {{QStringLiteral("NR"), in_.nr_powiazany}});
+    in_.tranzyt = r ? r->Int64(QStringLiteral("TRANZYTY_ID")) : 0;
+    RefuseDuplicate();
+  }
+
+  void ReadUpo(const xml::XmlNode& root) {
+    in_.nr_wlasny = root.Attribute(QStringLiteral("NumerIdentyfikacyjny")).trimmed();
+    in_.data_utworzenia = root.Attribute(QStringLiteral("DataWytworzenia")).trimmed();
+    const xml::XmlNode dokument = FindLocal(root, QStringLiteral("Dokument"));
+    if (!dokument) throw std::runtime_error("Brak elementu Dokument w UPO");
+    in_.nr_powiazany = dokument.Attribute(QStringLiteral("NrWlasny")).trimmed();
+    in_.typ_powiazany_dok = dokument.Attribute(QStringLiteral("Typ")).trimmed();
+    in_.opis = QStringLiteral("Urzędowe  poświadczenie  odbioru komunikatu ") + in_.typ_powiazany_dok +
+               QStringLiteral(" o numerze własnym ") + in_.nr_powiazany;
+    in_.tranzyt = TransitByNumber(in_.typ_powiazany_dok);
+  }
+
+  QString RelatedType() {
+    if (in_.nr_powiazany.isEmpty()) return {};
+    const auto r = db_.QueryOne(QStringLiteral("select TYP from TRANZYTY_POZYCJE where NR_WLASNY = :NR order by ID_TRANZYTY_POZYCJE desc"),
+                                {{QStringLiteral("NR"), in_.nr_powiazany}});
+    return r ? r->Str(QStringLiteral("TYP")) : QString();
+  }
+
+  void SideEffects() {
+    const Params transit{{QStringLiteral("T"), in_.tranzyt}};
+    if (in_.typ == frame::typ::IE043)
+      db_.Exec(QStringLiteral("update TRANZYTY_ODPRAWY set IE043 = 1 where TRANZYTY_ID = :T"), transit);
+    if ((in_.typ == frame::typ::IE043 || in_.typ == frame::typ::IE029) && frame::FKAEM) {
+      const QString order =
+          db_.QueryValue(QStringLiteral("select NR_ZAM_ISCALA from TRANZYTY where ID_TRANZYTY = :T"), transit).toString().trimmed();
+      if (!order.isEmpty()) WriteOrderResponse(order);
+    }
+  }
+
+  // The answer to the external order system: the customs office released or allowed unloading.
+  void WriteOrderResponse(const QString& order) {
+    const QString fallback = QDir(ctx_.root).filePath(QStringLiteral("SAP_ZAPIS"));
+    QString dir = ctx_.options.ReadOption(QStringLiteral("RUVA"), QStringLiteral("SAP_KATALOG_ZAPIS"), QString()).trimmed();
+    if (dir.isEmpty()) {
+      ctx_.dialogs.Ostrzezenie(QStringLiteral("W programie nie zdefiniowano katalogu do zapisu danych do SAP"));
+      dir = fallback;
+    }
+    QDir().mkpath(dir);
+    if (!QFileInfo(dir).isDir()) {
+      ctx_.dialogs.Ostrzezenie(
+          QStringLiteral("Zdefiniowany w programie katalog zapisu plików do SAP \rnie istnieje lub brak do niego dostępu"));
+      dir = fallback;
+      QDir().mkpath(dir);
+    }
+    xml::XmlDocumentPtr response = xml::LoadXMLData(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><customs_response/>"));
+    xml::XmlNode root = response->DocumentElement();
+    const bool unloading = in_.typ == frame::typ::IE043;
+    root.AppendChild(unloading ? QStringLiteral("purchase_order") : QStringLiteral("sales_order")).SetText(order);
+    root.AppendChild(QStringLiteral("response")).SetText(QStringLiteral("yes"));
+    const QString path = QDir(dir).filePath(order + QStringLiteral(".xml"));
+    try {
+      response->Save(path);
+    } catch (const std::exception&) {
+    }
+    if (!QFileInfo::exists(path))
+      ctx_.dialogs.Blad(QStringLiteral("Wystąpił nieznany błąd po zapisie pliku do katalogu SAP. Plik nie istnieje"));
+  }
+
+  qint64 Store(const QString& typ_powiazany) {
+    const Params transit{{QStringLiteral("T"), in_.tranzyt}};
+    int lp = db_.GetMaxFieldVal(QStringLiteral("TRANZYTY_POZYCJE"), QStringLiteral("LP"), QStringLiteral("TRANZYTY_ID = :T"), transit).toInt() + 1;
+    const auto ie025 = db_.QueryOne(QStringLiteral("select ID_TRANZYTY_POZYCJE, LP from TRANZYTY_POZYCJE where TRANZYTY_ID = :T "
+                                                   "and TYP = 'IE025' order by LP desc"),
+                                    transit);
+    had_ie025_ = ie025.has_value();
+    if (ie025) {
+      // The release from transit stays the last message of its transit.
+      db_.Exec(QStringLiteral("update TRANZYTY_POZYCJE set LP = :LP where ID_TRANZYTY_POZYCJE = :ID"),
+               {{QStringLiteral("LP"), lp}, {QStringLiteral("ID"), ie025->Int64(QStringLiteral("ID_TRANZYTY_POZYCJE"))}});
+      lp = ie025->Int(QStringLiteral("LP"));
+    }
+    const qint64 id = db_.DBGetNewID(QStringLiteral("GID_TRANZYTY_POZYCJE"));
+    Params p{{QStringLiteral("ID"), id},
+             {QStringLiteral("T"), in_.tranzyt},
+             {QStringLiteral("LP"), lp},
+             {QStringLiteral("TYP"), in_.typ},
+             {QStringLiteral("STATUS"), in_.status},
+             {QStringLiteral("NR"), in_.nr_wlasny},
+             {QStringLiteral("NRP"), in_.nr_powiazany},
+             {QStringLiteral("TYPP"), typ_powiazany},
+             {QStringLiteral("OPIS"), in_.opis.left(100)},
+             {QStringLiteral("DATA"), QDateTime(CreationDate(in_.data_utworzenia), QTime(0, 0))},
+             {QStringLiteral("XML"), xml_},
+             {QStringLiteral("PLIK"), file_name_.isEmpty() ? xml_ : file_name_}};
+    host::SetCreateAudit(p, ctx_.user.UserInfo(), ctx_.clock);
+    db_.Exec(QStringLiteral(
+                 "insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, BLAD, LP, TYP, STATUS, NR_WLASNY, "
+                 "NR_POWIAZANY, TYP_POWIAZANY, OPIS, DATA_WYSLANIA, CREATE_DATE, CREATE_TIME, CREATE_ID_USER, "
+                 "CREATE_USER_NAME, XML, PLIK) values (:ID, :T, 0, :LP, :TYP, :STATUS, :NR, :NRP, :TYPP, :OPIS, :DATA, "
+                 ":CREATE_DATE, :CREATE_TIME, :CREATE_ID_USER, :CREATE_USER_NAME, :XML, :PLIK)"),
+             p);
+    return id;
+  }
+
+  void UpdateTransit() {
+    const Params transit{{QStringLiteral("T"), in_.tranzyt}};
+    const bool platform = in_.typ == frame::typ::UPP || in_.typ == frame::typ::NPP;
+    if (!in_.mrn.isEmpty() && !platform)
+      db_.Exec(QStringLiteral("update TRANZYTY set MRN = :MRN where ID_TRANZYTY = :T"),
+               {{QStringLiteral("MRN"), in_.mrn}, {QStringLiteral("T"), in_.tranzyt}});
+    if (in_.typ == frame::typ::IE928 && !in_.lrn.isEmpty())
+      db_.Exec(QStringLiteral("update TRANZYTY set LRN = :LRN where ID_TRANZYTY = :T"),
+               {{QStringLiteral("LRN"), in_.lrn}, {QStringLiteral("T"), in_.tranzyt}});
+    if (had_ie025_ || platform || in_.typ == frame::typ::UPO) return;
+    const QString current = db_.QueryValue(QStringLiteral("select TYP from TRANZYTY where ID_TRANZYTY = :T"), transit).toString();
+    if (RankTypu(current) > RankTypu(in_.typ)) return;
+    db_.Exec(QStringLiteral("update TRANZYTY set TYP = :TYP, OPIS = :OPIS, STATUS = :STATUS where ID_TRANZYTY = :T"),
+             {{QStringLiteral("TYP"), in_.typ},
+              {QStringLiteral("OPIS"), in_.opis.left(100)},
+              {QStringLiteral("STATUS"), in_.status},
+              {QStringLiteral("T"), in_.tranzyt}});
+  }
+
+  host::HostContext& ctx_;
+  host::Db& db_;
+  const QString& xml_;
+  const QString& file_name_;
+  xml::XmlDocumentPtr doc_;
+  Incoming in_;
+  bool had_ie025_ = false;
+};
+
+}  // namespace
+
+int RankTypu(const QString& typ) {
+  for (const Rank& r : kRanks)
+    for (const char* t : r.types)
+      if (typ == QLatin1String(t)) return r.rank;
+  return 0;
+}
+
+QString IncomingProcessor::WczytajKomunikat(const QString& xml, const QString& file_name) {
+  frame::OstatniWczytanyKomunikatId = 0;
+  try {
+    return Load(ctx_, xml, file_name).Run();
+  } catch (const Refusal& r) {
+    return QStringLiteral("Błąd - ") + r.reason;
+  }
+}
+
+QString WczytajKomunikat(host::HostContext& ctx, const QString& xml, const QString& file_name) {
+  return IncomingProcessor(ctx).WczytajKomunikat(xml, file_name);
+}
+
+}  // namespace velmora::exchange
