@@ -1,6 +1,9 @@
 #include "cli.h"
 
+#include "exchange/incoming.h"
 #include "frame/own_number.h"
+#include "host/host_context.h"
+#include "host/scripted_dialogs.h"
 #include "frame/package.h"
 #include "host/clock.h"
 #include "host/db.h"
@@ -10,6 +13,8 @@
 #include "host/xml/xml_document.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace velmora::cli {
@@ -20,6 +25,7 @@ const char* const kUsage =
     "Użycie: velmora-cli [--db URL] [--root KATALOG] [--user LOGIN] POLECENIE ...\n"
     "  init                                   utworzenie lub aktualizacja bazy danych\n"
     "  number ID_KOMUNIKATU                   numer własny komunikatu\n"
+    "  load PLIK...                           wczytanie komunikatów z urzędu celnego\n"
     "  option SEKCJA KLUCZ [WARTOSC] [--scope global|user|app] [--user ID|LOGIN]\n"
     "  user add LOGIN NAZWA [--admin] [--sysadmin] [--service] [--location TEKST]\n";
 
@@ -76,6 +82,32 @@ int Number(Context& ctx, QStringList args, QTextStream& out) {
   if (!ok) throw UsageError{QStringLiteral("Niepoprawny identyfikator komunikatu: ") + args.at(0)};
   out << frame::NadajNrWlasny(*ctx.db, *ctx.options, ctx.clock, id) << '\n';
   return 0;
+}
+
+int LoadFiles(Context& ctx, const QStringList& files, QTextStream& out, QTextStream& err) {
+  if (files.isEmpty()) throw UsageError{QStringLiteral("Polecenie load wymaga co najmniej jednego pliku")};
+  host::ScriptedDialogs dialogs;
+  host::HostContext host_ctx{*ctx.db, *ctx.options, ctx.user, ctx.clock, dialogs, ctx.root, nullptr};
+  bool failed = false;
+  for (const QString& file : files) {
+    QString line;
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) {
+      line = QStringLiteral("Błąd - Nie można otworzyć pliku ") + file;
+    } else {
+      try {
+        line = exchange::WczytajKomunikat(host_ctx, QString::fromUtf8(f.readAll()), QFileInfo(file).absoluteFilePath());
+      } catch (const std::exception& e) {
+        line = QStringLiteral("Błąd - ") + QString::fromUtf8(e.what());
+      }
+    }
+    // What the processing would have shown in a box goes to the error stream.
+    for (const QString& text : dialogs.Texts()) err << text << '\n';
+    dialogs.Clear();
+    out << line << '\n';
+    failed = failed || line.startsWith(QStringLiteral("Błąd"));
+  }
+  return failed ? 1 : 0;
 }
 
 int Option(Context& ctx, QStringList args, QTextStream& out) {
@@ -136,7 +168,7 @@ int Run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     if (!args.isEmpty() && args.first() == QLatin1String("--user")) login = TakeValue(args, QStringLiteral("--user"));
     if (args.isEmpty()) throw UsageError{QStringLiteral("Brak polecenia")};
     const QString command = args.takeFirst();
-    if (command != QLatin1String("init") && command != QLatin1String("number") &&
+    if (command != QLatin1String("init") && command != QLatin1String("number") && command != QLatin1String("load") &&
         command != QLatin1String("option") && command != QLatin1String("user"))
       throw UsageError{QStringLiteral("Nieznane polecenie: ") + command};
 
@@ -160,6 +192,7 @@ int Run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     if (command == QLatin1String("init")) return Init(ctx, changes, out);
     if (command == QLatin1String("number")) return Number(ctx, args, out);
     if (command == QLatin1String("option")) return Option(ctx, args, out);
+    if (command == QLatin1String("load")) return LoadFiles(ctx, args, out, err);
     return User(ctx, args, out);
   } catch (const UsageError& e) {
     err << e.text << '\n' << kUsage;

@@ -2,6 +2,7 @@
 
 #include "support/test_host.h"
 
+#include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -69,6 +70,30 @@ TEST_P(Cli, NumberAssignsTheOwnNumberOfAStoredMessage) {
   EXPECT_EQ(r.status, 0) << r.err.toStdString();
   EXPECT_TRUE(r.out.contains(QRegularExpression(QStringLiteral("^\\d\\dIE0150000100\\n$")))) << r.out.toStdString();
   EXPECT_EQ(Run({QStringLiteral("number"), QStringLiteral("999")}).status, 1);
+}
+
+TEST_P(Cli, LoadPrintsOneLineAFileAndFailsWhenAnyFails) {
+  ASSERT_EQ(Run({QStringLiteral("init")}).status, 0);
+  database_->Db().Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ) values (1, 0)"));
+  database_->Db().Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, NR_WLASNY) "
+                                      "values (1, 1, 1, 'IE015', '24IE0150000010')"));
+  database_->Db().DBGetNewID(QStringLiteral("GID_TRANZYTY_POZYCJE"));  // the row above took id 1
+  const QString data = QStringLiteral(VELMORA_TEST_DATA "/incoming/");
+  const Result ok = Run({QStringLiteral("load"), data + QStringLiteral("IE928.xml"), data + QStringLiteral("IE028.xml")});
+  EXPECT_EQ(ok.status, 0) << ok.out.toStdString();
+  EXPECT_EQ(ok.out, QStringLiteral("Wczytano kouminikat IE928 o numerze 24IE928UC0000928\n"
+                                   "Wczytano kouminikat IE028 o numerze 24IE028UC0000028\n"));
+  QFile broken(root_.filePath(QStringLiteral("broken.xml")));
+  ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+  broken.write("<IE028><Naglowek></IE028>");
+  broken.close();
+  const Result bad = Run({QStringLiteral("load"), data + QStringLiteral("IE028.xml"), broken.fileName()});
+  EXPECT_EQ(bad.status, 1);
+  const QStringList lines = bad.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), 2);
+  EXPECT_TRUE(lines[0].endsWith(QStringLiteral("został już wczytany")));
+  EXPECT_TRUE(lines[1].startsWith(QStringLiteral("Błąd - ")));
+  EXPECT_EQ(database_->Db().GetCountFieldVal(QStringLiteral("TRANZYTY_POZYCJE")), 3);
 }
 
 TEST_P(Cli, UsageErrorsExitWithTwo) {
