@@ -130,10 +130,21 @@ class Load {
   }
 
  private:
+  // The messages carrying the document's own number or its related number, newest first:
+  // one read serves the duplicate check, the transit by number and the related type.
+  void ReadNumbers() {
+    if (numbers_read_) return;
+    numbers_ = db_.QueryAll(QStringLiteral("select TRANZYTY_ID, TYP, NR_WLASNY from TRANZYTY_POZYCJE where NR_WLASNY = :NR "
+                                           "or NR_WLASNY = :NRP order by ID_TRANZYTY_POZYCJE desc"),
+                            {{QStringLiteral("NR"), in_.nr_wlasny}, {QStringLiteral("NRP"), in_.nr_powiazany}});
+    numbers_read_ = true;
+  }
+
   bool MessageExists(const QString& typ, const QString& nr) {
-    return db_.QueryOne(QStringLiteral("select ID_TRANZYTY_POZYCJE from TRANZYTY_POZYCJE where TYP = :TYP and NR_WLASNY = :NR"),
-                        {{QStringLiteral("TYP"), typ}, {QStringLiteral("NR"), nr}})
-        .has_value();
+    ReadNumbers();
+    for (const host::Row& r : numbers_)
+      if (r.Str(QStringLiteral("TYP")) == typ && r.Str(QStringLiteral("NR_WLASNY")) == nr) return true;
+    return false;
   }
 
   void RefuseDuplicate() {
@@ -142,11 +153,23 @@ class Load {
                     QStringLiteral(" został już wczytany")};
   }
 
+  // The messages that carry the related own number, newest first (read once).
+  const std::vector<host::Row>& RelatedMessages() {
+    if (!related_read_) {
+      ReadNumbers();
+      for (const host::Row& r : numbers_)
+        if (r.Str(QStringLiteral("NR_WLASNY")) == in_.nr_powiazany) related_.push_back(r);
+      related_read_ = true;
+    }
+    return related_;
+  }
+
+  // The transit of the message of type `typ` (any type when empty) with the related own number.
   qint64 TransitByNumber(const QString& typ) {
-    const auto r = db_.QueryOne(QStringLiteral("select TRANZYTY_ID from TRANZYTY_POZYCJE where TYP = :TYP and NR_WLASNY = :NR "
-                                               "order by ID_TRANZYTY_POZYCJE desc"),
-                                {{QStringLiteral("TYP"), typ}, {QStringLiteral("NR"), in_.nr_powiazany}});
-    return r ? r->Int64(QStringLiteral("TRANZYTY_ID")) : 0;
+    if (in_.nr_powiazany.isEmpty()) return 0;
+    for (const host::Row& r : RelatedMessages())
+      if (typ.isEmpty() || r.Str(QStringLiteral("TYP")) == typ) return r.Int64(QStringLiteral("TRANZYTY_ID"));
+    return 0;
   }
 
   qint64 TransitByMrn(int rodzaj) {
@@ -198,10 +221,7 @@ class Load {
       const xml::XmlNode decyzja = FindLocal(root, QStringLiteral("DecyzjaOUniewaznieniu"));
       if (!decyzja)
         throw Refusal{QStringLiteral("Dokument ") + t + QStringLiteral(" nie zawiera elementu DecyzjaOUniewaznieniu")};
-      const auto related = db_.QueryOne(QStringLiteral("select TRANZYTY_ID from TRANZYTY_POZYCJE where NR_WLASNY = :NR "
-                                                       "order by ID_TRANZYTY_POZYCJE desc"),
-                                        {{QStringLiteral("NR"), rel}});
-      in_.tranzyt = related ? related->Int64(QStringLiteral("TRANZYTY_ID")) : 0;
+      in_.tranzyt = TransitByNumber(QString());
       if (decyzja.Attribute(QStringLiteral("DecyzjaDoWniosku")).trimmed() == QLatin1String("1")) {
         in_.opis = QStringLiteral("Unieważnienie zgłoszenia IE015 o numerze własnym ") + rel;
       } else {
@@ -272,10 +292,7 @@ class Load {
     in_.data_utworzenia = data ? data.Text().trimmed() : QString();
     in_.opis = opis + QStringLiteral(" o numerze ") + in_.nr_powiazany;
     if (in_.nr_powiazany.isEmpty()) throw Refusal{QStringLiteral("Brak informacji na temat numeru własnego komunikatu powiązanego")};
-    const auto r = db_.QueryOne(QStringLiteral("select TRANZYTY_ID from TRANZYTY_POZYCJE where NR_WLASNY = :NR "
-                                               "order by ID_TRANZYTY_POZYCJE desc"),
-                                {{QStringLiteral("NR"), in_.nr_powiazany}});
-    in_.tranzyt = r ? r->Int64(QStringLiteral("TRANZYTY_ID")) : 0;
+    in_.tranzyt = TransitByNumber(QString());
     RefuseDuplicate();
   }
 
@@ -292,10 +309,8 @@ class Load {
   }
 
   QString RelatedType() {
-    if (in_.nr_powiazany.isEmpty()) return {};
-    const auto r = db_.QueryOne(QStringLiteral("select TYP from TRANZYTY_POZYCJE where NR_WLASNY = :NR order by ID_TRANZYTY_POZYCJE desc"),
-                                {{QStringLiteral("NR"), in_.nr_powiazany}});
-    return r ? r->Str(QStringLiteral("TYP")) : QString();
+    if (in_.nr_powiazany.isEmpty() || RelatedMessages().empty()) return {};
+    return RelatedMessages().front().Str(QStringLiteral("TYP"));
   }
 
   void SideEffects() {
@@ -340,16 +355,22 @@ class Load {
 
   qint64 Store(const QString& typ_powiazany) {
     const Params transit{{QStringLiteral("T"), in_.tranzyt}};
-    int lp = db_.GetMaxFieldVal(QStringLiteral("TRANZYTY_POZYCJE"), QStringLiteral("LP"), QStringLiteral("TRANZYTY_ID = :T"), transit).toInt() + 1;
-    const auto ie025 = db_.QueryOne(QStringLiteral("select ID_TRANZYTY_POZYCJE, LP from TRANZYTY_POZYCJE where TRANZYTY_ID = :T "
-                                                   "and TYP = 'IE025' order by LP desc"),
-                                    transit);
-    had_ie025_ = ie025.has_value();
-    if (ie025) {
+    const auto last = db_.QueryOne(
+        QStringLiteral("select t.TYP, (select max(LP) from TRANZYTY_POZYCJE p where p.TRANZYTY_ID = t.ID_TRANZYTY) as MAX_LP, "
+                       "(select max(ID_TRANZYTY_POZYCJE) from TRANZYTY_POZYCJE p where p.TRANZYTY_ID = t.ID_TRANZYTY "
+                       "and p.TYP = 'IE025') as IE025_ID from TRANZYTY t where t.ID_TRANZYTY = :T"),
+        transit);
+    transit_typ_ = last->Str(QStringLiteral("TYP"));
+    int lp = last->Int(QStringLiteral("MAX_LP")) + 1;
+    const qint64 ie025 = last->Int64(QStringLiteral("IE025_ID"));
+    had_ie025_ = ie025 > 0;
+    if (had_ie025_) {
       // The release from transit stays the last message of its transit.
+      const int ie025_lp = db_.QueryValue(QStringLiteral("select LP from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = :ID"),
+                                          {{QStringLiteral("ID"), ie025}}).toInt();
       db_.Exec(QStringLiteral("update TRANZYTY_POZYCJE set LP = :LP where ID_TRANZYTY_POZYCJE = :ID"),
-               {{QStringLiteral("LP"), lp}, {QStringLiteral("ID"), ie025->Int64(QStringLiteral("ID_TRANZYTY_POZYCJE"))}});
-      lp = ie025->Int(QStringLiteral("LP"));
+               {{QStringLiteral("LP"), lp}, {QStringLiteral("ID"), ie025}});
+      lp = ie025_lp;
     }
     const qint64 id = db_.DBGetNewID(QStringLiteral("GID_TRANZYTY_POZYCJE"));
     Params p{{QStringLiteral("ID"), id},
@@ -375,22 +396,27 @@ class Load {
   }
 
   void UpdateTransit() {
-    const Params transit{{QStringLiteral("T"), in_.tranzyt}};
     const bool platform = in_.typ == frame::typ::UPP || in_.typ == frame::typ::NPP;
-    if (!in_.mrn.isEmpty() && !platform)
-      db_.Exec(QStringLiteral("update TRANZYTY set MRN = :MRN where ID_TRANZYTY = :T"),
-               {{QStringLiteral("MRN"), in_.mrn}, {QStringLiteral("T"), in_.tranzyt}});
-    if (in_.typ == frame::typ::IE928 && !in_.lrn.isEmpty())
-      db_.Exec(QStringLiteral("update TRANZYTY set LRN = :LRN where ID_TRANZYTY = :T"),
-               {{QStringLiteral("LRN"), in_.lrn}, {QStringLiteral("T"), in_.tranzyt}});
-    if (had_ie025_ || platform || in_.typ == frame::typ::UPO) return;
-    const QString current = db_.QueryValue(QStringLiteral("select TYP from TRANZYTY where ID_TRANZYTY = :T"), transit).toString();
-    if (RankTypu(current) > RankTypu(in_.typ)) return;
-    db_.Exec(QStringLiteral("update TRANZYTY set TYP = :TYP, OPIS = :OPIS, STATUS = :STATUS where ID_TRANZYTY = :T"),
-             {{QStringLiteral("TYP"), in_.typ},
-              {QStringLiteral("OPIS"), in_.opis.left(100)},
-              {QStringLiteral("STATUS"), in_.status},
-              {QStringLiteral("T"), in_.tranzyt}});
+    QStringList sets;
+    Params p{{QStringLiteral("T"), in_.tranzyt}};
+    if (!in_.mrn.isEmpty() && !platform) {
+      sets << QStringLiteral("MRN = :MRN");
+      p.insert(QStringLiteral("MRN"), in_.mrn);
+    }
+    if (in_.typ == frame::typ::IE928 && !in_.lrn.isEmpty()) {
+      sets << QStringLiteral("LRN = :LRN");
+      p.insert(QStringLiteral("LRN"), in_.lrn);
+    }
+    if (!had_ie025_ && !platform && in_.typ != frame::typ::UPO) {
+      if (RankTypu(transit_typ_) <= RankTypu(in_.typ)) {
+        sets << QStringLiteral("TYP = :TYP") << QStringLiteral("OPIS = :OPIS") << QStringLiteral("STATUS = :STATUS");
+        p.insert(QStringLiteral("TYP"), in_.typ);
+        p.insert(QStringLiteral("OPIS"), in_.opis.left(100));
+        p.insert(QStringLiteral("STATUS"), in_.status);
+      }
+    }
+    if (!sets.isEmpty())
+      db_.Exec(QStringLiteral("update TRANZYTY set ") + sets.join(QStringLiteral(", ")) + QStringLiteral(" where ID_TRANZYTY = :T"), p);
   }
 
   host::HostContext& ctx_;
@@ -400,6 +426,11 @@ class Load {
   xml::XmlDocumentPtr doc_;
   Incoming in_;
   bool had_ie025_ = false;
+  bool related_read_ = false;
+  bool numbers_read_ = false;
+  QString transit_typ_;
+  std::vector<host::Row> numbers_;
+  std::vector<host::Row> related_;
 };
 
 }  // namespace

@@ -58,42 +58,78 @@ bool Row::IsNull(const QString& column) const {
   return !v.isValid() || v.isNull();
 }
 
-// A prepared statement with its parameters bound, run at construction.
+struct Db::Statement {
+  QSqlQuery query;
+  QStringList placeholders;  // names without the colon, as written
+};
+
+Db::Statement& Db::Prepared(const QString& sql) {
+  auto it = statements_.find(sql);
+  if (it != statements_.end()) return *it->second;
+  if (statements_.size() > 256) statements_.clear();
+  auto st = std::make_unique<Statement>();
+  st->query = QSqlQuery(QSqlDatabase::database(connection_, false));
+  st->query.setForwardOnly(true);
+  if (!st->query.prepare(sql)) throw DbError(st->query.lastError().text(), sql);
+  static const QRegularExpression kPlaceholder(QStringLiteral("(?<!:):([A-Za-z_][A-Za-z0-9_]*)"));
+  for (auto m = kPlaceholder.globalMatch(sql); m.hasNext();) {
+    const QString name = m.next().captured(1);
+    if (!st->placeholders.contains(name)) st->placeholders << name;
+  }
+  return *statements_.emplace(sql, std::move(st)).first->second;
+}
+
+// A statement run with its parameters bound; the result is read through Get() and released
+// when the Query goes.
 class Db::Query {
  public:
-  Query(Db& db, const QString& sql, const Params& params)
-      : q_(QSqlDatabase::database(db.connection_, false)) {
-    q_.setForwardOnly(true);
+  Query(Db& db, const QString& sql, const Params& params) {
     // Without parameters the text goes to the engine as it is: PostgreSQL cannot prepare
     // every statement (SET, some DDL).
     if (params.isEmpty()) {
-      if (!q_.exec(sql)) throw DbError(q_.lastError().text(), sql);
+      db.statements_.clear();
+      own_ = QSqlQuery(QSqlDatabase::database(db.connection_, false));
+      own_.setForwardOnly(true);
+      q_ = &own_;
+      if (!q_->exec(sql)) throw DbError(q_->lastError().text(), sql);
       return;
     }
-    if (!q_.prepare(sql)) throw DbError(q_.lastError().text(), sql);
-    for (auto it = params.begin(); it != params.end(); ++it) {
-      const QString name = QLatin1Char(':') + it.key();
-      if (sql.contains(name, Qt::CaseInsensitive)) q_.bindValue(name, it.value());
+    Statement& st = db.Prepared(sql);
+    q_ = &st.query;
+    // Every placeholder is bound again, so nothing is left over from an earlier run.
+    for (const QString& name : st.placeholders) {
+      auto it = params.constFind(name);
+      if (it == params.constEnd()) {
+        for (auto p = params.constBegin(); p != params.constEnd(); ++p)
+          if (p.key().compare(name, Qt::CaseInsensitive) == 0) it = p;
+      }
+      q_->bindValue(QLatin1Char(':') + name, it == params.constEnd() ? QVariant() : it.value());
     }
-    if (!q_.exec()) throw DbError(q_.lastError().text(), sql);
+    if (!q_->exec()) {
+      const QString err = q_->lastError().text();
+      q_->finish();
+      throw DbError(err, sql);
+    }
   }
-  QSqlQuery& Get() { return q_; }
+  ~Query() { q_->finish(); }
+  QSqlQuery& Get() { return *q_; }
 
   Row Current() {
-    const QSqlRecord rec = q_.record();
+    const QSqlRecord rec = q_->record();
     QStringList names;
     QVariantList values;
     names.reserve(rec.count());
     values.reserve(rec.count());
     for (int i = 0; i < rec.count(); ++i) {
       names << rec.fieldName(i);
-      values << q_.value(i);
+      values << q_->value(i);
     }
     return Row(std::move(names), std::move(values));
   }
 
  private:
-  QSqlQuery q_;
+  QSqlQuery own_;
+  QSqlQuery* q_ = nullptr;
 };
 
 namespace {
@@ -164,6 +200,7 @@ Db::Db(Engine engine, QString url, QString connection, QString file_path)
     : connection_(std::move(connection)), engine_(engine), url_(std::move(url)), file_path_(std::move(file_path)) {}
 
 Db::~Db() {
+  statements_.clear();
   {
     QSqlDatabase qdb = QSqlDatabase::database(connection_, false);
     if (qdb.isOpen()) {

@@ -7,6 +7,7 @@
 #include <QVariantMap>
 
 #include <memory>
+#include <unordered_map>
 #include <optional>
 #include <stdexcept>
 #include <vector>
@@ -115,6 +116,11 @@ class Db {
  private:
   Db(Engine engine, QString url, QString connection, QString file_path);
   class Query;
+  struct Statement;
+  // Prepared statements by their text; a statement without parameters (DDL among them)
+  // empties the cache, so no plan outlives a schema change.
+  Statement& Prepared(const QString& sql);
+  std::unordered_map<QString, std::unique_ptr<Statement>> statements_;
   QString connection_;
   Engine engine_;
   QString url_;

@@ -1,0 +1,143 @@
+// Loading answers from the customs office into a database that holds many transits, as a
+// ratio against bare inserts of the same rows with one commit each, measured in the same run.
+#include "exchange/incoming.h"
+#include "frame/package.h"
+#include "host/clock.h"
+#include "host/db.h"
+#include "host/host_context.h"
+#include "host/options.h"
+#include "host/scripted_dialogs.h"
+#include "host/tools_db.h"
+#include "host/users.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <iostream>
+#include <map>
+
+using namespace velmora;
+
+namespace {
+
+constexpr int kTransits = 10000;
+
+struct World {
+  QTemporaryDir dir;
+  std::unique_ptr<host::Db> db;
+  host::FixedClock clock{QDateTime(QDate(2024, 3, 5), QTime(8, 0))};
+  host::CurrentUser user;
+  host::ScriptedDialogs dialogs;
+  std::unique_ptr<host::TOptionsDB> options;
+  std::unique_ptr<host::HostContext> ctx;
+  int round = 0;
+
+  World() {
+    frame::Initialize();
+    db = host::Db::Open(QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("incoming.db")));
+    host::CheckChangeDB(*db);
+    options = std::make_unique<host::TOptionsDB>(*db, user);
+    ctx.reset(new host::HostContext{*db, *options, user, clock, dialogs, dir.path(), nullptr});
+    host::Transaction tx(*db);
+    for (int i = 1; i <= kTransits; ++i) {
+      db->Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, TYP, NR, NUMER) values (:I, 0, 'IE015', :I, :N)"),
+               {{QStringLiteral("I"), i}, {QStringLiteral("N"), QStringLiteral("%1/2024").arg(i)}});
+      db->Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, NR_WLASNY) "
+                              "values (:I, :I, 1, 'IE015', 2, :NR)"),
+               {{QStringLiteral("I"), i}, {QStringLiteral("NR"), Own(i)}});
+    }
+    db->CreateGenerator(QStringLiteral("GID_TRANZYTY_POZYCJE"));
+    db->Exec(QStringLiteral("update GENERATORY set WARTOSC = :V where NAZWA = 'GID_TRANZYTY_POZYCJE'"),
+             {{QStringLiteral("V"), kTransits * 100}});
+    tx.Commit();
+  }
+  static QString Own(int i) { return QStringLiteral("24IE015%10").arg(i, 6, 10, QLatin1Char('0')); }
+  // An IE928 answering declaration i, with an own number not used before.
+  QString Answer(int i, int n) const {
+    return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><IE928><Naglowek NrWlasny=\"R%1N%2\" "
+                          "DataUtworzenia=\"2024-03-05T10:15:00\" NrWlasnyKomunikatuPowiazanego=\"%3\" LRN=\"L%1\"/>"
+                          "<ZlozenieZgloszenia DataZlozenia=\"2024-03-05\" UCZgloszenia=\"PL322010\"/></IE928>")
+        .arg(round)
+        .arg(n)
+        .arg(Own(i));
+  }
+};
+
+World& Wd() {
+  static World w;
+  return w;
+}
+
+void BM_WczytajKomunikat10k(benchmark::State& state) {
+  World& w = Wd();
+  for (auto _ : state) {
+    state.PauseTiming();
+    ++w.round;
+    std::vector<QString> docs;
+    docs.reserve(kTransits);
+    for (int i = 1; i <= kTransits; ++i) docs.push_back(w.Answer(i, i));
+    state.ResumeTiming();
+    for (int i = 0; i < kTransits; ++i) {
+      const QString line = exchange::WczytajKomunikat(*w.ctx, docs[i]);
+      if (!line.startsWith(QLatin1String("Wczytano"))) state.SkipWithError(line.toStdString().c_str());
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * kTransits);
+}
+BENCHMARK(BM_WczytajKomunikat10k)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Baseline: the same message rows inserted bare, one commit each.
+void BM_BareInserts10k(benchmark::State& state) {
+  World& w = Wd();
+  for (auto _ : state) {
+    state.PauseTiming();
+    ++w.round;
+    qint64 id = 10'000'000LL * w.round;
+    state.ResumeTiming();
+    for (int i = 1; i <= kTransits; ++i) {
+      host::Transaction tx(*w.db);
+      w.db->Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, NR_WLASNY, XML) "
+                                "values (:ID, :T, 2, 'IE928', 11, :NR, :XML)"),
+                 {{QStringLiteral("ID"), ++id}, {QStringLiteral("T"), i}, {QStringLiteral("NR"), QStringLiteral("B%1").arg(id)},
+                  {QStringLiteral("XML"), w.Answer(i, i)}});
+      tx.Commit();
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * kTransits);
+}
+BENCHMARK(BM_BareInserts10k)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+class Reporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& r : runs) ms_[r.benchmark_name()] = r.GetAdjustedRealTime();
+    ConsoleReporter::ReportRuns(runs);
+  }
+  void Summary() {
+    double load = 0, bare = 0;
+    for (const auto& [n, v] : ms_) {
+      if (n.rfind("BM_WczytajKomunikat10k", 0) == 0) load = v;
+      if (n.rfind("BM_BareInserts10k", 0) == 0) bare = v;
+    }
+    if (load <= 0 || bare <= 0) return;
+    std::cout << "\nTargets:\n  loading 10,000 answers into 10,000 transits: " << kTransits / (load / 1000.0)
+              << " messages/s (target >= 1000); rate " << bare / load << "x bare inserts with one commit each (target >= 0.5)\n";
+  }
+
+ private:
+  std::map<std::string, double> ms_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  Reporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.Summary();
+  benchmark::Shutdown();
+  return 0;
+}
