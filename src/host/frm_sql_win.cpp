@@ -3,6 +3,7 @@
 #include "dialogs.h"
 #include "edit_box.h"
 #include "host_context.h"
+#include "main_form.h"
 #include "options.h"
 
 #include <QAction>
@@ -13,6 +14,8 @@
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
@@ -88,7 +91,9 @@ void TFrmSqlWin::RebuildQuery() {
   if (!order.isEmpty()) sql_ += QStringLiteral(" order by ") + order;
   QSqlQuery q(ctx_.db.QtDatabase());
   q.prepare(sql_);
-  const Params params = GetQueryParams();
+  Params params = GetQueryParams();
+  for (auto it = master_keys_.begin(); it != master_keys_.end(); ++it)
+    if (sql_.contains(QLatin1Char(':') + it.key())) params.insert(it.key(), it.value());
   for (auto it = params.begin(); it != params.end(); ++it) q.bindValue(QLatin1Char(':') + it.key(), it.value());
   if (!q.exec()) throw DbError(q.lastError().text(), sql_);
   model_->setQuery(std::move(q));
@@ -174,6 +179,24 @@ void TFrmSqlWin::DeleteRecord() {
   RebuildQuery();
   if (model_->rowCount() > 0) grid_->selectRow(std::min(row, model_->rowCount() - 1));
   UpdateControls();
+}
+
+TFrmSqlWin* TFrmSqlWin::OpenDetail() {
+  if (CurrentKey() <= 0) return nullptr;
+  TFrmSqlWin* detail = GetDetailWin();
+  if (!detail) return nullptr;
+  detail->SetMasterKeys(GetRelationKeys());
+  detail->Init();
+  detail->setAttribute(Qt::WA_DeleteOnClose);
+  if (ctx_.main_form) {
+    QMdiSubWindow* sub = ctx_.main_form->Mdi()->addSubWindow(detail);
+    sub->resize(900, 480);
+    sub->show();
+  } else {
+    detail->show();
+  }
+  detail->setFocus();
+  return detail;
 }
 
 void TFrmSqlWin::RunDefaultAction() {

@@ -3,6 +3,7 @@
 #include "db.h"
 #include "record_store.h"
 
+#include <QVariantMap>
 #include <QWidget>
 
 #include <optional>
@@ -42,8 +43,16 @@ class TFrmSqlWin : public QWidget {
   virtual bool BeforeDelete(qint64 id) { Q_UNUSED(id); return true; }
   virtual void DeleteRec(qint64 id) { Q_UNUSED(id); }
   virtual void AfterDelete(qint64 id) { Q_UNUSED(id); }
-  virtual QWidget* GetDetailWin() { return nullptr; }
-  virtual int GetRelationKeysCount() { return 0; }
+  // The detail window of the current row (a new list the caller owns), null when none.
+  virtual TFrmSqlWin* GetDetailWin() { return nullptr; }
+  virtual int GetRelationKeysCount() { return static_cast<int>(GetRelationKeys().size()); }
+  // The values the detail window is filtered by, under the detail's names (ID_TRANZYTY of
+  // the master becomes TRANZYTY_ID of the detail ...).
+  virtual QVariantMap GetRelationKeys() { return {}; }
+  // Opens the detail of the current row: in the main window when there is one.
+  TFrmSqlWin* OpenDetail();
+  void SetMasterKeys(const QVariantMap& keys) { master_keys_ = keys; }
+  const QVariantMap& MasterKeys() const { return master_keys_; }
   virtual void UpdateControls();
   virtual void DoClose() {}
   // After every run of the query (captions of the columns ...).
@@ -91,6 +100,7 @@ class TFrmSqlWin : public QWidget {
   QList<QAction*> default_actions_;
   QString sql_;
   bool layout_restored_ = false;
+  QVariantMap master_keys_;
 };
 
 // A list window over a host table described by a table_spec, with its record editor.

@@ -18,6 +18,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QFileInfo>
+#include <QHeaderView>
+#include <QTableView>
 #include <QPainter>
 #include <QTimer>
 
@@ -195,6 +197,63 @@ TEST(DesktopScreenshot, MainWindowWithTheNctsMenuOpen) {
   const QString path = dir + QStringLiteral("/main_window_ncts2.png");
   ASSERT_TRUE(shot.save(path));
   EXPECT_GT(QFileInfo(path).size(), 5000);
+}
+
+}  // namespace
+}  // namespace velmora::testing
+
+namespace velmora::testing {
+namespace {
+
+// A transit list whose detail is the list of its messages.
+class MessagesOfTransit : public host::TFrmSqlWin {
+ public:
+  using TFrmSqlWin::TFrmSqlWin;
+  void InitSQLStrings(QString& select, QString& where, QString& order) override {
+    select = QStringLiteral("select ID_TRANZYTY_POZYCJE, TYP from TRANZYTY_POZYCJE");
+    where = QStringLiteral("TRANZYTY_ID = :TRANZYTY_ID");
+    order = QStringLiteral("LP");
+  }
+  QString GetKeyName() override { return QStringLiteral("ID_TRANZYTY_POZYCJE"); }
+};
+
+class Transits : public host::TFrmSqlWin {
+ public:
+  using TFrmSqlWin::TFrmSqlWin;
+  void InitSQLStrings(QString& select, QString&, QString& order) override {
+    select = QStringLiteral("select ID_TRANZYTY, RODZAJ from TRANZYTY");
+    order = QStringLiteral("ID_TRANZYTY");
+  }
+  QString GetKeyName() override { return QStringLiteral("ID_TRANZYTY"); }
+  host::TFrmSqlWin* GetDetailWin() override { return new MessagesOfTransit(ctx_); }
+  QVariantMap GetRelationKeys() override {
+    return {{QStringLiteral("TRANZYTY_ID"), CurrentKey()}, {QStringLiteral("RODZAJ"), GetBoxQuery()->Int(QStringLiteral("RODZAJ"))}};
+  }
+};
+
+TEST(DesktopLists, DetailWindowShowsTheRowsOfTheCurrentMaster) {
+  TestHost host(TestEngine::Sqlite);
+  host::HostContext ctx{host.db(), *host.options, host.user, host.clock, host.dialogs, QDir::tempPath(), nullptr};
+  for (int t : {1, 2}) host.db().Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ) values (%1, 0)").arg(t));
+  for (int m = 1; m <= 5; ++m)
+    host.db().Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP) values (%1, %2, %1, 'IE015')")
+                       .arg(m)
+                       .arg(m <= 2 ? 1 : 2));
+  Transits master(ctx);
+  master.Init();
+  ASSERT_TRUE(master.Locate(QStringLiteral("ID_TRANZYTY"), 2));
+  EXPECT_EQ(master.GetRelationKeysCount(), 2);
+  std::unique_ptr<host::TFrmSqlWin> detail(master.OpenDetail());
+  ASSERT_NE(detail, nullptr);
+  EXPECT_EQ(detail->Model()->rowCount(), 3);
+  EXPECT_EQ(detail->MasterKeys().value(QStringLiteral("TRANZYTY_ID")).toInt(), 2);
+
+  // The layout of a grid comes back the next time the window opens.
+  master.Grid()->horizontalHeader()->resizeSection(1, 173);
+  master.close();
+  Transits again(ctx);
+  again.Init();
+  EXPECT_EQ(again.Grid()->horizontalHeader()->sectionSize(1), 173);
 }
 
 }  // namespace
