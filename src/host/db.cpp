@@ -99,10 +99,6 @@ class Db::Query {
     // Every placeholder is bound again, so nothing is left over from an earlier run.
     for (const QString& name : st.placeholders) {
       auto it = params.constFind(name);
-      if (it == params.constEnd()) {
-        for (auto p = params.constBegin(); p != params.constEnd(); ++p)
-          if (p.key().compare(name, Qt::CaseInsensitive) == 0) it = p;
-      }
       q_->bindValue(QLatin1Char(':') + name, it == params.constEnd() ? QVariant() : it.value());
     }
     if (!q_->exec()) {
