@@ -1,0 +1,311 @@
+#include "tranzyty_pozycje.h"
+
+#include "frame/codes.h"
+#include "host/clock.h"
+#include "host/dialogs.h"
+#include "host/host_context.h"
+#include "host/users.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace velmora::lists {
+
+namespace {
+
+using host::Params;
+
+bool In(const QString& typ, std::initializer_list<const char*> types) {
+  for (const char* t : types)
+    if (typ == QLatin1String(t)) return true;
+  return false;
+}
+
+const QColor kTeal(0, 128, 128), kBlue(0, 0, 255), kRed(255, 0, 0), kOrange(255, 128, 0), kGreen(0, 128, 0),
+    kGrey(128, 128, 128), kMaroon(128, 0, 0), kBlack(0, 0, 0);
+
+}  // namespace
+
+QColor KolorKomunikatu(const QString& typ, int status, int blad) {
+  if (typ == QLatin1String("IE029")) return kTeal;
+  if (In(typ, {"IE004", "UPO", "UPP", "IE028", "IE043", "IE928"})) return kBlue;
+  if (In(typ, {"IE005", "IE008", "IE016", "NPP", "IE041", "IE055", "IE058", "IE062", "IE906"})) return kRed;
+  if (In(typ, {"IE007", "IE013", "IE014", "IE015", "IE044", "IE054", "IE141"})) return blad != 0 ? kOrange : kGreen;
+  if (typ == QLatin1String("IE009")) return status == frame::kStatusOdebranyOdmowa ? kRed : kGrey;
+  if (In(typ, {"IE025", "IE045"})) return kGrey;
+  if (In(typ, {"IE060", "IE140"})) return kMaroon;
+  return kBlack;
+}
+
+QString OpisKomunikatu(int status, const QString& opis) {
+  switch (status) {
+    case frame::kStatusNowy: return QStringLiteral("Nowe ") + opis;
+    case frame::kStatusZmieniony: return QStringLiteral("Zmieniono ") + opis;
+    case frame::kStatusWyslany: return QStringLiteral("Wysłano ") + opis;
+    default: return opis;
+  }
+}
+
+QString OpisNowegoKomunikatu(const QString& typ) {
+  static const std::pair<const char*, const char*> kOpisy[] = {
+      {"IE015", "zgłoszenie otwarcia tranzytu IE015"},
+      {"IE013", "zgłoszenie modyfikacji tranzytu IE013"},
+      {"IE014", "wniosek o anulowanie zgłoszenia otwarcia tranzytu IE014"},
+      {"IE141", "odpowiedź na zapytanie o przesyłkę w procedurze poszukiwawczej IE141"},
+      {"IE054", "wniosek o zwolnienie zgłoszenia do procedury tranzytu IE054"},
+      {"IE007", "zgłoszenie zamknięcia tranzytu IE007"},
+      {"IE044", "uwagi rozładunkowe do zamknięcia tranzytu IE044"},
+  };
+  for (const auto& [t, o] : kOpisy)
+    if (typ == QLatin1String(t)) return QString::fromUtf8(o);
+  return {};
+}
+
+TranzytyPozycje::TranzytyPozycje(host::HostContext& ctx, qint64 tranzyt_id, int rodzaj)
+    : ctx_(ctx), tranzyt_id_(tranzyt_id), rodzaj_(rodzaj) {}
+
+OstatniKomunikat TranzytyPozycje::AktualizujStatus() {
+  last_ = {};
+  for (const host::Row& r : ctx_.db.QueryAll(QStringLiteral("select LP, TYP, STATUS, NR_WLASNY, TYP_POWIAZANY from TRANZYTY_POZYCJE "
+                                                            "where TRANZYTY_ID=:ID order by LP, ID_TRANZYTY_POZYCJE desc"),
+                                             {{QStringLiteral("ID"), tranzyt_id_}})) {
+    const QString typ = r.Str(QStringLiteral("TYP"));
+    if (In(typ, {"UPO", "UPP", "IE060"})) continue;
+    last_ = {r.Int(QStringLiteral("LP")), typ, r.Int(QStringLiteral("STATUS")), r.Str(QStringLiteral("NR_WLASNY")),
+             r.Str(QStringLiteral("TYP_POWIAZANY"))};
+  }
+  return last_;
+}
+
+NastepnyKomunikat TranzytyPozycje::WybierzTyp() {
+  using A = NastepnyKomunikat::Akcja;
+  AktualizujStatus();
+  NastepnyKomunikat n;
+  const bool empty = ctx_.db.GetCountFieldVal(QStringLiteral("TRANZYTY_POZYCJE"), QStringLiteral("TRANZYTY_ID = :ID"),
+                                              {{QStringLiteral("ID"), tranzyt_id_}}) == 0;
+  QString typ;
+  if (empty) {
+    typ = rodzaj_ == frame::kRodzajWywoz ? frame::typ::IE015 : frame::typ::IE007;
+  } else if (!preset_.isEmpty()) {
+    typ = preset_;
+    preset_.clear();
+  } else if (rodzaj_ == frame::kRodzajPrzywoz) {
+    if (last_.typ == frame::typ::IE008) typ = frame::typ::IE007;
+    else if (In(last_.typ, {"IE043", "IE058"})) typ = frame::typ::IE044;
+  } else {
+    const QString& t = last_.typ;
+    if (In(t, {"IE004", "IE005", "IE055"}) || (t == frame::typ::IE009 && last_.status == frame::kStatusOdebranyOdmowa)) {
+      n.akcja = A::Menu;
+      return n;
+    }
+    if (t == frame::typ::IE028) {
+      n.akcja = A::MenuZPrzycisku;
+      return n;
+    }
+    if (t == frame::typ::IE016) typ = frame::typ::IE015;
+    else if (t == frame::typ::IE928) typ = frame::typ::IE013;
+    else if (In(t, {"IE051", "IE062"})) typ = frame::typ::IE054;
+    if (t == frame::typ::IE140) typ = frame::typ::IE141;
+  }
+  if (!empty && last_.typ == frame::typ::NPP) typ = last_.typ_powiazany;
+  if (typ.isEmpty()) {
+    n.akcja = A::Odmowa;
+    n.komunikat = QStringLiteral("Dla zgłoszenia w stanie ") + last_.typ + QStringLiteral(" nie można tworzyć nowych komunikatów");
+    return n;
+  }
+  n.akcja = A::Utworz;
+  n.typ = typ;
+  return n;
+}
+
+MenuKomunikatow TranzytyPozycje::Menu() {
+  MenuKomunikatow m;
+  const QString typ_tranzytu = ctx_.db.QueryValue(QStringLiteral("select TYP from TRANZYTY where ID_TRANZYTY = :ID"),
+                                                  {{QStringLiteral("ID"), tranzyt_id_}}).toString();
+  bool has_ie140 = false, has_ie029 = false;
+  for (const host::Row& r : ctx_.db.QueryAll(QStringLiteral("select TYP from TRANZYTY_POZYCJE where TRANZYTY_ID = :ID"),
+                                             {{QStringLiteral("ID"), tranzyt_id_}})) {
+    has_ie140 = has_ie140 || r.Str(QStringLiteral("TYP")) == frame::typ::IE140;
+    has_ie029 = has_ie029 || r.Str(QStringLiteral("TYP")) == frame::typ::IE029;
+  }
+  m.ie141 = typ_tranzytu == frame::typ::IE140 || (typ_tranzytu == frame::typ::IE906 && has_ie140);
+  m.ie013 = m.ie014 = !has_ie029;
+  return m;
+}
+
+QVariantMap TranzytyPozycje::NowyWiersz(const QString& typ) {
+  QVariantMap row;
+  const QString sql = typ == frame::typ::IE013
+                          ? QStringLiteral("select * from TRANZYTY_POZYCJE where TRANZYTY_ID=:ID and (TYP=:TYP or TYP='IE015') order by LP desc")
+                          : QStringLiteral("select * from TRANZYTY_POZYCJE where TRANZYTY_ID=:ID and TYP=:TYP order by LP desc");
+  if (const auto prev = ctx_.db.QueryOne(sql, {{QStringLiteral("ID"), tranzyt_id_}, {QStringLiteral("TYP"), typ}})) {
+    for (int i = 0; i < prev->Size(); ++i) row.insert(prev->Names()[i], prev->Values()[i]);
+    row.insert(QStringLiteral("PLIK"), QVariant());
+  }
+  row.insert(QStringLiteral("TRANZYTY_ID"), tranzyt_id_);
+  row.insert(QStringLiteral("ID_TRANZYTY_POZYCJE"), 0);
+  row.insert(QStringLiteral("NR_WLASNY"), frame::kAuto);
+  row.insert(QStringLiteral("LP"), ctx_.db.GetMaxFieldVal(QStringLiteral("TRANZYTY_POZYCJE"), QStringLiteral("LP"),
+                                                          QStringLiteral("TRANZYTY_ID = :ID"), {{QStringLiteral("ID"), tranzyt_id_}})
+                                           .toInt() +
+                                       1);
+  row.insert(QStringLiteral("STATUS"), frame::kStatusNowy);
+  row.insert(QStringLiteral("BLAD"), 0);
+  row.insert(QStringLiteral("TYP"), typ);
+  row.insert(QStringLiteral("OPIS"), OpisNowegoKomunikatu(typ));
+  row.insert(QStringLiteral("DATA_WYSLANIA"), QVariant());
+  return row;
+}
+
+QVariantMap TranzytyPozycje::IstniejacyWiersz(qint64 id) {
+  QVariantMap row;
+  if (const auto r = ctx_.db.QueryOne(QStringLiteral("select * from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = :ID"),
+                                      {{QStringLiteral("ID"), id}}))
+    for (int i = 0; i < r->Size(); ++i) row.insert(r->Names()[i], r->Values()[i]);
+  const QString typ = row.value(QStringLiteral("TYP")).toString();
+  row.insert(QStringLiteral("STATUS"), frame::kStatusZmieniony);
+  row.insert(QStringLiteral("BLAD"), 0);
+  row.insert(QStringLiteral("OPIS"), OpisNowegoKomunikatu(typ));
+  return row;
+}
+
+qint64 TranzytyPozycje::Zapisz(QVariantMap row, const QString& xml, bool is_new, const QVariantMap& kolumny_tranzytu) {
+  host::Transaction tx(ctx_.db);
+  Params p;
+  for (const char* c : {"TRANZYTY_ID", "BLAD", "LP", "TYP", "STATUS", "NR_WLASNY", "NR_POWIAZANY", "TYP_POWIAZANY", "OPIS",
+                        "DATA_WYSLANIA", "IE013_RODZAJ"})
+    p.insert(QString::fromLatin1(c), row.value(QString::fromLatin1(c)));
+  p.insert(QStringLiteral("XML"), xml);
+  qint64 id = row.value(QStringLiteral("ID_TRANZYTY_POZYCJE")).toLongLong();
+  if (is_new) {
+    id = ctx_.db.DBGetNewID(QStringLiteral("GID_TRANZYTY_POZYCJE"));
+    p.insert(QStringLiteral("ID"), id);
+    host::SetCreateAudit(p, ctx_.user.UserInfo(), ctx_.clock);
+    ctx_.db.Exec(QStringLiteral(
+                     "insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, BLAD, LP, TYP, STATUS, NR_WLASNY, "
+                     "NR_POWIAZANY, TYP_POWIAZANY, OPIS, DATA_WYSLANIA, IE013_RODZAJ, CREATE_ID_USER, CREATE_USER_NAME, "
+                     "CREATE_DATE, CREATE_TIME, XML) values (:ID, :TRANZYTY_ID, :BLAD, :LP, :TYP, :STATUS, :NR_WLASNY, "
+                     ":NR_POWIAZANY, :TYP_POWIAZANY, :OPIS, :DATA_WYSLANIA, :IE013_RODZAJ, :CREATE_ID_USER, "
+                     ":CREATE_USER_NAME, :CREATE_DATE, :CREATE_TIME, :XML)"),
+                 p);
+  } else {
+    p.insert(QStringLiteral("ID"), id);
+    host::SetModifyAudit(p, ctx_.user.UserInfo(), ctx_.clock);
+    ctx_.db.Exec(QStringLiteral("update TRANZYTY_POZYCJE set BLAD = :BLAD, TYP = :TYP, STATUS = :STATUS, OPIS = :OPIS, "
+                                "IE013_RODZAJ = :IE013_RODZAJ, MODIFY_ID_USER = :MODIFY_ID_USER, MODIFY_USER_NAME = "
+                                ":MODIFY_USER_NAME, MODIFY_DATE = :MODIFY_DATE, MODIFY_TIME = :MODIFY_TIME "
+                                "where ID_TRANZYTY_POZYCJE = :ID"),
+                 p);
+    ctx_.db.UpdateMemoField(QStringLiteral("TRANZYTY_POZYCJE"), QStringLiteral("XML"), QStringLiteral("ID_TRANZYTY_POZYCJE = ") + QString::number(id), xml);
+  }
+  QStringList sets{QStringLiteral("TYP = :TYP"), QStringLiteral("OPIS = :OPIS"), QStringLiteral("STATUS = :STATUS")};
+  Params t{{QStringLiteral("ID"), tranzyt_id_}, {QStringLiteral("TYP"), p.value(QStringLiteral("TYP"))},
+           {QStringLiteral("OPIS"), p.value(QStringLiteral("OPIS"))}, {QStringLiteral("STATUS"), p.value(QStringLiteral("STATUS"))}};
+  for (auto it = kolumny_tranzytu.begin(); it != kolumny_tranzytu.end(); ++it) {
+    sets << it.key() + QStringLiteral(" = :K_") + it.key();
+    t.insert(QStringLiteral("K_") + it.key(), it.value());
+  }
+  ctx_.db.Exec(QStringLiteral("update TRANZYTY set ") + sets.join(QStringLiteral(", ")) + QStringLiteral(" where ID_TRANZYTY = :ID"), t);
+  tx.Commit();
+  return id;
+}
+
+QString TranzytyPozycje::CzyMoznaUsunac(qint64 id) {
+  const auto r = ctx_.db.QueryOne(QStringLiteral("select LP, STATUS from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = :ID"),
+                                  {{QStringLiteral("ID"), id}});
+  if (!r) return {};
+  if (r->Int(QStringLiteral("STATUS")) == frame::kStatusWyslany) return QStringLiteral("Nie można usunąć wysłanego komunikatu");
+  const int count = ctx_.db.GetCountFieldVal(QStringLiteral("TRANZYTY_POZYCJE"), QStringLiteral("TRANZYTY_ID = :ID"),
+                                             {{QStringLiteral("ID"), tranzyt_id_}});
+  if (r->Int(QStringLiteral("LP")) < count) return QStringLiteral("Nie można usunąć komunikatu ponieważ nie jest ostatni na liście");
+  return {};
+}
+
+void TranzytyPozycje::Usun(qint64 id) {
+  host::Transaction tx(ctx_.db);
+  const QString typ = ctx_.db.QueryValue(QStringLiteral("select TYP from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = :ID"),
+                                         {{QStringLiteral("ID"), id}}).toString();
+  ctx_.db.Exec(QStringLiteral("delete from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = :ID"), {{QStringLiteral("ID"), id}});
+  const Params transit{{QStringLiteral("ID"), tranzyt_id_}};
+  if (typ == frame::typ::IE043) ctx_.db.Exec(QStringLiteral("update TRANZYTY_ODPRAWY set IE043 = 0 where TRANZYTY_ID=:ID"), transit);
+  const auto last = ctx_.db.QueryOne(QStringLiteral("select TYP, OPIS, STATUS from TRANZYTY_POZYCJE where TRANZYTY_ID=:ID order by LP desc"), transit);
+  // With no message left the state comes from an empty result.
+  ctx_.db.Exec(QStringLiteral("update TRANZYTY set TYP = :TYP, OPIS = :OPIS, STATUS = :STATUS where ID_TRANZYTY = :ID"),
+               {{QStringLiteral("ID"), tranzyt_id_},
+                {QStringLiteral("TYP"), last ? last->Str(QStringLiteral("TYP")) : frame::kTypBrak},
+                {QStringLiteral("OPIS"), last ? last->Value(QStringLiteral("OPIS")) : QVariant()},
+                {QStringLiteral("STATUS"), last ? last->Int(QStringLiteral("STATUS")) : 0}});
+  tx.Commit();
+}
+
+bool TranzytyPozycje::CofnijWyslanie(qint64 id) {
+  const auto r = ctx_.db.QueryOne(QStringLiteral("select LP, STATUS from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = :ID"),
+                                  {{QStringLiteral("ID"), id}});
+  if (!r) return false;
+  const int status = r->Int(QStringLiteral("STATUS"));
+  if (status < frame::kStatusWyslany) {
+    ctx_.dialogs.Informacja(QStringLiteral("Komnukat nie został jeszcze wysłany"));
+    return false;
+  }
+  if (status > frame::kStatusWyslany) {
+    ctx_.dialogs.Informacja(QStringLiteral("Komnukat nie podlega wysyłce"));
+    return false;
+  }
+  if (ctx_.dialogs.PytanieNieTak(QStringLiteral("Czy wycofać informację o wysłaniu komunikatu ?")) != host::kIdYes) return false;
+  host::Transaction tx(ctx_.db);
+  const int max_lp = ctx_.db.GetMaxFieldVal(QStringLiteral("TRANZYTY_POZYCJE"), QStringLiteral("LP"), QStringLiteral("TRANZYTY_ID = :ID"),
+                                            {{QStringLiteral("ID"), tranzyt_id_}}).toInt();
+  const bool last = r->Int(QStringLiteral("LP")) == max_lp;
+  if (!last && !ctx_.user.UserInfo().isService()) {
+    ctx_.dialogs.Informacja(QStringLiteral("Status wysłania można cofnąć tylko dla ostatniego wysłanego komnukatu"));
+    return false;
+  }
+  ctx_.db.Exec(QStringLiteral("update TRANZYTY_POZYCJE set STATUS = 1, DATA_WYSLANIA = null where ID_TRANZYTY_POZYCJE = :ID"),
+               {{QStringLiteral("ID"), id}});
+  if (last) ctx_.db.Exec(QStringLiteral(" update TRANZYTY SET STATUS = 1  WHERE ID_TRANZYTY =:ID"), {{QStringLiteral("ID"), tranzyt_id_}});
+  tx.Commit();
+  return true;
+}
+
+QString TranzytyPozycje::EksportPrzygotuj(qint64 id, QString* nazwa, QString* filtr) {
+  const auto r = ctx_.db.QueryOne(QStringLiteral("select TYP, STATUS, NR_WLASNY from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = :ID"),
+                                  {{QStringLiteral("ID"), id}});
+  if (!r) return QStringLiteral("Brak komunikatów do zapisania");
+  if (r->Int(QStringLiteral("STATUS")) < frame::kStatusWyslany) return QStringLiteral("Komunikat nie ma statusu wysłany lub odebrany");
+  const QString typ = r->Str(QStringLiteral("TYP"));
+  *nazwa = typ + QLatin1Char('_') + r->Str(QStringLiteral("NR_WLASNY"));
+  *filtr = typ == frame::typ::IE029 ? QStringLiteral("Plik XML (*.xml);;Plik PDF (*.pdf)") : QStringLiteral("Plik XML (*.xml)");
+  return {};
+}
+
+bool TranzytyPozycje::EksportZapisz(qint64 id, const QString& file_name) {
+  const QString text = ctx_.db.QueryMemoField(QStringLiteral("TRANZYTY_POZYCJE"), QStringLiteral("PLIK"),
+                                              QStringLiteral("ID_TRANZYTY_POZYCJE = :ID"), {{QStringLiteral("ID"), id}});
+  QFile f(file_name);
+  if (!f.open(QIODevice::WriteOnly)) return false;
+  const QByteArray bytes = text.toUtf8();
+  return f.write(bytes) == bytes.size();
+}
+
+QString TranzytyPozycje::ZapiszZalacznik(qint64 id) {
+  const qint64 attach = ctx_.db.QueryValue(QStringLiteral("select ID_EMAIL_ATTACH_PDF from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = :ID"),
+                                           {{QStringLiteral("ID"), id}}).toLongLong();
+  std::optional<host::Row> r;
+  if (attach > 0)
+    r = ctx_.db.QueryOne(QStringLiteral("select FILENAME, BODY from email_attach where ID_EMAIL_ATTACH = :ID"),
+                         {{QStringLiteral("ID"), attach}});
+  if (!r) {
+    ctx_.dialogs.Informacja(QStringLiteral("Brak załącznika"));
+    return {};
+  }
+  const QString dir = QDir(ctx_.root).filePath(QStringLiteral("TEMP/MAIL_FILE"));
+  QDir().mkpath(dir);
+  const QString path = QDir(dir).filePath(QFileInfo(r->Str(QStringLiteral("FILENAME"))).fileName());
+  QFile f(path);
+  if (!f.open(QIODevice::WriteOnly)) return {};
+  f.write(r->Value(QStringLiteral("BODY")).toByteArray());
+  return path;
+}
+
+}  // namespace velmora::lists
