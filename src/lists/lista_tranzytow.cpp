@@ -1,0 +1,152 @@
+#include "lista_tranzytow.h"
+
+#include "tranzyty_pozycje.h"
+#include "frame/codes.h"
+#include "frame/mrn_repair.h"
+#include "frame/shared_state.h"
+#include "frame/text_formats.h"
+#include "frame/transit_number.h"
+#include "host/clock.h"
+#include "host/host_context.h"
+#include "host/options.h"
+#include "host/users.h"
+#include "host/xml/messages.h"
+
+namespace velmora::lists {
+
+namespace {
+using host::Params;
+}
+
+ListaTranzytow::ListaTranzytow(host::HostContext& ctx, int rodzaj) : ctx_(ctx), rodzaj_(rodzaj) {}
+
+QString ListaTranzytow::Sekcja() const {
+  return rodzaj_ == frame::kRodzajWywoz ? QStringLiteral("TTranzytyOtwarciaWin") : QStringLiteral("TTranzytyZamknieciaWin");
+}
+
+QString ListaTranzytow::Select() const {
+  if (rodzaj_ == frame::kRodzajWywoz)
+    return QStringLiteral("select t.*, r.NAZWA as REJESTR_NAZWA from TRANZYTY t left join REJESTRY r on t.REJESTRY_ID = r.ID_REJESTRY");
+  return QStringLiteral("select t.*, p.DATA_WYSLANIA, r.NAZWA as REJESTR_NAZWA from TRANZYTY t left join TRANZYTY_POZYCJE p on "
+                        "(p.TRANZYTY_ID = t.ID_TRANZYTY and P.TYP = 'IE025') left join REJESTRY r on t.REJESTRY_ID = r.ID_REJESTRY");
+}
+
+QString ListaTranzytow::Warunki(const FiltrListy& f) const {
+  QStringList w{rodzaj_ == frame::kRodzajWywoz ? QStringLiteral("(t.RODZAJ = 0)") : QStringLiteral("(t.RODZAJ = 1)")};
+  if (f.rejestr_id > 0) w << QStringLiteral("(t.REJESTRY_ID = ") + QString::number(f.rejestr_id) + QLatin1Char(')');
+  if (f.zakladka == 1) w << QStringLiteral("(t.TIR = 0)");
+  if (f.zakladka == 2) w << QStringLiteral("(t.TIR = 1)");
+  if (f.uzytkownik_id > kWszyscyUzytkownicy) w << QStringLiteral("(t.CREATE_ID_USER = ") + QString::number(f.uzytkownik_id) + QLatin1Char(')');
+  return w.join(QStringLiteral(" and "));
+}
+
+FiltrListy ListaTranzytow::WczytajFiltr() {
+  FiltrListy f;
+  f.rejestr_id = frame::AktywnyRejestr.Id;
+  bool ok = false;
+  f.uzytkownik_id = ctx_.options.ReadOption(Sekcja(), QStringLiteral("UserId"), QStringLiteral("-100"), host::OptionScope::User).toInt(&ok);
+  if (!ok) f.uzytkownik_id = kWszyscyUzytkownicy;
+  f.uzytkownik_nazwa = ctx_.options.ReadOption(Sekcja(), QStringLiteral("UserName"), QString(), host::OptionScope::User);
+  return f;
+}
+
+void ListaTranzytow::ZapiszFiltr(const FiltrListy& f) {
+  ctx_.options.WriteOption(Sekcja(), QStringLiteral("UserId"), QString::number(f.uzytkownik_id), host::OptionScope::User);
+  ctx_.options.WriteOption(Sekcja(), QStringLiteral("UserName"), f.uzytkownik_nazwa, host::OptionScope::User);
+}
+
+QString ListaTranzytow::CzyMoznaUsunac(qint64 id) {
+  const int sent = ctx_.db.QueryValue(QStringLiteral("select count(*) as ile from TRANZYTY_POZYCJE where (TRANZYTY_ID=:ID) and (STATUS=2) "),
+                                      {{QStringLiteral("ID"), id}}).toInt();
+  return sent > 0 ? QStringLiteral("Nie można usunąć tranzytu ponieważ zawiera on wysłane do UC komunikaty") : QString();
+}
+
+void ListaTranzytow::Usun(qint64 id) {
+  host::Transaction tx(ctx_.db);
+  ctx_.db.Exec(QStringLiteral("delete from TRANZYTY where ID_TRANZYTY = :ID"), {{QStringLiteral("ID"), id}});
+  ctx_.db.Exec(QStringLiteral("delete from TRANZYTY_POZYCJE where TRANZYTY_ID = :ID"), {{QStringLiteral("ID"), id}});
+  tx.Commit();
+}
+
+qint64 ListaTranzytow::Kopiuj(qint64 id, QString* informacja) {
+  const auto src = ctx_.db.QueryOne(QStringLiteral("select * from TRANZYTY where ID_TRANZYTY = :ID"), {{QStringLiteral("ID"), id}});
+  if (!src) return 0;
+  const bool wywoz = rodzaj_ == frame::kRodzajWywoz;
+  const QString typ = wywoz ? frame::typ::IE015 : frame::typ::IE007;
+  const QString opis = OpisNowegoKomunikatu(typ);
+  host::Transaction tx(ctx_.db);
+  const frame::NumerTranzytu n = frame::NadajNumerTranzytu(ctx_.db, ctx_.clock, rodzaj_, frame::AktywnyRejestr.Id);
+  const qint64 nowy = ctx_.db.DBGetNewID(QStringLiteral("GID_TRANZYTY"));
+  Params p{{QStringLiteral("ID"), nowy},
+           {QStringLiteral("RODZAJ"), rodzaj_},
+           {QStringLiteral("TYP"), typ},
+           {QStringLiteral("ROK"), n.rok},
+           {QStringLiteral("MIESIAC"), n.miesiac},
+           {QStringLiteral("NR"), n.nr},
+           {QStringLiteral("NUMER"), n.numer},
+           {QStringLiteral("OPIS"), opis},
+           {QStringLiteral("CELINA"), QStringLiteral("NCTS ") + src->Str(QStringLiteral("NUMER"))}};
+  static const char* const kCopied[] = {"REJESTRY_ID", "PU", "TIR", "TIR_NUMER", "SAMOCHOD_NR", "SAMOCHOD_RODZAJ", "SAMOCHOD_KRAJ",
+                                        "WAGA_BRUTTO", "LICZBA_OPAKOWAN", "NADAWCA_ID", "NADAWCA_NAZWA", "ODBIORCA_ID", "ODBIORCA_NAZWA"};
+  QStringList columns, values;
+  for (const char* c : kCopied) {
+    columns << QString::fromLatin1(c);
+    values << QStringLiteral(":C_") + QString::fromLatin1(c);
+    p.insert(QStringLiteral("C_") + QString::fromLatin1(c), src->Value(QString::fromLatin1(c)));
+  }
+  host::SetCreateAudit(p, ctx_.user.UserInfo(), ctx_.clock);
+  ctx_.db.Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, TYP, ROK, MIESIAC, NR, NUMER, STATUS, OPIS, NR_SAD_CELINA, "
+                              "CREATE_ID_USER, CREATE_USER_NAME, CREATE_DATE, CREATE_TIME, %1) values (:ID, :RODZAJ, :TYP, :ROK, "
+                              ":MIESIAC, :NR, :NUMER, 0, :OPIS, :CELINA, :CREATE_ID_USER, :CREATE_USER_NAME, :CREATE_DATE, "
+                              ":CREATE_TIME, %2)")
+                   .arg(columns.join(QStringLiteral(", ")), values.join(QStringLiteral(", "))),
+               p);
+
+  const auto message = ctx_.db.QueryOne(
+      wywoz ? QStringLiteral("select * from TRANZYTY_POZYCJE where TRANZYTY_ID=:ID and TYP in ('IE013','IE015') order by LP desc")
+            : QStringLiteral("select * from TRANZYTY_POZYCJE where TRANZYTY_ID=:ID and TYP = 'IE007' order by LP desc"),
+      {{QStringLiteral("ID"), id}});
+  if (message) {
+    // The copy is a new declaration: its own number is given again when it is sent.
+    xml::Message doc = xml::GetMessage(xml::LoadXMLData(frame::NaprawXML(message->Str(QStringLiteral("XML")))), typ);
+    doc.EnsureNaglowek().SetNrWlasny(frame::kAuto);
+    QString text = doc.Xml();
+    while (text.endsWith(QLatin1Char('\n')) || text.endsWith(QLatin1Char('\r'))) text.chop(1);
+    Params m{{QStringLiteral("ID"), ctx_.db.DBGetNewID(QStringLiteral("GID_TRANZYTY_POZYCJE"))},
+             {QStringLiteral("T"), nowy},
+             {QStringLiteral("BLAD"), message->Int(QStringLiteral("BLAD"))},
+             {QStringLiteral("TYP"), typ},
+             {QStringLiteral("NR"), frame::kAuto},
+             {QStringLiteral("OPIS"), opis},
+             {QStringLiteral("XML"), text}};
+    host::SetCreateAudit(m, ctx_.user.UserInfo(), ctx_.clock);
+    ctx_.db.Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, BLAD, LP, TYP, STATUS, NR_WLASNY, OPIS, "
+                                "CREATE_ID_USER, CREATE_USER_NAME, CREATE_DATE, CREATE_TIME, XML) values (:ID, :T, :BLAD, 1, :TYP, 0, "
+                                ":NR, :OPIS, :CREATE_ID_USER, :CREATE_USER_NAME, :CREATE_DATE, :CREATE_TIME, :XML)"),
+                 m);
+  }
+  tx.Commit();
+  if (informacja && wywoz) *informacja = QStringLiteral("Utworzono nowe zgłoszenie %1/%2").arg(n.nr).arg(n.rok);
+  return nowy;
+}
+
+bool ListaTranzytow::NaprawMRN(qint64 id) {
+  const QString mrn = ctx_.db.QueryValue(QStringLiteral("select MRN from TRANZYTY where ID_TRANZYTY = :ID"), {{QStringLiteral("ID"), id}}).toString();
+  if (!mrn.trimmed().isEmpty()) return false;
+  frame::NaprawMRN(ctx_.db, id, rodzaj_ == frame::kRodzajWywoz ? frame::typ::IE028 : frame::typ::IE007);
+  return true;
+}
+
+void ListaTranzytow::UstawZakonczenieInfo(qint64 id) {
+  const auto r = ctx_.db.QueryOne(QStringLiteral("select ID_TRANZYTY, NUMER, MRN, STATUS, PU from TRANZYTY where ID_TRANZYTY = :ID"),
+                                  {{QStringLiteral("ID"), id}});
+  if (!r) return;
+  frame::Zakonczenie_Info = {};
+  frame::Zakonczenie_Info.Id = r->Int(QStringLiteral("ID_TRANZYTY"));
+  frame::Zakonczenie_Info.Numer = r->Str(QStringLiteral("NUMER"));
+  frame::Zakonczenie_Info.MRN = r->Str(QStringLiteral("MRN"));
+  frame::Zakonczenie_Info.Status = r->Str(QStringLiteral("STATUS"));
+  frame::Zakonczenie_Info.PU = r->Int(QStringLiteral("PU")) == 1;
+}
+
+}  // namespace velmora::lists

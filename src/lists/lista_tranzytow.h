@@ -1,0 +1,57 @@
+#pragma once
+
+#include "host/db.h"
+
+#include <QString>
+
+namespace velmora::host {
+struct HostContext;
+}
+
+namespace velmora::lists {
+
+// The filter of a transit list: the active register, the tab (0 all, 1 WPT, 2 TIR) and the
+// user whose transits are shown (-100 for everybody).
+struct FiltrListy {
+  int rejestr_id = 0;
+  int zakladka = 0;
+  int uzytkownik_id = -100;
+  QString uzytkownik_nazwa;
+};
+
+inline constexpr int kWszyscyUzytkownicy = -100;
+
+// What the departure list (kind 0) and the arrival list (kind 1) share.
+class ListaTranzytow {
+ public:
+  ListaTranzytow(host::HostContext& ctx, int rodzaj);
+
+  int Rodzaj() const { return rodzaj_; }
+  // Section of the window's options: its class name.
+  QString Sekcja() const;
+  QString Select() const;
+  // The conditions joined by " and ".
+  QString Warunki(const FiltrListy& filtr) const;
+  static QString Order() { return QStringLiteral("t.ID_TRANZYTY desc"); }
+
+  // The user filter kept per user between runs.
+  FiltrListy WczytajFiltr();
+  void ZapiszFiltr(const FiltrListy& filtr);
+
+  // Deleting: the refusal's text, empty when the transit may go with its messages.
+  QString CzyMoznaUsunac(qint64 id);
+  void Usun(qint64 id);
+  // A copy of the transit as a new one with its latest declaration (or notification);
+  // answers the new transit's id, 0 when there was nothing to copy.
+  qint64 Kopiuj(qint64 id, QString* informacja);
+  // "Przywróć numer MRN" when the transit has none.
+  bool NaprawMRN(qint64 id);
+  // Fills the shared record the message list reads its caption from.
+  void UstawZakonczenieInfo(qint64 id);
+
+ private:
+  host::HostContext& ctx_;
+  int rodzaj_;
+};
+
+}  // namespace velmora::lists

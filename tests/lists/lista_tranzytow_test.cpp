@@ -1,0 +1,121 @@
+#include "lists/lista_tranzytow.h"
+
+#include "frame/codes.h"
+#include "frame/shared_state.h"
+#include "host/host_context.h"
+#include "host/xml/messages.h"
+#include "support/test_host.h"
+
+namespace velmora::testing {
+namespace {
+
+using lists::FiltrListy;
+using lists::ListaTranzytow;
+
+class TransitLists : public DbTest {
+ protected:
+  void SetUp() override {
+    DbTest::SetUp();
+    if (IsSkipped()) return;
+    host_ = std::make_unique<TestHost>(GetParam());
+    ctx_ = std::make_unique<host::HostContext>(host::HostContext{host_->db(), *host_->options, host_->user, host_->clock,
+                                                                 host_->dialogs, QString(), nullptr});
+    frame::AktywnyRejestr = {};
+  }
+  void TearDown() override { frame::AktywnyRejestr = {}; }
+  host::Db& db() { return host_->db(); }
+  void Transit(int id, int rodzaj, int rejestr, int nr, const QString& mrn = {}) {
+    db().Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, REJESTRY_ID, ROK, NR, NUMER, MRN, TIR, WAGA_BRUTTO, NADAWCA_NAZWA) "
+                             "values (:ID, :R, :REJ, 2024, :NR, :NUMER, :MRN, 1, 812.5, 'Bałtycka Spedycja')"),
+              {{QStringLiteral("ID"), id}, {QStringLiteral("R"), rodzaj}, {QStringLiteral("REJ"), rejestr}, {QStringLiteral("NR"), nr},
+               {QStringLiteral("NUMER"), QStringLiteral("%1/2024").arg(nr)}, {QStringLiteral("MRN"), mrn}});
+    db().DBGetNewID(QStringLiteral("GID_TRANZYTY"));
+  }
+  void Message(int id, int tranzyt, int lp, const QString& typ, int status, const QString& xml) {
+    db().Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, NR_WLASNY, XML) "
+                             "values (:ID, :T, :LP, :TYP, :S, 'X', :XML)"),
+              {{QStringLiteral("ID"), id}, {QStringLiteral("T"), tranzyt}, {QStringLiteral("LP"), lp}, {QStringLiteral("TYP"), typ},
+               {QStringLiteral("S"), status}, {QStringLiteral("XML"), xml}});
+    db().DBGetNewID(QStringLiteral("GID_TRANZYTY_POZYCJE"));
+  }
+  std::unique_ptr<TestHost> host_;
+  std::unique_ptr<host::HostContext> ctx_;
+};
+
+TEST_P(TransitLists, QueryConditionsAndTheUserFilterKeptPerUser) {
+  ListaTranzytow wywoz(*ctx_, frame::kRodzajWywoz);
+  ListaTranzytow przywoz(*ctx_, frame::kRodzajPrzywoz);
+  EXPECT_EQ(wywoz.Warunki({}), QStringLiteral("(t.RODZAJ = 0)"));
+  EXPECT_EQ(przywoz.Warunki({3, 2, 7, {}}), QStringLiteral("(t.RODZAJ = 1) and (t.REJESTRY_ID = 3) and (t.TIR = 1) and (t.CREATE_ID_USER = 7)"));
+  EXPECT_EQ(wywoz.Warunki({0, 1, lists::kWszyscyUzytkownicy, {}}), QStringLiteral("(t.RODZAJ = 0) and (t.TIR = 0)"));
+  EXPECT_TRUE(przywoz.Select().contains(QStringLiteral("P.TYP = 'IE025'")));
+
+  FiltrListy f = wywoz.WczytajFiltr();
+  EXPECT_EQ(f.uzytkownik_id, lists::kWszyscyUzytkownicy);
+  f.uzytkownik_id = host_->user.UserInfo().GetID();
+  f.uzytkownik_nazwa = host_->user.UserInfo().GetNAZWA();
+  wywoz.ZapiszFiltr(f);
+  EXPECT_EQ(wywoz.WczytajFiltr().uzytkownik_nazwa, QStringLiteral("Jan Kowalski"));
+  EXPECT_EQ(przywoz.WczytajFiltr().uzytkownik_id, lists::kWszyscyUzytkownicy);  // a section of its own
+
+  // Both lists really show their own kind.
+  Transit(1, frame::kRodzajWywoz, 1, 1);
+  Transit(2, frame::kRodzajPrzywoz, 1, 1);
+  Message(1, 2, 1, QStringLiteral("IE025"), 11, QStringLiteral("<IE025/>"));
+  db().Exec(QStringLiteral("update TRANZYTY_POZYCJE set DATA_WYSLANIA = :D"), {{QStringLiteral("D"), QDateTime(QDate(2024, 3, 8), QTime(0, 0))}});
+  const auto rows = db().QueryAll(przywoz.Select() + QStringLiteral(" where ") + przywoz.Warunki({}) + QStringLiteral(" order by ") + ListaTranzytow::Order());
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].Value(QStringLiteral("DATA_WYSLANIA")).toDate(), QDate(2024, 3, 8));
+}
+
+TEST_P(TransitLists, DeletingCopyingAndRepairing) {
+  Transit(1, frame::kRodzajWywoz, 1, 14, QString());
+  xml::Message declaration = xml::NewIE015();
+  declaration.EnsureNaglowek().SetNrWlasny(QStringLiteral("24IE0150000010"));
+  xml::Message amendment = xml::NewIE015();
+  amendment.EnsureNaglowek().SetNrWlasny(QStringLiteral("24IE0130000020"));
+  amendment.EnsureNaglowek().SetLRN(QStringLiteral("poprawka"));
+  xml::Message ie028 = xml::NewIE028();
+  ie028.EnsureNaglowek().SetMRN(QStringLiteral("24PL322010NS0001A7"));
+  Message(1, 1, 1, QStringLiteral("IE015"), 2, declaration.Xml());
+  Message(2, 1, 2, QStringLiteral("IE028"), 11, ie028.Xml());
+  Message(3, 1, 3, QStringLiteral("IE013"), 1, amendment.Xml());
+
+  ListaTranzytow lista(*ctx_, frame::kRodzajWywoz);
+  EXPECT_EQ(lista.CzyMoznaUsunac(1), QStringLiteral("Nie można usunąć tranzytu ponieważ zawiera on wysłane do UC komunikaty"));
+
+  QString info;
+  const qint64 copy = lista.Kopiuj(1, &info);
+  EXPECT_EQ(info, QStringLiteral("Utworzono nowe zgłoszenie 15/2024"));
+  const auto t = db().QueryOne(QStringLiteral("select * from TRANZYTY where ID_TRANZYTY = :ID"), {{QStringLiteral("ID"), copy}});
+  EXPECT_EQ(t->Str(QStringLiteral("NUMER")), QStringLiteral("15/2024"));
+  EXPECT_EQ(t->Str(QStringLiteral("NR_SAD_CELINA")), QStringLiteral("NCTS 14/2024"));
+  EXPECT_EQ(t->Str(QStringLiteral("NADAWCA_NAZWA")), QStringLiteral("Bałtycka Spedycja"));
+  EXPECT_EQ(t->Int(QStringLiteral("TIR")), 1);
+  EXPECT_EQ(t->Str(QStringLiteral("TYP")), QStringLiteral("IE015"));
+  const auto m = db().QueryOne(QStringLiteral("select * from TRANZYTY_POZYCJE where TRANZYTY_ID = :ID"), {{QStringLiteral("ID"), copy}});
+  EXPECT_EQ(m->Str(QStringLiteral("NR_WLASNY")), frame::kAuto);
+  EXPECT_EQ(m->Int(QStringLiteral("STATUS")), 0);
+  const xml::Message copied = xml::GetIE015(xml::LoadXMLData(m->Str(QStringLiteral("XML"))));
+  EXPECT_EQ(copied.GetNaglowek().LRN(), QStringLiteral("poprawka"));  // the amendment, not the first declaration
+  EXPECT_EQ(copied.GetNaglowek().NrWlasny(), frame::kAuto);
+  EXPECT_FALSE(m->Str(QStringLiteral("XML")).endsWith(QLatin1Char('\n')));
+
+  EXPECT_EQ(lista.CzyMoznaUsunac(copy), QString());
+  lista.Usun(copy);
+  EXPECT_EQ(db().GetCountFieldVal(QStringLiteral("TRANZYTY_POZYCJE"), QStringLiteral("TRANZYTY_ID = :ID"), {{QStringLiteral("ID"), copy}}), 0);
+  EXPECT_EQ(db().GetCountFieldVal(QStringLiteral("TRANZYTY")), 1);
+
+  EXPECT_TRUE(lista.NaprawMRN(1));
+  EXPECT_EQ(db().QueryValue(QStringLiteral("select MRN from TRANZYTY where ID_TRANZYTY = 1")).toString(), QStringLiteral("24PL322010NS0001A7"));
+  EXPECT_FALSE(lista.NaprawMRN(1));  // it has one now
+
+  lista.UstawZakonczenieInfo(1);
+  EXPECT_EQ(frame::Zakonczenie_Info.Numer, QStringLiteral("14/2024"));
+  EXPECT_EQ(frame::Zakonczenie_Info.MRN, QStringLiteral("24PL322010NS0001A7"));
+}
+
+VELMORA_ON_BOTH_ENGINES(TransitLists);
+
+}  // namespace
+}  // namespace velmora::testing
