@@ -7,3 +7,4 @@ BUILD_TYPE=Release BUILD_DIR=${BUILD_DIR:-build-bench} scripts/build.sh
 "${BUILD_DIR:-build-bench}/bin/velmora_bench" "$@"
 "${BUILD_DIR:-build-bench}/bin/velmora_desktop_bench" "$@"
 "${BUILD_DIR:-build-bench}/bin/velmora_incoming_bench" "$@"
+"${BUILD_DIR:-build-bench}/bin/velmora_dictionary_bench" "$@"

@@ -6,7 +6,7 @@ PACKAGES=(
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql libgl-dev
   libxml2-dev libxml2-utils libxmlsec1-dev xmlsec1 libssl-dev
   libgtest-dev libbenchmark-dev
-  postgresql-15 poppler-utils fonts-dejavu-core
+  postgresql-15 poppler-utils fonts-dejavu-core clang libclang-rt-14-dev
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -11,6 +11,7 @@
 #include "host/tools_db.h"
 #include "host/users.h"
 #include "host/xml/xml_document.h"
+#include "reference/slownik_ncts.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,7 +28,8 @@ const char* const kUsage =
     "  number ID_KOMUNIKATU                   numer własny komunikatu\n"
     "  load PLIK...                           wczytanie komunikatów z urzędu celnego\n"
     "  option SEKCJA KLUCZ [WARTOSC] [--scope global|user|app] [--user ID|LOGIN]\n"
-    "  user add LOGIN NAZWA [--admin] [--sysadmin] [--service] [--location TEKST]\n";
+    "  user add LOGIN NAZWA [--admin] [--sysadmin] [--service] [--location TEKST]\n"
+    "  dict SLOWNIK KOD                       kod w słowniku NCTS i jego opis\n";
 
 const QString kServiceLogin = QStringLiteral("SYSTEM");
 
@@ -155,6 +157,24 @@ int User(Context& ctx, QStringList args, QTextStream& out) {
   return 0;
 }
 
+// A code of an NCTS dictionary; reads only the dictionary files, never the database.
+int Dict(const QString& root, const QStringList& args, QTextStream& out) {
+  if (args.size() != 2) throw UsageError{QStringLiteral("Polecenie dict wymaga numeru słownika i kodu")};
+  bool numeric = false;
+  const int key = args[0].toInt(&numeric);
+  if (!numeric) throw UsageError{QStringLiteral("Niepoprawny numer słownika: ") + args[0]};
+  host::ScriptedDialogs dialogs;
+  reference::SlownikNCTS slownik(dialogs, root);
+  if (!slownik.LoadSlownik(key)) throw Failure{dialogs.Texts().join(QLatin1Char('\n'))};
+  const qsizetype row = slownik.Table().Locate(args[1]);
+  if (row < 0) throw Failure{QStringLiteral("Kodu %1 nie ma w słowniku %2").arg(args[1]).arg(key)};
+  const reference::SlownikRow& found = slownik.Table().Row(row);
+  out << "Kod " << args[1] << " jest w słowniku " << key;
+  if (found.kod != args[1]) out << " jako " << found.kod;  // a prefix of a longer code
+  out << '\n' << found.opis << '\n';
+  return 0;
+}
+
 }  // namespace
 
 int Run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
@@ -169,11 +189,12 @@ int Run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     if (args.isEmpty()) throw UsageError{QStringLiteral("Brak polecenia")};
     const QString command = args.takeFirst();
     if (command != QLatin1String("init") && command != QLatin1String("number") && command != QLatin1String("load") &&
-        command != QLatin1String("option") && command != QLatin1String("user"))
+        command != QLatin1String("option") && command != QLatin1String("user") && command != QLatin1String("dict"))
       throw UsageError{QStringLiteral("Nieznane polecenie: ") + command};
 
     if (ctx.root.isEmpty()) ctx.root = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     if (!QDir().mkpath(ctx.root)) throw Failure{QStringLiteral("Nie można utworzyć katalogu ") + ctx.root};
+    if (command == QLatin1String("dict")) return Dict(ctx.root, args, out);
     if (url.isEmpty()) url = QStringLiteral("sqlite:") + QDir(ctx.root).filePath(QStringLiteral("velmora.db"));
 
     frame::Initialize();

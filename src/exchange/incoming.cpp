@@ -1,5 +1,6 @@
 #include "incoming.h"
 
+#include "departure/cal_entry.h"
 #include "frame/codes.h"
 #include "frame/shared_state.h"
 #include "frame/text_formats.h"
@@ -12,10 +13,15 @@
 #include "host/users.h"
 #include "host/xml/messages.h"
 #include "host/xml/xml_document.h"
+#include "host/guarantee_ledger.h"
+#include "reference/register_check.h"
+#include "reference/register_entry.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QThread>
 
+#include <cmath>
 #include <optional>
 
 namespace velmora::exchange {
@@ -321,6 +327,117 @@ class Load {
       const QString order =
           db_.QueryValue(QStringLiteral("select NR_ZAM_ISCALA from TRANZYTY where ID_TRANZYTY = :T"), transit).toString().trimmed();
       if (!order.isEmpty()) WriteOrderResponse(order);
+    }
+    if (in_.typ == frame::typ::IE028 || in_.typ == frame::typ::IE928) {
+      WarehouseRelease();
+      DepartureCharge();
+    }
+    if (in_.typ == frame::typ::IE025 && host::FZADURODER) ApproveRegisterEntries();
+  }
+
+  host::TWpisGwarancja Entry(double second_amount, int gwarancja_id, const QString& mrn) const {
+    host::TWpisGwarancja w;
+    w.operacja = host::TWpisGwarancja::kObciazenie;
+    w.data = ctx_.clock.Today();
+    w.czas = ctx_.clock.Now().time();
+    w.uzytkownik_id = ctx_.user.UserInfo().GetID();
+    w.uzytkownik_nazwa = ctx_.user.UserInfo().GetNAZWA();
+    w.kwota = 0.0;
+    w.kwota_naleznosci = second_amount;
+    w.obj_nr = mrn;
+    w.obj_rodzaj = QStringLiteral("NCTS");
+    w.obj_id = in_.tranzyt;
+    w.gwarancja_id = gwarancja_id;
+    return w;
+  }
+
+  QString TransitMrn() {
+    return db_.QueryValue(QStringLiteral("select MRN from TRANZYTY where ID_TRANZYTY = :T"), {{QStringLiteral("T"), in_.tranzyt}})
+        .toString()
+        .trimmed();
+  }
+
+  // The warehouse modules' duties released by the transit: any failure ends only this part.
+  void WarehouseRelease() {
+    host::Savepoint savepoint(db_);
+    try {
+      const Params transit{{QStringLiteral("ID"), in_.tranzyt}};
+      const int id_im = db_.QueryValue(QStringLiteral("select ID_IM from EX_SAD where NCTS=1 and IdNCTS=:ID"), transit).toInt();
+      const auto ex = id_im > 0 ? db_.QueryOne(QStringLiteral("select ID_EX_SAD, ID_ZGLOSZ from EX_SAD where PU_ID_IM = :ID_IM"),
+                                               {{QStringLiteral("ID_IM"), id_im}})
+                                : db_.QueryOne(QStringLiteral("select ID_EX_SAD, ID_ZGLOSZ from EX_SAD where NCTS=1 and IdNCTS=:ID"), transit);
+      if (!ex || ex->Int(QStringLiteral("ID_EX_SAD")) <= 0) {
+        savepoint.Release();
+        return;
+      }
+      const QString mrn = in_.mrn.isEmpty() ? TransitMrn() : in_.mrn;
+      const int zglosz = ex->Int(QStringLiteral("ID_ZGLOSZ"));
+      db_.QueryValue(QStringLiteral("select PROCEDURA from EX_ZGLOSZ where ID_EX_ZGLOSZ = :ID"), {{QStringLiteral("ID"), zglosz}});
+      const auto zam = db_.QueryOne(QStringLiteral("select ID_CZZAM, PROCEDURA from CZZAM where ID_ZGLOSZ = :ID and TYPZGLOSZ = 0"),
+                                    {{QStringLiteral("ID"), zglosz}});
+      const QString procedura = zam ? zam->Str(QStringLiteral("PROCEDURA")).trimmed() : QString();
+      if (!zam || zam->Int(QStringLiteral("ID_CZZAM")) <= 0 ||
+          (!procedura.startsWith(QLatin1String("31")) && !procedura.startsWith(QLatin1String("10")))) {
+        savepoint.Release();
+        return;
+      }
+      for (const host::Row& r : db_.QueryAll(QStringLiteral("select rp.ID_EW, rp.P47, ew.ID_GWAR, ew.NRSAD, ew.DATASAD from CZRozPoz rp "
+                                                            "inner join CZEW ew on (rp.ID_EW = ew.ID_CZEW) where ID_ZAM =:id order by ID_EW asc"),
+                                             {{QStringLiteral("id"), zam->Int(QStringLiteral("ID_CZZAM"))}})) {
+        const int poz = db_.QueryValue(QStringLiteral("select GWAR_NOWA_POZ from CZEW where ID_CZEW = :ID"),
+                                       {{QStringLiteral("ID"), r.Int(QStringLiteral("ID_EW"))}}).toInt();
+        if (poz <= 0) continue;
+        const auto pozycja = db_.QueryOne(QStringLiteral("select GWARANCJE_ID, LP from GWARANCJE_POZYCJE where ID_GWARANCJE_POZYCJE = :ID"),
+                                          {{QStringLiteral("ID"), poz}});
+        if (!pozycja) continue;
+        host::TWpisGwarancja w = Entry(std::round(r.Float(QStringLiteral("P47")) * 100.0) / 100.0, 0, mrn);
+        w.pow_gwarancja_id = pozycja->Int(QStringLiteral("GWARANCJE_ID"));
+        w.pow_lp = pozycja->Int(QStringLiteral("LP"));
+        QString message;
+        if (host::TGwarancjePozycjeBox::DodajWpis(db_, w, message) == 0) break;
+      }
+      savepoint.Release();
+    } catch (const std::exception&) {
+      // The accounting of other modules never stops the load: its work is undone, the load goes on.
+    }
+  }
+
+  // Charged here when the security is booked at the MRN rather than at sending.
+  void DepartureCharge() {
+    if (ctx_.options.ReadOption(QStringLiteral("SALDOWANIE"), QStringLiteral("Automatyczne"), QStringLiteral("0")).trimmed() != QLatin1String("1") ||
+        ctx_.options.ReadOption(QStringLiteral("SALDOWANIE"), QStringLiteral("KCS_OBJECIE"), QStringLiteral("0")).trimmed() != QLatin1String("2"))
+      return;
+    const auto declaration = db_.QueryOne(QStringLiteral("select XML from TRANZYTY_POZYCJE where TRANZYTY_ID = :T and TYP = 'IE015' "
+                                                         "order by ID_TRANZYTY_POZYCJE desc"),
+                                          {{QStringLiteral("T"), in_.tranzyt}});
+    if (!declaration) return;
+    const xml::Message ie015 = xml::GetIE015(xml::LoadXMLData(frame::NaprawXML(declaration->Str(QStringLiteral("XML")))));
+    const QString mrn = in_.mrn.isEmpty() ? TransitMrn() : in_.mrn;
+    for (const xml::XmlNode& towar : ie015.Root().Node().ChildrenByLocalName(QStringLiteral("Towar")))
+      for (const xml::XmlNode& info : towar.ChildrenByLocalName(QStringLiteral("InformacjaDodatkowa"))) {
+        if (info.Attribute(QStringLiteral("Kod")).trimmed() != QLatin1String("CAL")) continue;
+        const auto cal = departure::CalZTekstu(info.Attribute(QStringLiteral("Tekst")));
+        if (!cal || cal->kwota <= 0) continue;
+        const int gwarancja = db_.QueryValue(QStringLiteral("select ID_GWARANCJE from GWARANCJE where GRN = :GRN"),
+                                             {{QStringLiteral("GRN"), cal->grn}}).toInt();
+        if (gwarancja <= 0) continue;
+        QString message;
+        const qint64 entry = host::TGwarancjePozycjeBox::DodajWpis(db_, Entry(cal->kwota, gwarancja, mrn), message);
+        if (entry == 0) throw std::runtime_error(message.toStdString());
+        db_.Exec(QStringLiteral("update TRANZYTY set OBCIAZENIE_ID = :E where ID_TRANZYTY = :T"),
+                 {{QStringLiteral("E"), entry}, {QStringLiteral("T"), in_.tranzyt}});
+      }
+  }
+
+  // The register entries waiting for this arrival's release are approved, one by one.
+  void ApproveRegisterEntries() {
+    const QString mrn = in_.mrn.isEmpty() ? TransitMrn() : in_.mrn;
+    bool first = true;
+    for (const reference::WpisDoZatwierdzenia& w : reference::WpisyDlaMRN(db_, mrn)) {
+      if (!first) QThread::msleep(1000);
+      first = false;
+      if (!reference::ZatwierdzWpisIM(ctx_, w.id_im, 0, false, nullptr, &db_, false))
+        throw Refusal{QStringLiteral("Nie zatwierdzono wpisu do rejestru (ID = %1)").arg(w.id_im)};
     }
   }
 

@@ -1,5 +1,8 @@
 // Entry points of the module library the host loads at start-up.
 #include "package.h"
+#include "lists/tranzyty_lista_win.h"
+#include "reference/reference_windows.h"
+#include "reference/slownik_ncts.h"
 
 #if defined(_WIN32)
 #define VELMORA_EXPORT extern "C" __declspec(dllexport)
@@ -7,8 +10,19 @@
 #define VELMORA_EXPORT extern "C" __attribute__((visibility("default")))
 #endif
 
-VELMORA_EXPORT void Initialize() { velmora::frame::Initialize(); }
-VELMORA_EXPORT void Finalize() { velmora::frame::Finalize(); }
+// The module's top: the windows of the folders above frame are registered here.
+VELMORA_EXPORT void Initialize() {
+  velmora::frame::Initialize();
+  velmora::lists::RegisterListWindows();
+  velmora::reference::RegisterReferenceWindows();
+}
+
+VELMORA_EXPORT void Finalize() {
+  velmora::lists::UnregisterListWindows();
+  velmora::reference::UnregisterReferenceWindows();
+  velmora::reference::ReleaseSlownikCache();
+  velmora::frame::Finalize();
+}
 
 // Units of the package in their initialisation order.
 VELMORA_EXPORT const char* const* GetPackageInfoTable() {

@@ -374,6 +374,30 @@ QStringList Db::Generators() {
   return out;
 }
 
+Savepoint::Savepoint(Db& db) : db_(db), depth_(db.depth_), rollback_only_(db.rollback_only_) {
+  name_ = QStringLiteral("SP_%1").arg(++db_.savepoints_);
+  db_.Exec(QStringLiteral("SAVEPOINT ") + name_);
+}
+
+Savepoint::~Savepoint() {
+  if (done_) return;
+  try {
+    db_.Exec(QStringLiteral("ROLLBACK TO SAVEPOINT ") + name_);
+    db_.Exec(QStringLiteral("RELEASE SAVEPOINT ") + name_);
+  } catch (...) {
+  }
+  // Guards left open inside are gone with the work they guarded.
+  db_.depth_ = depth_;
+  db_.rollback_only_ = rollback_only_;
+  --db_.savepoints_;
+}
+
+void Savepoint::Release() {
+  done_ = true;
+  db_.Exec(QStringLiteral("RELEASE SAVEPOINT ") + name_);
+  --db_.savepoints_;
+}
+
 Transaction::~Transaction() {
   if (!done_) {
     try {

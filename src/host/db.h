@@ -92,6 +92,7 @@ class Db {
   void Commit();
   void Rollback();
   bool InTransaction() const { return depth_ > 0; }
+  bool RollbackOnly() const { return rollback_only_; }
 
   // Next value of the generator GID_<table>, step 1, taken before the insert.
   qint64 DBGetNewID(const QString& generator);
@@ -114,7 +115,9 @@ class Db {
   QStringList Generators();
 
  private:
+  friend class Savepoint;
   Db(Engine engine, QString url, QString connection, QString file_path);
+  int savepoints_ = 0;
   class Query;
   struct Statement;
   // Prepared statements by their text; a statement without parameters (DDL among them)
@@ -127,6 +130,25 @@ class Db {
   QString file_path_;
   int depth_ = 0;
   bool rollback_only_ = false;
+};
+
+// Work inside an open transaction that may fail on its own: unless released, everything done
+// since it was taken is undone and the transaction goes on as it was (PostgreSQL would
+// otherwise refuse every later statement of an aborted transaction).
+class Savepoint {
+ public:
+  explicit Savepoint(Db& db);
+  ~Savepoint();
+  Savepoint(const Savepoint&) = delete;
+  Savepoint& operator=(const Savepoint&) = delete;
+  void Release();
+
+ private:
+  Db& db_;
+  QString name_;
+  int depth_;
+  bool rollback_only_;
+  bool done_ = false;
 };
 
 // Rolls back unless committed; nests inside an open transaction.

@@ -26,8 +26,38 @@
 
 namespace velmora::host {
 
+namespace {
+
+// The query model of a list window; cells go through the window's CellData.
+class ListModel : public QSqlQueryModel {
+ public:
+  ListModel(TFrmSqlWin* win) : QSqlQueryModel(win), win_(win) {}
+  QVariant data(const QModelIndex& index, int role) const override {
+    const QVariant stored = QSqlQueryModel::data(index, Qt::DisplayRole);
+    if (role != Qt::DisplayRole && role != Qt::ForegroundRole && role != Qt::DecorationRole && role != Qt::TextAlignmentRole)
+      return QSqlQueryModel::data(index, role);
+    return win_->CellData(index.row(), record().fieldName(index.column()), role, stored);
+  }
+
+ private:
+  TFrmSqlWin* win_;
+};
+
+}  // namespace
+
+QVariant TFrmSqlWin::CellData(int, const QString&, int role, const QVariant& stored) const {
+  return role == Qt::DisplayRole ? stored : QVariant();
+}
+
+QVariant TFrmSqlWin::Stored(int row, const QString& column) const {
+  const QSqlRecord rec = model_->record(row);
+  for (int i = 0; i < rec.count(); ++i)
+    if (rec.fieldName(i).compare(column, Qt::CaseInsensitive) == 0) return rec.value(i);
+  return {};
+}
+
 TFrmSqlWin::TFrmSqlWin(HostContext& ctx, QWidget* parent)
-    : QWidget(parent), ctx_(ctx), toolbar_(new QToolBar(this)), grid_(new QTableView(this)), model_(new QSqlQueryModel(this)) {
+    : QWidget(parent), ctx_(ctx), toolbar_(new QToolBar(this)), grid_(new QTableView(this)), model_(new ListModel(this)) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(2, 2, 2, 2);
   layout->addWidget(toolbar_);

@@ -57,6 +57,11 @@ class TFrmSqlWin : public QWidget {
   virtual void DoClose() {}
   // After every run of the query (captions of the columns ...).
   virtual void AfterQuery() {}
+  // What a cell shows beyond the stored value: colours, prefixes, "TAK" for 1 ...; the
+  // default is the stored value for the display role and nothing for the others.
+  virtual QVariant CellData(int row, const QString& column, int role, const QVariant& stored) const;
+  // The stored value of a column in a row of the grid.
+  QVariant Stored(int row, const QString& column) const;
 
   // Called by subclasses and the host.
   std::optional<Row> GetBoxQuery() const;  // the current row

@@ -1,8 +1,11 @@
 #include "host_schema.h"
 
 #include "exchange_rates.h"
+#include "guarantee_ledger.h"
 #include "host_tables.h"
+#include "simplified_register.h"
 #include "tools_db.h"
+#include "warehouse_tables.h"
 
 namespace velmora::host {
 
@@ -49,6 +52,8 @@ const Column kRGRej[] = {
     {"PAC_FIRMA1", T::String, 40, ""},        {"PAC_FIRMA2", T::String, 40, ""},
     {"PAC_POZW1", T::String, 40, ""},         {"PAC_POZW2", T::String, 40, ""},
     {"ID_RGRejPow", T::Integer, 0, "0"},
+    // Work without notifications outside the customs office's hours, and for indirect authorisations.
+    {"BezPWD_PG", T::SmallInt, 0, "0"},       {"BezPWD_UP", T::SmallInt, 0, "0"},
 };
 
 const Column kRGRejPow[] = {
@@ -111,8 +116,11 @@ void HostSchema(TToolsDB& tools) {
 
   HostTablesSchema(tools);
   ExchangeRatesSchema(tools);
+  WarehouseSchema(tools);
   Declare(tools, QStringLiteral("RGRejPow"), kRGRejPow);
   Declare(tools, QStringLiteral("RGRej"), kRGRej);
+  SimplifiedRegisterSchema(tools);
+  GuaranteeLedgerSchema(tools);
 }
 
 }  // namespace velmora::host

@@ -3,5 +3,7 @@
 namespace velmora::host {
 
 bool FVAT_AUDYT = false;
+bool FZADURODER = false;
+bool FVW = false;
 
 }  // namespace velmora::host

@@ -16,6 +16,7 @@ class QtDialogs : public Dialogs {
   void Blad(const QString& text, const QString& caption = {}) override;
   int PytanieNieTak(const QString& text, const QString& caption = {}) override;
   int PytanieTakNie(const QString& text, const QString& caption = {}) override;
+  bool GetValueBOX(const QString& caption, const QString& prompt, QString& value) override;
 
  private:
   QWidget* parent_;

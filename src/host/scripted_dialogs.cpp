@@ -29,4 +29,12 @@ int ScriptedDialogs::PytanieTakNie(const QString& text, const QString&) {
   return Next(kIdYes);
 }
 
+bool ScriptedDialogs::GetValueBOX(const QString&, const QString& prompt, QString& value) {
+  shown_.push_back({Kind::Pytanie, prompt});
+  if (values_.empty()) return false;
+  value = values_.front();
+  values_.pop_front();
+  return true;
+}
+
 }  // namespace velmora::host

@@ -20,6 +20,8 @@ class ScriptedDialogs : public Dialogs {
   };
 
   void Answer(int code) { answers_.push_back(code); }
+  // The next text a value prompt answers with; without one the prompt is cancelled.
+  void AnswerValue(const QString& value) { values_.push_back(value); }
   const std::vector<Shown>& ShownBoxes() const { return shown_; }
   QStringList Texts() const;
   void Clear() { shown_.clear(); }
@@ -29,10 +31,13 @@ class ScriptedDialogs : public Dialogs {
   void Blad(const QString& text, const QString& caption = {}) override;
   int PytanieNieTak(const QString& text, const QString& caption = {}) override;
   int PytanieTakNie(const QString& text, const QString& caption = {}) override;
+  // Recorded as a question (its prompt).
+  bool GetValueBOX(const QString& caption, const QString& prompt, QString& value) override;
 
  private:
   int Next(int fallback);
   std::deque<int> answers_;
+  std::deque<QString> values_;
   std::vector<Shown> shown_;
 };
 

@@ -130,6 +130,46 @@ qint64 ListaTranzytow::Kopiuj(qint64 id, QString* informacja) {
   return nowy;
 }
 
+qint64 ListaTranzytow::UtworzTranzyt(const QVariantMap& kolumny, const QString& nr_wlasny, const QString& xml) {
+  const bool wywoz = rodzaj_ == frame::kRodzajWywoz;
+  const QString typ = wywoz ? frame::typ::IE015 : frame::typ::IE007;
+  const QString opis = OpisNowegoKomunikatu(typ);
+  host::Transaction tx(ctx_.db);
+  const frame::NumerTranzytu n = frame::NadajNumerTranzytu(ctx_.db, ctx_.clock, rodzaj_, frame::AktywnyRejestr.Id);
+  const qint64 id = ctx_.db.DBGetNewID(QStringLiteral("GID_TRANZYTY"));
+  Params p{{QStringLiteral("ID"), id},         {QStringLiteral("RODZAJ"), rodzaj_}, {QStringLiteral("TYP"), typ},
+           {QStringLiteral("ROK"), n.rok},     {QStringLiteral("MIESIAC"), n.miesiac}, {QStringLiteral("NR"), n.nr},
+           {QStringLiteral("NUMER"), n.numer}, {QStringLiteral("OPIS"), opis},
+           {QStringLiteral("REJ"), frame::AktywnyRejestr.Id}};
+  host::SetCreateAudit(p, ctx_.user.UserInfo(), ctx_.clock);
+  ctx_.db.Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, TYP, ROK, MIESIAC, NR, NUMER, STATUS, OPIS, REJESTRY_ID, "
+                              "CREATE_ID_USER, CREATE_USER_NAME, CREATE_DATE, CREATE_TIME) values (:ID, :RODZAJ, :TYP, :ROK, :MIESIAC, "
+                              ":NR, :NUMER, 0, :OPIS, :REJ, :CREATE_ID_USER, :CREATE_USER_NAME, :CREATE_DATE, :CREATE_TIME)"),
+               p);
+  Params m{{QStringLiteral("ID"), ctx_.db.DBGetNewID(QStringLiteral("GID_TRANZYTY_POZYCJE"))},
+           {QStringLiteral("T"), id},
+           {QStringLiteral("TYP"), typ},
+           {QStringLiteral("NR"), nr_wlasny.isEmpty() ? frame::kAuto : nr_wlasny},
+           {QStringLiteral("OPIS"), opis},
+           {QStringLiteral("XML"), xml}};
+  host::SetCreateAudit(m, ctx_.user.UserInfo(), ctx_.clock);
+  ctx_.db.Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, BLAD, LP, TYP, STATUS, NR_WLASNY, OPIS, "
+                              "CREATE_ID_USER, CREATE_USER_NAME, CREATE_DATE, CREATE_TIME, XML) values (:ID, :T, 0, 1, :TYP, 1, :NR, "
+                              ":OPIS, :CREATE_ID_USER, :CREATE_USER_NAME, :CREATE_DATE, :CREATE_TIME, :XML)"),
+               m);
+  if (!kolumny.isEmpty()) {
+    QStringList sets;
+    Params k{{QStringLiteral("ID"), id}};
+    for (auto it = kolumny.begin(); it != kolumny.end(); ++it) {
+      sets << it.key() + QStringLiteral(" = :K_") + it.key();
+      k.insert(QStringLiteral("K_") + it.key(), it.value());
+    }
+    ctx_.db.Exec(QStringLiteral("update TRANZYTY set ") + sets.join(QStringLiteral(", ")) + QStringLiteral(" where ID_TRANZYTY = :ID"), k);
+  }
+  tx.Commit();
+  return id;
+}
+
 bool ListaTranzytow::NaprawMRN(qint64 id) {
   const QString mrn = ctx_.db.QueryValue(QStringLiteral("select MRN from TRANZYTY where ID_TRANZYTY = :ID"), {{QStringLiteral("ID"), id}}).toString();
   if (!mrn.trimmed().isEmpty()) return false;

@@ -44,6 +44,9 @@ class ListaTranzytow {
   // A copy of the transit as a new one with its latest declaration (or notification);
   // answers the new transit's id, 0 when there was nothing to copy.
   qint64 Kopiuj(qint64 id, QString* informacja);
+  // A new transit numbered in the active register, with its first message (IE015 or IE007,
+  // status 1) holding the editor's document; the editor's transit columns are set on it.
+  qint64 UtworzTranzyt(const QVariantMap& kolumny, const QString& nr_wlasny, const QString& xml);
   // "Przywróć numer MRN" when the transit has none.
   bool NaprawMRN(qint64 id);
   // Fills the shared record the message list reads its caption from.

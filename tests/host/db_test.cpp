@@ -138,3 +138,35 @@ TEST(DbOpen, SqliteFileRunsInWalModeAndBadUrlsAreRefused) {
 
 }  // namespace
 }  // namespace velmora::testing
+
+namespace velmora::testing {
+namespace {
+
+class DbSavepoints : public DbTest {};
+
+TEST_P(DbSavepoints, FailedPartIsUndoneAndTheTransactionGoesOn) {
+  TestDatabase database(GetParam());
+  host::Db& db = database.Db();
+  db.Exec(QStringLiteral("create table T (ID integer not null primary key)"));
+  host::Transaction tx(db);
+  db.Exec(QStringLiteral("insert into T (ID) values (1)"));
+  {
+    host::Savepoint sp(db);
+    db.Exec(QStringLiteral("insert into T (ID) values (2)"));
+    host::Transaction inner(db);
+    EXPECT_THROW(db.Exec(QStringLiteral("insert into T (ID) values (1)")), host::DbError);
+  }  // not released: the insert of 2 goes, and so does the inner guard's mark
+  {
+    host::Savepoint sp(db);
+    db.Exec(QStringLiteral("insert into T (ID) values (3)"));
+    sp.Release();
+  }
+  tx.Commit();
+  EXPECT_EQ(db.QueryAll(QStringLiteral("select ID from T order by ID")).size(), 2u);
+  EXPECT_FALSE(db.QueryOne(QStringLiteral("select ID from T where ID = 2")));
+}
+
+VELMORA_ON_BOTH_ENGINES(DbSavepoints);
+
+}  // namespace
+}  // namespace velmora::testing

@@ -1,0 +1,72 @@
+#include "simplified_register.h"
+
+#include "tools_db.h"
+
+namespace velmora::host {
+
+namespace {
+
+using T = FieldType;
+
+struct Column {
+  const char* name;
+  FieldType type;
+  int width;
+  const char* default_text;
+};
+
+const Column kIm[] = {
+    {"SAD", T::Memo, 0, ""},            {"NrWpisu", T::Integer, 0, "0"},   {"DataWpisu", T::Date, 0, ""},
+    {"Rok", T::Integer, 0, "0"},        {"LpRej", T::String, 30, ""},      {"LiczbaPoz", T::Integer, 0, "0"},
+    {"ID_RGRej", T::Integer, 0, "0"},   {"Generowany", T::SmallInt, 0, "0"}, {"KOR_Stat", T::Integer, 0, "0"},
+    {"KOR_ID_IM", T::Integer, 0, "0"},  {"PU_Stat", T::Integer, 0, "0"},   {"ID_RGPow", T::Integer, 0, "0"},
+    {"PozaGodz", T::SmallInt, 0, "0"},  {"ID_GwarPoz", T::Integer, 0, "0"}, {"ID_Gwar", T::Integer, 0, "0"},
+    {"GWAR_NOWA_POZ", T::Integer, 0, "0"}, {"NrOGL", T::String, 50, ""},  {"NrDTO", T::String, 50, ""},
+    {"DataOGL", T::Date, 0, ""},        {"DC_Termin", T::Date, 0, ""},     {"DC_Clo", T::Float, 0, "0"},
+    {"DC_Inne", T::Float, 0, "0"},      {"DC_Kwota", T::Float, 0, "0"},    {"DC_VAT", T::Float, 0, "0"},
+    {"Data", T::Date, 0, ""},           {"Kor_Data", T::Date, 0, ""},      {"id_rgpay", T::Integer, 0, "0"},
+    {"NRNCTS", T::String, 50, ""},      {"CS", T::SmallInt, 0, "0"},       {"CS_KWOTA", T::Float, 0, "0"},
+    {"CS_NOWA", T::SmallInt, 0, "0"},   {"MASA_BRUTTO", T::Float, 0, "0"},
+};
+
+const Column kRgPow[] = {
+    {"Typ", T::String, 10, ""},
+    {"Numer", T::String, 50, ""},
+    {"Data", T::Date, 0, ""},
+};
+
+const Column kBlokadaCn[] = {
+    {"Kod", T::String, 10, ""},
+    {"Dozwolony", T::SmallInt, 0, "0"},
+    {"ID_RGRej", T::Integer, 0, "0"},
+};
+
+const Column kRgPay[] = {
+    {"kwota_clo", T::Float, 0, "0"},   {"kwota_vat", T::Float, 0, "0"},  {"kwota_inne", T::Float, 0, "0"},
+    {"kwota_razem", T::Float, 0, "0"}, {"zaplacone", T::Float, 0, "0"},  {"BylaKorekta", T::SmallInt, 0, "0"},
+};
+
+template <size_t N>
+void Declare(TToolsDB& tools, const QString& table, const Column (&columns)[N]) {
+  tools.CreateTable(table);
+  tools.CommitQ();
+  for (const Column& c : columns)
+    tools.AddField(table, QString::fromLatin1(c.name), c.type, c.width, QString::fromLatin1(c.default_text));
+  AddAuditFields(tools, table);
+  tools.CommitQ();
+}
+
+}  // namespace
+
+void SimplifiedRegisterSchema(TToolsDB& tools) {
+  Declare(tools, QStringLiteral("IM"), kIm);
+  tools.AddIndex(QStringLiteral("IM"), QStringLiteral("IM_IDX1"),
+                 {QStringLiteral("ID_RGRej"), QStringLiteral("Rok"), QStringLiteral("NrWpisu")});
+  tools.AddIndex(QStringLiteral("IM"), QStringLiteral("IM_IDX2"), {QStringLiteral("id_rgpay")});
+  tools.CommitQ();
+  Declare(tools, QStringLiteral("RGPow"), kRgPow);
+  Declare(tools, QStringLiteral("BlokadaCN"), kBlokadaCn);
+  Declare(tools, QStringLiteral("rgpay"), kRgPay);
+}
+
+}  // namespace velmora::host

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "host/edit_box.h"
+
+#include <QVariantMap>
+
+#include <functional>
+
+namespace velmora::lists {
+
+// The editor of an outgoing message as the message list drives it: it gets the row and its
+// document, and hands back the document and the columns it sets on the transit.
+class MessageEditor : public host::TEditBox {
+  Q_OBJECT
+ public:
+  using host::TEditBox::TEditBox;
+  virtual void SetXML(const QString& xml) = 0;
+  virtual QString GetXML() = 0;
+  virtual QVariantMap KolumnyTranzytu() { return {}; }
+};
+
+using MessageEditorFactory = std::function<MessageEditor*(host::HostContext&, const QVariantMap& row, QWidget* parent)>;
+
+// Editors by message type; the packages that bring them register them here.
+void RegisterMessageEditor(const QString& typ, MessageEditorFactory factory);
+void UnregisterMessageEditor(const QString& typ);
+MessageEditor* CreateMessageEditor(const QString& typ, host::HostContext& ctx, const QVariantMap& row, QWidget* parent);
+
+// Sending a message and fetching answers are done by the exchange wizards when they are
+// present; each answers true when something changed.
+struct ExchangeHandlers {
+  std::function<bool(host::HostContext&, qint64 message_id, QWidget* parent)> wyslij;
+  std::function<bool(host::HostContext&, qint64 transit_id, QWidget* parent)> odbierz;
+};
+ExchangeHandlers& Exchange();
+
+}  // namespace velmora::lists

@@ -1,0 +1,125 @@
+#include "rejestry_win.h"
+
+#include "host/clock.h"
+#include "host/dialogs.h"
+#include "host/host_context.h"
+
+namespace velmora::lists {
+
+namespace {
+
+using T = host::FieldType;
+
+host::FieldSpec F(const char* column, const char* caption, T type = T::String, int width = 0, bool in_grid = false) {
+  return {QString::fromLatin1(column), QString::fromUtf8(caption), type, width, false, in_grid};
+}
+
+// The register editor checks the authorisation number itself.
+class TRejestryBox : public host::TRecordEditBox {
+ public:
+  TRejestryBox(host::HostContext& ctx, QWidget* parent) : TRecordEditBox(ctx, RejestrySpec(), parent) {}
+  host::FieldErrors Validate() override {
+    host::FieldErrors e = TRecordEditBox::Validate();
+    const host::FieldErrors own = Rejestry(ctx_).Sprawdz(Record());
+    e.insert(e.end(), own.begin(), own.end());
+    return e;
+  }
+};
+
+}  // namespace
+
+const host::TableSpec& RejestrySpec() {
+  static const host::TableSpec table_spec{
+      QStringLiteral("REJESTRY"),
+      QStringLiteral("TRejestryWin"),
+      QStringLiteral("Rejestr"),
+      {{QStringLiteral("NAZWA"), QStringLiteral("Nazwa rejestru:"), T::String, 50, true, true},
+       F("PU", "Procedura upr.", T::SmallInt, 1, true), F("PU_NUMER", "Nr pozwolenia:", T::String, 50, true),
+       F("PU_DATA", "Data:", T::Date), F("PU_MIEJSCE", "Miejsce:", T::String, 50),
+       F("IE015_TYP", "Deklaracja typ:", T::String, 5, true), F("IE015_NADAWCA", "Nadawca nazwa:", T::String, 70),
+       F("IE015_UC_ZGLOSZENIA", "Urząd celny:", T::String, 10), F("IE015_MIEJSCE_TYP", "Lokalizacja:", T::Integer),
+       F("IE015_MIEJSCE_OPIS", "Opis:", T::String, 50), F("IE015_MIEJSCE_ZAL", "Miejsce załad:", T::String, 50),
+       F("IE007_ODBIORCA", "Odbiorca nazwa:", T::String, 50), F("IE007_PRZEDSTAWICIEL", "Przedstawiciel:", T::String, 50),
+       F("IE007_UC_PRZEDSTAW", "UC:", T::String, 10), F("IE007_MIEJSCE_TYP", "Lokalizacja:", T::Integer),
+       F("IE007_MIEJSCE_OPIS", "Opis:", T::String, 50)},
+      QStringLiteral("ID_REJESTRY desc")};
+  return table_spec;
+}
+
+const host::TableSpec& OdprawySpec() {
+  static const host::TableSpec table_spec{QStringLiteral("TRANZYTY_ODPRAWY"),
+                                          QStringLiteral("TOdprawyWin"),
+                                          QStringLiteral("Dane odprawy"),
+                                          {F("NUMER", "Nr odprawy:", T::String, 30, true), F("DATA", "Data odprawy:", T::Date, 0, true),
+                                           F("PROCEDURA", "Zastosowana procedura:", T::String, 10, true)},
+                                          QStringLiteral("ID_TRANZYTY_ODPRAWY desc")};
+  return table_spec;
+}
+
+int Rejestry::ImportujStare() {
+  if (ctx_.db.QueryValue(QStringLiteral("select count(*) as ile from REJESTRY")).toInt() > 0) return 0;
+  if (!ctx_.db.Tables().contains(QStringLiteral("REJ"))) return 0;
+  host::Transaction tx(ctx_.db);
+  int count = 0;
+  const QDateTime now = ctx_.clock.Now();
+  for (const host::Row& r : ctx_.db.QueryAll(QStringLiteral("select * from REJ"))) {
+    ctx_.db.Exec(QStringLiteral("insert into REJESTRY (ID_REJESTRY, NAZWA, PU, PU_NUMER, PU_DATA, CREATE_ID_USER, CREATE_USER_NAME, "
+                                "CREATE_DATE, CREATE_TIME) values (:ID, :NAZWA, :PU, :NR, :DATA, 0, 'AUTOMAT NCTS2', :CD, :CT)"),
+                 {{QStringLiteral("ID"), ctx_.db.DBGetNewID(QStringLiteral("GID_REJESTRY"))},
+                  {QStringLiteral("NAZWA"), r.Str(QStringLiteral("NAZWA")).trimmed().left(50)},
+                  {QStringLiteral("PU"), r.Int(QStringLiteral("PU"))},
+                  {QStringLiteral("NR"), r.Value(QStringLiteral("NRPOZWPU"))},
+                  {QStringLiteral("DATA"), r.Value(QStringLiteral("DATAPOZWPU"))},
+                  {QStringLiteral("CD"), now.date()},
+                  {QStringLiteral("CT"), now.time().toString(QStringLiteral("HH:mm:ss"))}});
+    ++count;
+  }
+  tx.Commit();
+  return count;
+}
+
+QString Rejestry::CzyMoznaUsunac(qint64 id) {
+  const int n = ctx_.db.GetCountFieldVal(QStringLiteral("TRANZYTY"), QStringLiteral("REJESTRY_ID = :ID"), {{QStringLiteral("ID"), id}});
+  if (n == 0) return {};
+  return QStringLiteral("Nie można usunąć rejestru ponieważ jest z nim zwiazanych ") + QString::number(n) + QStringLiteral(" tranzytów");
+}
+
+host::FieldErrors Rejestry::Sprawdz(const QVariantMap& row) const {
+  host::FieldErrors e;
+  if (row.value(QStringLiteral("PU")).toInt() == 1 && row.value(QStringLiteral("PU_NUMER")).toString().trimmed().isEmpty())
+    e.emplace_back(QStringLiteral("PU_NUMER"), QStringLiteral("Proszę wprowadzić numer pozwolenia"));
+  return e;
+}
+
+TRejestryWin::TRejestryWin(host::HostContext& ctx, QWidget* parent) : THostTableWin(ctx, RejestrySpec(), parent) {
+  Rejestry(ctx).ImportujStare();
+}
+
+bool TRejestryWin::BeforeDelete(qint64 id) {
+  const QString refusal = Rejestry(ctx_).CzyMoznaUsunac(id);
+  if (refusal.isEmpty()) return true;
+  ctx_.dialogs.Blad(refusal);
+  return false;
+}
+
+host::TEditBox* TRejestryWin::GetEditBox(bool is_new) {
+  auto* box = new TRejestryBox(ctx_, this);
+  host::RecordStore store(ctx_, RejestrySpec());
+  box->SetRecord(is_new ? store.Empty() : store.Load(CurrentKey()));
+  return box;
+}
+
+TOdprawyWin::TOdprawyWin(host::HostContext& ctx, qint64 tranzyt_id, QWidget* parent)
+    : THostTableWin(ctx, OdprawySpec(), parent), tranzyt_id_(tranzyt_id) {
+  SetFilter(QStringLiteral("TRANZYTY_ID = :TRANZYTY_ID"), {{QStringLiteral("TRANZYTY_ID"), tranzyt_id}});
+}
+
+qint64 TOdprawyWin::AfterApplyNewEdit(host::TEditBox* box, bool is_new) {
+  const qint64 id = THostTableWin::AfterApplyNewEdit(box, is_new);
+  if (is_new)
+    ctx_.db.Exec(QStringLiteral("update TRANZYTY_ODPRAWY set TRANZYTY_ID = :T where ID_TRANZYTY_ODPRAWY = :ID"),
+                 {{QStringLiteral("T"), tranzyt_id_}, {QStringLiteral("ID"), id}});
+  return id;
+}
+
+}  // namespace velmora::lists

@@ -1,0 +1,298 @@
+#include "tranzyty_lista_win.h"
+
+#include "message_editors.h"
+#include "rejestry_win.h"
+#include "tranzyty_pozycje.h"
+#include "tranzyty_pozycje_win.h"
+#include "frame/codes.h"
+#include "frame/shared_state.h"
+#include "host/dialogs.h"
+#include "host/host_context.h"
+#include "host/host_tables.h"
+#include "host/main_form.h"
+#include "host/options.h"
+#include "host/users.h"
+#include "host/window_registry.h"
+
+#include <QAction>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QSqlQueryModel>
+#include <QSqlRecord>
+#include <QTabBar>
+#include <QTableView>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace velmora::lists {
+
+TTranzytyListaWin::TTranzytyListaWin(host::HostContext& ctx, int rodzaj, QWidget* parent)
+    : TFrmSqlWin(ctx, parent), logic_(ctx, rodzaj) {
+  setObjectName(logic_.Sekcja());
+  filtr_ = logic_.WczytajFiltr();
+  BuildPanel();
+}
+
+QString TTranzytyListaWin::GetMainCaption() {
+  return logic_.Rodzaj() == frame::kRodzajWywoz ? QStringLiteral("Lista objęć tranzytów") : QStringLiteral("Lista zakończeń tranzytów");
+}
+
+void TTranzytyListaWin::BuildPanel() {
+  auto* panel = new QWidget(this);
+  auto* row = new QHBoxLayout(panel);
+  row->setContentsMargins(0, 0, 0, 0);
+  auto button = [&](const QString& text, const QString& tip, auto slot) {
+    auto* b = new QToolButton(panel);
+    b->setText(text);
+    b->setToolTip(tip);
+    connect(b, &QToolButton::clicked, this, slot);
+    row->addWidget(b);
+  };
+  row->addWidget(new QLabel(QStringLiteral("Aktywny rejestr:"), panel));
+  rejestr_ = new QLineEdit(panel);
+  rejestr_->setReadOnly(true);
+  rejestr_->setObjectName(QStringLiteral("beRejestr"));
+  row->addWidget(rejestr_);
+  button(QStringLiteral("..."), QStringLiteral("Wybierz rejestr"), [this] {
+    auto* picker = new TRejestryWin(ctx_);
+    picker->Init();
+    if (const auto r = host::PickRow(picker, QStringLiteral("NAZWA"), frame::AktywnyRejestr.Nazwa, this)) {
+      frame::AktywnyRejestr = {r->Int(QStringLiteral("ID_REJESTRY")), r->Str(QStringLiteral("NAZWA"))};
+      filtr_.rejestr_id = frame::AktywnyRejestr.Id;
+      ShowFilter();
+      RebuildQuery();
+    }
+  });
+  button(QStringLiteral("X"), QStringLiteral("Wszystkie rejestry"), [this] { WszystkieRejestry(); });
+  row->addSpacing(16);
+  row->addWidget(new QLabel(QStringLiteral("Pokaż zgłoszenia założone przez:"), panel));
+  uzytkownik_ = new QLineEdit(panel);
+  uzytkownik_->setReadOnly(true);
+  uzytkownik_->setObjectName(QStringLiteral("beUzytkownik"));
+  row->addWidget(uzytkownik_);
+  button(QStringLiteral("Ja"), QStringLiteral("Bieżący użytkownik"),
+         [this] { UstawUzytkownika(ctx_.user.UserInfo().GetID(), ctx_.user.UserInfo().GetNAZWA()); });
+  button(QStringLiteral("..."), QStringLiteral("Wybierz użytkownika"), [this] {
+    auto* picker = new host::THostTableWin(ctx_, host::UzytkownicySpec());
+    picker->Init();
+    if (const auto r = host::PickRow(picker, QStringLiteral("ID_UZYTKOWNIK"), filtr_.uzytkownik_id, this))
+      UstawUzytkownika(r->Int(QStringLiteral("ID_UZYTKOWNIK")), r->Str(QStringLiteral("NAZWA")));
+  });
+  button(QStringLiteral("X"), QStringLiteral("Wszyscy użytkownicy"), [this] { UstawUzytkownika(kWszyscyUzytkownicy, QString()); });
+  zakladki_ = new QTabBar(this);
+  zakladki_->addTab(QStringLiteral(" Wszystkie"));
+  zakladki_->addTab(QStringLiteral(" WPT "));
+  zakladki_->addTab(QStringLiteral(" TIR "));
+  connect(zakladki_, &QTabBar::currentChanged, this, [this](int i) { UstawZakladke(i); });
+  auto* layout = static_cast<QVBoxLayout*>(this->layout());
+  layout->insertWidget(0, panel);
+  layout->insertWidget(2, zakladki_);
+  ShowFilter();
+}
+
+void TTranzytyListaWin::ShowFilter() {
+  rejestr_->setText(frame::AktywnyRejestr.Id > 0 ? frame::AktywnyRejestr.Nazwa : frame::kWszystkieRejestry);
+  uzytkownik_->setText(filtr_.uzytkownik_nazwa);
+}
+
+void TTranzytyListaWin::WszystkieRejestry() {
+  frame::AktywnyRejestr = {0, frame::kWszystkieRejestry};
+  filtr_.rejestr_id = 0;
+  ShowFilter();
+  RebuildQuery();
+}
+
+void TTranzytyListaWin::UstawUzytkownika(int id, const QString& nazwa) {
+  filtr_.uzytkownik_id = id;
+  filtr_.uzytkownik_nazwa = nazwa;
+  ShowFilter();
+  RebuildQuery();
+}
+
+void TTranzytyListaWin::UstawZakladke(int zakladka) {
+  filtr_.zakladka = zakladka;
+  if (zakladki_->currentIndex() != zakladka) zakladki_->setCurrentIndex(zakladka);
+  RebuildQuery();
+}
+
+void TTranzytyListaWin::InitSQLStrings(QString& select, QString& where, QString& order) {
+  if (!made_) {
+    made_ = true;
+    disconnect(actNowy, nullptr, this, nullptr);
+    connect(actNowy, &QAction::triggered, this, &TTranzytyListaWin::Nowy);
+    disconnect(actPopraw, nullptr, this, nullptr);
+    connect(actPopraw, &QAction::triggered, this, &TTranzytyListaWin::Komunikaty);
+    actPopraw->setVisible(false);
+    actKomunikaty = new QAction(QStringLiteral("Komunikaty"), this);
+    connect(actKomunikaty, &QAction::triggered, this, &TTranzytyListaWin::Komunikaty);
+    AddActionToMenu(actKomunikaty, true);
+    actWyslij = new QAction(QStringLiteral("Wyślij ..."), this);
+    connect(actWyslij, &QAction::triggered, this, [this] {
+      const qint64 id = CurrentKey();
+      if (id <= 0) {
+        ctx_.dialogs.Informacja(QStringLiteral("Brak danych w systemie NCTS"));
+        return;
+      }
+      if (!Exchange().wyslij) {
+        ctx_.dialogs.Informacja(QStringLiteral("Wysyłanie komunikatów nie jest jeszcze dostępne w tej wersji programu."));
+        return;
+      }
+      const qint64 last = ctx_.db.QueryValue(QStringLiteral("select ID_TRANZYTY_POZYCJE from TRANZYTY_POZYCJE where TRANZYTY_ID = :ID order by LP desc"),
+                                             {{QStringLiteral("ID"), id}}).toLongLong();
+      if (Exchange().wyslij(ctx_, last, this)) RefreshKey(id);
+    });
+    AddActionToMenu(actWyslij);
+    actOdbierz = new QAction(QStringLiteral("Odbierz ..."), this);
+    connect(actOdbierz, &QAction::triggered, this, [this] {
+      if (!Exchange().odbierz) {
+        ctx_.dialogs.Informacja(QStringLiteral("Odbieranie komunikatów nie jest jeszcze dostępne w tej wersji programu."));
+        return;
+      }
+      if (Exchange().odbierz(ctx_, 0, this)) RefreshKey(CurrentKey());
+    });
+    AddActionToMenu(actOdbierz);
+    actKopiuj = new QAction(logic_.Rodzaj() == frame::kRodzajWywoz ? QStringLiteral("Kopiuj zgłoszenie") : QStringLiteral("Kopiuj"), this);
+    connect(actKopiuj, &QAction::triggered, this, &TTranzytyListaWin::Kopiuj);
+    AddActionToMenu(actKopiuj);
+    actNaprawMRN = new QAction(QStringLiteral("Przywróć numer MRN"), this);
+    connect(actNaprawMRN, &QAction::triggered, this, &TTranzytyListaWin::NaprawMRN);
+    Grid()->setContextMenuPolicy(Qt::ActionsContextMenu);
+    Grid()->addAction(actNaprawMRN);
+    if (logic_.Rodzaj() == frame::kRodzajPrzywoz) {
+      actOdprawy = new QAction(QStringLiteral("Odprawy"), this);
+      connect(actOdprawy, &QAction::triggered, this, [this] {
+        if (CurrentKey() <= 0) return;
+        auto* win = new TOdprawyWin(ctx_, CurrentKey());
+        win->Init();
+        win->setAttribute(Qt::WA_DeleteOnClose);
+        if (ctx_.main_form) ctx_.main_form->Mdi()->addSubWindow(win)->show();
+        else win->show();
+      });
+      AddActionToMenu(actOdprawy);
+    }
+  }
+  select = logic_.Select();
+  where = logic_.Warunki(filtr_);
+  order = ListaTranzytow::Order();
+}
+
+void TTranzytyListaWin::AfterQuery() {
+  const bool wywoz = logic_.Rodzaj() == frame::kRodzajWywoz;
+  const std::vector<std::pair<const char*, const char*>> captions = {
+      {"ID_TRANZYTY", "Id"}, {"TYP", " "}, {"NUMER", "Numer"}, {"CREATE_DATE", "Data"}, {"MRN", "MRN"},
+      {"SAMOCHOD_NR", "Nr samochodu"}, {"TIR", "TIR"}, {"TIR_NUMER", "Nr karnetu TIR"},
+      {"ODBIORCA_NAZWA", wywoz ? "Odbiorca" : ""}, {"NADAWCA_NAZWA", "Nadawca"},
+      {"OPIS", wywoz ? "Opis status" : "Opis statusu"}, {"WAGA_BRUTTO", wywoz ? "Masa brutto" : "Masa"},
+      {"LICZBA_OPAKOWAN", "Opakowania"}, {"PU", "PU"}, {"DATA_WYSLANIA", wywoz ? "" : "Data zwolnienia IE025"},
+      {"REJESTR_NAZWA", "Rejestr"}};
+  const QSqlRecord rec = Model()->record();
+  for (int i = 0; i < rec.count(); ++i) {
+    const QString name = rec.fieldName(i).toUpper();
+    QString caption;
+    for (const auto& [column, text] : captions)
+      if (name == QLatin1String(column)) caption = QString::fromUtf8(text);
+    Model()->setHeaderData(i, Qt::Horizontal, caption);
+    Grid()->setColumnHidden(i, caption.isEmpty());
+  }
+}
+
+QVariant TTranzytyListaWin::CellData(int row, const QString& column, int role, const QVariant& stored) const {
+  const QString c = column.toUpper();
+  if (role == Qt::ForegroundRole && c == QLatin1String("TYP"))
+    return KolorKomunikatu(stored.toString(), Stored(row, QStringLiteral("STATUS")).toInt(), 0);
+  if (role != Qt::DisplayRole) return {};
+  if (c == QLatin1String("TIR") || c == QLatin1String("PU")) return stored.toInt() == 1 ? QStringLiteral("TAK") : QString();
+  if (c == QLatin1String("OPIS") && logic_.Rodzaj() == frame::kRodzajWywoz) {
+    const int status = Stored(row, QStringLiteral("STATUS")).toInt();
+    const QString prefix = status == 0   ? QStringLiteral("Nowe ")
+                           : status == 1 ? QStringLiteral("Zmieniono ")
+                           : status == 2 ? QStringLiteral("Wysłano ")
+                                         : QStringLiteral("Odebrano ");
+    return Stored(row, QStringLiteral("TYP")).toString() + QStringLiteral(" - ") + prefix + stored.toString();
+  }
+  return stored;
+}
+
+void TTranzytyListaWin::Nowy() {
+  const QString typ = logic_.Rodzaj() == frame::kRodzajWywoz ? frame::typ::IE015 : frame::typ::IE007;
+  QVariantMap row{{QStringLiteral("NUMER"), frame::kAuto},
+                  {QStringLiteral("REJESTRY_ID"), frame::AktywnyRejestr.Id},
+                  {QStringLiteral("RYCZALT"), ctx_.options.ReadOption(QStringLiteral("SALDOWANIE"), QStringLiteral("RYCZALT"), QStringLiteral("6,5"))}};
+  std::unique_ptr<MessageEditor> editor(CreateMessageEditor(typ, ctx_, row, this));
+  if (!editor) {
+    ctx_.dialogs.Informacja(QStringLiteral("Edytor komunikatu %1 nie jest jeszcze dostępny w tej wersji programu.").arg(typ));
+    return;
+  }
+  editor->SetXML(QString());
+  if (editor->ShowBox() != 1) return;
+  RefreshKey(logic_.UtworzTranzyt(editor->KolumnyTranzytu(), frame::kAuto, editor->GetXML()));
+}
+
+void TTranzytyListaWin::Komunikaty() {
+  if (CurrentKey() <= 0) return;
+  logic_.UstawZakonczenieInfo(CurrentKey());
+  OpenDetail();
+}
+
+host::TFrmSqlWin* TTranzytyListaWin::GetDetailWin() { return new TTranzytyPozycjeWin(ctx_); }
+
+QVariantMap TTranzytyListaWin::GetRelationKeys() {
+  const auto row = GetBoxQuery();
+  if (!row) return {};
+  return {{QStringLiteral("TRANZYTY_ID"), row->Value(QStringLiteral("ID_TRANZYTY"))},
+          {QStringLiteral("RODZAJ"), row->Value(QStringLiteral("RODZAJ"))},
+          {QStringLiteral("TYP"), row->Value(QStringLiteral("TYP"))},
+          {QStringLiteral("STATUS"), row->Value(QStringLiteral("STATUS"))},
+          {QStringLiteral("REJESTRY_ID"), row->Value(QStringLiteral("REJESTRY_ID"))}};
+}
+
+void TTranzytyListaWin::Kopiuj() {
+  if (CurrentKey() <= 0) return;
+  QString info;
+  const qint64 id = logic_.Kopiuj(CurrentKey(), &info);
+  RefreshKey(id);
+  if (!info.isEmpty()) ctx_.dialogs.Informacja(info);
+}
+
+void TTranzytyListaWin::NaprawMRN() {
+  if (CurrentKey() > 0 && logic_.NaprawMRN(CurrentKey())) RefreshKey(CurrentKey());
+}
+
+bool TTranzytyListaWin::BeforeDelete(qint64 id) {
+  const QString refusal = logic_.CzyMoznaUsunac(id);
+  if (refusal.isEmpty()) return true;
+  ctx_.dialogs.Blad(refusal);
+  return false;
+}
+
+void TTranzytyListaWin::DeleteRec(qint64 id) { logic_.Usun(id); }
+
+void TTranzytyListaWin::DoClose() { logic_.ZapiszFiltr(filtr_); }
+
+void RegisterListWindows() {
+  host::RegisterWindowClass(QStringLiteral("TTranzytyOtwarciaWin"), [](host::HostContext& ctx, const host::WindowArgs&) {
+    auto* w = new TTranzytyListaWin(ctx, frame::kRodzajWywoz);
+    w->Init();
+    return static_cast<QWidget*>(w);
+  });
+  host::RegisterWindowClass(QStringLiteral("TTranzytyZamknieciaWin"), [](host::HostContext& ctx, const host::WindowArgs&) {
+    auto* w = new TTranzytyListaWin(ctx, frame::kRodzajPrzywoz);
+    w->Init();
+    return static_cast<QWidget*>(w);
+  });
+  host::RegisterWindowClass(QStringLiteral("TRejestryWin"), [](host::HostContext& ctx, const host::WindowArgs&) {
+    auto* w = new TRejestryWin(ctx);
+    w->Init();
+    return static_cast<QWidget*>(w);
+  });
+}
+
+void UnregisterListWindows() {
+  for (const char* c : {"TTranzytyOtwarciaWin", "TTranzytyZamknieciaWin", "TRejestryWin"})
+    host::UnregisterWindowClass(QString::fromLatin1(c));
+}
+
+}  // namespace velmora::lists

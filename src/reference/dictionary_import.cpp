@@ -1,0 +1,95 @@
+#include "dictionary_import.h"
+
+#include "host/xml/xml_document.h"
+#include "slownik_ncts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+#include <exception>
+
+namespace velmora::reference {
+
+namespace {
+
+const QRegularExpression& DictionaryName() {
+  static const QRegularExpression kName(QStringLiteral("^(RD)?([0-9]+)\\.xml$"), QRegularExpression::CaseInsensitiveOption);
+  return kName;
+}
+
+// Replaces the file whole, so a lookup never reads half a dictionary.
+QString WriteFile(const QString& source, const QString& target) {
+  QFile in(source);
+  if (!in.open(QIODevice::ReadOnly)) return in.errorString();
+  QSaveFile out(target);
+  if (!out.open(QIODevice::WriteOnly)) return out.errorString();
+  if (out.write(in.readAll()) < 0 || !out.commit()) return out.errorString();
+  return {};
+}
+
+}  // namespace
+
+DictionaryImport::DictionaryImport(QString root) : root_(std::move(root)) {}
+
+QStringList DictionaryImport::DictionaryFiles(const QString& source_dir) {
+  QStringList names;
+  for (const QString& name : QDir(source_dir).entryList(QDir::Files | QDir::Readable, QDir::Name))
+    if (DictionaryName().match(name).hasMatch()) names << name;
+  return names;
+}
+
+QString DictionaryImport::StoredName(const QString& file_name) {
+  const QRegularExpressionMatch m = DictionaryName().match(file_name);
+  if (!m.hasMatch()) return file_name;
+  return (m.capturedLength(1) > 0 ? QStringLiteral("RD") : QString()) + m.captured(2) + QStringLiteral(".xml");
+}
+
+ImportResult DictionaryImport::Import(const QString& source_dir) {
+  ImportResult result;
+  const QDir source(source_dir);
+  const QString target_dir = QDir(root_).filePath(QStringLiteral("Slowniki"));
+  if (!QFileInfo(target_dir).isDir()) {
+    if (!QDir().mkpath(target_dir)) {
+      result.skipped << target_dir + QStringLiteral(" - nie można utworzyć katalogu");
+      return result;
+    }
+    const QString shipped = ShippedSlownikiDir();
+    if (!shipped.isEmpty() && QDir(shipped) != QDir(target_dir)) {
+      for (const QString& name : DictionaryFiles(shipped))
+        WriteFile(QDir(shipped).filePath(name), QDir(target_dir).filePath(name));
+    }
+  }
+
+  for (const QString& name : DictionaryFiles(source_dir)) {
+    const QString path = source.filePath(name);
+    try {
+      ReadSlownikFile(path, DictionaryName().match(name).captured(2));
+    } catch (const xml::XmlParseError& e) {
+      result.skipped << name + QStringLiteral(" - ") + e.Message();
+      continue;
+    } catch (const std::exception& e) {
+      result.skipped << name + QStringLiteral(" - ") + QString::fromUtf8(e.what());
+      continue;
+    }
+    const QString stored = StoredName(name);
+    const QString error = WriteFile(path, QDir(target_dir).filePath(stored));
+    if (error.isEmpty())
+      result.imported << stored;
+    else
+      result.skipped << name + QStringLiteral(" - ") + error;
+  }
+  return result;
+}
+
+QString DictionaryImport::Summary(const ImportResult& result) {
+  QString text = QStringLiteral("Zaktualizowano słowniki: %1").arg(result.imported.size());
+  if (!result.imported.isEmpty()) text += QStringLiteral(" (") + result.imported.join(QStringLiteral(", ")) + QLatin1Char(')');
+  if (!result.skipped.isEmpty()) text += QStringLiteral("\nPominięto:\n") + result.skipped.join(QLatin1Char('\n'));
+  if (!result.imported.isEmpty()) text += QStringLiteral("\nZmiany będą widoczne po ponownym uruchomieniu programu.");
+  return text;
+}
+
+}  // namespace velmora::reference

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace velmora::reference {
+
+// What one dictionary update did.
+struct ImportResult {
+  QStringList imported;  // file names, as stored
+  QStringList skipped;   // "file name - reason"
+};
+
+// The dictionary update: copies dictionary files from a folder into the application root's
+// "Slowniki/" directory. The lookups never write there; only this command does.
+class DictionaryImport {
+ public:
+  explicit DictionaryImport(QString root);
+
+  // The dictionary files of a folder (KEY.xml or RDKEY.xml with a numeric key), sorted.
+  static QStringList DictionaryFiles(const QString& source_dir);
+  // The name a dictionary file is stored under: "RD" upper-case, ".xml" lower-case.
+  static QString StoredName(const QString& file_name);
+
+  // Copies every dictionary file of `source_dir` that reads as a dictionary; the others are
+  // reported and left out. A root without its own directory first gets the shipped lists, so
+  // that the lists not in this update still resolve once the root has a directory.
+  ImportResult Import(const QString& source_dir);
+  // The text the update command shows afterwards.
+  static QString Summary(const ImportResult& result);
+
+ private:
+  QString root_;
+};
+
+}  // namespace velmora::reference

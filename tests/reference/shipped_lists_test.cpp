@@ -1,0 +1,85 @@
+#include "host/scripted_dialogs.h"
+#include "reference/slownik_ncts.h"
+#include "support/test_host.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace velmora::reference {
+namespace {
+
+// The code lists shipped in data/Slowniki, found the way a fresh application root finds them.
+class ShippedLists : public ::testing::Test {
+ protected:
+  void SetUp() override { ReleaseSlownikCache(); }
+  void TearDown() override { ReleaseSlownikCache(); }
+  SlownikNCTS Lookup() { return SlownikNCTS(dialogs_, root_.path()); }
+
+  QTemporaryDir root_;
+  host::ScriptedDialogs dialogs_;
+};
+
+TEST_F(ShippedLists, EveryDictionaryTheEditorsUseLoadsCleanly) {
+  const int keys[] = {1031, 84, 1047, 1008, 1009, 1018, 1096, 1116, 1101, 1063, 1017, 1013, 1014, 39, 1146, 1051};
+  // Lists whose codes are national and not public ship empty.
+  const std::set<int> empty = {84, 1146};
+  for (int key : keys) {
+    SlownikNCTS slownik = Lookup();
+    ASSERT_TRUE(slownik.LoadSlownik(key)) << key << ": " << dialogs_.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(slownik.Title().startsWith(QStringLiteral("(%1) - ").arg(key))) << key;
+    EXPECT_GT(slownik.Title().size(), QStringLiteral("(%1) - ").arg(key).size()) << key;
+    const SlownikTable& t = slownik.Table();
+    EXPECT_EQ(t.Count() == 0, empty.count(key) == 1) << key;
+    std::set<QString> codes;
+    for (qsizetype i = 0; i < t.Count(); ++i) {
+      EXPECT_FALSE(t.Row(i).kod.isEmpty()) << key << " row " << i;
+      EXPECT_FALSE(t.Row(i).opis.trimmed().isEmpty()) << key << " " << t.Row(i).kod.toStdString();
+      EXPECT_TRUE(codes.insert(t.Row(i).kod).second) << key << " repeats " << t.Row(i).kod.toStdString();
+    }
+  }
+  EXPECT_TRUE(dialogs_.Texts().isEmpty());
+}
+
+TEST_F(ShippedLists, RealCodesAndTheirDescriptions) {
+  struct Case {
+    int key;
+    const char* code;
+    const char* opis;  // null: the code must not be there
+  };
+  const Case cases[] = {
+      {1008, "PL", "Polska"},
+      {1008, "DE", "Niemcy"},
+      {1008, "XI", "Zjednoczone Królestwo (Irlandia Północna)"},
+      {1009, "UA", "Ukraina"},
+      {1009, "US", nullptr},  // not a common-transit country
+      {1063, "US", "Stany Zjednoczone"},
+      {1031, "T2F", "Towary unijne przewożone do, z lub między terytoriami specjalnymi"},
+      {1031, "TIR", "Przewóz towarów na podstawie karnetu TIR"},
+      {1017, "CT", "Karton"},
+      {1017, "PX", "Paleta"},
+      {1101, "1203", "Benzyna silnikowa lub benzyna"},
+      {1101, "3480", "Baterie litowo-jonowe (włącznie z bateriami litowo-polimerowymi)"},
+      {39, "DG1", "Wywóz z jednego z państw EFTA objęty należnościami lub wywóz z Unii objęty należnościami"},
+      {1051, "1", "Zabezpieczenie generalne"},
+      {1018, "30", "Transport drogowy"},
+      {1116, "Z", "Bez przedpłaty"},
+      {1096, "E", "Upoważnieni przedsiębiorcy"},
+      {1047, "A3", "Zgodny"},
+      {1013, "730", "Drogowy list przewozowy (CMR)"},
+      {1014, "355", "Przywozowa deklaracja skrócona"},
+  };
+  for (const Case& c : cases) {
+    SlownikNCTS slownik = Lookup();
+    const QString code = QString::fromLatin1(c.code);
+    EXPECT_EQ(slownik.JestKod(c.key, code), c.opis != nullptr) << c.key << " " << c.code;
+    if (c.opis) {
+      EXPECT_EQ(slownik.GetOpis(c.key, code), QString::fromUtf8(c.opis)) << c.key << " " << c.code;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace velmora::reference
