@@ -1,0 +1,136 @@
+#include "frame/codes.h"
+#include "frame/shared_state.h"
+#include "host/host_context.h"
+#include "host/host_tables.h"
+#include "host/main_form.h"
+#include "lists/rejestry_win.h"
+#include "lists/tranzyty_lista_win.h"
+#include "lists/tranzyty_pozycje_win.h"
+#include "support/test_host.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QSqlQueryModel>
+#include <QSqlRecord>
+#include <QTableView>
+#include <QTimer>
+
+namespace velmora::testing {
+namespace {
+
+class ListWindows : public DbTest {
+ protected:
+  void SetUp() override {
+    DbTest::SetUp();
+    if (IsSkipped()) return;
+    host_ = std::make_unique<TestHost>(GetParam());
+    ctx_ = std::make_unique<host::HostContext>(host::HostContext{host_->db(), *host_->options, host_->user, host_->clock,
+                                                                 host_->dialogs, QDir::tempPath(), nullptr});
+    host::RegisterHostWindows();
+    lists::RegisterListWindows();
+    frame::AktywnyRejestr = {};
+    form_ = std::make_unique<host::TMainForm>(*ctx_);
+    form_->BuildMenus();
+    auto& db = host_->db();
+    db.Exec(QStringLiteral("insert into REJESTRY (ID_REJESTRY, NAZWA) values (1, 'Gdynia')"));
+    db.Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, REJESTRY_ID, TYP, STATUS, OPIS, NUMER, TIR) values (1, 0, 1, 'IE028', 11, 'Nadanie MRN', '1/2024', 1)"));
+    db.Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, REJESTRY_ID, TYP, STATUS, NUMER) values (2, 1, 1, 'IE007', 1, '1/2024')"));
+    db.Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, NR_WLASNY, OPIS, XML) values (1, 1, 1, 'IE015', 2, 'N1', 'zgłoszenie', '<IE015/>')"));
+    db.Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, NR_WLASNY, OPIS, XML) values (2, 1, 2, 'IE028', 11, 'N2', 'Nadanie', '<IE028><Naglowek NrWlasny=\"N2\"/></IE028>')"));
+  }
+  void TearDown() override {
+    form_.reset();
+    frame::AktywnyRejestr = {};
+  }
+  std::unique_ptr<TestHost> host_;
+  std::unique_ptr<host::HostContext> ctx_;
+  std::unique_ptr<host::TMainForm> form_;
+};
+
+TEST_P(ListWindows, DepartureListShowsItsTransitsAndOpensTheirMessages) {
+  auto* list = qobject_cast<lists::TTranzytyListaWin*>(form_->OpenWindow(QStringLiteral("TTranzytyOtwarciaWin"), 1001, true, true, 38));
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->windowTitle(), QStringLiteral("Lista objęć tranzytów"));
+  ASSERT_EQ(list->Model()->rowCount(), 1);  // the arrival is not listed
+  int opis = -1;
+  for (int i = 0; i < list->Model()->record().count(); ++i)
+    if (list->Model()->record().fieldName(i).compare(QStringLiteral("OPIS"), Qt::CaseInsensitive) == 0) opis = i;
+  EXPECT_EQ(list->Model()->data(list->Model()->index(0, opis)).toString(), QStringLiteral("IE028 - Odebrano Nadanie MRN"));
+  list->UstawZakladke(1);  // WPT: no TIR transits
+  EXPECT_EQ(list->Model()->rowCount(), 0);
+  list->UstawZakladke(0);
+
+  list->Komunikaty();
+  auto* messages = qobject_cast<lists::TTranzytyPozycjeWin*>(form_->OpenWindows().last());
+  ASSERT_NE(messages, nullptr);
+  EXPECT_EQ(messages->windowTitle(), QStringLiteral("Lista komunikatów dla tranzytu 1/2024"));
+  ASSERT_EQ(messages->Model()->rowCount(), 2);
+  // Newest first, coloured by type: the IE028 in blue.
+  EXPECT_EQ(messages->Model()->data(messages->Model()->index(0, 0), Qt::ForegroundRole).value<QColor>(), QColor(0, 0, 255));
+
+  // After an IE028 "add" offers the amendment menu; with no editor for IE013 yet the user is told so.
+  messages->Dodaj();
+  EXPECT_TRUE(messages->actIE013->isVisible());
+  EXPECT_FALSE(messages->actIE141->isVisible());
+  messages->actIE013->trigger();
+  EXPECT_TRUE(host_->dialogs.Texts().last().contains(QStringLiteral("IE013")));
+
+  // The received IE028 opens its viewer.
+  QTimer::singleShot(0, [] {
+    QWidget* box = QApplication::activeModalWidget();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->objectName(), QStringLiteral("TIE028PL_Box"));
+    box->close();
+  });
+  messages->Grid()->selectRow(0);
+  messages->Popraw();
+
+  // A sent message cannot be deleted.
+  messages->Grid()->selectRow(1);
+  messages->DeleteRecord();
+  EXPECT_EQ(host_->dialogs.Texts().last(), QStringLiteral("Nie można usunąć wysłanego komunikatu"));
+  EXPECT_EQ(host_->db().GetCountFieldVal(QStringLiteral("TRANZYTY_POZYCJE")), 2);
+}
+
+TEST_P(ListWindows, RegisterAndUserFiltersAndTheirMemory) {
+  auto* list = qobject_cast<lists::TTranzytyListaWin*>(form_->OpenWindow(QStringLiteral("TTranzytyZamknieciaWin"), 1002, true, true, 38));
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->Model()->rowCount(), 1);
+  EXPECT_EQ(list->findChild<QLineEdit*>(QStringLiteral("beRejestr"))->text(), QStringLiteral("<wszystkie>"));
+  list->UstawUzytkownika(12345, QStringLiteral("Ktoś inny"));
+  EXPECT_EQ(list->Model()->rowCount(), 0);
+  list->close();  // the filter is kept for this user
+  auto* again = qobject_cast<lists::TTranzytyListaWin*>(form_->OpenWindow(QStringLiteral("TTranzytyZamknieciaWin"), 1002, true, true, 38));
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(again->Filtr().uzytkownik_id, 12345);
+  EXPECT_EQ(again->findChild<QLineEdit*>(QStringLiteral("beUzytkownik"))->text(), QStringLiteral("Ktoś inny"));
+  again->UstawUzytkownika(lists::kWszyscyUzytkownicy, QString());
+  EXPECT_EQ(again->Model()->rowCount(), 1);
+}
+
+TEST_P(ListWindows, RegistersImportOnceAndKeepThoseInUse) {
+  auto& db = host_->db();
+  db.Exec(QStringLiteral("delete from REJESTRY"));
+  db.Exec(QStringLiteral("create table REJ (ID_REJ integer primary key, NAZWA varchar(80), PU integer, NRPOZWPU varchar(50), DATAPOZWPU date)"));
+  db.Exec(QStringLiteral("insert into REJ values (1, '  Rejestr stary  ', 1, 'PL/123', '2020-01-02')"));
+  lists::Rejestry rejestry(*ctx_);
+  EXPECT_EQ(rejestry.ImportujStare(), 1);
+  EXPECT_EQ(rejestry.ImportujStare(), 0);
+  const auto r = db.QueryOne(QStringLiteral("select * from REJESTRY"));
+  EXPECT_EQ(r->Str(QStringLiteral("NAZWA")), QStringLiteral("Rejestr stary"));
+  EXPECT_EQ(r->Str(QStringLiteral("CREATE_USER_NAME")), QStringLiteral("AUTOMAT NCTS2"));
+  db.Exec(QStringLiteral("update TRANZYTY set REJESTRY_ID = :ID"), {{QStringLiteral("ID"), r->Int(QStringLiteral("ID_REJESTRY"))}});
+  EXPECT_EQ(rejestry.CzyMoznaUsunac(r->Int(QStringLiteral("ID_REJESTRY"))),
+            QStringLiteral("Nie można usunąć rejestru ponieważ jest z nim zwiazanych 2 tranzytów"));
+  EXPECT_EQ(rejestry.Sprawdz({{QStringLiteral("PU"), 1}, {QStringLiteral("PU_NUMER"), QString()}}).front().second,
+            QStringLiteral("Proszę wprowadzić numer pozwolenia"));
+}
+
+VELMORA_ON_BOTH_ENGINES(ListWindows);
+
+}  // namespace
+}  // namespace velmora::testing
