@@ -1,8 +1,13 @@
 #include "host_tables.h"
 
+#include "dialogs.h"
+#include "exchange_rates.h"
 #include "frm_sql_win.h"
 #include "host_context.h"
 #include "window_registry.h"
+
+#include <QAction>
+#include <QFileDialog>
 
 namespace velmora::host {
 
@@ -92,6 +97,24 @@ namespace {
 QWidget* OpenSpec(HostContext& ctx, const TableSpec& table_spec) {
   auto* win = new THostTableWin(ctx, table_spec);
   win->Init();
+  if (&table_spec == &KursySpec()) {
+    // Rates come in as the national bank publishes them.
+    auto* import = new QAction(QStringLiteral("Importuj tabelę kursów..."), win);
+    QObject::connect(import, &QAction::triggered, win, [&ctx, win] {
+      const QString file = QFileDialog::getOpenFileName(win, QStringLiteral("Tabela kursów"), QString(), QStringLiteral("Plik XML (*.xml)"));
+      if (file.isEmpty()) return;
+      try {
+        const ImportResult r = ExchangeRates(ctx.db, ctx.user, ctx.clock).ImportTabelaA(file);
+        QString text = QStringLiteral("Zaimportowano tabel: %1, kursów: %2").arg(r.tabele).arg(r.kursy);
+        if (!r.pominiete.isEmpty()) text += QStringLiteral("\nPominięto tabele wczytane wcześniej: ") + r.pominiete.join(QStringLiteral(", "));
+        ctx.dialogs.Informacja(text);
+      } catch (const ExchangeRatesError& e) {
+        ctx.dialogs.Blad(e.Text());
+      }
+      win->RebuildQuery();
+    });
+    win->AddActionToMenu(import);
+  }
   return win;
 }
 
