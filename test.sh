@@ -18,3 +18,6 @@ export VELMORA_TEST_PG_URL=$url
 export QT_QPA_PLATFORM=offscreen
 cd "$TOP/build"
 ctest --output-on-failure -j 2 "$@"
+cd "$TOP"
+# A short run of every fuzz target: no crash, no leak.
+scripts/fuzz.sh 15
