@@ -5,6 +5,8 @@ cd "$(dirname "$0")"
 TOP=$(pwd)
 scripts/deps.sh
 scripts/build.sh
+# A short run of every fuzz target first (no crash, no leak), so the test summary closes the run.
+scripts/fuzz.sh 15
 PGDIR=$(mktemp -d /tmp/velmora-pg.XXXXXX)
 cleanup() { "$TOP/scripts/pg.sh" stop "$PGDIR"; rm -rf "$PGDIR"; }
 trap cleanup EXIT
@@ -18,6 +20,3 @@ export VELMORA_TEST_PG_URL=$url
 export QT_QPA_PLATFORM=offscreen
 cd "$TOP/build"
 ctest --output-on-failure -j 2 "$@"
-cd "$TOP"
-# A short run of every fuzz target: no crash, no leak.
-scripts/fuzz.sh 15
