@@ -22,7 +22,8 @@ using namespace velmora;
 
 namespace {
 
-constexpr int kTransits = 10000;
+// 10,000 unless VELMORA_BENCH_TRANSITS says otherwise (a profiler run takes fewer).
+const int kTransits = qEnvironmentVariableIsSet("VELMORA_BENCH_TRANSITS") ? qEnvironmentVariableIntValue("VELMORA_BENCH_TRANSITS") : 10000;
 
 struct World {
   QTemporaryDir dir;

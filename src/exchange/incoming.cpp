@@ -127,6 +127,7 @@ class Load {
     if (in_.tranzyt == 0) {
       throw Refusal{QStringLiteral("Nie znalezniono komunikatu o numerze własnym ") + in_.nr_powiazany};
     }
+    ReadState();
     SideEffects();
     const qint64 id = Store(typ_powiazany);
     UpdateTransit();
@@ -140,8 +141,8 @@ class Load {
   // one read serves the duplicate check, the transit by number and the related type.
   void ReadNumbers() {
     if (numbers_read_) return;
-    numbers_ = db_.QueryAll(QStringLiteral("select TRANZYTY_ID, TYP, NR_WLASNY from TRANZYTY_POZYCJE where NR_WLASNY = :NR "
-                                           "or NR_WLASNY = :NRP order by ID_TRANZYTY_POZYCJE desc"),
+    numbers_ = db_.QueryAll(QStringLiteral("select TRANZYTY_ID, TYP, NR_WLASNY from TRANZYTY_POZYCJE where NR_WLASNY in (:NR, :NRP) "
+                                           "order by ID_TRANZYTY_POZYCJE desc"),
                             {{QStringLiteral("NR"), in_.nr_wlasny}, {QStringLiteral("NRP"), in_.nr_powiazany}});
     numbers_read_ = true;
   }
@@ -335,6 +336,15 @@ class Load {
     if (in_.typ == frame::typ::IE025 && host::FZADURODER) ApproveRegisterEntries();
   }
 
+  // The found transit's type, last ordinal, waiting IE025 and warehouse link.
+  void ReadState() {
+    state_ = *db_.QueryOne(QStringLiteral("select t.TYP as T_TYP, " "(select max(LP) from TRANZYTY_POZYCJE x where x.TRANZYTY_ID = t.ID_TRANZYTY) as MAX_LP, "
+      "(select max(ID_TRANZYTY_POZYCJE) from TRANZYTY_POZYCJE x where x.TRANZYTY_ID = t.ID_TRANZYTY and x.TYP = 'IE025') as IE025_ID, "
+      "(select count(*) from EX_SAD e where e.NCTS = 1 and e.IdNCTS = t.ID_TRANZYTY) as EX_ILE" " from TRANZYTY t where t.ID_TRANZYTY = :T"),
+                           {{QStringLiteral("T"), in_.tranzyt}});
+    transit_typ_ = state_.Str(QStringLiteral("T_TYP"));
+  }
+
   host::TWpisGwarancja Entry(double second_amount, int gwarancja_id, const QString& mrn) const {
     host::TWpisGwarancja w;
     w.operacja = host::TWpisGwarancja::kObciazenie;
@@ -359,10 +369,14 @@ class Load {
 
   // The warehouse modules' duties released by the transit: any failure ends only this part.
   void WarehouseRelease() {
+    const Params transit{{QStringLiteral("ID"), in_.tranzyt}};
+    // Most departures have nothing in the warehouse, as the transit's state already told.
+    if (state_.Int(QStringLiteral("EX_ILE")) == 0) return;
+    const auto first = db_.QueryOne(QStringLiteral("select ID_IM from EX_SAD where NCTS=1 and IdNCTS=:ID"), transit);
+    if (!first) return;
     host::Savepoint savepoint(db_);
     try {
-      const Params transit{{QStringLiteral("ID"), in_.tranzyt}};
-      const int id_im = db_.QueryValue(QStringLiteral("select ID_IM from EX_SAD where NCTS=1 and IdNCTS=:ID"), transit).toInt();
+      const int id_im = first->Int(QStringLiteral("ID_IM"));
       const auto ex = id_im > 0 ? db_.QueryOne(QStringLiteral("select ID_EX_SAD, ID_ZGLOSZ from EX_SAD where PU_ID_IM = :ID_IM"),
                                                {{QStringLiteral("ID_IM"), id_im}})
                                 : db_.QueryOne(QStringLiteral("select ID_EX_SAD, ID_ZGLOSZ from EX_SAD where NCTS=1 and IdNCTS=:ID"), transit);
@@ -472,14 +486,9 @@ class Load {
 
   qint64 Store(const QString& typ_powiazany) {
     const Params transit{{QStringLiteral("T"), in_.tranzyt}};
-    const auto last = db_.QueryOne(
-        QStringLiteral("select t.TYP, (select max(LP) from TRANZYTY_POZYCJE p where p.TRANZYTY_ID = t.ID_TRANZYTY) as MAX_LP, "
-                       "(select max(ID_TRANZYTY_POZYCJE) from TRANZYTY_POZYCJE p where p.TRANZYTY_ID = t.ID_TRANZYTY "
-                       "and p.TYP = 'IE025') as IE025_ID from TRANZYTY t where t.ID_TRANZYTY = :T"),
-        transit);
-    transit_typ_ = last->Str(QStringLiteral("TYP"));
-    int lp = last->Int(QStringLiteral("MAX_LP")) + 1;
-    const qint64 ie025 = last->Int64(QStringLiteral("IE025_ID"));
+    const host::Row& last = state_;
+    int lp = last.Int(QStringLiteral("MAX_LP")) + 1;
+    const qint64 ie025 = last.Int64(QStringLiteral("IE025_ID"));
     had_ie025_ = ie025 > 0;
     if (had_ie025_) {
       // The release from transit stays the last message of its transit.
@@ -546,6 +555,7 @@ class Load {
   bool related_read_ = false;
   bool numbers_read_ = false;
   QString transit_typ_;
+  host::Row state_;
   std::vector<host::Row> numbers_;
   std::vector<host::Row> related_;
 };

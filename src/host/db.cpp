@@ -87,7 +87,9 @@ class Db::Query {
     // Without parameters the text goes to the engine as it is: PostgreSQL cannot prepare
     // every statement (SET, some DDL).
     if (params.isEmpty()) {
-      db.statements_.clear();
+      // A schema change may outdate the plans of the statements kept.
+      static const QRegularExpression kDdl(QStringLiteral("^\\s*(create|alter|drop)\\b"), QRegularExpression::CaseInsensitiveOption);
+      if (kDdl.match(sql).hasMatch()) db.statements_.clear();
       own_ = QSqlQuery(QSqlDatabase::database(db.connection_, false));
       own_.setForwardOnly(true);
       q_ = &own_;
@@ -275,9 +277,12 @@ qint64 Db::DBGetNewID(const QString& generator) {
   if (engine_ == Engine::Postgres) {
     v = QueryValue(QStringLiteral("select nextval(:N)"), {{QStringLiteral("N"), name.toLower()}});
   } else {
-    v = QueryValue(QStringLiteral("INSERT INTO GENERATORY (NAZWA, WARTOSC) VALUES (:N, 1) "
-                                  "ON CONFLICT (NAZWA) DO UPDATE SET WARTOSC = WARTOSC + 1 RETURNING WARTOSC"),
-                   {{QStringLiteral("N"), name}});
+    const Params p{{QStringLiteral("N"), name}};
+    v = QueryValue(QStringLiteral("UPDATE GENERATORY SET WARTOSC = WARTOSC + 1 WHERE NAZWA = :N RETURNING WARTOSC"), p);
+    if (!v.isValid())
+      v = QueryValue(QStringLiteral("INSERT INTO GENERATORY (NAZWA, WARTOSC) VALUES (:N, 1) "
+                                    "ON CONFLICT (NAZWA) DO UPDATE SET WARTOSC = WARTOSC + 1 RETURNING WARTOSC"),
+                     p);
   }
   bool ok = false;
   const qint64 id = v.toLongLong(&ok);
