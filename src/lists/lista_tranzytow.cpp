@@ -8,6 +8,7 @@
 #include "frame/transit_number.h"
 #include "host/clock.h"
 #include "host/host_context.h"
+#include "host/named_lock.h"
 #include "host/options.h"
 #include "host/users.h"
 #include "host/xml/messages.h"
@@ -68,12 +69,19 @@ void ListaTranzytow::Usun(qint64 id) {
   tx.Commit();
 }
 
+QString ListaTranzytow::NazwaBlokadyNumeru() const {
+  return QStringLiteral("NrTranzytu_%1_%2.$$$").arg(rodzaj_).arg(frame::AktywnyRejestr.Id == 0 ? 1 : frame::AktywnyRejestr.Id);
+}
+
 qint64 ListaTranzytow::Kopiuj(qint64 id, QString* informacja) {
   const auto src = ctx_.db.QueryOne(QStringLiteral("select * from TRANZYTY where ID_TRANZYTY = :ID"), {{QStringLiteral("ID"), id}});
   if (!src) return 0;
   const bool wywoz = rodzaj_ == frame::kRodzajWywoz;
   const QString typ = wywoz ? frame::typ::IE015 : frame::typ::IE007;
   const QString opis = OpisNowegoKomunikatu(typ);
+  // Held until the new number is committed, so no other user takes it meanwhile.
+  host::NamedLockGuard numbering(ctx_.db, NazwaBlokadyNumeru(), lock_attempts_, std::chrono::milliseconds(100));
+  if (!numbering.Locked()) throw NumeracjaZajeta();
   host::Transaction tx(ctx_.db);
   const frame::NumerTranzytu n = frame::NadajNumerTranzytu(ctx_.db, ctx_.clock, rodzaj_, frame::AktywnyRejestr.Id);
   const qint64 nowy = ctx_.db.DBGetNewID(QStringLiteral("GID_TRANZYTY"));
@@ -134,6 +142,9 @@ qint64 ListaTranzytow::UtworzTranzyt(const QVariantMap& kolumny, const QString& 
   const bool wywoz = rodzaj_ == frame::kRodzajWywoz;
   const QString typ = wywoz ? frame::typ::IE015 : frame::typ::IE007;
   const QString opis = OpisNowegoKomunikatu(typ);
+  // Held until the new number is committed, so no other user takes it meanwhile.
+  host::NamedLockGuard numbering(ctx_.db, NazwaBlokadyNumeru(), lock_attempts_, std::chrono::milliseconds(100));
+  if (!numbering.Locked()) throw NumeracjaZajeta();
   host::Transaction tx(ctx_.db);
   const frame::NumerTranzytu n = frame::NadajNumerTranzytu(ctx_.db, ctx_.clock, rodzaj_, frame::AktywnyRejestr.Id);
   const qint64 id = ctx_.db.DBGetNewID(QStringLiteral("GID_TRANZYTY"));

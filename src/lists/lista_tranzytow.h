@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <stdexcept>
+
 namespace velmora::host {
 struct HostContext;
 }
@@ -47,6 +49,10 @@ class ListaTranzytow {
   // A new transit numbered in the active register, with its first message (IE015 or IE007,
   // status 1) holding the editor's document; the editor's transit columns are set on it.
   qint64 UtworzTranzyt(const QVariantMap& kolumny, const QString& nr_wlasny, const QString& xml);
+  // Numbering in a register is one user's at a time: the name of that lock, and how long a
+  // second user waits for it (attempts 100 ms apart).
+  QString NazwaBlokadyNumeru() const;
+  void UstawProbyBlokady(int attempts) { lock_attempts_ = attempts; }
   // "Przywróć numer MRN" when the transit has none.
   bool NaprawMRN(qint64 id);
   // Fills the shared record the message list reads its caption from.
@@ -55,6 +61,14 @@ class ListaTranzytow {
  private:
   host::HostContext& ctx_;
   int rodzaj_;
+  int lock_attempts_ = 50;
+};
+
+// A transit could not be numbered because another user holds the numbering.
+class NumeracjaZajeta : public std::runtime_error {
+ public:
+  NumeracjaZajeta() : std::runtime_error("numeracja zajęta") {}
+  static QString Tekst() { return QStringLiteral("Numer tranzytu nadaje w tej chwili inny użytkownik. Spróbuj ponownie."); }
 };
 
 }  // namespace velmora::lists

@@ -1,5 +1,6 @@
 #include "tranzyty_lista_win.h"
 
+#include "dokument_startowy.h"
 #include "message_editors.h"
 #include "rejestry_win.h"
 #include "tranzyty_pozycje.h"
@@ -221,14 +222,20 @@ void TTranzytyListaWin::Nowy() {
   QVariantMap row{{QStringLiteral("NUMER"), frame::kAuto},
                   {QStringLiteral("REJESTRY_ID"), frame::AktywnyRejestr.Id},
                   {QStringLiteral("RYCZALT"), ctx_.options.ReadOption(QStringLiteral("SALDOWANIE"), QStringLiteral("RYCZALT"), QStringLiteral("6,5"))}};
-  std::unique_ptr<MessageEditor> editor(CreateMessageEditor(typ, ctx_, row, this));
-  if (!editor) {
-    ctx_.dialogs.Informacja(QStringLiteral("Edytor komunikatu %1 nie jest jeszcze dostępny w tej wersji programu.").arg(typ));
-    return;
+  try {
+    std::unique_ptr<MessageEditor> editor(CreateMessageEditor(typ, ctx_, row, this));
+    if (!editor) {
+      // Without the editor the transit starts from the register's defaults.
+      const DokumentStartowy d = NowyDokumentStartowy(ctx_, logic_.Rodzaj(), frame::AktywnyRejestr.Id);
+      RefreshKey(logic_.UtworzTranzyt(d.kolumny_tranzytu, frame::kAuto, d.xml));
+      return;
+    }
+    editor->SetXML(QString());
+    if (editor->ShowBox() != 1) return;
+    RefreshKey(logic_.UtworzTranzyt(editor->KolumnyTranzytu(), frame::kAuto, editor->GetXML()));
+  } catch (const NumeracjaZajeta&) {
+    ctx_.dialogs.Informacja(NumeracjaZajeta::Tekst());
   }
-  editor->SetXML(QString());
-  if (editor->ShowBox() != 1) return;
-  RefreshKey(logic_.UtworzTranzyt(editor->KolumnyTranzytu(), frame::kAuto, editor->GetXML()));
 }
 
 void TTranzytyListaWin::Komunikaty() {
@@ -252,7 +259,13 @@ QVariantMap TTranzytyListaWin::GetRelationKeys() {
 void TTranzytyListaWin::Kopiuj() {
   if (CurrentKey() <= 0) return;
   QString info;
-  const qint64 id = logic_.Kopiuj(CurrentKey(), &info);
+  qint64 id = 0;
+  try {
+    id = logic_.Kopiuj(CurrentKey(), &info);
+  } catch (const NumeracjaZajeta&) {
+    ctx_.dialogs.Informacja(NumeracjaZajeta::Tekst());
+    return;
+  }
   RefreshKey(id);
   if (!info.isEmpty()) ctx_.dialogs.Informacja(info);
 }

@@ -148,6 +148,14 @@ void TTranzytyPozycjeWin::OpenEditor(const QString& typ, bool is_new) {
   row.insert(QStringLiteral("REJESTRY_ID"), MasterKeys().value(QStringLiteral("REJESTRY_ID")));
   std::unique_ptr<MessageEditor> editor(CreateMessageEditor(typ, ctx_, row, this));
   if (!editor) {
+    if (!is_new) {
+      // Until its editor is loaded an outgoing message can be read as it is stored.
+      exchange::TIEXMLPL_Box view(ctx_, this);
+      view.setWindowTitle(typ + QLatin1Char('_') + row.value(QStringLiteral("NR_WLASNY")).toString());
+      view.SetXMLData(row.value(QStringLiteral("XML")).toString().toUtf8());
+      view.ShowBox(1);
+      return;
+    }
     ctx_.dialogs.Informacja(QStringLiteral("Edytor komunikatu %1 nie jest jeszcze dostępny w tej wersji programu.").arg(typ));
     return;
   }

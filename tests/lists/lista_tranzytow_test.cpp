@@ -119,3 +119,48 @@ VELMORA_ON_BOTH_ENGINES(TransitLists);
 
 }  // namespace
 }  // namespace velmora::testing
+
+#include "host/named_lock.h"
+#include "lists/dokument_startowy.h"
+
+namespace velmora::testing {
+namespace {
+
+TEST_P(TransitLists, NewTransitsAreNumberedOneAtATimeAndStartFromTheRegister) {
+  db().Exec(QStringLiteral("insert into REJESTRY (ID_REJESTRY, NAZWA, IE015_TYP, IE015_UC_ZGLOSZENIA, IE015_NADAWCA_ID, IE015_NADAWCA) "
+                           "values (3, 'Gdynia', 'T1', 'PL322010', 17, 'Bałtycka Spedycja')"));
+  frame::AktywnyRejestr = {3, QStringLiteral("Gdynia")};
+  ListaTranzytow lista(*ctx_, frame::kRodzajWywoz);
+  const lists::DokumentStartowy d = lists::NowyDokumentStartowy(*ctx_, frame::kRodzajWywoz, 3);
+  const qint64 first = lista.UtworzTranzyt(d.kolumny_tranzytu, frame::kAuto, d.xml);
+  const auto t = db().QueryOne(QStringLiteral("select * from TRANZYTY where ID_TRANZYTY = :ID"), {{QStringLiteral("ID"), first}});
+  EXPECT_EQ(t->Str(QStringLiteral("NUMER")), QStringLiteral("1/2024"));
+  EXPECT_EQ(t->Int(QStringLiteral("REJESTRY_ID")), 3);
+  EXPECT_EQ(t->Str(QStringLiteral("NADAWCA_NAZWA")), QStringLiteral("Bałtycka Spedycja"));
+  EXPECT_EQ(t->Str(QStringLiteral("OPIS")), QStringLiteral("zgłoszenie otwarcia tranzytu IE015"));
+  const auto m = db().QueryOne(QStringLiteral("select * from TRANZYTY_POZYCJE where TRANZYTY_ID = :ID"), {{QStringLiteral("ID"), first}});
+  EXPECT_EQ(m->Int(QStringLiteral("STATUS")), 1);
+  EXPECT_EQ(m->Int(QStringLiteral("LP")), 1);
+  const auto doc = xml::LoadXMLData(m->Str(QStringLiteral("XML")));
+  EXPECT_EQ(doc->DocumentElement().ChildByLocalName(QStringLiteral("Deklaracja")).Attribute(QStringLiteral("UCWyjscia")),
+            QStringLiteral("PL322010"));
+
+  // Another workstation in the middle of numbering in this register: this one waits, then gives up
+  // with nothing stored; once the other is done, the next number follows.
+  auto other = host_->database().OpenAnother();
+  host::NamedLock their(*other);
+  ASSERT_TRUE(their.TryLock(lista.NazwaBlokadyNumeru()));
+  lista.UstawProbyBlokady(2);
+  EXPECT_THROW(lista.UtworzTranzyt({}, frame::kAuto, d.xml), lists::NumeracjaZajeta);
+  EXPECT_EQ(db().GetCountFieldVal(QStringLiteral("TRANZYTY")), 1);
+  their.Unlock(lista.NazwaBlokadyNumeru());
+  const qint64 second = lista.UtworzTranzyt({}, frame::kAuto, d.xml);
+  EXPECT_EQ(db().QueryValue(QStringLiteral("select NUMER from TRANZYTY where ID_TRANZYTY = :ID"), {{QStringLiteral("ID"), second}}).toString(),
+            QStringLiteral("2/2024"));
+  // The lock is free again for the other workstation.
+  EXPECT_TRUE(their.TryLock(lista.NazwaBlokadyNumeru()));
+  their.Unlock(lista.NazwaBlokadyNumeru());
+}
+
+}  // namespace
+}  // namespace velmora::testing
