@@ -24,7 +24,7 @@ constexpr qreal kMarginMm = 15;
 
 }  // namespace
 
-bool WriteHtmlPdf(const QString& html, const QString& file_name, const QString& title, QString* error) {
+bool WriteHtmlPdf(const QString& html, const QString& file_name, const QString& title, bool landscape, QString* error) {
   auto fail = [error](const QString& message) {
     if (error) *error = message;
     return false;
@@ -37,6 +37,7 @@ bool WriteHtmlPdf(const QString& html, const QString& file_name, const QString& 
   {
     QPdfWriter writer(&file);
     writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     writer.setPageMargins(QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm), QPageLayout::Millimeter);
     writer.setTitle(title);
     writer.setCreator(QStringLiteral("Velmora"));
@@ -44,6 +45,8 @@ bool WriteHtmlPdf(const QString& html, const QString& file_name, const QString& 
     QTextDocument document;
     document.setDefaultFont(QFont(QString::fromLatin1(kReportFont), kReportFontSize));
     document.setHtml(html);
+    // Lay the text out on the page's printable area in points, whatever the screen's resolution.
+    document.setPageSize(writer.pageLayout().paintRectPoints().size());
     document.print(&writer);
   }
   // An inactive painter writes nothing; do not replace a good file with an empty one.
@@ -91,7 +94,7 @@ bool TConfigRptBox::Execute() {
   Prepare();
   const QString html = RenderHtml();
   const QString file_name = Get_FileNamePDF();
-  if (!WriteHtmlPdf(html, file_name, TytulRpt(), &last_error_)) return false;
+  if (!WriteHtmlPdf(html, file_name, TytulRpt(), landscape_, &last_error_)) return false;
   last_pdf_ = QFileInfo(file_name).absoluteFilePath();
   if (open_after_print_) QDesktopServices::openUrl(QUrl::fromLocalFile(last_pdf_));
   return true;

@@ -6,7 +6,7 @@ namespace velmora::host {
 
 // Writes `html` to `file_name` as an A4 PDF (the file appears whole or not at all).
 // False with `error` set when it could not be written. Needs a QGuiApplication.
-bool WriteHtmlPdf(const QString& html, const QString& file_name, const QString& title,
+bool WriteHtmlPdf(const QString& html, const QString& file_name, const QString& title, bool landscape,
                   QString* error = nullptr);
 
 // A report name made safe as a file name: anything but letters, digits, '-', '_' and '.'
@@ -24,6 +24,8 @@ class TConfigRptBox {
   void SetObiektRpt(const QString& obiekt) { obiekt_rpt_ = obiekt; }
   // The title in the PDF's properties and on the default page; Get_RptFile() when unset.
   void SetTytulRpt(const QString& tytul) { tytul_rpt_ = tytul; }
+  // Wide tables print across the page.
+  void SetLandscape(bool landscape) { landscape_ = landscape; }
   const QString& AppRpt() const { return app_rpt_; }
   const QString& JezykRpt() const { return jezyk_rpt_; }
   const QString& ObiektRpt() const { return obiekt_rpt_; }
@@ -56,6 +58,7 @@ class TConfigRptBox {
   QString jezyk_rpt_;
   QString obiekt_rpt_;
   QString tytul_rpt_;
+  bool landscape_ = false;
   QString last_pdf_;
   QString last_error_;
   inline static bool open_after_print_ = true;

@@ -4,6 +4,7 @@
 #include "message_editors.h"
 #include "rejestry_win.h"
 #include "tranzyty_pozycje.h"
+#include "wydruk_rejestru.h"
 #include "tranzyty_pozycje_win.h"
 #include "frame/codes.h"
 #include "frame/shared_state.h"
@@ -16,6 +17,11 @@
 #include "host/window_registry.h"
 
 #include <QAction>
+#include <QDateEdit>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QMenu>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -173,6 +179,13 @@ void TTranzytyListaWin::InitSQLStrings(QString& select, QString& where, QString&
         else win->show();
       });
       AddActionToMenu(actOdprawy);
+      auto* spmOdprawy = new QMenu(this);
+      spmOdprawy->setObjectName(QStringLiteral("spmOdprawy"));
+      QAction* wydruk = spmOdprawy->addAction(QStringLiteral("Wydruk"));
+      wydruk->setObjectName(QStringLiteral("actWydrukRejestru"));
+      connect(wydruk, &QAction::triggered, this, [this] { WydrukRejestru(); });
+      AddActionToMenu(wydruk);
+      if (frame::FPRATT) actOdprawy->setMenu(spmOdprawy);
     }
   }
   select = logic_.Select();
@@ -268,6 +281,31 @@ void TTranzytyListaWin::Kopiuj() {
   }
   RefreshKey(id);
   if (!info.isEmpty()) ctx_.dialogs.Informacja(info);
+}
+
+void TTranzytyListaWin::WydrukRejestru() {
+  TWydrukRejestruRpt report(ctx_);
+  report.SetID_REJ(frame::AktywnyRejestr.Id);
+  report.SetTR_TYP(logic_.Rodzaj());
+  QDialog dialog(this);
+  dialog.setWindowTitle(QStringLiteral("Parametry wydruku "));
+  auto* form = new QFormLayout(&dialog);
+  auto* od = new QDateEdit(report.DataOd(), &dialog);
+  auto* do_ = new QDateEdit(report.DataDo(), &dialog);
+  for (QDateEdit* e : {od, do_}) {
+    e->setCalendarPopup(true);
+    e->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+  }
+  form->addRow(QStringLiteral("Okres od:"), od);
+  form->addRow(QStringLiteral("do:"), do_);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  form->addRow(buttons);
+  if (dialog.exec() != QDialog::Accepted) return;
+  report.SetDataOd(od->date());
+  report.SetDataDo(do_->date());
+  if (!report.Execute()) ctx_.dialogs.Blad(report.LastError());
 }
 
 void TTranzytyListaWin::NaprawMRN() {

@@ -29,6 +29,7 @@ class TTranzytyListaWin : public host::TFrmSqlWin {
   void Komunikaty();
   void Kopiuj();
   void NaprawMRN();
+  void WydrukRejestru();
   void WszystkieRejestry();
   void UstawUzytkownika(int id, const QString& nazwa);
   void UstawZakladke(int zakladka);

@@ -164,3 +164,53 @@ TEST_P(TransitLists, NewTransitsAreNumberedOneAtATimeAndStartFromTheRegister) {
 
 }  // namespace
 }  // namespace velmora::testing
+
+#include "lists/wydruk_rejestru.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace velmora::testing {
+namespace {
+
+TEST_P(TransitLists, RegisterPrintoutListsThePeriodsTransitsWithTheirClearances) {
+  QTemporaryDir root;
+  ctx_->root = root.path();
+  host_->user.Set(host::TUser(1, QStringLiteral("admin"), QStringLiteral("Administrator"), {}, true, false, false));
+  Transit(1, frame::kRodzajPrzywoz, 3, 1, QStringLiteral("24PL322010NS0001A7"));
+  Transit(2, frame::kRodzajPrzywoz, 3, 2, QStringLiteral("24PL322010NS0002B8"));
+  Transit(3, frame::kRodzajWywoz, 3, 1, QStringLiteral("24PL322010NS0003C9"));   // another kind
+  Transit(4, frame::kRodzajPrzywoz, 5, 1, QStringLiteral("24PL322010NS0004D0"));  // another register
+  db().Exec(QStringLiteral("update TRANZYTY set CREATE_DATE = :D, CREATE_USER_NAME = 'Administrator'"), {{QStringLiteral("D"), QDate(2024, 3, 4)}});
+  db().Exec(QStringLiteral("update TRANZYTY set CREATE_DATE = :D where ID_TRANZYTY = 2"), {{QStringLiteral("D"), QDate(2024, 1, 4)}});
+  db().Exec(QStringLiteral("insert into TRANZYTY_ODPRAWY (ID_TRANZYTY_ODPRAWY, TRANZYTY_ID, NUMER, DATA, PROCEDURA) values (1, 1, 'ODP/77/2024', :D, '4000')"),
+            {{QStringLiteral("D"), QDate(2024, 3, 5)}});
+
+  lists::TWydrukRejestruRpt report(*ctx_);
+  report.SetID_REJ(3);
+  report.SetTR_TYP(frame::kRodzajPrzywoz);
+  EXPECT_EQ(report.DataOd(), QDate(2024, 3, 1));
+  EXPECT_EQ(report.DataDo(), QDate(2024, 3, 5));
+  host::TConfigRptBox::SetOpenAfterPrint(false);
+  ASSERT_TRUE(report.Execute()) << report.LastError().toStdString();
+  ASSERT_EQ(report.Pozycje().size(), 1u);
+  EXPECT_EQ(report.Pozycje()[0].Str(QStringLiteral("NrOdprawy")), QStringLiteral("ODP/77/2024"));
+  EXPECT_TRUE(report.LastPdf().endsWith(QStringLiteral("-2024-03-01-2024-03-05.pdf")));
+  EXPECT_TRUE(QFile::exists(root.filePath(QStringLiteral("TTX/") + report.Get_RptFile() + QStringLiteral(".Poz.TTX"))));
+
+  const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+  if (pdftotext.isEmpty()) GTEST_SKIP() << "pdftotext missing";
+  QProcess p;
+  p.start(pdftotext, {report.LastPdf(), QStringLiteral("-")});
+  ASSERT_TRUE(p.waitForFinished(20000));
+  const QString text = QString::fromUtf8(p.readAllStandardOutput());
+  EXPECT_TRUE(text.contains(QStringLiteral("24PL322010NS0001A7"))) << text.toStdString();
+  EXPECT_TRUE(text.contains(QStringLiteral("Osoba zgłaszająca")));
+  EXPECT_FALSE(text.contains(QStringLiteral("24PL322010NS0002B8")));  // before the period
+  EXPECT_FALSE(text.contains(QStringLiteral("NS0003C9")));
+  if (!HasFailure()) QFile::remove(report.LastPdf());
+}
+
+}  // namespace
+}  // namespace velmora::testing
