@@ -5,6 +5,7 @@
 #include "host_context.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDateEdit>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
@@ -12,6 +13,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QHBoxLayout>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace velmora::host {
@@ -69,8 +72,15 @@ TRecordEditBox::TRecordEditBox(HostContext& ctx, const TableSpec& table_spec, QW
     : TEditBox(ctx, parent), spec_(table_spec) {
   setWindowTitle(table_spec.caption);
   auto* form = new QFormLayout();
+  form_ = form;
   for (const FieldSpec& f : table_spec.fields) {
+    if (!f.in_editor) continue;
     QWidget* w = nullptr;
+    if (!f.items.isEmpty()) {
+      auto* c = new QComboBox(this);
+      c->addItems(f.items);
+      w = c;
+    } else
     switch (f.type) {
       case FieldType::Integer:
       case FieldType::SmallInt:
@@ -112,8 +122,10 @@ TRecordEditBox::TRecordEditBox(HostContext& ctx, const TableSpec& table_spec, QW
 void TRecordEditBox::Activate() {
   for (const FieldSpec& f : spec_.fields) {
     QWidget* w = widgets_.value(f.column.toUpper());
+    if (!w) continue;
     const QVariant v = record_.value(f.column);
-    if (auto* e = qobject_cast<QLineEdit*>(w)) e->setText(v.toString());
+    if (auto* cb = qobject_cast<QComboBox*>(w)) cb->setCurrentIndex(std::clamp(v.toInt(), 0, cb->count() - 1));
+    else if (auto* e = qobject_cast<QLineEdit*>(w)) e->setText(v.toString());
     else if (auto* c = qobject_cast<QCheckBox*>(w)) c->setChecked(v.toInt() != 0);
     else if (auto* s = qobject_cast<QSpinBox*>(w)) s->setValue(v.toInt());
     else if (auto* d = qobject_cast<QDoubleSpinBox*>(w)) d->setValue(v.toDouble());
@@ -125,12 +137,36 @@ void TRecordEditBox::Activate() {
 void TRecordEditBox::ReadFields() {
   for (const FieldSpec& f : spec_.fields) {
     QWidget* w = widgets_.value(f.column.toUpper());
-    if (auto* e = qobject_cast<QLineEdit*>(w)) record_.insert(f.column, e->text().trimmed());
+    if (!w) continue;
+    if (auto* cb = qobject_cast<QComboBox*>(w)) record_.insert(f.column, cb->currentIndex());
+    else if (auto* e = qobject_cast<QLineEdit*>(w)) record_.insert(f.column, e->text().trimmed());
     else if (auto* c = qobject_cast<QCheckBox*>(w)) record_.insert(f.column, c->isChecked() ? 1 : 0);
     else if (auto* s = qobject_cast<QSpinBox*>(w)) record_.insert(f.column, s->value());
     else if (auto* d = qobject_cast<QDoubleSpinBox*>(w)) record_.insert(f.column, d->value());
     else if (auto* de = qobject_cast<QDateEdit*>(w)) record_.insert(f.column, de->date());
   }
+}
+
+QAbstractButton* TRecordEditBox::AddFieldButton(const QString& column, const QString& text, std::function<void()> action) {
+  QWidget* field = FieldWidget(column);
+  if (!field) return nullptr;
+  int row = -1;
+  QFormLayout::ItemRole role;
+  form_->getWidgetPosition(field->parentWidget() && field->parentWidget() != this ? field->parentWidget() : field, &row, &role);
+  QWidget* holder = field->parentWidget() && field->parentWidget() != this ? field->parentWidget() : nullptr;
+  if (!holder) {
+    holder = new QWidget(this);
+    auto* line = new QHBoxLayout(holder);
+    line->setContentsMargins(0, 0, 0, 0);
+    form_->removeWidget(field);
+    line->addWidget(field);
+    form_->setWidget(row, QFormLayout::FieldRole, holder);
+  }
+  auto* button = new QToolButton(holder);
+  button->setText(text);
+  holder->layout()->addWidget(button);
+  connect(button, &QToolButton::clicked, this, [action] { action(); });
+  return button;
 }
 
 FieldErrors TRecordEditBox::Validate() { return RecordStore(ctx_, spec_).Validate(record_); }

@@ -6,8 +6,11 @@
 #include <QHash>
 #include <QVariantMap>
 
+#include <functional>
+
 class QFormLayout;
 class QDialogButtonBox;
+class QAbstractButton;
 
 namespace velmora::host {
 
@@ -56,6 +59,8 @@ class TRecordEditBox : public TEditBox {
   void Activate() override;
   FieldErrors Validate() override;
   QWidget* FieldWidget(const QString& column) const { return widgets_.value(column.toUpper()); }
+  // A button beside a field (a lookup, a clearing "X").
+  QAbstractButton* AddFieldButton(const QString& column, const QString& text, std::function<void()> action);
 
  protected:
   void ReadFields() override;
@@ -64,6 +69,7 @@ class TRecordEditBox : public TEditBox {
  private:
   const TableSpec& spec_;
   QHash<QString, QWidget*> widgets_;
+  QFormLayout* form_ = nullptr;
 };
 
 }  // namespace velmora::host

@@ -17,7 +17,14 @@ using T = FieldType;
 
 FieldSpec F(const char* column, const char* caption, FieldType type = T::String, int width = 0, bool required = false,
             bool in_grid = true) {
-  return {QString::fromUtf8(column), QString::fromUtf8(caption), type, width, required, in_grid};
+  FieldSpec f;
+  f.column = QString::fromUtf8(column);
+  f.caption = QString::fromUtf8(caption);
+  f.type = type;
+  f.width = width;
+  f.required = required;
+  f.in_grid = in_grid;
+  return f;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "tools_db.h"
 
 #include <QString>
+#include <QStringList>
 #include <QVariantMap>
 
 #include <utility>
@@ -21,6 +22,8 @@ struct FieldSpec {
   int width = 0;
   bool required = false;
   bool in_grid = true;
+  bool in_editor = true;
+  QStringList items;  // a pick list: the column stores the item's index
 };
 
 // A host table with its list window: declared once, used by the schema, the grid and the editor.

@@ -3,6 +3,11 @@
 #include "host/clock.h"
 #include "host/dialogs.h"
 #include "host/host_context.h"
+#include "host/host_tables.h"
+#include "reference/slownik_ncts_box.h"
+
+#include <QComboBox>
+#include <QLineEdit>
 
 namespace velmora::lists {
 
@@ -11,13 +16,86 @@ namespace {
 using T = host::FieldType;
 
 host::FieldSpec F(const char* column, const char* caption, T type = T::String, int width = 0, bool in_grid = false) {
-  return {QString::fromLatin1(column), QString::fromUtf8(caption), type, width, false, in_grid};
+  host::FieldSpec f;
+  f.column = QString::fromLatin1(column);
+  f.caption = QString::fromUtf8(caption);
+  f.type = type;
+  f.width = width;
+  f.in_grid = in_grid;
+  return f;
 }
 
-// The register editor checks the authorisation number itself.
+host::FieldSpec Hidden(const char* column) {
+  host::FieldSpec f = F(column, "", T::Integer);
+  f.in_editor = false;
+  return f;
+}
+
+host::FieldSpec Items(host::FieldSpec f, const QStringList& items) {
+  f.items = items;
+  return f;
+}
+
+QStringList LokalizacjeIE015() {
+  return {QString(), QStringLiteral("Kod Miejsca Uznanego"), QStringLiteral("Miejsce Uznane"), QStringLiteral("Miejsce Odpraw Celnych")};
+}
+
+QStringList LokalizacjeIE007() {
+  return {QString(), QStringLiteral("Miejsce uznane"), QStringLiteral("Opis lokalizacji"), QStringLiteral("Miejsce odpraw celnych"),
+          QStringLiteral("Miejsce wskazane w pozwoleniu")};
+}
+
+// The register editor: lookups beside its fields, and its own check of the authorisation.
 class TRejestryBox : public host::TRecordEditBox {
  public:
-  TRejestryBox(host::HostContext& ctx, QWidget* parent) : TRecordEditBox(ctx, RejestrySpec(), parent) {}
+  TRejestryBox(host::HostContext& ctx, QWidget* parent) : TRecordEditBox(ctx, RejestrySpec(), parent) {
+    setObjectName(QStringLiteral("TRejestryBox"));
+    AddFieldButton(QStringLiteral("IE015_TYP"), QStringLiteral("..."), [this] {
+      auto* e = Edit(QStringLiteral("IE015_TYP"));
+      QString code = e->text();
+      if (reference::TSlownikNCTS_BOX::Listuj(ctx_, 1031, code, e) == reference::TSlownikNCTS_BOX::kMrOk) e->setText(code);
+    });
+    Kontrahent(QStringLiteral("IE015_NADAWCA"), QStringLiteral("IE015_NADAWCA_ID"));
+    Kontrahent(QStringLiteral("IE007_ODBIORCA"), QStringLiteral("IE007_ODBIORCA_ID"));
+    Urzad(QStringLiteral("IE015_UC_ZGLOSZENIA"));
+    Urzad(QStringLiteral("IE007_UC_PRZEDSTAW"));
+    AddFieldButton(QStringLiteral("IE007_PRZEDSTAWICIEL"), QStringLiteral("..."), [this] {
+      if (const auto k = host::WybierzKontrahenta(ctx_, QVariant(), this))
+        Edit(QStringLiteral("IE007_PRZEDSTAWICIEL"))->setText(Rejestry::Przedstawiciel(k->Str(QStringLiteral("EORI")), k->Str(QStringLiteral("NIP"))));
+    });
+    AddFieldButton(QStringLiteral("IE007_PRZEDSTAWICIEL"), QStringLiteral("X"), [this] { Edit(QStringLiteral("IE007_PRZEDSTAWICIEL"))->clear(); });
+    Lokalizacja(QStringLiteral("IE015_MIEJSCE_TYP"), QStringLiteral("IE015_MIEJSCE_OPIS"));
+    Lokalizacja(QStringLiteral("IE007_MIEJSCE_TYP"), QStringLiteral("IE007_MIEJSCE_OPIS"));
+  }
+
+  QLineEdit* Edit(const QString& column) const { return qobject_cast<QLineEdit*>(FieldWidget(column)); }
+
+ private:
+  void Kontrahent(const QString& name_column, const QString& id_column) {
+    AddFieldButton(name_column, QStringLiteral("..."), [this, name_column, id_column] {
+      if (const auto k = host::WybierzKontrahenta(ctx_, Record().value(id_column), this)) {
+        Edit(name_column)->setText(k->Str(QStringLiteral("Nazwa")).left(35));
+        Record().insert(id_column, k->Value(QStringLiteral("ID_KONTRAHENCI")));
+      }
+    });
+    AddFieldButton(name_column, QStringLiteral("X"), [this, name_column, id_column] {
+      Edit(name_column)->clear();
+      Record().insert(id_column, QVariant());
+    });
+  }
+  void Urzad(const QString& column) {
+    AddFieldButton(column, QStringLiteral("..."), [this, column] {
+      if (const auto uc = host::ListujUC(ctx_, QStringLiteral("PL"), Edit(column)->text(), this)) Edit(column)->setText(uc->Str(QStringLiteral("Kod")));
+    });
+  }
+  // The description takes 35 characters for the second kind of location, 17 for the others.
+  void Lokalizacja(const QString& kind_column, const QString& text_column) {
+    auto* kind = qobject_cast<QComboBox*>(FieldWidget(kind_column));
+    auto* text = Edit(text_column);
+    if (!kind || !text) return;
+    connect(kind, &QComboBox::currentIndexChanged, text, [text](int i) { text->setMaxLength(Rejestry::DlugoscOpisuLokalizacji(i)); });
+    text->setMaxLength(Rejestry::DlugoscOpisuLokalizacji(kind->currentIndex()));
+  }
   host::FieldErrors Validate() override {
     host::FieldErrors e = TRecordEditBox::Validate();
     const host::FieldErrors own = Rejestry(ctx_).Sprawdz(Record());
@@ -28,19 +106,29 @@ class TRejestryBox : public host::TRecordEditBox {
 
 }  // namespace
 
+QString Rejestry::Przedstawiciel(const QString& eori, const QString& nip) {
+  if (!eori.trimmed().isEmpty()) return eori.trimmed().left(35);
+  return nip.trimmed().left(35) + QStringLiteral("00000");
+}
+
+int Rejestry::DlugoscOpisuLokalizacji(int item) { return item == 2 ? 35 : 17; }
+
+
 const host::TableSpec& RejestrySpec() {
   static const host::TableSpec table_spec{
       QStringLiteral("REJESTRY"),
       QStringLiteral("TRejestryWin"),
       QStringLiteral("Rejestr"),
-      {{QStringLiteral("NAZWA"), QStringLiteral("Nazwa rejestru:"), T::String, 50, true, true},
-       F("PU", "Procedura upr.", T::SmallInt, 1, true), F("PU_NUMER", "Nr pozwolenia:", T::String, 50, true),
+      {F("NAZWA", "Nazwa rejestru:", T::String, 50, true), F("PU", "Procedura upr.", T::SmallInt, 1, true), F("PU_NUMER", "Nr pozwolenia:", T::String, 50, true),
        F("PU_DATA", "Data:", T::Date), F("PU_MIEJSCE", "Miejsce:", T::String, 50),
        F("IE015_TYP", "Deklaracja typ:", T::String, 5, true), F("IE015_NADAWCA", "Nadawca nazwa:", T::String, 70),
-       F("IE015_UC_ZGLOSZENIA", "Urząd celny:", T::String, 10), F("IE015_MIEJSCE_TYP", "Lokalizacja:", T::Integer),
+       Hidden("IE015_NADAWCA_ID"),
+       F("IE015_UC_ZGLOSZENIA", "Urząd celny:", T::String, 10),
+       Items(F("IE015_MIEJSCE_TYP", "Lokalizacja:", T::Integer), LokalizacjeIE015()),
        F("IE015_MIEJSCE_OPIS", "Opis:", T::String, 50), F("IE015_MIEJSCE_ZAL", "Miejsce załad:", T::String, 50),
-       F("IE007_ODBIORCA", "Odbiorca nazwa:", T::String, 50), F("IE007_PRZEDSTAWICIEL", "Przedstawiciel:", T::String, 50),
-       F("IE007_UC_PRZEDSTAW", "UC:", T::String, 10), F("IE007_MIEJSCE_TYP", "Lokalizacja:", T::Integer),
+       F("IE007_ODBIORCA", "Odbiorca nazwa:", T::String, 50), Hidden("IE007_ODBIORCA_ID"),
+       F("IE007_PRZEDSTAWICIEL", "Przedstawiciel:", T::String, 50), F("IE007_UC_PRZEDSTAW", "UC:", T::String, 10),
+       Items(F("IE007_MIEJSCE_TYP", "Lokalizacja:", T::Integer), LokalizacjeIE007()),
        F("IE007_MIEJSCE_OPIS", "Opis:", T::String, 50)},
       QStringLiteral("ID_REJESTRY desc")};
   return table_spec;

@@ -19,6 +19,10 @@ class Rejestry {
   // The refusal's text, empty when the register may go.
   QString CzyMoznaUsunac(qint64 id);
   host::FieldErrors Sprawdz(const QVariantMap& row) const;
+  // The representative a contractor gives: its EORI, or its tax number and five zeros.
+  static QString Przedstawiciel(const QString& eori, const QString& nip);
+  // How long a location description may be for the kind chosen.
+  static int DlugoscOpisuLokalizacji(int item);
 
  private:
   host::HostContext& ctx_;

@@ -37,6 +37,7 @@ class ListWindows : public DbTest {
     form_->BuildMenus();
     auto& db = host_->db();
     db.Exec(QStringLiteral("insert into REJESTRY (ID_REJESTRY, NAZWA) values (1, 'Gdynia')"));
+    db.DBGetNewID(QStringLiteral("GID_REJESTRY"));
     db.Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, REJESTRY_ID, TYP, STATUS, OPIS, NUMER, TIR) values (1, 0, 1, 'IE028', 11, 'Nadanie MRN', '1/2024', 1)"));
     db.Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, REJESTRY_ID, TYP, STATUS, NUMER) values (2, 1, 1, 'IE007', 1, '1/2024')"));
     db.Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, NR_WLASNY, OPIS, XML) values (1, 1, 1, 'IE015', 2, 'N1', 'zgłoszenie', '<IE015/>')"));
@@ -131,6 +132,43 @@ TEST_P(ListWindows, RegistersImportOnceAndKeepThoseInUse) {
 }
 
 VELMORA_ON_BOTH_ENGINES(ListWindows);
+
+}  // namespace
+}  // namespace velmora::testing
+
+#include <QCheckBox>
+#include <QComboBox>
+
+namespace velmora::testing {
+namespace {
+
+TEST_P(ListWindows, RegisterEditorLimitsTheLocationAndTakesTheRepresentative) {
+  lists::TRejestryWin win(*ctx_);
+  win.Init();
+  std::unique_ptr<host::TEditBox> box(win.GetEditBox(true));
+  auto* editor = static_cast<host::TRecordEditBox*>(box.get());
+  box->Activate();
+  auto* kind = qobject_cast<QComboBox*>(editor->FieldWidget(QStringLiteral("IE015_MIEJSCE_TYP")));
+  auto* opis = qobject_cast<QLineEdit*>(editor->FieldWidget(QStringLiteral("IE015_MIEJSCE_OPIS")));
+  ASSERT_TRUE(kind && opis);
+  EXPECT_EQ(kind->itemText(2), QStringLiteral("Miejsce Uznane"));
+  EXPECT_EQ(opis->maxLength(), 17);
+  kind->setCurrentIndex(2);
+  EXPECT_EQ(opis->maxLength(), 35);
+  EXPECT_EQ(editor->FieldWidget(QStringLiteral("IE015_NADAWCA_ID")), nullptr);  // kept, not shown
+
+  qobject_cast<QLineEdit*>(editor->FieldWidget(QStringLiteral("NAZWA")))->setText(QStringLiteral("Rejestr PU"));
+  qobject_cast<QCheckBox*>(editor->FieldWidget(QStringLiteral("PU")))->setChecked(true);
+  EXPECT_FALSE(box->actOkExecute());  // the authorisation number is missing
+  EXPECT_EQ(host_->dialogs.Texts().last(), QStringLiteral("Proszę wprowadzić numer pozwolenia"));
+  qobject_cast<QLineEdit*>(editor->FieldWidget(QStringLiteral("PU_NUMER")))->setText(QStringLiteral("PL/PU/12"));
+  EXPECT_TRUE(box->actOkExecute());
+  const qint64 id = win.AfterApplyNewEdit(box.get(), true);
+  EXPECT_EQ(host_->db().QueryValue(QStringLiteral("select IE015_MIEJSCE_TYP from REJESTRY where ID_REJESTRY = :ID"), {{QStringLiteral("ID"), id}}).toInt(), 2);
+
+  EXPECT_EQ(lists::Rejestry::Przedstawiciel(QString(), QStringLiteral("5860000017")), QStringLiteral("586000001700000"));
+  EXPECT_EQ(lists::Rejestry::Przedstawiciel(QStringLiteral("PL586000001700000"), QStringLiteral("5860000017")), QStringLiteral("PL586000001700000"));
+}
 
 }  // namespace
 }  // namespace velmora::testing
