@@ -1,10 +1,16 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks; prints each target as a figure or a ratio against its baseline.
+# A throwaway PostgreSQL server serves the benchmarks that compare both engines.
 set -euo pipefail
 cd "$(dirname "$0")"
+TOP=$(pwd)
 scripts/deps.sh
-BUILD_TYPE=Release BUILD_DIR=${BUILD_DIR:-build-bench} scripts/build.sh
-"${BUILD_DIR:-build-bench}/bin/velmora_bench" "$@"
-"${BUILD_DIR:-build-bench}/bin/velmora_desktop_bench" "$@"
-"${BUILD_DIR:-build-bench}/bin/velmora_incoming_bench" "$@"
-"${BUILD_DIR:-build-bench}/bin/velmora_dictionary_bench" "$@"
+export BUILD_DIR=${BUILD_DIR:-build-bench}
+BUILD_TYPE=Release scripts/build.sh
+PGDIR=$(mktemp -d /tmp/velmora-bench-pg.XXXXXX)
+cleanup() { "$TOP/scripts/pg.sh" stop "$PGDIR"; rm -rf "$PGDIR"; }
+trap cleanup EXIT
+export VELMORA_BENCH_PG_URL=$(scripts/pg.sh start "$PGDIR" $((20000 + RANDOM % 20000)))
+for b in velmora_bench velmora_desktop_bench velmora_incoming_bench velmora_dictionary_bench velmora_lists_bench; do
+  "$BUILD_DIR/bin/$b" "$@"
+done
