@@ -5,6 +5,7 @@
 #include <QVariantMap>
 
 #include <functional>
+#include <vector>
 
 namespace velmora::lists {
 
@@ -17,6 +18,9 @@ class MessageEditor : public host::TEditBox {
   virtual void SetXML(const QString& xml) = 0;
   virtual QString GetXML() = 0;
   virtual QVariantMap KolumnyTranzytu() { return {}; }
+  // An arrival notification's costs (TRANZYTY_KOSZTY rows); other editors have none.
+  virtual bool MaKoszty() const { return false; }
+  virtual std::vector<QVariantMap> Koszty() { return {}; }
 };
 
 using MessageEditorFactory = std::function<MessageEditor*(host::HostContext&, const QVariantMap& row, QWidget* parent)>;

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 namespace velmora::lists {
 
@@ -209,6 +210,44 @@ qint64 TranzytyPozycje::Zapisz(QVariantMap row, const QString& xml, bool is_new,
   ctx_.db.Exec(QStringLiteral("update TRANZYTY set ") + sets.join(QStringLiteral(", ")) + QStringLiteral(" where ID_TRANZYTY = :ID"), t);
   tx.Commit();
   return id;
+}
+
+void TranzytyPozycje::SynchronizujKoszty(std::vector<QVariantMap> koszty) {
+  host::Transaction tx(ctx_.db);
+  QSet<qint64> kept;
+  for (QVariantMap& k : koszty) {
+    qint64 id = k.value(QStringLiteral("ID_TRANZYTY_KOSZTY")).toLongLong();
+    Params p{{QStringLiteral("T"), tranzyt_id_}};
+    for (const char* c : {"LP", "KOD", "WARTOSC_WAL", "WALUTA", "KURS", "WARTOSC_PLN"})
+      p.insert(QString::fromLatin1(c), k.value(QString::fromLatin1(c)));
+    const bool exists = id > 0 && ctx_.db.QueryOne(QStringLiteral("select 1 from TRANZYTY_KOSZTY where ID_TRANZYTY_KOSZTY = :ID"),
+                                                   {{QStringLiteral("ID"), id}});
+    if (!exists) {
+      id = ctx_.db.DBGetNewID(QStringLiteral("GID_TRANZYTY_KOSZTY"));
+      p.insert(QStringLiteral("ID"), id);
+      host::SetCreateAudit(p, ctx_.user.UserInfo(), ctx_.clock);
+      ctx_.db.Exec(QStringLiteral("insert into TRANZYTY_KOSZTY (ID_TRANZYTY_KOSZTY, TRANZYTY_ID, LP, KOD, WARTOSC_WAL, WALUTA, KURS, "
+                                  "WARTOSC_PLN, CREATE_ID_USER, CREATE_USER_NAME, CREATE_DATE, CREATE_TIME) values (:ID, :T, :LP, :KOD, "
+                                  ":WARTOSC_WAL, :WALUTA, :KURS, :WARTOSC_PLN, :CREATE_ID_USER, :CREATE_USER_NAME, :CREATE_DATE, :CREATE_TIME)"),
+                   p);
+      k.insert(QStringLiteral("ID_TRANZYTY_KOSZTY"), id);
+    } else {
+      p.insert(QStringLiteral("ID"), id);
+      host::SetModifyAudit(p, ctx_.user.UserInfo(), ctx_.clock);
+      ctx_.db.Exec(QStringLiteral("update TRANZYTY_KOSZTY set TRANZYTY_ID = :T, LP = :LP, KOD = :KOD, WARTOSC_WAL = :WARTOSC_WAL, "
+                                  "WALUTA = :WALUTA, KURS = :KURS, WARTOSC_PLN = :WARTOSC_PLN, MODIFY_ID_USER = :MODIFY_ID_USER, "
+                                  "MODIFY_USER_NAME = :MODIFY_USER_NAME, MODIFY_DATE = :MODIFY_DATE, MODIFY_TIME = :MODIFY_TIME "
+                                  "where ID_TRANZYTY_KOSZTY = :ID"),
+                   p);
+    }
+    kept.insert(id);
+  }
+  for (const host::Row& r : ctx_.db.QueryAll(QStringLiteral("select ID_TRANZYTY_KOSZTY from TRANZYTY_KOSZTY where TRANZYTY_ID = :T"),
+                                             {{QStringLiteral("T"), tranzyt_id_}}))
+    if (!kept.contains(r.Int64(QStringLiteral("ID_TRANZYTY_KOSZTY"))))
+      ctx_.db.Exec(QStringLiteral("delete from TRANZYTY_KOSZTY where ID_TRANZYTY_KOSZTY = :ID_TRANZYTY_KOSZTY"),
+                   {{QStringLiteral("ID_TRANZYTY_KOSZTY"), r.Int64(QStringLiteral("ID_TRANZYTY_KOSZTY"))}});
+  tx.Commit();
 }
 
 QString TranzytyPozycje::CzyMoznaUsunac(qint64 id) {

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 namespace velmora::host {
 struct HostContext;
@@ -66,6 +67,10 @@ class TranzytyPozycje {
   // Stores the row with the editor's document, carries type, description and status (and the
   // given transit columns) over to the transit, in one transaction; answers the row's id.
   qint64 Zapisz(QVariantMap row, const QString& xml, bool is_new, const QVariantMap& kolumny_tranzytu = {});
+
+  // The arrival's costs as its editor lists them: rows missing from the table are inserted,
+  // the others updated, the ones no longer listed deleted (ID_TRANZYTY_KOSZTY 0 = new).
+  void SynchronizujKoszty(std::vector<QVariantMap> koszty);
 
   // Deleting: the refusal's text, empty when the row may go.
   QString CzyMoznaUsunac(qint64 id);

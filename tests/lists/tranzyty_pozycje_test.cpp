@@ -222,3 +222,32 @@ TEST(MessageRows, ColoursAndPrefixes) {
 
 }  // namespace
 }  // namespace velmora::testing
+
+namespace velmora::testing {
+namespace {
+
+TEST_P(MessagesOfATransit, CostsFollowTheEditorsList) {
+  Transit(1, frame::kRodzajPrzywoz);
+  auto list = List(1, frame::kRodzajPrzywoz);
+  auto cost = [](qint64 id, int lp, const char* kod, double wal) {
+    return QVariantMap{{QStringLiteral("ID_TRANZYTY_KOSZTY"), id}, {QStringLiteral("LP"), lp}, {QStringLiteral("KOD"), QString::fromLatin1(kod)},
+                       {QStringLiteral("WARTOSC_WAL"), wal}, {QStringLiteral("WALUTA"), QStringLiteral("EUR")}, {QStringLiteral("KURS"), 4.3},
+                       {QStringLiteral("WARTOSC_PLN"), wal * 4.3}};
+  };
+  list.SynchronizujKoszty({cost(0, 1, "TR", 100), cost(0, 2, "UB", 20)});
+  auto rows = db().QueryAll(QStringLiteral("select ID_TRANZYTY_KOSZTY, LP, KOD from TRANZYTY_KOSZTY where TRANZYTY_ID = 1 order by LP"));
+  ASSERT_EQ(rows.size(), 2u);
+  const qint64 kept = rows[1].Int64(QStringLiteral("ID_TRANZYTY_KOSZTY"));
+  // The first cost removed, the second renumbered and changed, a third added.
+  list.SynchronizujKoszty({cost(kept, 1, "UB", 25), cost(0, 2, "SK", 7)});
+  rows = db().QueryAll(QStringLiteral("select ID_TRANZYTY_KOSZTY, LP, KOD, WARTOSC_WAL from TRANZYTY_KOSZTY where TRANZYTY_ID = 1 order by LP"));
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].Int64(QStringLiteral("ID_TRANZYTY_KOSZTY")), kept);
+  EXPECT_DOUBLE_EQ(rows[0].Float(QStringLiteral("WARTOSC_WAL")), 25);
+  EXPECT_EQ(rows[1].Str(QStringLiteral("KOD")), QStringLiteral("SK"));
+  list.SynchronizujKoszty({});
+  EXPECT_EQ(db().GetCountFieldVal(QStringLiteral("TRANZYTY_KOSZTY")), 0);
+}
+
+}  // namespace
+}  // namespace velmora::testing
