@@ -1,6 +1,6 @@
 #include "incoming.h"
 
-#include "departure/cal_entry.h"
+#include "departure/guarantee_charges.h"
 #include "frame/codes.h"
 #include "frame/shared_state.h"
 #include "frame/text_formats.h"
@@ -425,22 +425,9 @@ class Load {
                                                          "order by ID_TRANZYTY_POZYCJE desc"),
                                           {{QStringLiteral("T"), in_.tranzyt}});
     if (!declaration) return;
-    const xml::Message ie015 = xml::GetIE015(xml::LoadXMLData(frame::NaprawXML(declaration->Str(QStringLiteral("XML")))));
-    const QString mrn = in_.mrn.isEmpty() ? TransitMrn() : in_.mrn;
-    for (const xml::XmlNode& towar : ie015.Root().Node().ChildrenByLocalName(QStringLiteral("Towar")))
-      for (const xml::XmlNode& info : towar.ChildrenByLocalName(QStringLiteral("InformacjaDodatkowa"))) {
-        if (info.Attribute(QStringLiteral("Kod")).trimmed() != QLatin1String("CAL")) continue;
-        const auto cal = departure::CalZTekstu(info.Attribute(QStringLiteral("Tekst")));
-        if (!cal || cal->kwota <= 0) continue;
-        const int gwarancja = db_.QueryValue(QStringLiteral("select ID_GWARANCJE from GWARANCJE where GRN = :GRN"),
-                                             {{QStringLiteral("GRN"), cal->grn}}).toInt();
-        if (gwarancja <= 0) continue;
-        QString message;
-        const qint64 entry = host::TGwarancjePozycjeBox::DodajWpis(db_, Entry(cal->kwota, gwarancja, mrn), message);
-        if (entry == 0) throw std::runtime_error(message.toStdString());
-        db_.Exec(QStringLiteral("update TRANZYTY set OBCIAZENIE_ID = :E where ID_TRANZYTY = :T"),
-                 {{QStringLiteral("E"), entry}, {QStringLiteral("T"), in_.tranzyt}});
-      }
+    const departure::Obciazenie o = departure::ObciazGwarancjeDeklaracji(
+        ctx_, in_.tranzyt, in_.mrn.isEmpty() ? TransitMrn() : in_.mrn, declaration->Str(QStringLiteral("XML")));
+    if (!o.blad.isEmpty()) throw std::runtime_error(o.blad.toStdString());
   }
 
   // The register entries waiting for this arrival's release are approved, one by one.
