@@ -1,0 +1,290 @@
+#include "outgoing_file.h"
+
+#include "departure/guarantee_charges.h"
+#include "frame/own_number.h"
+#include "frame/text_formats.h"
+#include "host/clock.h"
+#include "host/db.h"
+#include "host/dialogs.h"
+#include "host/host_context.h"
+#include "host/host_switches.h"
+#include "host/options.h"
+#include "host/xml/messages.h"
+#include "host/xml/xml_document.h"
+#include "reference/register_check.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QLibrary>
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <cmath>
+
+namespace velmora::exchange {
+
+namespace {
+
+QHash<QString, Konwersja>& Konwersje() {
+  static QHash<QString, Konwersja> k;
+  return k;
+}
+
+struct Kanal {
+  QString email, url, seap, epuap_podmiot, epuap_skrytka;
+};
+
+Kanal CzytajKanal(host::Options& o) {
+  auto read = [&](const char* key) {
+    return o.ReadOption(QStringLiteral("KANAL_ZWROTNY"), QString::fromLatin1(key), QString(), host::OptionScope::Application).trimmed();
+  };
+  return {read("EMAIL"), read("URL"), read("ECIP_SEAP"), read("EPUAP_PODMIOT"), read("EPUAP_SKRYTKA")};
+}
+
+// Removes what holds nothing, depth first; answers whether `node` itself is empty.
+bool Przytnij(xml::XmlNode node, const QString& keep) {
+  if (node.IsNull()) return true;
+  std::vector<xml::XmlNode> children = node.Children();
+  for (auto it = children.rbegin(); it != children.rend(); ++it)
+    if (Przytnij(*it, keep) && !keep.contains(it->NodeName())) xml::XML_RemoveNode(*it);
+  // Text is content too.
+  bool counted = node.Children().empty() && !node.Text().trimmed().isEmpty();
+  if (!node.Children().empty()) counted = true;
+  const auto attributes = node.Attributes();
+  for (auto it = attributes.rbegin(); it != attributes.rend(); ++it) {
+    const QString name = it->first.toUpper();
+    if (name == QLatin1String("POZID")) continue;
+    if (name.startsWith(QLatin1String("XMLNS"))) {
+      counted = true;
+      continue;
+    }
+    if (it->second.trimmed().isEmpty()) node.RemoveAttribute(it->first);
+    else counted = true;
+  }
+  return !counted;
+}
+
+QString SprawdzRejestr(host::HostContext& ctx, const QString& xml, const QString& mrn) {
+  const auto wpisy = reference::WpisyDlaMRN(ctx.db, mrn);
+  if (wpisy.empty()) {
+    const QString text = QStringLiteral("Wysłanie komunikatu IE044 nie jest możliwe ponieważ nie znaleziono przygotowanego\r\n"
+                                        " zgłoszenia do wpisu do rejestru, który ma odpowiadający numer MRN ") + mrn;
+    ctx.dialogs.Blad(text);
+    return text;
+  }
+  double suma = 0;
+  for (const auto& w : wpisy) suma += w.masa_brutto;
+  double masa = 0;
+  const auto doc = xml::LoadXMLData(frame::NaprawXML(xml));
+  for (xml::XmlNode n = doc->DocumentElement().FirstChild(); n; n = n.NextSibling()) {
+    const QString m = n.Attribute(QStringLiteral("MasaBrutto"));
+    if (!m.isEmpty()) {
+      masa = m.toDouble();
+      break;
+    }
+  }
+  if (std::abs(suma - masa) <= 0.001) return {};
+  const QString text = QStringLiteral("Wysłanie komunikatu IE044 nie jest możliwe ponieważ suma wagi\r\n na %1 wpisu do rejestru, różni się "
+                                      "od wagi podanej w komunikacie IE044\r\n Waga we wpisie wynosi %2 natomiast waga podana w IE044 %3")
+                           .arg(wpisy.size() == 1 ? QStringLiteral("zgłoszeniu") : QStringLiteral("zgłoszeniach"))
+                           .arg(suma)
+                           .arg(masa);
+  ctx.dialogs.Blad(text);
+  return text;
+}
+
+}  // namespace
+
+void RegisterKonwersja(const QString& typ, Konwersja konwersja) { Konwersje().insert(typ, std::move(konwersja)); }
+void UnregisterKonwersja(const QString& typ) { Konwersje().remove(typ); }
+
+bool TestKanalZwrotny(host::HostContext& ctx) {
+  const Kanal k = CzytajKanal(ctx.options);
+  return !k.email.isEmpty() || !k.url.isEmpty() || !k.seap.isEmpty() || (!k.epuap_podmiot.isEmpty() && !k.epuap_skrytka.isEmpty());
+}
+
+QString SignerPath(const QString& root) {
+#ifdef _WIN32
+  return QDir(root).filePath(QStringLiteral("bin/Tessaro.Xades.dll"));
+#else
+  return QDir(root).filePath(QStringLiteral("bin/libtessaro_xades.so"));
+#endif
+}
+
+QString ZapiszKomunikatDoPliku(host::HostContext& ctx, qint64 id, const QString& file_name) {
+  host::Db& db = ctx.db;
+  const Kanal kanal = CzytajKanal(ctx.options);
+
+  const QString dir = QFileInfo(file_name).absolutePath();
+  if (!QDir().mkpath(dir)) return QStringLiteral("Katalog ") + dir + QStringLiteral(" nie istnieje. Brak uprawnień do jego utworzenia.");
+
+  const auto message = db.QueryOne(QStringLiteral("select STATUS, IE013_RODZAJ, TRANZYTY_ID, TYP from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = :ID"),
+                                   {{QStringLiteral("ID"), id}});
+  if (!message) return QStringLiteral("Nie znaleziono komunikatu o identyfikatorze %1").arg(id);
+  if (message->Int(QStringLiteral("STATUS")) == 2 &&
+      ctx.dialogs.PytanieNieTak(QStringLiteral("Ten dokument został już wyeksportowany. Czy chcesz to zrobić ponownie ?")) != host::kIdYes)
+    return QStringLiteral("Ten dokument został już wyeksportowany");
+  const qint64 tranzyt = message->Int64(QStringLiteral("TRANZYTY_ID"));
+  const QString typ = message->Str(QStringLiteral("TYP"));
+  const auto transit = db.QueryOne(QStringLiteral("select MRN, LRN from TRANZYTY where ID_TRANZYTY = :T"), {{QStringLiteral("T"), tranzyt}});
+  const QString mrn = transit ? transit->Str(QStringLiteral("MRN")).trimmed() : QString();
+  const QString lrn = transit ? transit->Str(QStringLiteral("LRN")).trimmed() : QString();
+
+  if (frame::NadajNrWlasny(db, ctx.options, ctx.clock, id).isEmpty()) return QStringLiteral("Wystąpił błąd podczas nadawania numeru własnego");
+  const QString stored = db.QueryMemoField(QStringLiteral("TRANZYTY_POZYCJE"), QStringLiteral("XML"), QStringLiteral("ID_TRANZYTY_POZYCJE = :ID"),
+                                           {{QStringLiteral("ID"), id}});
+  if (QFile::exists(file_name) && !QFile::remove(file_name)) return QStringLiteral("Plik o podanej nazwie już istnieje i nie można go usunąć");
+
+  // The sendable form.
+  QString text;
+  if (typ == QLatin1String("IE044") && host::FZADURODER) {
+    const QString refusal = SprawdzRejestr(ctx, stored, mrn);
+    if (!refusal.isEmpty()) return refusal;
+  }
+  const auto konwersja = Konwersje().find(typ);
+  text = konwersja == Konwersje().end() ? frame::NaprawXML(stored)
+                                        : konwersja.value()(stored, mrn, lrn, message->Int(QStringLiteral("IE013_RODZAJ")));
+  if (text.isEmpty()) return {};
+
+  static const QRegularExpression kTrue(QStringLiteral("true"), QRegularExpression::CaseInsensitiveOption);
+  static const QRegularExpression kFalse(QStringLiteral("false"), QRegularExpression::CaseInsensitiveOption);
+  text.replace(kTrue, QStringLiteral("1"));
+  text.replace(kFalse, QStringLiteral("0"));
+
+  xml::XmlDocumentPtr doc = xml::LoadXMLData(text);
+  xml::XmlNode root = doc->DocumentElement();
+  const QString root_name = root.NodeName();
+  root.SetAttribute(QStringLiteral("xmlns:typy"), xml::kTypyNamespace);
+  if (xml::XmlNode naglowek = xml::GetXMLNode(root, QStringLiteral("Naglowek"))) {
+    xml::XmlNode k = naglowek.AppendChild(QStringLiteral("typy:KanalZwrotny"));
+    if (!kanal.email.isEmpty()) {
+      k.AppendChild(QStringLiteral("typy:Email")).SetAttribute(QStringLiteral("Email"), kanal.email);
+    } else if (!kanal.url.isEmpty()) {
+      k.AppendChild(QStringLiteral("typy:WebService")).SetAttribute(QStringLiteral("Url"), kanal.url);
+    } else if (!kanal.seap.isEmpty()) {
+      k.AppendChild(QStringLiteral("typy:Seap")).SetAttribute(QStringLiteral("SeapId"), kanal.seap);
+    } else if (!kanal.epuap_podmiot.isEmpty() && !kanal.epuap_skrytka.isEmpty()) {
+      xml::XmlNode e = k.AppendChild(QStringLiteral("typy:Epuap"));
+      e.SetAttribute(QStringLiteral("PodmiotId"), kanal.epuap_podmiot);
+      e.SetAttribute(QStringLiteral("SkrytkaId"), kanal.epuap_skrytka);
+    }
+  }
+  if (root_name == QLatin1String("IE015")) {
+    // The security parties of a goods item are the shared types' own.
+    for (xml::XmlNode towar = xml::GetXMLNode(root, QStringLiteral("Towar")); towar; towar = xml::GetXMLNextNode(towar, QStringLiteral("Towar"))) {
+      xml::XmlNode bezp = xml::GetXMLNode(towar, QStringLiteral("Bezpieczenstwo"));
+      if (!bezp) continue;
+      for (const char* party : {"Nadawca", "Odbiorca"}) {
+        xml::XmlNode old = xml::GetXMLNode(bezp, QString::fromLatin1(party));
+        if (!old) continue;
+        xml::XmlNode renamed = bezp.AppendChild(QStringLiteral("typy:") + QString::fromLatin1(party));
+        for (const auto& [name, value] : old.Attributes()) renamed.SetAttribute(name, value);
+        xml::XML_RemoveNode(old);
+      }
+    }
+  }
+  const QString keep = root_name == QLatin1String("IE007") ? QStringLiteral("Lokalizacja")
+                       : root_name == QLatin1String("IE015") ? QStringLiteral("Rodzaj,UC")
+                                                            : QString();
+  for (xml::XmlNode c : root.Children())
+    if (Przytnij(c, keep) && !keep.contains(c.NodeName())) xml::XML_RemoveNode(c);
+
+  text = doc->ToXml();
+  text.replace(QStringLiteral("><"), QStringLiteral(">\r\n<"));
+  text = xml::LoadXMLData(text)->ToXml();
+  const QString accounting_text = text;
+
+  text.replace(QStringLiteral("<Gwarancja"), QStringLiteral("<typy:Gwarancja"));
+  text.replace(QStringLiteral("<Przedstawiciel"), QStringLiteral("<typy:Przedstawiciel"));
+  if (root_name == QLatin1String("IE015") || root_name == QLatin1String("IE007"))
+    text.replace(QStringLiteral("<Zamkniecie"), QStringLiteral("<typy:Zamkniecie"));
+  text.replace(QStringLiteral("<NadawcaTypy"), QStringLiteral("<Nadawca"));
+  text.replace(QStringLiteral("<OdbiorcaTypy"), QStringLiteral("<Odbiorca"));
+
+  // The header comment after the declaration, every line ended by CR LF.
+  QStringList lines = text.split(QRegularExpression(QStringLiteral("\r?\n")));
+  const QString comment = QStringLiteral("<!--\r\n\tPlik utworzony %1 przez program: %2 %3\r\n\tVelmora — moduł tranzytowy NCTS2\r\n"
+                                         "\tul. Portowa 1, 81-350 Gdynia\r\n-->")
+                              .arg(frame::GetDateTimeAsString(ctx.clock.Now()), QCoreApplication::applicationName(),
+                                   QCoreApplication::applicationVersion());
+  lines.insert(1, comment);
+  text.clear();
+  for (const QString& line : lines) text += line + QStringLiteral("\r\n");
+
+  // Write in the stored document's own encoding, then sign in place.
+  const QString encoding = doc->Encoding().isEmpty() ? QStringLiteral("UTF-8") : doc->Encoding();
+  QByteArray bytes;
+  if (encoding.compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) == 0) {
+    bytes = text.toUtf8();
+  } else {
+    auto encoder = QStringEncoder(encoding.toLatin1().constData());
+    bytes = encoder.isValid() ? QByteArray(encoder(text)) : text.toUtf8();
+  }
+  QFile::remove(file_name);
+  {
+    QFile out(file_name);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size())
+      return QStringLiteral("Katalog ") + dir + QStringLiteral(" nie istnieje. Brak uprawnień do jego utworzenia.");
+  }
+  xml::XmlDocumentPtr request = xml::LoadXMLData(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><Files></Files>"));
+  request->DocumentElement().AppendChild(QStringLiteral("file")).SetText(QDir::toNativeSeparators(file_name));
+  QString refusal;
+  {
+    QLibrary signer(SignerPath(ctx.root));
+    if (!signer.load()) {
+      refusal = QStringLiteral("Nie załadowano pliku dll - Tessaro.Xades.dll");
+    } else {
+      using SignFileFn = bool (*)(const char*, int);
+      auto sign = reinterpret_cast<SignFileFn>(signer.resolve("SignFile"));
+      if (!sign) refusal = QStringLiteral("Nie znaleziono procedury SignFile w bibliotece Tessaro.Xades.dll");
+      else if (!sign(request->ToXml().toLocal8Bit().constData(), 2)) refusal = QStringLiteral("Nie podpisano dokumentu");
+      signer.unload();
+    }
+  }
+  if (!refusal.isEmpty()) {
+    QFile::remove(file_name);
+    return refusal;
+  }
+  QFile signed_file(file_name);
+  if (!signed_file.open(QIODevice::ReadOnly)) return QStringLiteral("Nie podpisano dokumentu");
+  const QByteArray signed_bytes = signed_file.readAll();
+  const QString signed_text = xml::XmlDocument::ParseBytes(signed_bytes)->Encoding().compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) == 0 ||
+                                      encoding.compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) == 0
+                                  ? QString::fromUtf8(signed_bytes)
+                                  : QStringDecoder(encoding.toLatin1().constData())(signed_bytes);
+
+  {
+    host::Transaction tx(db);
+    db.Exec(QStringLiteral("update TRANZYTY_POZYCJE set STATUS = 2, DATA_WYSLANIA = :D, PLIK = :P where ID_TRANZYTY_POZYCJE = :ID"),
+            {{QStringLiteral("D"), QDateTime(ctx.clock.Today(), QTime(0, 0))}, {QStringLiteral("P"), signed_text}, {QStringLiteral("ID"), id}});
+    db.Exec(QStringLiteral("update TRANZYTY set STATUS = 2 where ID_TRANZYTY = :T"), {{QStringLiteral("T"), tranzyt}});
+    tx.Commit();
+  }
+
+  // The guarantee charges booked when the message leaves.
+  const QString automatyczne = ctx.options.ReadOption(QStringLiteral("SALDOWANIE"), QStringLiteral("Automatyczne"), QStringLiteral("0"));
+  const QString kcs_obciazenie = ctx.options.ReadOption(QStringLiteral("SALDOWANIE"), QStringLiteral("KCS_OBCIAZENIE"), QStringLiteral("0"));
+  const QString kcs_objecie = ctx.options.ReadOption(QStringLiteral("SALDOWANIE"), QStringLiteral("KCS_OBJECIE"), QStringLiteral("0"));
+  const qint64 obciazenie = db.QueryValue(QStringLiteral("select OBCIAZENIE_ID from TRANZYTY where ID_TRANZYTY = :T"), {{QStringLiteral("T"), tranzyt}}).toLongLong();
+  if (obciazenie == 0 && automatyczne.contains(QLatin1Char('1'))) {
+    const bool arrival = (root_name == QLatin1String("IE007") && !kcs_obciazenie.contains(QLatin1String("IE044"))) ||
+                         (root_name == QLatin1String("IE044") && kcs_obciazenie.contains(QLatin1String("IE044")));
+    if (arrival) {
+      host::Transaction tx(db);
+      const departure::Obciazenie o = departure::ObciazGwarancjePrzybycia(ctx, tranzyt);
+      if (o.blad.isEmpty()) tx.Commit();
+      else ctx.dialogs.Informacja(o.blad);
+    } else if (root_name == QLatin1String("IE015") && kcs_objecie.contains(QLatin1Char('1'))) {
+      host::Transaction tx(db);
+      const departure::Obciazenie o = departure::ObciazGwarancjeDeklaracji(ctx, tranzyt, mrn, accounting_text);
+      if (o.blad.isEmpty()) tx.Commit();
+    }
+  }
+  return {};
+}
+
+}  // namespace velmora::exchange
