@@ -1,6 +1,7 @@
 #include "application.h"
 
 #include "demo_data.h"
+#include "host/plugin_paths.h"
 #include "login_dialog.h"
 #include "host/host_tables.h"
 #include "host/main_form.h"
@@ -49,6 +50,7 @@ QStringList Application::OpenDatabase() {
   host_options_ = std::make_unique<host::TOptionsDB>(*db_, user_);
   ctx_.reset(new host::HostContext{*db_, *host_options_, user_, clock_, dialogs_, options_.root, nullptr});
   host::RegisterHostWindows();
+  host::InstallSigner(options_.root);
   return changes;
 }
 

@@ -1,6 +1,7 @@
 #include "cli.h"
 
 #include "exchange/incoming.h"
+#include "exchange/outgoing_file.h"
 #include "frame/own_number.h"
 #include "host/host_context.h"
 #include "host/scripted_dialogs.h"
@@ -8,6 +9,7 @@
 #include "host/clock.h"
 #include "host/db.h"
 #include "host/options.h"
+#include "host/plugin_paths.h"
 #include "host/tools_db.h"
 #include "host/users.h"
 #include "host/xml/xml_document.h"
@@ -27,6 +29,7 @@ const char* const kUsage =
     "  init                                   utworzenie lub aktualizacja bazy danych\n"
     "  number ID_KOMUNIKATU                   numer własny komunikatu\n"
     "  load PLIK...                           wczytanie komunikatów z urzędu celnego\n"
+    "  write ID_KOMUNIKATU PLIK [--yes]       zapis komunikatu do wysłania (podpisany)\n"
     "  option SEKCJA KLUCZ [WARTOSC] [--scope global|user|app] [--user ID|LOGIN]\n"
     "  user add LOGIN NAZWA [--admin] [--sysadmin] [--service] [--location TEKST]\n"
     "  dict SLOWNIK KOD                       kod w słowniku NCTS i jego opis\n";
@@ -72,6 +75,8 @@ host::TUser ServiceUser(host::Users& users) {
 
 int Init(Context& ctx, const QStringList& changes, QTextStream& out) {
   for (const QString& c : changes) out << c << '\n';
+  const QString signer = host::InstallSigner(ctx.root);
+  if (!signer.isEmpty()) out << "Biblioteka podpisu: " << signer << '\n';
   if (changes.isEmpty()) out << "Baza danych jest aktualna\n";
   out << "Baza danych: " << (ctx.db->FilePath().isEmpty() ? ctx.db->Url() : ctx.db->FilePath()) << '\n';
   return 0;
@@ -110,6 +115,25 @@ int LoadFiles(Context& ctx, const QStringList& files, QTextStream& out, QTextStr
     failed = failed || line.startsWith(QStringLiteral("Błąd"));
   }
   return failed ? 1 : 0;
+}
+
+int WriteFile(Context& ctx, QStringList args, QTextStream& out, QTextStream& err) {
+  const bool yes = TakeFlag(args, QStringLiteral("--yes"));
+  if (args.size() != 2) throw UsageError{QStringLiteral("Polecenie write wymaga identyfikatora komunikatu i nazwy pliku")};
+  bool ok = false;
+  const qint64 id = args[0].toLongLong(&ok);
+  if (!ok) throw UsageError{QStringLiteral("Niepoprawny identyfikator komunikatu: ") + args[0]};
+  host::ScriptedDialogs dialogs;
+  // A second write of a sent message goes ahead only when asked for.
+  if (yes) dialogs.Answer(host::kIdYes);
+  host::HostContext host_ctx{*ctx.db, *ctx.options, ctx.user, ctx.clock, dialogs, ctx.root, nullptr};
+  const QString result = exchange::ZapiszKomunikatDoPliku(host_ctx, id, QFileInfo(args[1]).absoluteFilePath());
+  if (!result.isEmpty()) {
+    err << result << '\n';
+    return 1;
+  }
+  out << QFileInfo(args[1]).absoluteFilePath() << '\n';
+  return 0;
 }
 
 int Option(Context& ctx, QStringList args, QTextStream& out) {
@@ -188,7 +212,7 @@ int Run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     if (!args.isEmpty() && args.first() == QLatin1String("--user")) login = TakeValue(args, QStringLiteral("--user"));
     if (args.isEmpty()) throw UsageError{QStringLiteral("Brak polecenia")};
     const QString command = args.takeFirst();
-    if (command != QLatin1String("init") && command != QLatin1String("number") && command != QLatin1String("load") &&
+    if (command != QLatin1String("init") && command != QLatin1String("number") && command != QLatin1String("load") && command != QLatin1String("write") &&
         command != QLatin1String("option") && command != QLatin1String("user") && command != QLatin1String("dict"))
       throw UsageError{QStringLiteral("Nieznane polecenie: ") + command};
 
@@ -214,6 +238,7 @@ int Run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     if (command == QLatin1String("number")) return Number(ctx, args, out);
     if (command == QLatin1String("option")) return Option(ctx, args, out);
     if (command == QLatin1String("load")) return LoadFiles(ctx, args, out, err);
+    if (command == QLatin1String("write")) return WriteFile(ctx, args, out, err);
     return User(ctx, args, out);
   } catch (const UsageError& e) {
     err << e.text << '\n' << kUsage;

@@ -9,6 +9,7 @@
 #include "host/host_context.h"
 #include "host/host_switches.h"
 #include "host/options.h"
+#include "host/plugin_paths.h"
 #include "host/xml/messages.h"
 #include "host/xml/xml_document.h"
 #include "reference/register_check.h"
@@ -105,14 +106,6 @@ void UnregisterKonwersja(const QString& typ) { Konwersje().remove(typ); }
 bool TestKanalZwrotny(host::HostContext& ctx) {
   const Kanal k = CzytajKanal(ctx.options);
   return !k.email.isEmpty() || !k.url.isEmpty() || !k.seap.isEmpty() || (!k.epuap_podmiot.isEmpty() && !k.epuap_skrytka.isEmpty());
-}
-
-QString SignerPath(const QString& root) {
-#ifdef _WIN32
-  return QDir(root).filePath(QStringLiteral("bin/Tessaro.Xades.dll"));
-#else
-  return QDir(root).filePath(QStringLiteral("bin/libtessaro_xades.so"));
-#endif
 }
 
 QString ZapiszKomunikatDoPliku(host::HostContext& ctx, qint64 id, const QString& file_name) {
@@ -234,7 +227,7 @@ QString ZapiszKomunikatDoPliku(host::HostContext& ctx, qint64 id, const QString&
   request->DocumentElement().AppendChild(QStringLiteral("file")).SetText(QDir::toNativeSeparators(file_name));
   QString refusal;
   {
-    QLibrary signer(SignerPath(ctx.root));
+    QLibrary signer(host::SignerPath(ctx.root));
     if (!signer.load()) {
       refusal = QStringLiteral("Nie załadowano pliku dll - Tessaro.Xades.dll");
     } else {

@@ -27,7 +27,5 @@ bool TestKanalZwrotny(host::HostContext& ctx);
 // status, date and stored file stay as they were.
 QString ZapiszKomunikatDoPliku(host::HostContext& ctx, qint64 id, const QString& file_name);
 
-// The signing library below the application root.
-QString SignerPath(const QString& root);
 
 }  // namespace velmora::exchange
