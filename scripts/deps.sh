@@ -4,7 +4,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql libgl-dev
-  libxml2-dev libxml2-utils libxmlsec1-dev xmlsec1 libssl-dev
+  libxml2-dev libxml2-utils libxmlsec1-dev xmlsec1 libssl-dev openssl
   libgtest-dev libbenchmark-dev
   postgresql-15 poppler-utils fonts-dejavu-core clang libclang-rt-14-dev
 )

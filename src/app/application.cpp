@@ -2,6 +2,7 @@
 
 #include "demo_data.h"
 #include "host/plugin_paths.h"
+#include "host/process_options.h"
 #include "login_dialog.h"
 #include "host/host_tables.h"
 #include "host/main_form.h"
@@ -24,6 +25,7 @@ Application::Application(StartOptions options) : options_(std::move(options)) {
 
 Application::~Application() {
   main_form_.reset();
+  host::SetProcessOptions(nullptr);
   if (module_.isLoaded()) {
     if (auto finalize = reinterpret_cast<void (*)()>(module_.resolve("Finalize"))) finalize();
   }
@@ -48,6 +50,7 @@ QStringList Application::OpenDatabase() {
   db_ = host::Db::Open(options_.db_url);
   const QStringList changes = host::CheckChangeDB(*db_);
   host_options_ = std::make_unique<host::TOptionsDB>(*db_, user_);
+  host::SetProcessOptions(host_options_.get());
   ctx_.reset(new host::HostContext{*db_, *host_options_, user_, clock_, dialogs_, options_.root, nullptr});
   host::RegisterHostWindows();
   host::InstallSigner(options_.root);

@@ -10,6 +10,7 @@
 #include "host/db.h"
 #include "host/options.h"
 #include "host/plugin_paths.h"
+#include "host/process_options.h"
 #include "host/tools_db.h"
 #include "host/users.h"
 #include "host/xml/xml_document.h"
@@ -202,6 +203,10 @@ int Dict(const QString& root, const QStringList& args, QTextStream& out) {
 }  // namespace
 
 int Run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+  // The options go with this run's database.
+  struct ResetProcessOptions {
+    ~ResetProcessOptions() { host::SetProcessOptions(nullptr); }
+  } reset_process_options;
   QStringList args = arguments;
   try {
     Context ctx;
@@ -233,6 +238,8 @@ int Run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
       ctx.user.Set(*u);
     }
     ctx.options = std::make_unique<host::TOptionsDB>(*ctx.db, ctx.user);
+    // The signing library reads its certificate through the process's options.
+    host::SetProcessOptions(ctx.options.get());
 
     if (command == QLatin1String("init")) return Init(ctx, changes, out);
     if (command == QLatin1String("number")) return Number(ctx, args, out);

@@ -67,3 +67,68 @@ VELMORA_ON_BOTH_ENGINES(OutgoingFile);
 
 }  // namespace
 }  // namespace velmora::testing
+
+#include "host/plugin_paths.h"
+#include "host/process_options.h"
+
+#include <QProcess>
+
+namespace velmora::testing {
+namespace {
+
+int RunTool(const QString& program, const QStringList& args, QString* output = nullptr) {
+  QProcess p;
+  p.setProcessChannelMode(QProcess::MergedChannels);
+  p.start(program, args);
+  if (!p.waitForFinished(60000)) return -1;
+  if (output) *output = QString::fromUtf8(p.readAll());
+  return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+TEST_P(OutgoingFile, SignedFileVerifiesAndTheMessageIsSent) {
+  // A certificate of our own, the built signer below the root.
+  const QString keys = root_.filePath(QStringLiteral("keys"));
+  QDir().mkpath(keys);
+  ASSERT_EQ(RunTool(QStringLiteral("openssl"), {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=Agencja Celna",
+                                             "-keyout", keys + "/key.pem", "-out", keys + "/cert.pem"}), 0);
+  ASSERT_EQ(RunTool(QStringLiteral("openssl"), {"pkcs12", "-export", "-inkey", keys + "/key.pem", "-in", keys + "/cert.pem", "-out",
+                                             keys + "/store.p12", "-passout", "pass:tajne"}), 0);
+  QDir().mkpath(root_.filePath(QStringLiteral("bin")));
+  ASSERT_TRUE(QFile::copy(QStringLiteral(VELMORA_SIGNER_PATH), host::SignerPath(root_.path())));
+  host_->options->WriteOption(QStringLiteral("PODPIS"), QStringLiteral("CERTYFIKAT"), keys + "/store.p12", host::OptionScope::Application);
+  host_->options->WriteOption(QStringLiteral("PODPIS"), QStringLiteral("HASLO"), QStringLiteral("tajne"), host::OptionScope::Application);
+  host::SetProcessOptions(host_->options.get());
+  Channel("URL", QStringLiteral("https://127.0.0.1/odpowiedzi"));
+
+  // A request with an empty group and a flag written as text.
+  xml::Message m = xml::NewIE014();
+  m.EnsureNaglowek().SetNrWlasny(frame::kAuto);
+  xml::XmlNode wniosek = m.Root().Node().AppendChild(QStringLiteral("Wniosek"));
+  wniosek.SetAttribute(QStringLiteral("Powod"), QStringLiteral("Pomyłka w zgłoszeniu, ładunek nie wyjedzie"));
+  wniosek.SetAttribute(QStringLiteral("Pilny"), QStringLiteral("True"));
+  m.Root().Node().AppendChild(QStringLiteral("Pusty")).SetAttribute(QStringLiteral("PozId"), QStringLiteral("1"));
+  host_->db().Exec(QStringLiteral("update TRANZYTY_POZYCJE set XML = :X"), {{QStringLiteral("X"), m.Xml()}});
+
+  const QString file = root_.filePath(QStringLiteral("XML2/IE014.xml"));
+  EXPECT_EQ(exchange::ZapiszKomunikatDoPliku(*ctx_, 36, file), QString());
+  host::SetProcessOptions(nullptr);
+  QString out;
+  EXPECT_EQ(RunTool(QStringLiteral("xmlsec1"), {"--verify", "--enabled-reference-uris", "empty,same-doc", "--trusted-pem", keys + "/cert.pem", file}, &out), 0) << out.toStdString();
+
+  QFile f(file);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  const QString text = QString::fromUtf8(f.readAll());
+  EXPECT_TRUE(text.contains(QStringLiteral("<typy:WebService Url=\"https://127.0.0.1/odpowiedzi\"/>")));
+  EXPECT_TRUE(text.contains(QStringLiteral("Pilny=\"1\"")));
+  EXPECT_FALSE(text.contains(QStringLiteral("<Pusty")));  // an ordinal alone is nothing
+  EXPECT_TRUE(text.contains(QStringLiteral("Plik utworzony ")));
+  EXPECT_TRUE(text.contains(QStringLiteral("NrWlasny=\"24IE0140000100\"")));
+  const host::Row r = Row();
+  EXPECT_EQ(r.Int(QStringLiteral("STATUS")), 2);
+  EXPECT_EQ(r.Str(QStringLiteral("PLIK")), text);
+  EXPECT_EQ(r.Value(QStringLiteral("DATA_WYSLANIA")).toDate(), QDate(2024, 3, 5));
+  EXPECT_EQ(host_->db().QueryValue(QStringLiteral("select STATUS from TRANZYTY where ID_TRANZYTY = 1")).toInt(), 2);
+}
+
+}  // namespace
+}  // namespace velmora::testing
