@@ -11,14 +11,7 @@ namespace {
 
 using T = FieldType;
 
-struct Column {
-  const char* name;
-  FieldType type;
-  int width;
-  const char* default_text;
-};
-
-const Column kGwarancje[] = {
+const ColumnDecl kGwarancje[] = {
     {"NUMER", T::String, 50, ""},        {"GRN", T::String, 24, ""},
     {"TYP", T::String, 10, ""},          {"RODZAJ", T::String, 1, ""},
     {"SYMBOL", T::String, 20, ""},       {"KOD_DOSTEPU", T::String, 4, ""},
@@ -27,7 +20,7 @@ const Column kGwarancje[] = {
     {"KWOTA", T::Float, 0, "0"},         {"SALDO", T::Float, 0, "0"},
 };
 
-const Column kGwarancjePozycje[] = {
+const ColumnDecl kGwarancjePozycje[] = {
     {"GWARANCJE_ID", T::Integer, 0, "0"},     {"LP", T::Integer, 0, "0"},
     {"OPERACJA", T::SmallInt, 0, "0"},        {"DATA", T::Date, 0, ""},
     {"CZAS", T::Time, 0, ""},                 {"UZYTKOWNIK_ID", T::Integer, 0, "0"},
@@ -38,14 +31,14 @@ const Column kGwarancjePozycje[] = {
     {"POW_GWARANCJE_ID", T::Integer, 0, "0"}, {"POW_LP", T::Integer, 0, "0"},
 };
 
-const Column kGwar[] = {
+const ColumnDecl kGwar[] = {
     {"Numer", T::String, 50, ""},
     {"Kwota", T::Float, 0, "0"},
     {"Saldo", T::Float, 0, "0"},
 };
 
 // The older register keeps its own four creation columns.
-const Column kGwarPoz[] = {
+const ColumnDecl kGwarPoz[] = {
     {"ID_Gwar", T::Integer, 0, "0"},       {"Data", T::Date, 0, ""},
     {"Typ_Ew", T::String, 10, ""},         {"ExIm", T::SmallInt, 0, "0"},
     {"ID_Ext", T::Integer, 0, "0"},        {"ID_Zglosz", T::Integer, 0, "0"},
@@ -58,16 +51,6 @@ const Column kGwarPoz[] = {
     {"CREATE_USER_ID", T::Integer, 0, ""}, {"CREATE_USER_NAME", T::String, 100, ""},
 };
 
-template <size_t N>
-void Declare(TToolsDB& tools, const QString& table, const Column (&columns)[N], bool audit) {
-  tools.CreateTable(table);
-  tools.CommitQ();
-  for (const Column& c : columns)
-    tools.AddField(table, QString::fromLatin1(c.name), c.type, c.width, QString::fromLatin1(c.default_text));
-  if (audit) AddAuditFields(tools, table);
-  tools.CommitQ();
-}
-
 const QString kLockName = QStringLiteral("GWARANCJE%1.$$$");
 constexpr int kLockAttempts = 10;
 constexpr std::chrono::milliseconds kLockPause(200);
@@ -77,17 +60,17 @@ QString Amount(double v) { return QString::number(v, 'f', 2); }
 }  // namespace
 
 void GuaranteeLedgerSchema(TToolsDB& tools) {
-  Declare(tools, QStringLiteral("GWARANCJE"), kGwarancje, true);
+  DeclareColumns(tools, QStringLiteral("GWARANCJE"), kGwarancje, true);
   tools.AddIndex(QStringLiteral("GWARANCJE"), QStringLiteral("GWARANCJE_IDX1"), {QStringLiteral("GRN")});
   tools.CommitQ();
-  Declare(tools, QStringLiteral("GWARANCJE_POZYCJE"), kGwarancjePozycje, true);
+  DeclareColumns(tools, QStringLiteral("GWARANCJE_POZYCJE"), kGwarancjePozycje, true);
   tools.AddIndex(QStringLiteral("GWARANCJE_POZYCJE"), QStringLiteral("GWARANCJE_POZYCJE_IDX1"),
                  {QStringLiteral("GWARANCJE_ID"), QStringLiteral("LP")}, true);
   tools.AddIndex(QStringLiteral("GWARANCJE_POZYCJE"), QStringLiteral("GWARANCJE_POZYCJE_IDX2"),
                  {QStringLiteral("GWARANCJE_ID"), QStringLiteral("OBJ_NR")});
   tools.CommitQ();
-  Declare(tools, QStringLiteral("Gwar"), kGwar, true);
-  Declare(tools, QStringLiteral("GwarPoz"), kGwarPoz, false);
+  DeclareColumns(tools, QStringLiteral("Gwar"), kGwar, true);
+  DeclareColumns(tools, QStringLiteral("GwarPoz"), kGwarPoz, false);
   tools.AddIndex(QStringLiteral("GwarPoz"), QStringLiteral("GWARPOZ_IDX1"), {QStringLiteral("ID_Gwar")});
   tools.AddIndex(QStringLiteral("GwarPoz"), QStringLiteral("GWARPOZ_IDX2"), {QStringLiteral("ID_Ext")});
   tools.CommitQ();

@@ -11,17 +11,10 @@ namespace velmora::host {
 
 namespace {
 
-struct Column {
-  const char* name;
-  FieldType type;
-  int width;
-  const char* default_text;
-};
-
 using T = FieldType;
 
 // The simplified-procedure register and its authorisation, as the register entry reads them.
-const Column kRGRej[] = {
+const ColumnDecl kRGRej[] = {
     {"Dodatkowy", T::SmallInt, 0, "0"},       {"WylaczSaldowanieGwar", T::SmallInt, 0, "0"},
     {"P40_NrWpisu_LP", T::SmallInt, 0, "0"},  {"PrefixP7", T::String, 10, ""},
     {"Typ", T::Integer, 0, "0"},              {"bezPWD", T::SmallInt, 0, "0"},
@@ -56,7 +49,7 @@ const Column kRGRej[] = {
     {"BezPWD_PG", T::SmallInt, 0, "0"},       {"BezPWD_UP", T::SmallInt, 0, "0"},
 };
 
-const Column kRGRejPow[] = {
+const ColumnDecl kRGRejPow[] = {
     {"Symbol", T::String, 20, ""},        {"Korzystajacy", T::String, 150, ""},
     {"UlicaNumer", T::String, 100, ""},   {"KodPocztowy", T::String, 10, ""},
     {"Miejscowosc", T::String, 50, ""},   {"Kraj", T::String, 2, ""},
@@ -68,16 +61,6 @@ const Column kRGRejPow[] = {
     {"UCKontrolny3", T::String, 8, ""},   {"NCTS", T::SmallInt, 0, "0"},
     {"ID_RGGwarNowa", T::Integer, 0, "0"},
 };
-
-template <size_t N>
-void Declare(TToolsDB& tools, const QString& table, const Column (&columns)[N]) {
-  tools.CreateTable(table);
-  tools.CommitQ();
-  for (const Column& c : columns)
-    tools.AddField(table, QString::fromLatin1(c.name), c.type, c.width, QString::fromLatin1(c.default_text));
-  AddAuditFields(tools, table);
-  tools.CommitQ();
-}
 
 }  // namespace
 
@@ -117,8 +100,8 @@ void HostSchema(TToolsDB& tools) {
   HostTablesSchema(tools);
   ExchangeRatesSchema(tools);
   WarehouseSchema(tools);
-  Declare(tools, QStringLiteral("RGRejPow"), kRGRejPow);
-  Declare(tools, QStringLiteral("RGRej"), kRGRej);
+  DeclareColumns(tools, QStringLiteral("RGRejPow"), kRGRejPow);
+  DeclareColumns(tools, QStringLiteral("RGRej"), kRGRej);
   SimplifiedRegisterSchema(tools);
   GuaranteeLedgerSchema(tools);
 }

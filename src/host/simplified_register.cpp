@@ -8,14 +8,7 @@ namespace {
 
 using T = FieldType;
 
-struct Column {
-  const char* name;
-  FieldType type;
-  int width;
-  const char* default_text;
-};
-
-const Column kIm[] = {
+const ColumnDecl kIm[] = {
     {"SAD", T::Memo, 0, ""},            {"NrWpisu", T::Integer, 0, "0"},   {"DataWpisu", T::Date, 0, ""},
     {"Rok", T::Integer, 0, "0"},        {"LpRej", T::String, 30, ""},      {"LiczbaPoz", T::Integer, 0, "0"},
     {"ID_RGRej", T::Integer, 0, "0"},   {"Generowany", T::SmallInt, 0, "0"}, {"KOR_Stat", T::Integer, 0, "0"},
@@ -29,44 +22,34 @@ const Column kIm[] = {
     {"CS_NOWA", T::SmallInt, 0, "0"},   {"MASA_BRUTTO", T::Float, 0, "0"},
 };
 
-const Column kRgPow[] = {
+const ColumnDecl kRgPow[] = {
     {"Typ", T::String, 10, ""},
     {"Numer", T::String, 50, ""},
     {"Data", T::Date, 0, ""},
 };
 
-const Column kBlokadaCn[] = {
+const ColumnDecl kBlokadaCn[] = {
     {"Kod", T::String, 10, ""},
     {"Dozwolony", T::SmallInt, 0, "0"},
     {"ID_RGRej", T::Integer, 0, "0"},
 };
 
-const Column kRgPay[] = {
+const ColumnDecl kRgPay[] = {
     {"kwota_clo", T::Float, 0, "0"},   {"kwota_vat", T::Float, 0, "0"},  {"kwota_inne", T::Float, 0, "0"},
     {"kwota_razem", T::Float, 0, "0"}, {"zaplacone", T::Float, 0, "0"},  {"BylaKorekta", T::SmallInt, 0, "0"},
 };
 
-template <size_t N>
-void Declare(TToolsDB& tools, const QString& table, const Column (&columns)[N]) {
-  tools.CreateTable(table);
-  tools.CommitQ();
-  for (const Column& c : columns)
-    tools.AddField(table, QString::fromLatin1(c.name), c.type, c.width, QString::fromLatin1(c.default_text));
-  AddAuditFields(tools, table);
-  tools.CommitQ();
-}
-
 }  // namespace
 
 void SimplifiedRegisterSchema(TToolsDB& tools) {
-  Declare(tools, QStringLiteral("IM"), kIm);
+  DeclareColumns(tools, QStringLiteral("IM"), kIm);
   tools.AddIndex(QStringLiteral("IM"), QStringLiteral("IM_IDX1"),
                  {QStringLiteral("ID_RGRej"), QStringLiteral("Rok"), QStringLiteral("NrWpisu")});
   tools.AddIndex(QStringLiteral("IM"), QStringLiteral("IM_IDX2"), {QStringLiteral("id_rgpay")});
   tools.CommitQ();
-  Declare(tools, QStringLiteral("RGPow"), kRgPow);
-  Declare(tools, QStringLiteral("BlokadaCN"), kBlokadaCn);
-  Declare(tools, QStringLiteral("rgpay"), kRgPay);
+  DeclareColumns(tools, QStringLiteral("RGPow"), kRgPow);
+  DeclareColumns(tools, QStringLiteral("BlokadaCN"), kBlokadaCn);
+  DeclareColumns(tools, QStringLiteral("rgpay"), kRgPay);
 }
 
 }  // namespace velmora::host

@@ -234,3 +234,17 @@ void AddAuditFields(TToolsDB& tools, const QString& table) {
 }
 
 }  // namespace velmora::host
+
+namespace velmora::host {
+
+void DeclareColumns(TToolsDB& tools, const QString& table, const ColumnDecl* columns, size_t count, bool audit) {
+  tools.CreateTable(table);
+  tools.CommitQ();
+  for (size_t i = 0; i < count; ++i)
+    tools.AddField(table, QString::fromLatin1(columns[i].name), columns[i].type, columns[i].width,
+                   QString::fromLatin1(columns[i].default_text));
+  if (audit) AddAuditFields(tools, table);
+  tools.CommitQ();
+}
+
+}  // namespace velmora::host

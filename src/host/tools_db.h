@@ -82,4 +82,19 @@ namespace velmora::host {
 // The eight CREATE_/MODIFY_ columns every table of the system carries, with their descriptions.
 void AddAuditFields(TToolsDB& tools, const QString& table);
 
+// A column of a table declared as data.
+struct ColumnDecl {
+  const char* name;
+  FieldType type;
+  int width;
+  const char* default_text;
+};
+
+// A table with its key, its columns in order and, unless told otherwise, the audit columns.
+void DeclareColumns(TToolsDB& tools, const QString& table, const ColumnDecl* columns, size_t count, bool audit = true);
+template <size_t N>
+void DeclareColumns(TToolsDB& tools, const QString& table, const ColumnDecl (&columns)[N], bool audit = true) {
+  DeclareColumns(tools, table, columns, N, audit);
+}
+
 }  // namespace velmora::host
