@@ -20,6 +20,8 @@ const ColumnDecl kCzEw[] = {{"ID_GWAR", T::Integer, 0, ""}, {"NRSAD", T::String,
 
 void WarehouseSchema(TToolsDB& tools) {
   DeclareColumns(tools, QStringLiteral("EX_SAD"), kExSad);
+  tools.AddIndex(QStringLiteral("EX_SAD"), QStringLiteral("EX_SAD_IDX1"), {QStringLiteral("IdNCTS")});
+  tools.CommitQ();
   DeclareColumns(tools, QStringLiteral("EX_ZGLOSZ"), kExZglosz);
   DeclareColumns(tools, QStringLiteral("CZZAM"), kCzZam);
   DeclareColumns(tools, QStringLiteral("CZRozPoz"), kCzRozPoz);
