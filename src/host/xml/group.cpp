@@ -123,15 +123,4 @@ void CopyGroup(const Group& from, Group& to) {
   }
 }
 
-void PruneEmpty(XmlNode node) {
-  for (XmlNode c = node.FirstChild(); c;) {
-    XmlNode next = c.NextSibling();
-    PruneEmpty(c);
-    if (c.Attributes().empty() && c.FirstChild().IsNull() && c.Text().trimmed().isEmpty()) XML_RemoveNode(c);
-    c = next;
-  }
-  for (const auto& [name, value] : node.Attributes())
-    if (value.isEmpty() && !name.startsWith(QLatin1String("xmlns"))) node.RemoveAttribute(name);
-}
-
 }  // namespace velmora::xml

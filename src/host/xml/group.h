@@ -85,7 +85,4 @@ class Group {
 // present in `from`, sub-groups recursively (repeated ones appended). Both must share a description.
 void CopyGroup(const Group& from, Group& to);
 
-// Removes the elements and attributes that hold nothing, deepest first.
-void PruneEmpty(XmlNode node);
-
 }  // namespace velmora::xml
