@@ -17,14 +17,12 @@ DbError::DbError(const QString& message, const QString& sql)
       message_(message),
       sql_(sql) {}
 
-Row::Row(QStringList names, QVariantList values) : names_(std::move(names)), values_(std::move(values)) {
-  for (auto& n : names_) n = n.toUpper();
-}
+Row::Row(QStringList names, QVariantList values) : names_(std::move(names)), values_(std::move(values)) {}
 
 int Row::IndexOf(const QString& column) const {
-  const QString upper = column.toUpper();
+  // Compared without copying: rows are read column by column in every routine.
   for (int i = 0; i < names_.size(); ++i)
-    if (names_[i] == upper) return i;
+    if (names_[i].compare(column, Qt::CaseInsensitive) == 0) return i;
   return -1;
 }
 

@@ -51,7 +51,7 @@ class Row {
 
  private:
   int IndexOf(const QString& column) const;
-  QStringList names_;  // upper case
+  QStringList names_;  // as the engine names them
   QVariantList values_;
 };
 

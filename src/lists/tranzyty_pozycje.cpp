@@ -141,7 +141,7 @@ QVariantMap TranzytyPozycje::NowyWiersz(const QString& typ) {
                           ? QStringLiteral("select * from TRANZYTY_POZYCJE where TRANZYTY_ID=:ID and (TYP=:TYP or TYP='IE015') order by LP desc")
                           : QStringLiteral("select * from TRANZYTY_POZYCJE where TRANZYTY_ID=:ID and TYP=:TYP order by LP desc");
   if (const auto prev = ctx_.db.QueryOne(sql, {{QStringLiteral("ID"), tranzyt_id_}, {QStringLiteral("TYP"), typ}})) {
-    for (int i = 0; i < prev->Size(); ++i) row.insert(prev->Names()[i], prev->Values()[i]);
+    for (int i = 0; i < prev->Size(); ++i) row.insert(prev->Names()[i].toUpper(), prev->Values()[i]);
     row.insert(QStringLiteral("PLIK"), QVariant());
   }
   row.insert(QStringLiteral("TRANZYTY_ID"), tranzyt_id_);
@@ -163,7 +163,7 @@ QVariantMap TranzytyPozycje::IstniejacyWiersz(qint64 id) {
   QVariantMap row;
   if (const auto r = ctx_.db.QueryOne(QStringLiteral("select * from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = :ID"),
                                       {{QStringLiteral("ID"), id}}))
-    for (int i = 0; i < r->Size(); ++i) row.insert(r->Names()[i], r->Values()[i]);
+    for (int i = 0; i < r->Size(); ++i) row.insert(r->Names()[i].toUpper(), r->Values()[i]);
   const QString typ = row.value(QStringLiteral("TYP")).toString();
   row.insert(QStringLiteral("STATUS"), frame::kStatusZmieniony);
   row.insert(QStringLiteral("BLAD"), 0);
