@@ -16,6 +16,8 @@
 #include <QSqlQueryModel>
 #include <QTemporaryDir>
 
+#include "bench_support.h"
+
 #include <benchmark/benchmark.h>
 
 #include <iostream>
@@ -108,26 +110,6 @@ void BM_ReadAll100kRows(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadAll100kRows)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-class Reporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs) ms_[r.benchmark_name()] = r.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void Summary() {
-    auto t = [&](const std::string& prefix) {
-      for (const auto& [n, v] : ms_)
-        if (n.rfind(prefix, 0) == 0) return v;
-      return 0.0;
-    };
-    std::cout << "\nTargets:\n  cold start to the main window (--user): " << t("BM_ColdStartToMainWindow")
-              << " ms (target < 1000 ms)\n  list window over 100,000 rows: " << t("BM_ListWindowOver100kRows")
-              << " ms (target < 300 ms); reading every row instead: " << t("BM_ReadAll100kRows") << " ms\n";
-  }
-
- private:
-  std::map<std::string, double> ms_;
-};
 
 }  // namespace
 
@@ -135,9 +117,11 @@ int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication qapp(argc, argv);
   benchmark::Initialize(&argc, argv);
-  Reporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.Summary();
+  bench::TimingReporter r;
+  benchmark::RunSpecifiedBenchmarks(&r);
+  std::cout << "\nTargets:\n  cold start to the main window (--user): " << r.Ms("BM_ColdStartToMainWindow")
+            << " ms (target < 1000 ms)\n  list window over 100,000 rows: " << r.Ms("BM_ListWindowOver100kRows")
+            << " ms (target < 300 ms); reading every row instead: " << r.Ms("BM_ReadAll100kRows") << " ms\n";
   benchmark::Shutdown();
   return 0;
 }

@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include "bench_support.h"
+
 #include <benchmark/benchmark.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -146,56 +148,35 @@ void BM_Lookup(benchmark::State& state) {
 }
 BENCHMARK(BM_Lookup)->Arg(16)->Arg(4000)->Arg(100000)->Unit(benchmark::kNanosecond);
 
-class TargetReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs) times_[r.benchmark_name()] = r.GetAdjustedRealTime() * Scale(r.time_unit);
-    ConsoleReporter::ReportRuns(runs);
-  }
-  // Single loads measured before the loops, as the application meets them: once per process.
-  double first_largest_ = 0;
-  double first_full_un_ = 0;
-  double first_bare_full_un_ = 0;
-
-  void Summary() const {
-    auto t = [&](const char* n) {
-      auto it = times_.find(n);
-      return it == times_.end() ? 0.0 : it->second;
-    };
-    std::cout << "\nTargets:\n";
-    if (t("BM_LoadSlownik_Largest") > 0)
-      std::cout << "  load of the largest shipped list (" << QFileInfo(Largest().path).fileName().toStdString() << ", "
-                << Largest().entries << " entries, " << Largest().bytes.size() / 1024 << " KiB): "
-                << t("BM_LoadSlownik_Largest") * 1e3 << " ms (target < 20 ms), "
-                << t("BM_LoadSlownik_Largest") / t("BM_Libxml2Parse_Largest") << "x a bare libxml2 parse\n";
-    if (t("BM_LoadSlownik_FullUn") > 0)
-      std::cout << "  load of a full-size UN list (3000 entries, " << FullSizeUn().bytes.size() / 1024
-                << " KiB): " << t("BM_LoadSlownik_FullUn") * 1e3 << " ms (target < 20 ms), "
-                << t("BM_LoadSlownik_FullUn") / t("BM_Libxml2Parse_FullUn") << "x a bare libxml2 parse\n";
-    std::cout << "  first load in a fresh process (the heap still growing): " << first_largest_ * 1e3
-              << " ms for the largest shipped list (target < 20 ms); for the full-size UN list a bare libxml2 parse "
-              << "took " << first_bare_full_un_ * 1e3 << " ms first, the load right after it " << first_full_un_ * 1e3
-              << " ms\n";
-    const double small = t("BM_Lookup/16");
-    const double large = t("BM_Lookup/100000");
-    if (small > 0 && large > 0)
-      std::cout << "  lookup (exact, or prefix by the second step): " << small * 1e9 << " ns in 16 entries, "
-                << t("BM_Lookup/4000") * 1e9 << " ns in 4000, " << large * 1e9 << " ns in 100000 entries: "
-                << large / small << "x for 6250x the entries (O(log n): about "
-                << std::log2(100000.0) / std::log2(16.0) << "x)\n";
-  }
-
- private:
-  static double Scale(benchmark::TimeUnit u) {
-    switch (u) {
-      case benchmark::kNanosecond: return 1e-9;
-      case benchmark::kMicrosecond: return 1e-6;
-      case benchmark::kMillisecond: return 1e-3;
-      default: return 1.0;
-    }
-  }
-  std::map<std::string, double> times_;
+// The single loads measured before the loops, as the application meets them: once per process.
+struct FirstLoads {
+  double largest = 0;
+  double full_un = 0;
+  double bare_full_un = 0;
 };
+
+void PrintTargets(const bench::TimingReporter& r, const FirstLoads& first) {
+  auto t = [&](const char* n) { return r.Seconds(n); };
+  std::cout << "\nTargets:\n";
+  if (t("BM_LoadSlownik_Largest") > 0)
+    std::cout << "  load of the largest shipped list (" << QFileInfo(Largest().path).fileName().toStdString() << ", "
+              << Largest().entries << " entries, " << Largest().bytes.size() / 1024 << " KiB): "
+              << t("BM_LoadSlownik_Largest") * 1e3 << " ms (target < 20 ms), "
+              << t("BM_LoadSlownik_Largest") / t("BM_Libxml2Parse_Largest") << "x a bare libxml2 parse\n";
+  if (t("BM_LoadSlownik_FullUn") > 0)
+    std::cout << "  load of a full-size UN list (3000 entries, " << FullSizeUn().bytes.size() / 1024
+              << " KiB): " << t("BM_LoadSlownik_FullUn") * 1e3 << " ms (target < 20 ms), "
+              << t("BM_LoadSlownik_FullUn") / t("BM_Libxml2Parse_FullUn") << "x a bare libxml2 parse\n";
+  std::cout << "  first load in a fresh process (the heap still growing): " << first.largest * 1e3
+            << " ms for the largest shipped list (target < 20 ms); for the full-size UN list a bare libxml2 parse "
+            << "took " << first.bare_full_un * 1e3 << " ms first, the load right after it " << first.full_un * 1e3 << " ms\n";
+  const double small = t("BM_Lookup/16");
+  const double large = t("BM_Lookup/100000");
+  if (small > 0 && large > 0)
+    std::cout << "  lookup (exact, or prefix by the second step): " << small * 1e9 << " ns in 16 entries, "
+              << t("BM_Lookup/4000") * 1e9 << " ns in 4000, " << large * 1e9 << " ns in 100000 entries: " << large / small
+              << "x for 6250x the entries (O(log n): about " << std::log2(100000.0) / std::log2(16.0) << "x)\n";
+}
 
 }  // namespace
 
@@ -206,19 +187,20 @@ int main(int argc, char** argv) {
     std::cerr << "No shipped code lists beside the program (build velmora_reference first)\n";
     return 1;
   }
-  TargetReporter reporter;
+  bench::TimingReporter reporter;
+  FirstLoads first;
   QElapsedTimer timer;
   timer.start();
   Largest().entries = reference::ReadSlownikFile(Largest().path, Largest().key).table->Count();
-  reporter.first_largest_ = static_cast<double>(timer.nsecsElapsed()) * 1e-9;
+  first.largest = static_cast<double>(timer.nsecsElapsed()) * 1e-9;
   FullSizeUn();
   timer.restart();
   xmlFreeDoc(xmlReadMemory(FullSizeUn().bytes.constData(), static_cast<int>(FullSizeUn().bytes.size()), nullptr, nullptr,
                            XML_PARSE_NONET));
-  reporter.first_bare_full_un_ = static_cast<double>(timer.nsecsElapsed()) * 1e-9;
+  first.bare_full_un = static_cast<double>(timer.nsecsElapsed()) * 1e-9;
   timer.restart();
   reference::ReadSlownikFile(FullSizeUn().path, FullSizeUn().key);
-  reporter.first_full_un_ = static_cast<double>(timer.nsecsElapsed()) * 1e-9;
+  first.full_un = static_cast<double>(timer.nsecsElapsed()) * 1e-9;
 #if defined(__GLIBC__)
   // Loops that free a whole document and table each time would otherwise hand the memory back
   // to the system and fault it in again, which a bare parse loop escapes; keep it for all alike.
@@ -226,7 +208,7 @@ int main(int argc, char** argv) {
   mallopt(M_MMAP_THRESHOLD, 32 << 20);
 #endif
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.Summary();
+  PrintTargets(reporter, first);
   benchmark::Shutdown();
   return 0;
 }

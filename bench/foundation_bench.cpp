@@ -12,6 +12,8 @@
 #include <QCoreApplication>
 #include <QTemporaryDir>
 
+#include "bench_support.h"
+
 #include <benchmark/benchmark.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -111,46 +113,23 @@ void BM_WrapperParseSerialise(benchmark::State& state) {
 }
 BENCHMARK(BM_WrapperParseSerialise)->Unit(benchmark::kMillisecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs) times_[r.benchmark_name()] = r.GetAdjustedRealTime() * Scale(r.time_unit);
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void Summary() const {
-    auto t = [&](const char* n) { auto it = times_.find(n); return it == times_.end() ? 0.0 : it->second; };
-    std::cout << "\nTargets:\n";
-    if (t("BM_SchemaCheckUpToDate") > 0)
-      std::cout << "  schema check on an up-to-date SQLite database: " << t("BM_SchemaCheckUpToDate") * 1e3
-                << " ms (target < 50 ms)\n";
-    if (t("BM_RawUpdateRow") > 0 && t("BM_NadajNrWlasny") > 0)
-      std::cout << "  NadajNrWlasny on a stored message: " << t("BM_NadajNrWlasny") * 1e6 << " us, "
-                << t("BM_NadajNrWlasny") / t("BM_RawUpdateRow") << "x a bare row update\n";
-    if (t("BM_Libxml2ParseSerialise") > 0 && t("BM_WrapperParseSerialise") > 0)
-      std::cout << "  XML parse+serialise of 1 MB: " << t("BM_WrapperParseSerialise") / t("BM_Libxml2ParseSerialise")
-                << "x bare libxml2 (target < 1.3x)\n";
-  }
-
- private:
-  static double Scale(benchmark::TimeUnit u) {
-    switch (u) {
-      case benchmark::kNanosecond: return 1e-9;
-      case benchmark::kMicrosecond: return 1e-6;
-      case benchmark::kMillisecond: return 1e-3;
-      default: return 1.0;
-    }
-  }
-  std::map<std::string, double> times_;
-};
 
 }  // namespace
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.Summary();
+  bench::TimingReporter r;
+  benchmark::RunSpecifiedBenchmarks(&r);
+  std::cout << "\nTargets:\n";
+  if (r.Seconds("BM_SchemaCheckUpToDate") > 0)
+    std::cout << "  schema check on an up-to-date SQLite database: " << r.Ms("BM_SchemaCheckUpToDate") << " ms (target < 50 ms)\n";
+  if (r.Seconds("BM_RawUpdateRow") > 0 && r.Seconds("BM_NadajNrWlasny") > 0)
+    std::cout << "  NadajNrWlasny on a stored message: " << r.Seconds("BM_NadajNrWlasny") * 1e6 << " us, "
+              << r.Seconds("BM_NadajNrWlasny") / r.Seconds("BM_RawUpdateRow") << "x a bare row update\n";
+  if (r.Seconds("BM_Libxml2ParseSerialise") > 0 && r.Seconds("BM_WrapperParseSerialise") > 0)
+    std::cout << "  XML parse+serialise of 1 MB: " << r.Seconds("BM_WrapperParseSerialise") / r.Seconds("BM_Libxml2ParseSerialise")
+              << "x bare libxml2 (target < 1.3x)\n";
   benchmark::Shutdown();
   return 0;
 }

@@ -13,6 +13,8 @@
 #include <QCoreApplication>
 #include <QTemporaryDir>
 
+#include "bench_support.h"
+
 #include <benchmark/benchmark.h>
 
 #include <iostream>
@@ -116,35 +118,18 @@ void BM_BareInserts10k(benchmark::State& state) {
 }
 BENCHMARK(BM_BareInserts10k)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-class Reporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs) ms_[r.benchmark_name()] = r.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void Summary() {
-    double load = 0, bare = 0;
-    for (const auto& [n, v] : ms_) {
-      if (n.rfind("BM_WczytajKomunikat10k", 0) == 0) load = v;
-      if (n.rfind("BM_BareInserts10k", 0) == 0) bare = v;
-    }
-    if (load <= 0 || bare <= 0) return;
-    std::cout << "\nTargets:\n  loading 10,000 answers into 10,000 transits: " << kTransits / (load / 1000.0)
-              << " messages/s (target >= 1000); rate " << bare / load << "x bare inserts with one commit each (target >= 0.5)\n";
-  }
-
- private:
-  std::map<std::string, double> ms_;
-};
 
 }  // namespace
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
-  Reporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.Summary();
+  bench::TimingReporter r;
+  benchmark::RunSpecifiedBenchmarks(&r);
+  const double load = r.Seconds("BM_WczytajKomunikat10k"), bare = r.Seconds("BM_BareInserts10k");
+  if (load > 0 && bare > 0)
+    std::cout << "\nTargets:\n  loading " << kTransits << " answers into " << kTransits << " transits: " << kTransits / load
+              << " messages/s (target >= 1000); rate " << bare / load << "x bare inserts with one commit each (target >= 0.5)\n";
   benchmark::Shutdown();
   return 0;
 }

@@ -8,6 +8,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include "bench_support.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -120,32 +122,18 @@ void BM_Xmlsec1Command(benchmark::State& state) {
 }
 BENCHMARK(BM_Xmlsec1Command)->Unit(benchmark::kMillisecond);
 
-class Reporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs) ms_[r.benchmark_name()] = r.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void Summary() {
-    const double library = ms_["BM_SignFileLibrary"];
-    const double command = ms_["BM_Xmlsec1Command"];
-    if (library <= 0 || command <= 0) return;
-    std::cout << "\nTargets:\n  signing one IE015 with " << kGoodsItems << " goods items: " << library
-              << " ms; ratio " << library / command << "x the xmlsec1 command on the same file (target <= 1)\n";
-  }
-
- private:
-  std::map<std::string, double> ms_;
-};
 
 }  // namespace
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
-  Reporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.Summary();
+  velmora::bench::TimingReporter r;
+  benchmark::RunSpecifiedBenchmarks(&r);
+  const double library = r.Ms("BM_SignFileLibrary"), command = r.Ms("BM_Xmlsec1Command");
+  if (library > 0 && command > 0)
+    std::cout << "\nTargets:\n  signing one IE015 with " << kGoodsItems << " goods items: " << library << " ms; ratio "
+              << library / command << "x the xmlsec1 command on the same file (target <= 1)\n";
   benchmark::Shutdown();
   return 0;
 }
