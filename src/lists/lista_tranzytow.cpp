@@ -73,65 +73,70 @@ QString ListaTranzytow::NazwaBlokadyNumeru() const {
   return QStringLiteral("NrTranzytu_%1_%2.$$$").arg(rodzaj_).arg(frame::AktywnyRejestr.Id == 0 ? 1 : frame::AktywnyRejestr.Id);
 }
 
+qint64 ListaTranzytow::WstawTranzyt(const frame::NumerTranzytu& n, const QVariantMap& kolumny) {
+  const QString typ = rodzaj_ == frame::kRodzajWywoz ? frame::typ::IE015 : frame::typ::IE007;
+  const qint64 id = ctx_.db.DBGetNewID(QStringLiteral("GID_TRANZYTY"));
+  Params p{{QStringLiteral("ID"), id},         {QStringLiteral("RODZAJ"), rodzaj_}, {QStringLiteral("TYP"), typ},
+           {QStringLiteral("ROK"), n.rok},     {QStringLiteral("MIESIAC"), n.miesiac}, {QStringLiteral("NR"), n.nr},
+           {QStringLiteral("NUMER"), n.numer}, {QStringLiteral("OPIS"), OpisNowegoKomunikatu(typ)}};
+  host::SetCreateAudit(p, ctx_.user.UserInfo(), ctx_.clock);
+  QStringList columns, values;
+  for (auto it = kolumny.begin(); it != kolumny.end(); ++it) {
+    columns << QStringLiteral(", ") + it.key();
+    values << QStringLiteral(", :K_") + it.key();
+    p.insert(QStringLiteral("K_") + it.key(), it.value());
+  }
+  ctx_.db.Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, TYP, ROK, MIESIAC, NR, NUMER, STATUS, OPIS, CREATE_ID_USER, "
+                              "CREATE_USER_NAME, CREATE_DATE, CREATE_TIME%1) values (:ID, :RODZAJ, :TYP, :ROK, :MIESIAC, :NR, :NUMER, 0, "
+                              ":OPIS, :CREATE_ID_USER, :CREATE_USER_NAME, :CREATE_DATE, :CREATE_TIME%2)")
+                   .arg(columns.join(QString()), values.join(QString())),
+               p);
+  return id;
+}
+
+void ListaTranzytow::WstawPierwszyKomunikat(qint64 tranzyt, int blad, int status, const QString& nr_wlasny, const QString& xml) {
+  const QString typ = rodzaj_ == frame::kRodzajWywoz ? frame::typ::IE015 : frame::typ::IE007;
+  Params m{{QStringLiteral("ID"), ctx_.db.DBGetNewID(QStringLiteral("GID_TRANZYTY_POZYCJE"))},
+           {QStringLiteral("T"), tranzyt},
+           {QStringLiteral("BLAD"), blad},
+           {QStringLiteral("TYP"), typ},
+           {QStringLiteral("STATUS"), status},
+           {QStringLiteral("NR"), nr_wlasny.isEmpty() ? frame::kAuto : nr_wlasny},
+           {QStringLiteral("OPIS"), OpisNowegoKomunikatu(typ)},
+           {QStringLiteral("XML"), xml}};
+  host::SetCreateAudit(m, ctx_.user.UserInfo(), ctx_.clock);
+  ctx_.db.Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, BLAD, LP, TYP, STATUS, NR_WLASNY, OPIS, "
+                              "CREATE_ID_USER, CREATE_USER_NAME, CREATE_DATE, CREATE_TIME, XML) values (:ID, :T, :BLAD, 1, :TYP, :STATUS, "
+                              ":NR, :OPIS, :CREATE_ID_USER, :CREATE_USER_NAME, :CREATE_DATE, :CREATE_TIME, :XML)"),
+               m);
+}
+
 qint64 ListaTranzytow::Kopiuj(qint64 id, QString* informacja) {
   const auto src = ctx_.db.QueryOne(QStringLiteral("select * from TRANZYTY where ID_TRANZYTY = :ID"), {{QStringLiteral("ID"), id}});
   if (!src) return 0;
   const bool wywoz = rodzaj_ == frame::kRodzajWywoz;
-  const QString typ = wywoz ? frame::typ::IE015 : frame::typ::IE007;
-  const QString opis = OpisNowegoKomunikatu(typ);
+  QVariantMap kolumny{{QStringLiteral("NR_SAD_CELINA"), QStringLiteral("NCTS ") + src->Str(QStringLiteral("NUMER"))}};
+  for (const char* c : {"REJESTRY_ID", "PU", "TIR", "TIR_NUMER", "SAMOCHOD_NR", "SAMOCHOD_RODZAJ", "SAMOCHOD_KRAJ", "WAGA_BRUTTO",
+                        "LICZBA_OPAKOWAN", "NADAWCA_ID", "NADAWCA_NAZWA", "ODBIORCA_ID", "ODBIORCA_NAZWA"})
+    kolumny.insert(QString::fromLatin1(c), src->Value(QString::fromLatin1(c)));
   // Held until the new number is committed, so no other user takes it meanwhile.
   host::NamedLockGuard numbering(ctx_.db, NazwaBlokadyNumeru(), lock_attempts_, std::chrono::milliseconds(100));
   if (!numbering.Locked()) throw NumeracjaZajeta();
   host::Transaction tx(ctx_.db);
   const frame::NumerTranzytu n = frame::NadajNumerTranzytu(ctx_.db, ctx_.clock, rodzaj_, frame::AktywnyRejestr.Id);
-  const qint64 nowy = ctx_.db.DBGetNewID(QStringLiteral("GID_TRANZYTY"));
-  Params p{{QStringLiteral("ID"), nowy},
-           {QStringLiteral("RODZAJ"), rodzaj_},
-           {QStringLiteral("TYP"), typ},
-           {QStringLiteral("ROK"), n.rok},
-           {QStringLiteral("MIESIAC"), n.miesiac},
-           {QStringLiteral("NR"), n.nr},
-           {QStringLiteral("NUMER"), n.numer},
-           {QStringLiteral("OPIS"), opis},
-           {QStringLiteral("CELINA"), QStringLiteral("NCTS ") + src->Str(QStringLiteral("NUMER"))}};
-  static const char* const kCopied[] = {"REJESTRY_ID", "PU", "TIR", "TIR_NUMER", "SAMOCHOD_NR", "SAMOCHOD_RODZAJ", "SAMOCHOD_KRAJ",
-                                        "WAGA_BRUTTO", "LICZBA_OPAKOWAN", "NADAWCA_ID", "NADAWCA_NAZWA", "ODBIORCA_ID", "ODBIORCA_NAZWA"};
-  QStringList columns, values;
-  for (const char* c : kCopied) {
-    columns << QString::fromLatin1(c);
-    values << QStringLiteral(":C_") + QString::fromLatin1(c);
-    p.insert(QStringLiteral("C_") + QString::fromLatin1(c), src->Value(QString::fromLatin1(c)));
-  }
-  host::SetCreateAudit(p, ctx_.user.UserInfo(), ctx_.clock);
-  ctx_.db.Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, TYP, ROK, MIESIAC, NR, NUMER, STATUS, OPIS, NR_SAD_CELINA, "
-                              "CREATE_ID_USER, CREATE_USER_NAME, CREATE_DATE, CREATE_TIME, %1) values (:ID, :RODZAJ, :TYP, :ROK, "
-                              ":MIESIAC, :NR, :NUMER, 0, :OPIS, :CELINA, :CREATE_ID_USER, :CREATE_USER_NAME, :CREATE_DATE, "
-                              ":CREATE_TIME, %2)")
-                   .arg(columns.join(QStringLiteral(", ")), values.join(QStringLiteral(", "))),
-               p);
-
+  const qint64 nowy = WstawTranzyt(n, kolumny);
   const auto message = ctx_.db.QueryOne(
       wywoz ? QStringLiteral("select * from TRANZYTY_POZYCJE where TRANZYTY_ID=:ID and TYP in ('IE013','IE015') order by LP desc")
             : QStringLiteral("select * from TRANZYTY_POZYCJE where TRANZYTY_ID=:ID and TYP = 'IE007' order by LP desc"),
       {{QStringLiteral("ID"), id}});
   if (message) {
     // The copy is a new declaration: its own number is given again when it is sent.
-    xml::Message doc = xml::GetMessage(xml::LoadXMLData(frame::NaprawXML(message->Str(QStringLiteral("XML")))), typ);
+    xml::Message doc = xml::GetMessage(xml::LoadXMLData(frame::NaprawXML(message->Str(QStringLiteral("XML")))),
+                                       wywoz ? frame::typ::IE015 : frame::typ::IE007);
     doc.EnsureNaglowek().SetNrWlasny(frame::kAuto);
     QString text = doc.Xml();
     while (text.endsWith(QLatin1Char('\n')) || text.endsWith(QLatin1Char('\r'))) text.chop(1);
-    Params m{{QStringLiteral("ID"), ctx_.db.DBGetNewID(QStringLiteral("GID_TRANZYTY_POZYCJE"))},
-             {QStringLiteral("T"), nowy},
-             {QStringLiteral("BLAD"), message->Int(QStringLiteral("BLAD"))},
-             {QStringLiteral("TYP"), typ},
-             {QStringLiteral("NR"), frame::kAuto},
-             {QStringLiteral("OPIS"), opis},
-             {QStringLiteral("XML"), text}};
-    host::SetCreateAudit(m, ctx_.user.UserInfo(), ctx_.clock);
-    ctx_.db.Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, BLAD, LP, TYP, STATUS, NR_WLASNY, OPIS, "
-                                "CREATE_ID_USER, CREATE_USER_NAME, CREATE_DATE, CREATE_TIME, XML) values (:ID, :T, :BLAD, 1, :TYP, 0, "
-                                ":NR, :OPIS, :CREATE_ID_USER, :CREATE_USER_NAME, :CREATE_DATE, :CREATE_TIME, :XML)"),
-                 m);
+    WstawPierwszyKomunikat(nowy, message->Int(QStringLiteral("BLAD")), 0, frame::kAuto, text);
   }
   tx.Commit();
   if (informacja && wywoz) *informacja = QStringLiteral("Utworzono nowe zgłoszenie %1/%2").arg(n.nr).arg(n.rok);
@@ -139,44 +144,14 @@ qint64 ListaTranzytow::Kopiuj(qint64 id, QString* informacja) {
 }
 
 qint64 ListaTranzytow::UtworzTranzyt(const QVariantMap& kolumny, const QString& nr_wlasny, const QString& xml) {
-  const bool wywoz = rodzaj_ == frame::kRodzajWywoz;
-  const QString typ = wywoz ? frame::typ::IE015 : frame::typ::IE007;
-  const QString opis = OpisNowegoKomunikatu(typ);
-  // Held until the new number is committed, so no other user takes it meanwhile.
+  QVariantMap all{{QStringLiteral("REJESTRY_ID"), frame::AktywnyRejestr.Id}};
+  all.insert(kolumny);  // the editor's own register wins
   host::NamedLockGuard numbering(ctx_.db, NazwaBlokadyNumeru(), lock_attempts_, std::chrono::milliseconds(100));
   if (!numbering.Locked()) throw NumeracjaZajeta();
   host::Transaction tx(ctx_.db);
   const frame::NumerTranzytu n = frame::NadajNumerTranzytu(ctx_.db, ctx_.clock, rodzaj_, frame::AktywnyRejestr.Id);
-  const qint64 id = ctx_.db.DBGetNewID(QStringLiteral("GID_TRANZYTY"));
-  Params p{{QStringLiteral("ID"), id},         {QStringLiteral("RODZAJ"), rodzaj_}, {QStringLiteral("TYP"), typ},
-           {QStringLiteral("ROK"), n.rok},     {QStringLiteral("MIESIAC"), n.miesiac}, {QStringLiteral("NR"), n.nr},
-           {QStringLiteral("NUMER"), n.numer}, {QStringLiteral("OPIS"), opis},
-           {QStringLiteral("REJ"), frame::AktywnyRejestr.Id}};
-  host::SetCreateAudit(p, ctx_.user.UserInfo(), ctx_.clock);
-  ctx_.db.Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, TYP, ROK, MIESIAC, NR, NUMER, STATUS, OPIS, REJESTRY_ID, "
-                              "CREATE_ID_USER, CREATE_USER_NAME, CREATE_DATE, CREATE_TIME) values (:ID, :RODZAJ, :TYP, :ROK, :MIESIAC, "
-                              ":NR, :NUMER, 0, :OPIS, :REJ, :CREATE_ID_USER, :CREATE_USER_NAME, :CREATE_DATE, :CREATE_TIME)"),
-               p);
-  Params m{{QStringLiteral("ID"), ctx_.db.DBGetNewID(QStringLiteral("GID_TRANZYTY_POZYCJE"))},
-           {QStringLiteral("T"), id},
-           {QStringLiteral("TYP"), typ},
-           {QStringLiteral("NR"), nr_wlasny.isEmpty() ? frame::kAuto : nr_wlasny},
-           {QStringLiteral("OPIS"), opis},
-           {QStringLiteral("XML"), xml}};
-  host::SetCreateAudit(m, ctx_.user.UserInfo(), ctx_.clock);
-  ctx_.db.Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, BLAD, LP, TYP, STATUS, NR_WLASNY, OPIS, "
-                              "CREATE_ID_USER, CREATE_USER_NAME, CREATE_DATE, CREATE_TIME, XML) values (:ID, :T, 0, 1, :TYP, 1, :NR, "
-                              ":OPIS, :CREATE_ID_USER, :CREATE_USER_NAME, :CREATE_DATE, :CREATE_TIME, :XML)"),
-               m);
-  if (!kolumny.isEmpty()) {
-    QStringList sets;
-    Params k{{QStringLiteral("ID"), id}};
-    for (auto it = kolumny.begin(); it != kolumny.end(); ++it) {
-      sets << it.key() + QStringLiteral(" = :K_") + it.key();
-      k.insert(QStringLiteral("K_") + it.key(), it.value());
-    }
-    ctx_.db.Exec(QStringLiteral("update TRANZYTY set ") + sets.join(QStringLiteral(", ")) + QStringLiteral(" where ID_TRANZYTY = :ID"), k);
-  }
+  const qint64 id = WstawTranzyt(n, all);
+  WstawPierwszyKomunikat(id, 0, 1, nr_wlasny, xml);
   tx.Commit();
   return id;
 }

@@ -10,6 +10,10 @@ namespace velmora::host {
 struct HostContext;
 }
 
+namespace velmora::frame {
+struct NumerTranzytu;
+}
+
 namespace velmora::lists {
 
 // The filter of a transit list: the active register, the tab (0 all, 1 WPT, 2 TIR) and the
@@ -59,6 +63,8 @@ class ListaTranzytow {
   void UstawZakonczenieInfo(qint64 id);
 
  private:
+  qint64 WstawTranzyt(const frame::NumerTranzytu& n, const QVariantMap& kolumny);
+  void WstawPierwszyKomunikat(qint64 tranzyt, int blad, int status, const QString& nr_wlasny, const QString& xml);
   host::HostContext& ctx_;
   int rodzaj_;
   int lock_attempts_ = 50;
