@@ -127,11 +127,8 @@ qint64 Zapisz(host::HostContext& ctx, host::Db* dataset, Ruch r, QString& komuni
   return id_poz;
 }
 
-}  // namespace
-
-qint64 Gwar_Obciazenie(host::HostContext& ctx, double kwota, int id_gwar, QString& komunikat, const QString& typ_ew,
-                       bool import, int id_ext, int id_zglosz, const QString& nr_sad, const QDateTime& data_sad,
-                       host::Db* dataset, const QString& nr_sad_src, const QDateTime& data_sad_src, bool saldo) {
+Ruch NowyRuch(double kwota, int id_gwar, const QString& typ_ew, bool import, int id_ext, int id_zglosz, const QString& nr_sad,
+              const QDateTime& data_sad, const QString& nr_sad_src, const QDateTime& data_sad_src, bool saldo) {
   Ruch r;
   r.kwota = kwota;
   r.id_gwar = id_gwar;
@@ -144,6 +141,15 @@ qint64 Gwar_Obciazenie(host::HostContext& ctx, double kwota, int id_gwar, QStrin
   r.nr_sad_src = nr_sad_src;
   r.data_sad_src = data_sad_src;
   r.saldo = saldo;
+  return r;
+}
+
+}  // namespace
+
+qint64 Gwar_Obciazenie(host::HostContext& ctx, double kwota, int id_gwar, QString& komunikat, const QString& typ_ew,
+                       bool import, int id_ext, int id_zglosz, const QString& nr_sad, const QDateTime& data_sad,
+                       host::Db* dataset, const QString& nr_sad_src, const QDateTime& data_sad_src, bool saldo) {
+  Ruch r = NowyRuch(kwota, id_gwar, typ_ew, import, id_ext, id_zglosz, nr_sad, data_sad, nr_sad_src, data_sad_src, saldo);
   r.data = ctx.clock.Today();
   return Zapisz(ctx, dataset, std::move(r), komunikat);
 }
@@ -152,19 +158,8 @@ qint64 Gwar_Zwolnienie(host::HostContext& ctx, double kwota, int id_gwar, QStrin
                        bool import, int id_ext, int id_zglosz, const QString& nr_sad, const QDateTime& data_sad,
                        host::Db* dataset, const QString& nr_sad_src, const QDateTime& data_sad_src, bool saldo,
                        const QDateTime& data_zwolnienia) {
-  Ruch r;
+  Ruch r = NowyRuch(kwota, id_gwar, typ_ew, import, id_ext, id_zglosz, nr_sad, data_sad, nr_sad_src, data_sad_src, saldo);
   r.zwolnienie = true;
-  r.kwota = kwota;
-  r.id_gwar = id_gwar;
-  r.typ_ew = typ_ew;
-  r.import = import;
-  r.id_ext = id_ext;
-  r.id_zglosz = id_zglosz;
-  r.nr_sad = nr_sad;
-  r.data_sad = data_sad;
-  r.nr_sad_src = nr_sad_src;
-  r.data_sad_src = data_sad_src;
-  r.saldo = saldo;
   r.data = data_zwolnienia.isValid() ? data_zwolnienia.date() : ctx.clock.Today();
   return Zapisz(ctx, dataset, std::move(r), komunikat);
 }

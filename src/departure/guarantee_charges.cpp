@@ -14,12 +14,7 @@ namespace velmora::departure {
 namespace {
 
 host::TWpisGwarancja Wpis(host::HostContext& ctx, qint64 tranzyt_id, const QString& mrn) {
-  host::TWpisGwarancja w;
-  w.operacja = host::TWpisGwarancja::kObciazenie;
-  w.data = ctx.clock.Today();
-  w.czas = ctx.clock.Now().time();
-  w.uzytkownik_id = ctx.user.UserInfo().GetID();
-  w.uzytkownik_nazwa = ctx.user.UserInfo().GetNAZWA();
+  host::TWpisGwarancja w = host::NoweObciazenie(ctx.user, ctx.clock);
   w.obj_nr = mrn;
   w.obj_rodzaj = QStringLiteral("NCTS");
   w.obj_id = tranzyt_id;

@@ -346,12 +346,7 @@ class Load {
   }
 
   host::TWpisGwarancja Entry(double second_amount, int gwarancja_id, const QString& mrn) const {
-    host::TWpisGwarancja w;
-    w.operacja = host::TWpisGwarancja::kObciazenie;
-    w.data = ctx_.clock.Today();
-    w.czas = ctx_.clock.Now().time();
-    w.uzytkownik_id = ctx_.user.UserInfo().GetID();
-    w.uzytkownik_nazwa = ctx_.user.UserInfo().GetNAZWA();
+    host::TWpisGwarancja w = host::NoweObciazenie(ctx_.user, ctx_.clock);
     w.kwota = 0.0;
     w.kwota_naleznosci = second_amount;
     w.obj_nr = mrn;

@@ -1,9 +1,11 @@
 #include "guarantee_ledger.h"
 
+#include "clock.h"
 #include "db.h"
 #include "named_lock.h"
 #include "rounding.h"
 #include "tools_db.h"
+#include "users.h"
 
 namespace velmora::host {
 
@@ -167,6 +169,17 @@ qint64 TGwarancjePozycjeBox::DodajWpis(Db& db, const TWpisGwarancja& wpis, QStri
           {{QStringLiteral("SALDO"), SaldoGwarancji(db, gwarancja_id)}, {QStringLiteral("ID"), gwarancja_id}});
   tx.Commit();
   return id;
+}
+
+TWpisGwarancja NoweObciazenie(const CurrentUser& user, const Clock& clock) {
+  const QDateTime now = clock.Now();
+  TWpisGwarancja w;
+  w.operacja = TWpisGwarancja::kObciazenie;
+  w.data = now.date();
+  w.czas = now.time();
+  w.uzytkownik_id = user.UserInfo().GetID();
+  w.uzytkownik_nazwa = user.UserInfo().GetNAZWA();
+  return w;
 }
 
 }  // namespace velmora::host

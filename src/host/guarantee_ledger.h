@@ -6,6 +6,8 @@
 
 namespace velmora::host {
 
+class Clock;
+class CurrentUser;
 class Db;
 class TToolsDB;
 
@@ -32,6 +34,9 @@ struct TWpisGwarancja {
   int pow_gwarancja_id = 0;
   int pow_lp = 0;
 };
+
+// A debit booked now by the current user: the entry's operation, date, time and user filled in.
+TWpisGwarancja NoweObciazenie(const CurrentUser& user, const Clock& clock);
 
 // The host's guarantee ledger.
 class TGwarancjePozycjeBox {

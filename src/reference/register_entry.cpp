@@ -354,13 +354,7 @@ bool Zatwierdzenie::ObciazGwarancje() {
   const QString odnosnik = Odnosnik(id_rgrej_, nr_, rok_);
   QString komunikat;
   if (nowe_gwarancje_) {
-    const QDateTime now = ctx_.clock.Now();
-    host::TWpisGwarancja wpis;
-    wpis.operacja = host::TWpisGwarancja::kObciazenie;
-    wpis.data = now.date();
-    wpis.czas = now.time();
-    wpis.uzytkownik_id = ctx_.user.UserInfo().GetID();
-    wpis.uzytkownik_nazwa = ctx_.user.UserInfo().GetNAZWA();
+    host::TWpisGwarancja wpis = host::NoweObciazenie(ctx_.user, ctx_.clock);
     wpis.kwota = kwota;
     wpis.obj_nr = odnosnik;
     wpis.obj_rodzaj = kObiektIm;
@@ -445,13 +439,7 @@ void Zatwierdzenie::ObciazEndUse() {
     Log(QStringLiteral("Dokument zostal juz obciazony gwarancja typu End-Use"));
     return;
   }
-  const QDateTime now = ctx_.clock.Now();
-  host::TWpisGwarancja wpis;
-  wpis.operacja = host::TWpisGwarancja::kObciazenie;
-  wpis.data = now.date();
-  wpis.czas = now.time();
-  wpis.uzytkownik_id = ctx_.user.UserInfo().GetID();
-  wpis.uzytkownik_nazwa = ctx_.user.UserInfo().GetNAZWA();
+  host::TWpisGwarancja wpis = host::NoweObciazenie(ctx_.user, ctx_.clock);
   wpis.kwota = kwota;
   wpis.obj_nr = odnosnik;
   wpis.obj_rodzaj = kObiektIm;
