@@ -31,8 +31,8 @@ bool RunProcess(const QString& program, const QStringList& args) {
 
 QByteArray Ie015(int goods_items) {
   QByteArray x = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<!--\r\n\tPlik utworzony 2024-03-05 08:04:09\r\n-->\r\n"
-                 "<IE015 xmlns=\"http://www.e-clo.pl/ZEFIR2/eZC/Schemas/NCTS2/IE015\" "
-                 "xmlns:typy=\"http://www.e-clo.pl/ZEFIR2/eZC/Schemas/NCTS2/Typy\">\r\n"
+                 "<IE015 xmlns=\"http://www.mf.gov.pl/schematy/NCTS2/IE015/2013/10/\" "
+                 "xmlns:typy=\"http://www.mf.gov.pl/schematy/NCTS2/TYPY/2013/10/\">\r\n"
                  "<Naglowek NrWlasny=\"24IE015000001\" LiczbaPozycji=\"100\" MiejsceZaladunku=\"Łódź\"/>\r\n"
                  "<typy:Nadawca Nazwa=\"Zakład Żółć Spółka z o.o.\" Ulica=\"Piotrkowska 1\" Miejscowosc=\"Łódź\"/>\r\n"
                  "<typy:Gwarancja Rodzaj=\"1\"><GRN>24PL000000000001</GRN></typy:Gwarancja>\r\n";

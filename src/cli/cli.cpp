@@ -13,6 +13,7 @@
 #include "host/process_options.h"
 #include "host/tools_db.h"
 #include "host/users.h"
+#include "host/xml/schema.h"
 #include "host/xml/xml_document.h"
 #include "reference/slownik_ncts.h"
 
@@ -33,7 +34,8 @@ const char* const kUsage =
     "  write ID_KOMUNIKATU PLIK [--yes]       zapis komunikatu do wysłania (podpisany)\n"
     "  option SEKCJA KLUCZ [WARTOSC] [--scope global|user|app] [--user ID|LOGIN]\n"
     "  user add LOGIN NAZWA [--admin] [--sysadmin] [--service] [--location TEKST]\n"
-    "  dict SLOWNIK KOD                       kod w słowniku NCTS i jego opis\n";
+    "  dict SLOWNIK KOD                       kod w słowniku NCTS i jego opis\n"
+    "  validate PLIK                          zgodność zapisanego komunikatu ze schematem\n";
 
 const QString kServiceLogin = QStringLiteral("SYSTEM");
 
@@ -133,7 +135,25 @@ int WriteFile(Context& ctx, QStringList args, QTextStream& out, QTextStream& err
     err << result << '\n';
     return 1;
   }
+  // A conversion that yields nothing writes nothing; it has told why in a message box.
+  if (!QFile::exists(args[1])) {
+    err << (dialogs.Texts().isEmpty() ? QStringLiteral("Nie zapisano komunikatu") : dialogs.Texts().last()) << '\n';
+    return 1;
+  }
   out << QFileInfo(args[1]).absoluteFilePath() << '\n';
+  return 0;
+}
+
+int Validate(const QStringList& args, QTextStream& out, QTextStream& err) {
+  if (args.size() != 1) throw UsageError{QStringLiteral("Polecenie validate wymaga nazwy pliku")};
+  const xml::XmlDocumentPtr doc = xml::LoadXMLDocument(args[0]);
+  const xml::XmlNode root = doc->DocumentElement();
+  const xml::MessageType* type = xml::FindMessageTypeByRoot(root.LocalName());
+  if (!type || type->direction != xml::Direction::Outgoing) throw Failure{QStringLiteral("Brak schematu dla komunikatu ") + root.NodeName()};
+  const auto faults = xml::ValidateMessage(doc, *type);
+  for (const xml::SchemaFault& f : faults) err << f.path << QStringLiteral(" (wiersz %1): ").arg(f.line) << f.message << '\n';
+  if (!faults.empty()) return 1;
+  out << QStringLiteral("Plik zgodny ze schematem %1").arg(type->code) << '\n';
   return 0;
 }
 
@@ -218,12 +238,14 @@ int Run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     if (args.isEmpty()) throw UsageError{QStringLiteral("Brak polecenia")};
     const QString command = args.takeFirst();
     if (command != QLatin1String("init") && command != QLatin1String("number") && command != QLatin1String("load") && command != QLatin1String("write") &&
-        command != QLatin1String("option") && command != QLatin1String("user") && command != QLatin1String("dict"))
+        command != QLatin1String("option") && command != QLatin1String("user") && command != QLatin1String("dict") &&
+        command != QLatin1String("validate"))
       throw UsageError{QStringLiteral("Nieznane polecenie: ") + command};
 
     if (ctx.root.isEmpty()) ctx.root = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     if (!QDir().mkpath(ctx.root)) throw Failure{QStringLiteral("Nie można utworzyć katalogu ") + ctx.root};
     if (command == QLatin1String("dict")) return Dict(ctx.root, args, out);
+    if (command == QLatin1String("validate")) return Validate(args, out, err);
     if (url.isEmpty()) url = QStringLiteral("sqlite:") + QDir(ctx.root).filePath(QStringLiteral("velmora.db"));
 
     frame::Initialize();

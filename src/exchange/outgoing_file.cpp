@@ -1,5 +1,7 @@
 #include "outgoing_file.h"
 
+#include "arrival/arrival_copies.h"
+#include "departure/declaration_copies.h"
 #include "departure/guarantee_charges.h"
 #include "frame/own_number.h"
 #include "frame/text_formats.h"
@@ -11,6 +13,7 @@
 #include "host/options.h"
 #include "host/plugin_paths.h"
 #include "host/xml/messages.h"
+#include "host/xml/schema.h"
 #include "host/xml/xml_document.h"
 #include "reference/register_check.h"
 
@@ -31,7 +34,15 @@ namespace velmora::exchange {
 namespace {
 
 QHash<QString, Konwersja>& Konwersje() {
-  static QHash<QString, Konwersja> k;
+  static QHash<QString, Konwersja> k{
+      {QStringLiteral("IE007"), [](host::HostContext& ctx, const QString& x, const QString&, const QString&, int) { return arrival::KopiujIE007toIE007(ctx, x); }},
+      {QStringLiteral("IE013"), [](host::HostContext& ctx, const QString& x, const QString& mrn, const QString& lrn, int rodzaj) {
+         return departure::KopiujIE015toIE013(ctx, x, mrn, lrn, rodzaj);
+       }},
+      {QStringLiteral("IE015"), [](host::HostContext& ctx, const QString& x, const QString&, const QString&, int) { return departure::KopiujIE015toIE015(ctx, x); }},
+      {QStringLiteral("IE044"), [](host::HostContext& ctx, const QString& x, const QString&, const QString&, int) { return arrival::KopiujIE044toIE044(ctx, x); }},
+      {QStringLiteral("IE141"), [](host::HostContext& ctx, const QString& x, const QString&, const QString&, int) { return arrival::KopiujIE141toIE141(ctx, x); }},
+  };
   return k;
 }
 
@@ -140,7 +151,7 @@ QString ZapiszKomunikatDoPliku(host::HostContext& ctx, qint64 id, const QString&
   }
   const auto konwersja = Konwersje().find(typ);
   text = konwersja == Konwersje().end() ? frame::NaprawXML(stored)
-                                        : konwersja.value()(stored, mrn, lrn, message->Int(QStringLiteral("IE013_RODZAJ")));
+                                        : konwersja.value()(ctx, stored, mrn, lrn, message->Int(QStringLiteral("IE013_RODZAJ")));
   if (text.isEmpty()) return {};
 
   static const QRegularExpression kTrue(QStringLiteral("true"), QRegularExpression::CaseInsensitiveOption);
@@ -191,12 +202,18 @@ QString ZapiszKomunikatDoPliku(host::HostContext& ctx, qint64 id, const QString&
   text = xml::LoadXMLData(text)->ToXml();
   const QString accounting_text = text;
 
-  text.replace(QStringLiteral("<Gwarancja"), QStringLiteral("<typy:Gwarancja"));
-  text.replace(QStringLiteral("<Przedstawiciel"), QStringLiteral("<typy:Przedstawiciel"));
+  // Renamed into the shared types' namespace. Closing tags follow their opening ones, so an
+  // element with content stays well formed.
+  auto rename = [&text](const QString& from, const QString& to) {
+    text.replace(QLatin1Char('<') + from, QLatin1Char('<') + to);
+    text.replace(QStringLiteral("</") + from, QStringLiteral("</") + to);
+  };
+  rename(QStringLiteral("Gwarancja"), QStringLiteral("typy:Gwarancja"));
+  rename(QStringLiteral("Przedstawiciel"), QStringLiteral("typy:Przedstawiciel"));
   if (root_name == QLatin1String("IE015") || root_name == QLatin1String("IE007"))
-    text.replace(QStringLiteral("<Zamkniecie"), QStringLiteral("<typy:Zamkniecie"));
-  text.replace(QStringLiteral("<NadawcaTypy"), QStringLiteral("<Nadawca"));
-  text.replace(QStringLiteral("<OdbiorcaTypy"), QStringLiteral("<Odbiorca"));
+    rename(QStringLiteral("Zamkniecie"), QStringLiteral("typy:Zamkniecie"));
+  rename(QStringLiteral("NadawcaTypy"), QStringLiteral("Nadawca"));
+  rename(QStringLiteral("OdbiorcaTypy"), QStringLiteral("Odbiorca"));
 
   // The header comment after the declaration, every line ended by CR LF.
   QStringList lines = text.split(QRegularExpression(QStringLiteral("\r?\n")));
@@ -207,6 +224,12 @@ QString ZapiszKomunikatDoPliku(host::HostContext& ctx, qint64 id, const QString&
   lines.insert(1, comment);
   text.clear();
   for (const QString& line : lines) text += line + QStringLiteral("\r\n");
+
+  // What the customs office would reject is refused here, before anything is written.
+  if (const xml::MessageType* type = xml::FindMessageTypeByRoot(root.LocalName()); type && type->direction == xml::Direction::Outgoing) {
+    const auto faults = xml::ValidateMessage(xml::LoadXMLData(text), *type);
+    if (!faults.empty()) return xml::SchemaRefusal(*type, faults.front());
+  }
 
   // Write in the stored document's own encoding, then sign in place.
   const QString encoding = doc->Encoding().isEmpty() ? QStringLiteral("UTF-8") : doc->Encoding();

@@ -12,10 +12,12 @@ namespace velmora::exchange {
 
 // The conversion of a stored outgoing document into its sendable form; empty means nothing to
 // write. Arguments: the stored XML, the transit's MRN and LRN, the amendment's kind.
-using Konwersja = std::function<QString(const QString& xml, const QString& mrn, const QString& lrn, int rodzaj_ie013)>;
+using Konwersja = std::function<QString(host::HostContext& ctx, const QString& xml, const QString& mrn, const QString& lrn,
+                                        int rodzaj_ie013)>;
 
-// The conversions by message type, registered by the packages that bring them. A type with
-// none is sent as it is stored (IE014, IE054).
+// The conversions by message type: the export copies of IE007, IE013, IE015, IE044 and IE141
+// are there from the start; registering replaces one. A type with none is sent as it is
+// stored (IE014, IE054).
 void RegisterKonwersja(const QString& typ, Konwersja konwersja);
 void UnregisterKonwersja(const QString& typ);
 

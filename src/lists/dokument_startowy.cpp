@@ -9,18 +9,6 @@
 
 namespace velmora::lists {
 
-namespace {
-
-// The register's defaults as the first document carries them.
-const xml::GroupDesc kDeklaracja{QStringLiteral("Deklaracja"),
-                                 {xml::Attr("Typ"), xml::Attr("UCWyjscia"), xml::Attr("MiejsceRodzaj"), xml::Attr("MiejsceOpis"),
-                                  xml::Attr("MiejsceZaladunku")}};
-const xml::GroupDesc kPrzybycie{QStringLiteral("Przybycie"),
-                                {xml::Attr("UCPrzedstawienia"), xml::Attr("MiejsceRodzaj"), xml::Attr("MiejsceOpis"),
-                                 xml::Attr("Przedstawiciel")}};
-
-}  // namespace
-
 DokumentStartowy NowyDokumentStartowy(host::HostContext& ctx, int rodzaj, int rejestr_id) {
   const bool wywoz = rodzaj == frame::kRodzajWywoz;
   xml::Message m = wywoz ? xml::NewIE015() : xml::NewIE007();
@@ -30,24 +18,34 @@ DokumentStartowy NowyDokumentStartowy(host::HostContext& ctx, int rodzaj, int re
   DokumentStartowy d;
   const auto r = ctx.db.QueryOne(QStringLiteral("select * from REJESTRY where ID_REJESTRY = :ID"), {{QStringLiteral("ID"), rejestr_id}});
   xml::Group root = m.Root();
+  auto str = [&r](const char* column) { return r->Str(QString::fromLatin1(column)).trimmed(); };
   if (wywoz) {
-    xml::Group g(m.Document(), root.Node().AppendChild(kDeklaracja.name), &kDeklaracja);
+    xml::Group zgloszenie = root.Add(xml::kIE015_Zgloszenie);
+    zgloszenie.Set(QStringLiteral("LiczbaPozycji"), QStringLiteral("1"));
+    xml::Group rodzaj = root.Add(xml::kIE015_Rodzaj);
+    xml::Group uc = root.Add(xml::kIE015_UC);
+    root.Add(xml::kIE015_Towar).Set(QStringLiteral("PozId"), QStringLiteral("1"));
     if (r) {
-      g.Set(QStringLiteral("Typ"), r->Str(QStringLiteral("IE015_TYP")));
-      g.Set(QStringLiteral("UCWyjscia"), r->Str(QStringLiteral("IE015_UC_ZGLOSZENIA")));
-      g.Set(QStringLiteral("MiejsceRodzaj"), r->Str(QStringLiteral("IE015_MIEJSCE_TYP")));
-      g.Set(QStringLiteral("MiejsceOpis"), r->Str(QStringLiteral("IE015_MIEJSCE_OPIS")));
-      g.Set(QStringLiteral("MiejsceZaladunku"), r->Str(QStringLiteral("IE015_MIEJSCE_ZAL")));
+      rodzaj.Set(QStringLiteral("Deklaracja"), str("IE015_TYP"));
+      uc.Set(QStringLiteral("Wyjscia"), str("IE015_UC_ZGLOSZENIA"));
+      static const char* const kMiejsca[] = {"KodMiejscaUznanego", "MiejsceUznane", "MiejsceOdprawy"};
+      const int typ = r->Int(QStringLiteral("IE015_MIEJSCE_TYP"));
+      if (typ >= 1 && typ <= 3) zgloszenie.Set(QString::fromLatin1(kMiejsca[typ - 1]), str("IE015_MIEJSCE_OPIS"));
+      zgloszenie.Set(QStringLiteral("MiejsceZaladunku"), str("IE015_MIEJSCE_ZAL"));
       d.kolumny_tranzytu = {{QStringLiteral("NADAWCA_ID"), r->Value(QStringLiteral("IE015_NADAWCA_ID"))},
                             {QStringLiteral("NADAWCA_NAZWA"), r->Value(QStringLiteral("IE015_NADAWCA"))}};
     }
   } else {
-    xml::Group g(m.Document(), root.Node().AppendChild(kPrzybycie.name), &kPrzybycie);
+    xml::Group przybycie = root.Add(xml::kIE007_Przybycie);
+    xml::Group lokalizacja = root.Add(xml::kIE007_Lokalizacja);
+    xml::Group odbiorca = root.Add(xml::kIE007_Odbiorca);
     if (r) {
-      g.Set(QStringLiteral("UCPrzedstawienia"), r->Str(QStringLiteral("IE007_UC_PRZEDSTAW")));
-      g.Set(QStringLiteral("MiejsceRodzaj"), r->Str(QStringLiteral("IE007_MIEJSCE_TYP")));
-      g.Set(QStringLiteral("MiejsceOpis"), r->Str(QStringLiteral("IE007_MIEJSCE_OPIS")));
-      g.Set(QStringLiteral("Przedstawiciel"), r->Str(QStringLiteral("IE007_PRZEDSTAWICIEL")));
+      przybycie.Set(QStringLiteral("UCPrzedstawienia"), str("IE007_UC_PRZEDSTAW"));
+      static const char* const kMiejsca[] = {"MiejsceUznane", "Opis", "MiejsceOdpraw", "MiejsceWskazane"};
+      const int typ = r->Int(QStringLiteral("IE007_MIEJSCE_TYP"));
+      if (typ >= 1 && typ <= 4) lokalizacja.Set(QString::fromLatin1(kMiejsca[typ - 1]), str("IE007_MIEJSCE_OPIS"));
+      if (!str("IE007_PRZEDSTAWICIEL").isEmpty())
+        odbiorca.Add(xml::kPrzedstawiciel).Set(QStringLiteral("TIN"), str("IE007_PRZEDSTAWICIEL"));
       d.kolumny_tranzytu = {{QStringLiteral("ODBIORCA_ID"), r->Value(QStringLiteral("IE007_ODBIORCA_ID"))},
                             {QStringLiteral("ODBIORCA_NAZWA"), r->Value(QStringLiteral("IE007_ODBIORCA"))}};
     }

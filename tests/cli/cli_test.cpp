@@ -106,6 +106,35 @@ TEST_P(Cli, UsageErrorsExitWithTwo) {
   }
 }
 
+TEST_P(Cli, ValidateNamesWhatTheSchemaRefuses) {
+  const QString file = root_.filePath(QStringLiteral("IE054.xml"));
+  auto write = [&file](const QString& flag) {
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<IE054 xmlns=\"http://www.mf.gov.pl/schematy/NCTS2/IE054/2013/10/\">"
+                           "<Naglowek NrWlasny=\"24IE0540000001\" DataUtworzenia=\"2024-03-05T08:04:09\" MRN=\"24PL322010NS0001A7\"/>"
+                           "<Wniosek BrakSprzeciwu=\"%1\" Data=\"2024-03-05\"/><UCZgloszenia Kod=\"PL322010\"/></IE054>\n")
+                .arg(flag)
+                .toUtf8());
+  };
+  write(QStringLiteral("1"));
+  const Result good = Run({QStringLiteral("validate"), file});
+  EXPECT_EQ(good.status, 0) << good.err.toStdString();
+  EXPECT_EQ(good.out, QStringLiteral("Plik zgodny ze schematem IE054\n"));
+  write(QStringLiteral("tak"));
+  const Result bad = Run({QStringLiteral("validate"), file});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_TRUE(bad.err.startsWith(QStringLiteral("/IE054/Wniosek (wiersz 2): "))) << bad.err.toStdString();
+  EXPECT_TRUE(bad.err.contains(QStringLiteral("BrakSprzeciwu")));
+  // An answer from the customs office has no schema of ours.
+  QFile::remove(file);
+  QFile f(file);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write("<IE028><Naglowek/></IE028>");
+  f.close();
+  EXPECT_EQ(Run({QStringLiteral("validate"), file}).err, QStringLiteral("Brak schematu dla komunikatu IE028\n"));
+}
+
 VELMORA_ON_BOTH_ENGINES(Cli);
 
 }  // namespace

@@ -2,6 +2,8 @@
 #include "frame/codes.h"
 #include "host/host_context.h"
 #include "host/xml/messages.h"
+#include "host/xml/schema.h"
+#include "support/sample_messages.h"
 #include "support/test_host.h"
 
 #include <QDir>
@@ -19,11 +21,23 @@ class OutgoingFile : public DbTest {
     ctx_ = std::make_unique<host::HostContext>(host::HostContext{host_->db(), *host_->options, host_->user, host_->clock,
                                                                  host_->dialogs, root_.path(), nullptr});
     host_->db().Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, TYP, STATUS, MRN) values (1, 0, 'IE014', 1, '24PL322010NS0001A7')"));
-    xml::Message m = xml::NewIE014();
-    m.EnsureNaglowek().SetNrWlasny(frame::kAuto);
+    xml::Message m = Wniosek();
     host_->db().Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, NR_WLASNY, XML) "
                                     "values (36, 1, 1, 'IE014', 1, '<AUTO>', :XML)"),
                      {{QStringLiteral("XML"), m.Xml()}});
+  }
+  // A cancellation request as its editor stores it.
+  static xml::Message Wniosek() {
+    xml::Message m = xml::NewIE014();
+    xml::Naglowek h = m.EnsureNaglowek();
+    h.SetNrWlasny(frame::kAuto);
+    h.SetDataUtworzenia(QStringLiteral("2024-03-05T08:00:00"));
+    h.SetMRN(QStringLiteral("24PL322010NS0001A7"));
+    xml::Group wniosek = m.Root().Add(xml::kIE014_Wniosek);
+    wniosek.Set(QStringLiteral("Powod"), QStringLiteral("Pomyłka w zgłoszeniu, ładunek nie wyjedzie"));
+    wniosek.Set(QStringLiteral("Data"), QStringLiteral("2024-03-05"));
+    m.Root().Add(xml::kUCZgloszenia).Set(QStringLiteral("Kod"), QStringLiteral("PL322010"));
+    return m;
   }
   host::Row Row() { return *host_->db().QueryOne(QStringLiteral("select * from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = 36")); }
   void Channel(const char* key, const QString& value) {
@@ -85,41 +99,59 @@ int RunTool(const QString& program, const QStringList& args, QString* output = n
   return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
-TEST_P(OutgoingFile, SignedFileVerifiesAndTheMessageIsSent) {
-  // A certificate of our own, the built signer below the root.
-  const QString keys = root_.filePath(QStringLiteral("keys"));
-  QDir().mkpath(keys);
-  ASSERT_EQ(RunTool(QStringLiteral("openssl"), {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=Agencja Celna",
-                                             "-keyout", keys + "/key.pem", "-out", keys + "/cert.pem"}), 0);
-  ASSERT_EQ(RunTool(QStringLiteral("openssl"), {"pkcs12", "-export", "-inkey", keys + "/key.pem", "-in", keys + "/cert.pem", "-out",
-                                             keys + "/store.p12", "-passout", "pass:tajne"}), 0);
-  QDir().mkpath(root_.filePath(QStringLiteral("bin")));
-  ASSERT_TRUE(QFile::copy(QStringLiteral(VELMORA_SIGNER_PATH), host::SignerPath(root_.path())));
-  host_->options->WriteOption(QStringLiteral("PODPIS"), QStringLiteral("CERTYFIKAT"), keys + "/store.p12", host::OptionScope::Application);
-  host_->options->WriteOption(QStringLiteral("PODPIS"), QStringLiteral("HASLO"), QStringLiteral("tajne"), host::OptionScope::Application);
-  host::SetProcessOptions(host_->options.get());
-  Channel("URL", QStringLiteral("https://127.0.0.1/odpowiedzi"));
+// With a certificate of our own and the built signer below the root.
+class SignedOutgoingFile : public OutgoingFile {
+ protected:
+  void SetUp() override {
+    OutgoingFile::SetUp();
+    if (IsSkipped()) return;
+    keys_ = root_.filePath(QStringLiteral("keys"));
+    QDir().mkpath(keys_);
+    ASSERT_EQ(RunTool(QStringLiteral("openssl"), {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=Agencja Celna",
+                                               "-keyout", keys_ + "/key.pem", "-out", keys_ + "/cert.pem"}), 0);
+    ASSERT_EQ(RunTool(QStringLiteral("openssl"), {"pkcs12", "-export", "-inkey", keys_ + "/key.pem", "-in", keys_ + "/cert.pem", "-out",
+                                               keys_ + "/store.p12", "-passout", "pass:tajne"}), 0);
+    QDir().mkpath(root_.filePath(QStringLiteral("bin")));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VELMORA_SIGNER_PATH), host::SignerPath(root_.path())));
+    host_->options->WriteOption(QStringLiteral("PODPIS"), QStringLiteral("CERTYFIKAT"), keys_ + "/store.p12", host::OptionScope::Application);
+    host_->options->WriteOption(QStringLiteral("PODPIS"), QStringLiteral("HASLO"), QStringLiteral("tajne"), host::OptionScope::Application);
+    host::SetProcessOptions(host_->options.get());
+    Channel("URL", QStringLiteral("https://127.0.0.1/odpowiedzi"));
+    host_->user.Set(host::TUser(1, QStringLiteral("jan"), QStringLiteral("Jan Kowalski"), QStringLiteral("Gdańsk"), false, false, false));
+  }
+  void TearDown() override { host::SetProcessOptions(nullptr); }
 
-  // A request with an empty group and a flag written as text.
-  xml::Message m = xml::NewIE014();
-  m.EnsureNaglowek().SetNrWlasny(frame::kAuto);
-  xml::XmlNode wniosek = m.Root().Node().AppendChild(QStringLiteral("Wniosek"));
-  wniosek.SetAttribute(QStringLiteral("Powod"), QStringLiteral("Pomyłka w zgłoszeniu, ładunek nie wyjedzie"));
-  wniosek.SetAttribute(QStringLiteral("Pilny"), QStringLiteral("True"));
+  void Store(const char* typ, const xml::Message& m) {
+    host_->db().Exec(QStringLiteral("update TRANZYTY_POZYCJE set TYP = :T, XML = :X"), {{QStringLiteral("T"), QString::fromLatin1(typ)}, {QStringLiteral("X"), m.Xml()}});
+  }
+  // Writes message 36, checks the signature with xmlsec1 and the file against its schema.
+  QString WriteVerified(const QString& name) {
+    const QString file = root_.filePath(QStringLiteral("XML2/") + name);
+    const QString result = exchange::ZapiszKomunikatDoPliku(*ctx_, 36, file);
+    EXPECT_EQ(result, QString());
+    if (!result.isEmpty()) return {};
+    QString out;
+    EXPECT_EQ(RunTool(QStringLiteral("xmlsec1"), {"--verify", "--enabled-reference-uris", "empty,same-doc", "--trusted-pem", keys_ + "/cert.pem", file}, &out), 0)
+        << out.toStdString();
+    const xml::XmlDocumentPtr doc = xml::LoadXMLDocument(file);
+    for (const xml::SchemaFault& f : xml::ValidateMessage(doc, *xml::FindMessageTypeByRoot(doc->DocumentElement().LocalName())))
+      ADD_FAILURE() << f.path.toStdString() << ": " << f.message.toStdString();
+    QFile f(file);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+    return QString::fromUtf8(f.readAll());
+  }
+
+  QString keys_;
+};
+
+TEST_P(SignedOutgoingFile, SignedFileVerifiesAndTheMessageIsSent) {
+  // A request with an empty group.
+  xml::Message m = Wniosek();
   m.Root().Node().AppendChild(QStringLiteral("Pusty")).SetAttribute(QStringLiteral("PozId"), QStringLiteral("1"));
-  host_->db().Exec(QStringLiteral("update TRANZYTY_POZYCJE set XML = :X"), {{QStringLiteral("X"), m.Xml()}});
+  Store("IE014", m);
 
-  const QString file = root_.filePath(QStringLiteral("XML2/IE014.xml"));
-  EXPECT_EQ(exchange::ZapiszKomunikatDoPliku(*ctx_, 36, file), QString());
-  host::SetProcessOptions(nullptr);
-  QString out;
-  EXPECT_EQ(RunTool(QStringLiteral("xmlsec1"), {"--verify", "--enabled-reference-uris", "empty,same-doc", "--trusted-pem", keys + "/cert.pem", file}, &out), 0) << out.toStdString();
-
-  QFile f(file);
-  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-  const QString text = QString::fromUtf8(f.readAll());
+  const QString text = WriteVerified(QStringLiteral("IE014.xml"));
   EXPECT_TRUE(text.contains(QStringLiteral("<typy:WebService Url=\"https://127.0.0.1/odpowiedzi\"/>")));
-  EXPECT_TRUE(text.contains(QStringLiteral("Pilny=\"1\"")));
   EXPECT_FALSE(text.contains(QStringLiteral("<Pusty")));  // an ordinal alone is nothing
   EXPECT_TRUE(text.contains(QStringLiteral("Plik utworzony ")));
   EXPECT_TRUE(text.contains(QStringLiteral("NrWlasny=\"24IE0140000100\"")));
@@ -129,6 +161,56 @@ TEST_P(OutgoingFile, SignedFileVerifiesAndTheMessageIsSent) {
   EXPECT_EQ(r.Value(QStringLiteral("DATA_WYSLANIA")).toDate(), QDate(2024, 3, 5));
   EXPECT_EQ(host_->db().QueryValue(QStringLiteral("select STATUS from TRANZYTY where ID_TRANZYTY = 1")).toInt(), 2);
 }
+
+TEST_P(SignedOutgoingFile, DeclarationIsSentThroughItsExportCopy) {
+  xml::Message m = PrzykladowaDeklaracja(3);
+  m.Root().List(xml::kIE015_Towar)[1].Set(QStringLiteral("OpisTowaru"), QStringLiteral("Monitory True Color"));
+  Store("IE015", m);
+  const QString text = WriteVerified(QStringLiteral("IE015.xml"));
+  EXPECT_TRUE(text.contains(QStringLiteral("OpisTowaru=\"Monitory 1 Color\"")));
+  EXPECT_TRUE(text.contains(QStringLiteral("Kontener=\"0\"")));
+  EXPECT_TRUE(text.contains(QStringLiteral("MiejsceZaladunku=\"Lodz Olechow\"")));
+  EXPECT_TRUE(text.contains(QStringLiteral("<MiejsceData Miejsce=\"Gdansk\" Data=\"2024-03-05\" Osoba=\"Jan Kowalski\"/>")));
+  // The shared types: references with content keep their closing tags in step.
+  EXPECT_TRUE(text.contains(QStringLiteral("<typy:Gwarancja GRN=\"24PL322010000001A1\" KodDostepu=\"AB12\">")));
+  EXPECT_TRUE(text.contains(QStringLiteral("</typy:Gwarancja>")));
+  EXPECT_TRUE(text.contains(QStringLiteral("<typy:Zamkniecie Znak=\"PL001\"/>")));
+  EXPECT_TRUE(text.contains(QStringLiteral("<typy:Przedstawiciel TIN=\"PL5860000024\"/>")));
+  EXPECT_TRUE(text.contains(QStringLiteral("<typy:Nadawca Nazwa=\"Bałtycka Spedycja\"")));
+  EXPECT_FALSE(text.contains(QStringLiteral("Robocze")));
+  EXPECT_EQ(Row().Int(QStringLiteral("STATUS")), 2);
+}
+
+TEST_P(SignedOutgoingFile, ArrivalNotificationKeepsItsEmptyLocation) {
+  Store("IE007", PrzykladowePrzybycie(QStringLiteral("Gdańsk Port")));
+  const QString text = WriteVerified(QStringLiteral("IE007.xml"));
+  EXPECT_TRUE(text.contains(QStringLiteral("<Lokalizacja/>")));
+  EXPECT_TRUE(text.contains(QStringLiteral("<Przybycie Miejsce=\"Gdansk Port\" Data=\"2024-03-05\"")));
+  EXPECT_TRUE(text.contains(QStringLiteral("<typy:Zamkniecie Znak=\"NEW-de\"/>")));
+}
+
+TEST_P(SignedOutgoingFile, WhatTheSchemaRefusesIsNeitherWrittenNorMarkedSent) {
+  xml::Message m = PrzykladowaDeklaracja(2);
+  m.Root().List(xml::kIE015_Towar)[1].Remove(QStringLiteral("OpisTowaru"));
+  Store("IE015", m);
+  const QString file = root_.filePath(QStringLiteral("XML2/IE015.xml"));
+  const QString result = exchange::ZapiszKomunikatDoPliku(*ctx_, 36, file);
+  EXPECT_TRUE(result.startsWith(QStringLiteral("Komunikat IE015 nie jest zgodny ze schematem: /IE015/Towar[2]: "))) << result.toStdString();
+  EXPECT_TRUE(result.contains(QStringLiteral("OpisTowaru")));
+  EXPECT_FALSE(QFile::exists(file));
+  EXPECT_EQ(Row().Int(QStringLiteral("STATUS")), 1);
+  EXPECT_TRUE(Row().IsNull(QStringLiteral("PLIK")));
+
+  // Without a place of filling the copy yields nothing and nothing is written.
+  m.Root().List(xml::kIE015_Towar)[1].Set(QStringLiteral("OpisTowaru"), QStringLiteral("Opis"));
+  Store("IE015", m);
+  host_->user.Set(host::TUser(1, QStringLiteral("jan"), QStringLiteral("Jan Kowalski"), QString(), false, false, false));
+  EXPECT_EQ(exchange::ZapiszKomunikatDoPliku(*ctx_, 36, file), QString());
+  EXPECT_FALSE(QFile::exists(file));
+  EXPECT_EQ(Row().Int(QStringLiteral("STATUS")), 1);
+}
+
+VELMORA_ON_BOTH_ENGINES(SignedOutgoingFile);
 
 }  // namespace
 }  // namespace velmora::testing

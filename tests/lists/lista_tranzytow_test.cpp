@@ -142,7 +142,7 @@ TEST_P(TransitLists, NewTransitsAreNumberedOneAtATimeAndStartFromTheRegister) {
   EXPECT_EQ(m->Int(QStringLiteral("STATUS")), 1);
   EXPECT_EQ(m->Int(QStringLiteral("LP")), 1);
   const auto doc = xml::LoadXMLData(m->Str(QStringLiteral("XML")));
-  EXPECT_EQ(doc->DocumentElement().ChildByLocalName(QStringLiteral("Deklaracja")).Attribute(QStringLiteral("UCWyjscia")),
+  EXPECT_EQ(doc->DocumentElement().ChildByLocalName(QStringLiteral("UC")).Attribute(QStringLiteral("Wyjscia")),
             QStringLiteral("PL322010"));
 
   // Another workstation in the middle of numbering in this register: this one waits, then gives up

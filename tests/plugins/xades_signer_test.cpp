@@ -28,8 +28,8 @@ constexpr const char* kSerial = "4722366482869645213697";
 constexpr const char* kDocument =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
     "<!--\r\n\tPlik utworzony 2024-03-05 08:04:09\r\n-->\r\n"
-    "<IE015 xmlns=\"http://www.e-clo.pl/ZEFIR2/eZC/Schemas/NCTS2/IE015\" "
-    "xmlns:typy=\"http://www.e-clo.pl/ZEFIR2/eZC/Schemas/NCTS2/Typy\">\r\n"
+    "<IE015 xmlns=\"http://www.mf.gov.pl/schematy/NCTS2/IE015/2013/10/\" "
+    "xmlns:typy=\"http://www.mf.gov.pl/schematy/NCTS2/TYPY/2013/10/\">\r\n"
     "<Naglowek LiczbaPozycji=\"1\" MiejsceZaladunku=\"Łódź\"/>\r\n"
     "<typy:Nadawca Nazwa=\"Zakład Żółć Spółka z o.o.\"/>\r\n"
     "<Towar PozId=\"1\" OpisTowaru=\"Jabłka świeże\"/>\r\n"

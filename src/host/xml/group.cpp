@@ -43,6 +43,9 @@ bool Group::Has(const QString& field) const {
 XmlNode Group::CreateChild(const FieldDesc& field) {
   // Place the new element before the first child that the schema puts after it.
   const int index = desc_->IndexOf(field.name);
+  // Filling in schema order appends: look at the last child first.
+  const XmlNode last = node_.LastChild();
+  if (last.IsNull() || desc_->IndexOf(last.LocalName()) <= index) return node_.AppendChild(field.name);
   XmlNode before;
   for (XmlNode c = node_.FirstChild(); c; c = c.NextSibling()) {
     const int ci = desc_->IndexOf(c.LocalName());
@@ -99,24 +102,24 @@ Group Group::Add(const GroupDesc& sub) {
   return Group(doc_, CreateChild(Field(sub.name)), &sub);
 }
 
-void CopyGroup(const Group& from, Group& to) {
+void CopyGroup(const Group& from, Group& to, const ValueFilter& filter) {
   if (from.IsNull() || to.IsNull()) return;
   const GroupDesc* desc = from.Desc();
   for (const FieldDesc& f : desc->fields) {
     switch (f.kind) {
       case FieldKind::Attribute:
       case FieldKind::Element:
-        if (from.Has(f.name)) to.Set(f.name, from.Get(f.name));
+        if (from.Has(f.name)) to.Set(f.name, filter ? filter(f, from.Get(f.name)) : from.Get(f.name));
         break;
       case FieldKind::Group:
         if (f.repeated) {
           for (const Group& item : from.List(*f.group)) {
             Group target = to.Add(*f.group);
-            CopyGroup(item, target);
+            CopyGroup(item, target, filter);
           }
         } else if (Group item = from.Get(*f.group)) {
           Group target = to.Ensure(*f.group);
-          CopyGroup(item, target);
+          CopyGroup(item, target, filter);
         }
         break;
     }

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <initializer_list>
 #include <vector>
 
@@ -17,12 +18,48 @@ enum class FieldKind {
   Group,      // a child element holding a group of its own
 };
 
-// One attribute or child element of a group, in schema order.
+// The simple type of a value, as the schema restricts it.
+enum class ValueType { Text, Integer, Decimal, Date, DateTime, Flag };
+
+// How a value is treated when a message is copied into its sendable form.
+enum CopyRule : unsigned {
+  kCopyAsIs = 0,
+  kCopyMasa = 1,   // a mass: re-read and written with three decimals
+  kCopyAscii = 2,  // Polish letters replaced by their plain Latin ones
+  kCopyUpper = 4,  // a code: upper case
+};
+
+// One attribute or child element of a group, in schema order, with what the schema allows
+// in it. The chained setters keep the tables of descriptions readable.
 struct FieldDesc {
   QString name;
   FieldKind kind = FieldKind::Attribute;
   const GroupDesc* group = nullptr;  // for FieldKind::Group
   bool repeated = false;
+  ValueType type = ValueType::Text;
+  int length = 0;    // text: most characters; numbers: most digits; 0 = no limit
+  int fraction = 0;  // decimals: most digits after the point
+  bool required = false;
+  int max_occurs = 0;  // repeated: most occurrences; 0 = unbounded
+  unsigned copy = kCopyAsIs;
+  // Sent in the shared types' namespace: the sending routine moves it there (it may also be
+  // left in the message's own).
+  bool typy = false;
+
+  FieldDesc Len(int n) const { FieldDesc f = *this; f.length = n; return f; }
+  FieldDesc Req() const { FieldDesc f = *this; f.required = true; return f; }
+  FieldDesc Int(int digits) const { FieldDesc f = *this; f.type = ValueType::Integer; f.length = digits; return f; }
+  FieldDesc Dec(int digits, int frac) const {
+    FieldDesc f = *this; f.type = ValueType::Decimal; f.length = digits; f.fraction = frac; return f;
+  }
+  FieldDesc Date() const { FieldDesc f = *this; f.type = ValueType::Date; return f; }
+  FieldDesc DateTime() const { FieldDesc f = *this; f.type = ValueType::DateTime; return f; }
+  FieldDesc Flag() const { FieldDesc f = *this; f.type = ValueType::Flag; return f; }
+  FieldDesc Masa() const { FieldDesc f = Dec(16, 3); f.copy |= kCopyMasa; return f; }
+  FieldDesc Ascii() const { FieldDesc f = *this; f.copy |= kCopyAscii; return f; }
+  FieldDesc Upper() const { FieldDesc f = *this; f.copy |= kCopyUpper; return f; }
+  FieldDesc Max(int n) const { FieldDesc f = *this; f.max_occurs = n; return f; }
+  FieldDesc Typy() const { FieldDesc f = *this; f.typy = true; return f; }
 };
 
 // One element of a message schema: its name and its fields in schema order. A description
@@ -81,8 +118,12 @@ class Group {
   const GroupDesc* desc_ = nullptr;
 };
 
+// Rewrites a value on its way from one document to another; answers the value to write.
+using ValueFilter = std::function<QString(const FieldDesc& field, const QString& value)>;
+
 // Copies `from` into `to` field by field in schema order: attributes and texts that are
-// present in `from`, sub-groups recursively (repeated ones appended). Both must share a description.
-void CopyGroup(const Group& from, Group& to);
+// present in `from`, sub-groups recursively (repeated ones appended), each value through
+// `filter` when one is given. Both must share a description.
+void CopyGroup(const Group& from, Group& to, const ValueFilter& filter = {});
 
 }  // namespace velmora::xml

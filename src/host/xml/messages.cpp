@@ -16,24 +16,10 @@ QString NctsNs(const char* code) { return kNctsBase + QString::fromLatin1(code) 
 
 const QString kTypyNamespace = kNctsBase + QStringLiteral("TYPY") + kVersion;
 
-const GroupDesc kKanalZwrotny{QStringLiteral("KanalZwrotny"),
-                              {Attr("Rodzaj"), Attr("Adres"), Attr("Nazwa")}};
-
-const GroupDesc kNaglowek{QStringLiteral("Naglowek"),
-                          {Attr("NrWlasny"), Attr("DataUtworzenia"), Attr("MRN"),
-                           Attr("NrWlasnyKomunikatuPowiazanego"), Attr("LRN"), Sub(kKanalZwrotny)}};
-
 namespace {
 
-// Root descriptions. The body groups of each message join its list as the editors that
-// use them are written; the header comes first in every schema.
-const GroupDesc kIeRoot{QStringLiteral("IE"), {Sub(kNaglowek)}};
-const GroupDesc kUpoRoot{QStringLiteral("UPO"),
-                         {Attr("NumerIdentyfikacyjny"), Attr("DataWytworzenia")}};
-const GroupDesc kPlatformRoot{QStringLiteral("Dokument"), {}};
-
-MessageType Ie(const char* code, Direction d) {
-  return {QString::fromLatin1(code), QString::fromLatin1(code), NctsNs(code), d, &kIeRoot};
+MessageType Ie(const char* code, Direction d, const GroupDesc& root = kIncomingRoot) {
+  return {QString::fromLatin1(code), QString::fromLatin1(code), NctsNs(code), d, &root};
 }
 
 }  // namespace
@@ -42,7 +28,8 @@ const std::vector<MessageType>& MessageTypes() {
   static const std::vector<MessageType> types = [] {
     using D = Direction;
     std::vector<MessageType> t;
-    for (const char* c : {"IE007", "IE013", "IE014", "IE015", "IE044", "IE054", "IE141"}) t.push_back(Ie(c, D::Outgoing));
+    for (const GroupDesc* root : {&kIE007, &kIE013, &kIE014, &kIE015, &kIE044, &kIE054, &kIE141})
+      t.push_back(Ie(root->name.toLatin1().constData(), D::Outgoing, *root));
     for (const char* c : {"IE004", "IE005", "IE008", "IE009", "IE016", "IE025", "IE028", "IE029", "IE043", "IE045",
                           "IE051", "IE055", "IE058", "IE060", "IE062", "IE140", "IE906", "IE928"})
       t.push_back(Ie(c, D::Incoming));
@@ -73,12 +60,12 @@ Message::Message(XmlDocumentPtr doc, const MessageType* type) : doc_(std::move(d
 Group Message::Root() const { return Group(doc_, doc_->DocumentElement(), type_->root_desc); }
 
 Naglowek Message::GetNaglowek() const {
-  if (type_->root_desc != &kIeRoot) return {};
+  if (!type_->root_desc->Find(kNaglowek.name)) return {};
   return Naglowek(Root().Get(kNaglowek));
 }
 
 Naglowek Message::EnsureNaglowek() {
-  if (type_->root_desc != &kIeRoot) throw BindingError(QStringLiteral("Komunikat %1 nie ma nagłówka").arg(type_->code));
+  if (!type_->root_desc->Find(kNaglowek.name)) throw BindingError(QStringLiteral("Komunikat %1 nie ma nagłówka").arg(type_->code));
   Group root = Root();
   return Naglowek(root.Ensure(kNaglowek));
 }

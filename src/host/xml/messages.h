@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bodies.h"
 #include "group.h"
 #include "xml_document.h"
 
@@ -28,10 +29,6 @@ const std::vector<MessageType>& MessageTypes();
 const MessageType* FindMessageType(const QString& code);
 // By the root element's local name ("IE015", "UPO", "Dokument" for the platform notices).
 const MessageType* FindMessageTypeByRoot(const QString& local_name);
-
-// The header every NCTS message carries.
-extern const GroupDesc kKanalZwrotny;
-extern const GroupDesc kNaglowek;
 
 class Naglowek : public Group {
  public:

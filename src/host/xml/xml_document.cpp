@@ -308,6 +308,8 @@ XmlNode XmlNode::Parent() const { return XmlNode(node_ && IsElement(node_->paren
 
 XmlNode XmlNode::FirstChild() const { return XmlNode(node_ ? ElementFrom(node_->children, true) : nullptr); }
 
+XmlNode XmlNode::LastChild() const { return XmlNode(node_ ? ElementFrom(node_->last, false) : nullptr); }
+
 XmlNode XmlNode::NextSibling() const { return XmlNode(node_ ? ElementFrom(node_->next, true) : nullptr); }
 
 XmlNode XmlNode::PreviousSibling() const { return XmlNode(node_ ? ElementFrom(node_->prev, false) : nullptr); }

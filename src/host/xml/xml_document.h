@@ -54,6 +54,7 @@ class XmlNode {
   // Element navigation (text, comments and other nodes are skipped).
   XmlNode Parent() const;
   XmlNode FirstChild() const;
+  XmlNode LastChild() const;
   XmlNode NextSibling() const;
   XmlNode PreviousSibling() const;
   std::vector<XmlNode> Children() const;

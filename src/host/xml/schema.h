@@ -1,0 +1,30 @@
+#pragma once
+
+#include "messages.h"
+#include "xml_document.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace velmora::xml {
+
+// The XML schema of a message type as it is sent, built from its description: elements in
+// schema order with their occurrences, attributes with their simple types. Elements the
+// sending routine moves to the shared types' namespace are let through there, unchecked, and
+// an enveloped signature may close the document.
+QString SchemaText(const MessageType& type);
+
+struct SchemaFault {
+  QString path;     // "/IE015/Towar[3]"
+  int line = 0;     // in the document as parsed, 0 when unknown
+  QString message;  // the validator's own words, namespaces left out
+};
+
+// The faults the document has against its type's schema; none when it conforms.
+std::vector<SchemaFault> ValidateMessage(const XmlDocumentPtr& doc, const MessageType& type);
+
+// One line for the user: "Komunikat IE015 nie jest zgodny ze schematem: /IE015/Towar[3]: ...".
+QString SchemaRefusal(const MessageType& type, const SchemaFault& fault);
+
+}  // namespace velmora::xml
