@@ -15,6 +15,7 @@
 #include <openssl/bn.h>
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
+#include <openssl/pkcs12.h>
 #include <openssl/rand.h>
 #include <openssl/x509.h>
 #include <xmlsec/base64.h>
@@ -188,10 +189,53 @@ bool DescribeCertificate(X509* cert, CertificateFacts& facts) {
   return !facts.digest_sha256.empty();
 }
 
+// The key store unlocked: from the host's memory when this file was unlocked with this
+// passphrase before, else from the file, kept for the next write re-encoded without protection.
+QByteArray UnlockedStore(const Credentials& credentials) {
+  QFile file(QString::fromStdString(credentials.certificate_path));
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  const QByteArray bytes = file.readAll();
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int digest_size = 0;
+  QByteArray material = bytes + '\0' + QByteArray::fromStdString(credentials.passphrase);
+  const bool digested = EVP_Digest(material.constData(), static_cast<size_t>(material.size()), digest, &digest_size, EVP_sha256(), nullptr) == 1;
+  OPENSSL_cleanse(material.data(), static_cast<size_t>(material.size()));
+  if (!digested) return {};
+  const QByteArray fingerprint(reinterpret_cast<const char*>(digest), static_cast<int>(digest_size));
+  QByteArray store = velmora::host::UnlockedKeyStore(fingerprint);
+  if (!store.isEmpty()) return store;
+
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(bytes.constData());
+  PKCS12* p12 = d2i_PKCS12(nullptr, &p, static_cast<long>(bytes.size()));
+  if (!p12) return {};
+  EVP_PKEY* pkey = nullptr;
+  X509* cert = nullptr;
+  STACK_OF(X509)* chain = nullptr;
+  const bool parsed = PKCS12_parse(p12, credentials.passphrase.c_str(), &pkey, &cert, &chain) == 1 && pkey && cert;
+  PKCS12_free(p12);
+  if (parsed) {
+    // No encryption of key or certificates (-1); the MAC the loader insists on, with one round.
+    if (PKCS12* plain = PKCS12_create("", nullptr, pkey, cert, chain, -1, -1, 0, 1, 0)) {
+      unsigned char* der = nullptr;
+      const int size = i2d_PKCS12(plain, &der);
+      if (size > 0) store = QByteArray(reinterpret_cast<const char*>(der), size);
+      OPENSSL_free(der);
+      PKCS12_free(plain);
+    }
+  }
+  EVP_PKEY_free(pkey);
+  X509_free(cert);
+  sk_X509_pop_free(chain, X509_free);
+  if (!store.isEmpty()) velmora::host::KeepUnlockedKeyStore(fingerprint, store);
+  return store;
+}
+
 KeyPtr LoadKey(const Credentials& credentials, CertificateFacts& facts) {
   if (credentials.certificate_path.empty()) return nullptr;
-  KeyPtr key(xmlSecOpenSSLAppPkcs12Load(credentials.certificate_path.c_str(), credentials.passphrase.c_str(),
-                                        nullptr, nullptr));
+  const QByteArray store = UnlockedStore(credentials);
+  if (store.isEmpty()) return nullptr;
+  KeyPtr key(xmlSecOpenSSLAppPkcs12LoadMemory(reinterpret_cast<const xmlSecByte*>(store.constData()),
+                                              static_cast<xmlSecSize>(store.size()), "", nullptr, nullptr));
   if (!key) return nullptr;
   xmlSecKeyDataPtr x509 = xmlSecKeyGetData(key.get(), xmlSecOpenSSLKeyDataX509Id);
   X509* cert = x509 ? xmlSecOpenSSLKeyDataX509GetKeyCert(x509) : nullptr;

@@ -109,6 +109,17 @@ QString SprawdzRejestr(host::HostContext& ctx, const QString& xml, const QString
   return text;
 }
 
+// The signer library is loaded for each write and freed after it. The crypto libraries under it
+// stay loaded for the life of the process, so a write does not load and relocate them anew.
+void KeepSignerLibrariesLoaded() {
+  static QLibrary* const resident = [] {
+    auto* l = new QLibrary(QStringLiteral("xmlsec1-openssl"), 1);
+    l->load();  // where it is not found, each write loads it with the signer
+    return l;
+  }();
+  Q_UNUSED(resident);
+}
+
 }  // namespace
 
 void RegisterKonwersja(const QString& typ, Konwersja konwersja) { Konwersje().insert(typ, std::move(konwersja)); }
@@ -197,9 +208,17 @@ QString ZapiszKomunikatDoPliku(host::HostContext& ctx, qint64 id, const QString&
   for (xml::XmlNode c : root.Children())
     if (Przytnij(c, keep) && !keep.contains(c.NodeName())) xml::XML_RemoveNode(c);
 
+  // What the customs office would reject is refused here, before anything is written.
+  if (const xml::MessageType* type = xml::FindMessageTypeByRoot(root.LocalName()); type && type->direction == xml::Direction::Outgoing) {
+    const auto faults = xml::ValidateMessage(doc, *type);
+    if (!faults.empty()) return xml::SchemaRefusal(*type, faults.front());
+  }
+
+  // A line break between adjacent tags. Parsed again, the CR LF between two tags would be read
+  // as LF: LF is what the text gets. ("><" occurs only between tags: the document escapes
+  // both characters in values.)
   text = doc->ToXml();
-  text.replace(QStringLiteral("><"), QStringLiteral(">\r\n<"));
-  text = xml::LoadXMLData(text)->ToXml();
+  text.replace(QStringLiteral("><"), QStringLiteral(">\n<"));
   const QString accounting_text = text;
 
   // Renamed into the shared types' namespace. Closing tags follow their opening ones, so an
@@ -225,12 +244,6 @@ QString ZapiszKomunikatDoPliku(host::HostContext& ctx, qint64 id, const QString&
   text.clear();
   for (const QString& line : lines) text += line + QStringLiteral("\r\n");
 
-  // What the customs office would reject is refused here, before anything is written.
-  if (const xml::MessageType* type = xml::FindMessageTypeByRoot(root.LocalName()); type && type->direction == xml::Direction::Outgoing) {
-    const auto faults = xml::ValidateMessage(xml::LoadXMLData(text), *type);
-    if (!faults.empty()) return xml::SchemaRefusal(*type, faults.front());
-  }
-
   // Write in the stored document's own encoding, then sign in place.
   const QString encoding = doc->Encoding().isEmpty() ? QStringLiteral("UTF-8") : doc->Encoding();
   QByteArray bytes;
@@ -250,6 +263,7 @@ QString ZapiszKomunikatDoPliku(host::HostContext& ctx, qint64 id, const QString&
   request->DocumentElement().AppendChild(QStringLiteral("file")).SetText(QDir::toNativeSeparators(file_name));
   QString refusal;
   {
+    KeepSignerLibrariesLoaded();
     QLibrary signer(host::SignerPath(ctx.root));
     if (!signer.load()) {
       refusal = QStringLiteral("Nie załadowano pliku dll - Tessaro.Xades.dll");
@@ -268,10 +282,11 @@ QString ZapiszKomunikatDoPliku(host::HostContext& ctx, qint64 id, const QString&
   QFile signed_file(file_name);
   if (!signed_file.open(QIODevice::ReadOnly)) return QStringLiteral("Nie podpisano dokumentu");
   const QByteArray signed_bytes = signed_file.readAll();
-  const QString signed_text = xml::XmlDocument::ParseBytes(signed_bytes)->Encoding().compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) == 0 ||
-                                      encoding.compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) == 0
+  // The signer keeps the file's encoding.
+  QStringDecoder decoder(encoding.toLatin1().constData());
+  const QString signed_text = encoding.compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) == 0 || !decoder.isValid()
                                   ? QString::fromUtf8(signed_bytes)
-                                  : QStringDecoder(encoding.toLatin1().constData())(signed_bytes);
+                                  : QString(decoder(signed_bytes));
 
   {
     host::Transaction tx(db);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+
 namespace velmora::host {
 
 class Options;
@@ -8,5 +10,12 @@ class Options;
 // HostContext to take them from (the signer). Null until the application sets them.
 void SetProcessOptions(Options* options);
 Options* ProcessOptions();
+
+// A key store the signer unlocked before, re-encoded without protection, under the
+// fingerprint of its file and passphrase; empty when none. The signer library comes and goes
+// with each write, and unlocking a store (its key derivation) is the slowest part of signing:
+// the process keeps what was unlocked, as it keeps the passphrase itself.
+QByteArray UnlockedKeyStore(const QByteArray& fingerprint);
+void KeepUnlockedKeyStore(const QByteArray& fingerprint, const QByteArray& store);
 
 }  // namespace velmora::host

@@ -209,6 +209,9 @@ TEST_F(XadesSignerTest, TamperingAnySignedPartFailsVerification) {
 }
 
 TEST_F(XadesSignerTest, RefusalLeavesTheFileByteIdentical) {
+  // The process keeps a store once unlocked: a wrong passphrase must still unlock nothing.
+  SetCertificate(KeyPath("store.p12"), QString::fromUtf8(kPassphrase));
+  ASSERT_TRUE(Sign({WriteDocument("earlier.xml")}));
   const QString file = WriteDocument("ie015.xml");
   struct Case {
     const char* what;

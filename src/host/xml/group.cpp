@@ -1,5 +1,7 @@
 #include "group.h"
 
+#include <libxml/tree.h>
+
 #include <stdexcept>
 
 namespace velmora::xml {
@@ -107,9 +109,20 @@ void CopyGroup(const Group& from, Group& to, const ValueFilter& filter) {
   const GroupDesc* desc = from.Desc();
   for (const FieldDesc& f : desc->fields) {
     switch (f.kind) {
-      case FieldKind::Attribute:
+      case FieldKind::Attribute: {
+        // Straight from attribute to attribute: a copy moves many of them.
+        xmlChar* value = xmlGetNoNsProp(from.Node().Raw(), reinterpret_cast<const xmlChar*>(f.key.constData()));
+        if (!value) break;
+        if (filter && f.copy != kCopyAsIs) {
+          to.Set(f.name, filter(f, QString::fromUtf8(reinterpret_cast<const char*>(value))));
+        } else {
+          xmlSetProp(to.Node().Raw(), reinterpret_cast<const xmlChar*>(f.key.constData()), value);
+        }
+        xmlFree(value);
+        break;
+      }
       case FieldKind::Element:
-        if (from.Has(f.name)) to.Set(f.name, filter ? filter(f, from.Get(f.name)) : from.Get(f.name));
+        if (from.Has(f.name)) to.Set(f.name, filter && f.copy != kCopyAsIs ? filter(f, from.Get(f.name)) : from.Get(f.name));
         break;
       case FieldKind::Group:
         if (f.repeated) {

@@ -45,6 +45,7 @@ struct FieldDesc {
   // Sent in the shared types' namespace: the sending routine moves it there (it may also be
   // left in the message's own).
   bool typy = false;
+  QByteArray key;  // the name in UTF-8, as the document model takes it
 
   FieldDesc Len(int n) const { FieldDesc f = *this; f.length = n; return f; }
   FieldDesc Req() const { FieldDesc f = *this; f.required = true; return f; }
@@ -72,12 +73,28 @@ struct GroupDesc {
   int IndexOf(const QString& field) const;
 };
 
-inline FieldDesc Attr(const char* name) { return {QString::fromUtf8(name), FieldKind::Attribute, nullptr, false}; }
+inline FieldDesc Attr(const char* name) {
+  FieldDesc f;
+  f.name = QString::fromUtf8(name);
+  f.key = name;
+  return f;
+}
 inline FieldDesc Elem(const char* name, bool repeated = false) {
-  return {QString::fromUtf8(name), FieldKind::Element, nullptr, repeated};
+  FieldDesc f;
+  f.name = QString::fromUtf8(name);
+  f.kind = FieldKind::Element;
+  f.repeated = repeated;
+  f.key = name;
+  return f;
 }
 inline FieldDesc Sub(const GroupDesc& group, bool repeated = false) {
-  return {group.name, FieldKind::Group, &group, repeated};
+  FieldDesc f;
+  f.name = group.name;
+  f.kind = FieldKind::Group;
+  f.group = &group;
+  f.repeated = repeated;
+  f.key = group.name.toUtf8();
+  return f;
 }
 
 // Typed access to one element of a document through its description. Elements are read by
@@ -122,8 +139,8 @@ class Group {
 using ValueFilter = std::function<QString(const FieldDesc& field, const QString& value)>;
 
 // Copies `from` into `to` field by field in schema order: attributes and texts that are
-// present in `from`, sub-groups recursively (repeated ones appended), each value through
-// `filter` when one is given. Both must share a description.
+// present in `from`, sub-groups recursively (repeated ones appended); the values of fields
+// with copy rules pass through `filter` when one is given. Both must share a description.
 void CopyGroup(const Group& from, Group& to, const ValueFilter& filter = {});
 
 }  // namespace velmora::xml

@@ -59,10 +59,18 @@ QString Occurs(const FieldDesc& f) {
 void AppendComplexType(QString& out, const GroupDesc& desc, bool root);
 
 void AppendElement(QString& out, const FieldDesc& f, const QString& occurs) {
-  out += QStringLiteral("<xs:element name=\"%1\" %2>").arg(Escape(SentName(f)), occurs);
-  if (f.kind == FieldKind::Group) AppendComplexType(out, *f.group, false);
-  else out += SimpleType(f);
-  out += QStringLiteral("</xs:element>");
+  auto element = [&](const QString& name, const QString& occ) {
+    out += QStringLiteral("<xs:element name=\"%1\" %2>").arg(Escape(name), occ);
+    if (f.kind == FieldKind::Group) AppendComplexType(out, *f.group, false);
+    else out += SimpleType(f);
+    out += QStringLiteral("</xs:element>");
+  };
+  if (SentName(f) == f.name) return element(f.name, occurs);
+  // Checked before its textual rename too.
+  out += QStringLiteral("<xs:choice %1>").arg(occurs);
+  element(SentName(f), QString());
+  element(f.name, QString());
+  out += QStringLiteral("</xs:choice>");
 }
 
 void AppendComplexType(QString& out, const GroupDesc& desc, bool root) {

@@ -280,6 +280,17 @@ void XmlNode::SetAttribute(const QString& name, const QString& value) {
   if (!node_) return;
   const QName qname = SplitName(name);
   const QByteArray utf8 = value.toUtf8();
+  if (qname.prefix == "xmlns") {
+    // A namespace declaration: elements created below may use the prefix at once.
+    for (xmlNsPtr d = node_->nsDef; d; d = d->next)
+      if (d->prefix && qname.local == reinterpret_cast<const char*>(d->prefix)) {
+        xmlFree(const_cast<xmlChar*>(d->href));
+        d->href = xmlStrdup(Bc(utf8.constData()));
+        return;
+      }
+    xmlNewNs(node_, Bc(utf8.constData()), Bc(qname.local.constData()));
+    return;
+  }
   xmlNsPtr ns = qname.HasPrefix() ? xmlSearchNs(node_->doc, node_, Bc(qname.prefix.constData())) : nullptr;
   if (qname.HasPrefix() && !ns) {
     // Prefix not bound here: keep the name as written.
