@@ -7,6 +7,7 @@ PACKAGES=(
   libxml2-dev libxml2-utils libxmlsec1-dev xmlsec1 libssl-dev openssl
   libgtest-dev libbenchmark-dev
   postgresql-15 poppler-utils fonts-dejavu-core clang libclang-rt-14-dev
+  libcurl4-openssl-dev python3 libvmime-dev dovecot-imapd dovecot-pop3d
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

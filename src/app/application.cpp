@@ -26,6 +26,7 @@ Application::Application(StartOptions options) : options_(std::move(options)) {
 Application::~Application() {
   main_form_.reset();
   host::SetProcessOptions(nullptr);
+  host::SetProcessContext(nullptr);
   if (module_.isLoaded()) {
     if (auto finalize = reinterpret_cast<void (*)()>(module_.resolve("Finalize"))) finalize();
   }
@@ -52,8 +53,10 @@ QStringList Application::OpenDatabase() {
   host_options_ = std::make_unique<host::TOptionsDB>(*db_, user_);
   host::SetProcessOptions(host_options_.get());
   ctx_.reset(new host::HostContext{*db_, *host_options_, user_, clock_, dialogs_, options_.root, nullptr});
+  host::SetProcessContext(ctx_.get());
   host::RegisterHostWindows();
   host::InstallSigner(options_.root);
+  host::InstallPuescClient(options_.root);
   return changes;
 }
 

@@ -80,6 +80,8 @@ int Init(Context& ctx, const QStringList& changes, QTextStream& out) {
   for (const QString& c : changes) out << c << '\n';
   const QString signer = host::InstallSigner(ctx.root);
   if (!signer.isEmpty()) out << "Biblioteka podpisu: " << signer << '\n';
+  const QString client = host::InstallPuescClient(ctx.root);
+  if (!client.isEmpty()) out << "Biblioteka PUESC: " << client << '\n';
   if (changes.isEmpty()) out << "Baza danych jest aktualna\n";
   out << "Baza danych: " << (ctx.db->FilePath().isEmpty() ? ctx.db->Url() : ctx.db->FilePath()) << '\n';
   return 0;

@@ -1,5 +1,6 @@
 // Entry points of the module library the host loads at start-up.
 #include "package.h"
+#include "lists/message_editors.h"
 #include "lists/tranzyty_lista_win.h"
 #include "reference/reference_windows.h"
 #include "reference/slownik_ncts.h"
@@ -14,10 +15,12 @@
 VELMORA_EXPORT void Initialize() {
   velmora::frame::Initialize();
   velmora::lists::RegisterListWindows();
+  velmora::lists::RegisterExchange();
   velmora::reference::RegisterReferenceWindows();
 }
 
 VELMORA_EXPORT void Finalize() {
+  velmora::lists::UnregisterExchange();
   velmora::lists::UnregisterListWindows();
   velmora::reference::UnregisterReferenceWindows();
   velmora::reference::ReleaseSlownikCache();

@@ -14,6 +14,7 @@ namespace velmora::frame {
 namespace {
 
 int g_init_count = 0;
+std::function<bool(const host::ReceivedMail&)> g_przetwarzanie;
 // The tag the schema routine is registered under.
 QString g_schema_tag = QStringLiteral("Velmora");
 
@@ -28,8 +29,8 @@ void Initialize() {
   // Every mail is offered to the processing: the filter takes them all.
   host::Register_Email_Receive_Filter([](const host::ReceivedMail&) { return true; },
                                       QStringLiteral("Filtr odpowiedzi UC na komunikat IE15"));
-  // Reading customs answers out of mail comes with the receive channels; until then no mail is taken.
-  host::Register_Email_Receive_Processing([](const host::ReceivedMail&) { return false; },
+  // The routine itself lives with the receive channels, which hand it over with their context.
+  host::Register_Email_Receive_Processing([](const host::ReceivedMail& m) { return g_przetwarzanie && g_przetwarzanie(m); },
                                           QStringLiteral("Przetwarzanie odpowiedzi UC (komunikaty NCTS: IExxx/PWKx)"));
 }
 
@@ -42,5 +43,7 @@ void Finalize() {
 }
 
 int InitializationCount() { return g_init_count; }
+
+void UstawPrzetwarzaniePoczty(std::function<bool(const host::ReceivedMail&)> routine) { g_przetwarzanie = std::move(routine); }
 
 }  // namespace velmora::frame

@@ -1,5 +1,11 @@
 #pragma once
 
+#include <functional>
+
+namespace velmora::host {
+struct ReceivedMail;
+}
+
 namespace velmora::frame {
 
 // Loading and unloading the module: registrations with the host run once per load,
@@ -7,5 +13,9 @@ namespace velmora::frame {
 void Initialize();
 void Finalize();
 int InitializationCount();
+
+// What the registered mail processing routine does with a mail the host received; without
+// one set no mail is taken.
+void UstawPrzetwarzaniePoczty(std::function<bool(const host::ReceivedMail&)> routine);
 
 }  // namespace velmora::frame

@@ -1,5 +1,7 @@
 #include "host_schema.h"
 
+#include "customs_dictionary.h"
+#include "email_accounts.h"
 #include "exchange_rates.h"
 #include "guarantee_ledger.h"
 #include "host_tables.h"
@@ -104,6 +106,8 @@ void HostSchema(TToolsDB& tools) {
   DeclareColumns(tools, QStringLiteral("RGRej"), kRGRej);
   SimplifiedRegisterSchema(tools);
   GuaranteeLedgerSchema(tools);
+  EmailSchema(tools);
+  CustomsDictionarySchema(tools);
 }
 
 }  // namespace velmora::host

@@ -23,6 +23,9 @@ const std::vector<OptionKey>& OptionsCatalogue() {
       k("Wysyłka", "KANAL_WYSYLKI", "ECIP_SEAP_HASLO", "Hasło na platformie", S::Application, "", true),
       k("Wysyłka", "KANAL_WYSYLKI", "KATALOG", "Katalog plików", S::Application),
       k("Wysyłka", "KANAL_WYSYLKI", "CZEKAJ", "Oczekiwanie na odpowiedź", S::Application),
+      k("Wysyłka", "KANAL_WYSYLKI", "CZEKAJ_SEKUNDY", "Czas oczekiwania na odpowiedź (s)", S::Application, "75"),
+      // The platform simulator on this computer, for practice without the customs system.
+      k("Wysyłka", "KANAL_WYSYLKI", "SRODOWISKO", "Środowisko szkoleniowe (SZKOLENIOWE)", S::Application),
       k("Proxy", "PROXY", "USE", "Używaj proxy (1/0)", S::Application, "0"),
       k("Proxy", "PROXY", "DEFAULT", "Proxy systemowe (1/0)", S::Application, "0"),
       k("Proxy", "PROXY", "HOST", "Serwer", S::Application),

@@ -15,6 +15,14 @@ QString SignerPath(const QString& root) {
 #endif
 }
 
+QString PuescClientPath(const QString& root) {
+#ifdef _WIN32
+  return QDir(root).filePath(QStringLiteral("bin/Dravonet.dll"));
+#else
+  return QDir(root).filePath(QStringLiteral("bin/libdravonet.so"));
+#endif
+}
+
 QString InstallBuiltLibrary(const QString& root, const QString& target) {
   Q_UNUSED(root);
   if (QFile::exists(target)) return {};

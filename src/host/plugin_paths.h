@@ -6,9 +6,11 @@ namespace velmora::host {
 
 // The libraries loaded at run time for each use live in the application root's bin/.
 QString SignerPath(const QString& root);
+QString PuescClientPath(const QString& root);
 // Puts the library built with the program below the root when the root has none; answers the
 // path it put there, empty when nothing was done.
 QString InstallBuiltLibrary(const QString& root, const QString& target_path);
 inline QString InstallSigner(const QString& root) { return InstallBuiltLibrary(root, SignerPath(root)); }
+inline QString InstallPuescClient(const QString& root) { return InstallBuiltLibrary(root, PuescClientPath(root)); }
 
 }  // namespace velmora::host

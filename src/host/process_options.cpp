@@ -21,9 +21,13 @@ Options* ProcessOptions() { return g_process_options.load(); }
 namespace velmora::host {
 
 namespace {
+HostContext* g_context = nullptr;
 std::mutex g_stores_mutex;
 QHash<QByteArray, QByteArray> g_stores;
 }  // namespace
+
+void SetProcessContext(HostContext* ctx) { g_context = ctx; }
+HostContext* ProcessContext() { return g_context; }
 
 QByteArray UnlockedKeyStore(const QByteArray& fingerprint) {
   std::lock_guard lock(g_stores_mutex);

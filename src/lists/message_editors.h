@@ -38,4 +38,9 @@ struct ExchangeHandlers {
 };
 ExchangeHandlers& Exchange();
 
+// The send and receive wizards behind the lists' actions, and the processing of the customs
+// answers the host's mail reception brings.
+void RegisterExchange();
+void UnregisterExchange();
+
 }  // namespace velmora::lists

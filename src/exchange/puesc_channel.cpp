@@ -1,0 +1,108 @@
+#include "puesc_channel.h"
+
+#include "exchange/incoming.h"
+#include "frame/shared_state.h"
+#include "host/customs_dictionary.h"
+#include "host/db.h"
+#include "host/host_context.h"
+#include "host/options.h"
+#include "host/plugin_paths.h"
+#include "host/xml/xml_document.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLibrary>
+
+namespace velmora::exchange {
+
+PolaczeniePuesc CzytajPolaczeniePuesc(host::HostContext& ctx) {
+  auto read = [&ctx](const char* section, const char* key, const char* def = "") {
+    return ctx.options.ReadOption(QString::fromLatin1(section), QString::fromLatin1(key), QString::fromLatin1(def),
+                                  host::OptionScope::Application)
+        .trimmed();
+  };
+  PolaczeniePuesc p;
+  p.login = read("KANAL_WYSYLKI", "ECIP_SEAP_ID");
+  p.haslo = read("KANAL_WYSYLKI", "ECIP_SEAP_HASLO");
+  p.adres = host::TPuescTools::GetServiceAddress(ctx.db, ctx.options);
+  p.czekaj = read("KANAL_WYSYLKI", "CZEKAJ", "1") == QLatin1String("1");
+  bool ok = false;
+  const int sekundy = read("KANAL_WYSYLKI", "CZEKAJ_SEKUNDY", "75").toInt(&ok);
+  p.czekaj_sekundy = ok ? sekundy : 75;
+  if (read("PROXY", "USE", "0") == QLatin1String("1")) {
+    p.proxy_user = read("PROXY", "USER");
+    p.proxy_haslo = read("PROXY", "PASS");
+    p.proxy_host = read("PROXY", "HOST");
+    p.proxy_port = read("PROXY", "PORT", "8080").toInt();
+  } else {
+    p.proxy_domyslne = read("PROXY", "DEFAULT", "0") == QLatin1String("1");
+  }
+  return p;
+}
+
+bool SilnikObslugujeWebService(const host::Db& db) {
+  switch (db.GetEngine()) {
+    case host::Engine::Sqlite:
+    case host::Engine::Postgres:
+      return true;
+  }
+  return false;
+}
+
+KlientPuesc::KlientPuesc(const QString& root) : library_(std::make_unique<QLibrary>(host::PuescClientPath(root))) {
+  library_->load();
+}
+
+KlientPuesc::~KlientPuesc() {
+  if (library_->isLoaded()) library_->unload();
+}
+
+bool KlientPuesc::Zaladowany() const { return library_->isLoaded(); }
+KlientPuesc::AcceptFn KlientPuesc::Accept() const { return reinterpret_cast<AcceptFn>(library_->resolve("AcceptDocument")); }
+KlientPuesc::BySysRefFn KlientPuesc::BySysRef() const { return reinterpret_cast<BySysRefFn>(library_->resolve("GetDocumentBySysRef")); }
+KlientPuesc::DocumentsFn KlientPuesc::Documents() const { return reinterpret_cast<DocumentsFn>(library_->resolve("GetDocuments")); }
+
+double DataCzasJakoLiczba(const QDateTime& t) {
+  return static_cast<double>(QDate(1899, 12, 30).daysTo(t.date())) + t.time().msecsSinceStartOfDay() / 86400000.0;
+}
+
+void WczytajListeDokumentow(host::HostContext& ctx, const QString& katalog, const QString& lista, bool zalaczniki, const LogFn& log) {
+  xml::XmlDocumentPtr doc;
+  try {
+    doc = xml::LoadXMLData(lista);
+  } catch (const xml::XmlParseError&) {
+    log(lista);
+    return;
+  }
+  const QDir dir(katalog);
+  for (const xml::XmlNode& d : doc->DocumentElement().ChildrenByLocalName(QStringLiteral("dokument"))) {
+    const QString path = dir.filePath(d.Attribute(QStringLiteral("nazwa")));
+    try {
+      const QString text = xml::LoadXMLDocument(path)->ToXml();
+      log(WczytajKomunikat(ctx, text, path));
+    } catch (const std::exception& e) {
+      log(QStringLiteral("Błąd - ") + path + QStringLiteral(": ") + QString::fromUtf8(e.what()));
+      continue;
+    }
+    if (!zalaczniki) continue;
+    for (const xml::XmlNode& z : d.ChildrenByLocalName(QStringLiteral("zalacznik")))
+      SaveAttach(ctx, dir.filePath(z.Attribute(QStringLiteral("nazwa"))), frame::OstatniWczytanyKomunikatId);
+  }
+}
+
+qint64 SaveAttach(host::HostContext& ctx, const QString& path, qint64 message_id) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return 0;
+  const QByteArray body = f.readAll();
+  host::Transaction tx(ctx.db);
+  const qint64 id = ctx.db.DBGetNewID(QStringLiteral("GID_EMAIL_ATTACH"));
+  ctx.db.Exec(QStringLiteral("insert into EMAIL_ATTACH (ID_EMAIL_ATTACH, ID_EMAIL_MSG, FILENAME, BODY) values (:ID, 0, :F, :B)"),
+              {{QStringLiteral("ID"), id}, {QStringLiteral("F"), QFileInfo(path).fileName() + QStringLiteral(".pdf")}, {QStringLiteral("B"), body}});
+  ctx.db.Exec(QStringLiteral("update TRANZYTY_POZYCJE set ID_EMAIL_ATTACH_PDF = :A where ID_TRANZYTY_POZYCJE = :ID"),
+              {{QStringLiteral("A"), id}, {QStringLiteral("ID"), message_id}});
+  tx.Commit();
+  return id;
+}
+
+}  // namespace velmora::exchange

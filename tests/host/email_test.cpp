@@ -1,0 +1,547 @@
+#include "host/email_accounts.h"
+#include "host/email_client.h"
+#include "support/test_host.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <map>
+
+namespace velmora::testing {
+
+namespace {
+
+using host::MailAttachment;
+using host::MailMessage;
+
+// dovecot (IMAP, POP3) and the SMTP receiver of scripts/mail.sh, one set for the whole run.
+struct MailServers {
+  QTemporaryDir tmp;
+  QString dir;
+  int imap = 0;
+  int pop3 = 0;
+  int smtp = 0;
+  QString password;
+  QString spool;
+  QString failure;
+
+  bool Start() {
+    // Run by root, the servers run as another user, who must get through the directory.
+    QFile::setPermissions(tmp.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                          QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+    dir = tmp.filePath(QStringLiteral("mail"));
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("MAIL_OWNER_PID"), QString::number(QCoreApplication::applicationPid()));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral("bash"), {QStringLiteral(VELMORA_MAIL_SCRIPT), QStringLiteral("start"), dir});
+    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+      failure = QString::fromUtf8(p.readAllStandardError()).trimmed();
+      return false;
+    }
+    for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'))) {
+      const QString key = line.section(QLatin1Char('='), 0, 0);
+      const QString value = line.section(QLatin1Char('='), 1);
+      if (key == QLatin1String("IMAP_PORT")) imap = value.toInt();
+      if (key == QLatin1String("POP3_PORT")) pop3 = value.toInt();
+      if (key == QLatin1String("SMTP_PORT")) smtp = value.toInt();
+      if (key == QLatin1String("PASSWORD")) password = value;
+      if (key == QLatin1String("SMTP_SPOOL")) spool = value;
+    }
+    if (imap == 0 || pop3 == 0 || smtp == 0) failure = QStringLiteral("mail.sh printed no ports");
+    return failure.isEmpty();
+  }
+
+  void Stop() {
+    QProcess::execute(QStringLiteral("bash"), {QStringLiteral(VELMORA_MAIL_SCRIPT), QStringLiteral("stop"), dir});
+  }
+
+  void Deliver(const QString& user, const QByteArray& raw) {
+    QProcess p;
+    p.start(QStringLiteral("bash"), {QStringLiteral(VELMORA_MAIL_SCRIPT), QStringLiteral("deliver"), dir, user});
+    p.write(raw);
+    p.closeWriteChannel();
+    ASSERT_TRUE(p.waitForFinished(10000) && p.exitCode() == 0) << p.readAllStandardError().toStdString();
+  }
+
+  // The mails the SMTP receiver took for the address, without the envelope line it adds.
+  std::vector<QByteArray> Spooled(const QString& recipient) const {
+    std::vector<QByteArray> out;
+    for (const QString& name : QDir(spool).entryList({QStringLiteral("*.eml")}, QDir::Files, QDir::Name)) {
+      QFile f(QDir(spool).filePath(name));
+      if (!f.open(QIODevice::ReadOnly)) continue;
+      const QByteArray envelope = f.readLine();
+      if (envelope.contains(recipient.toUtf8())) out.push_back(f.readAll());
+    }
+    return out;
+  }
+};
+
+MailServers* g_servers = nullptr;
+
+MailServers& Servers() {
+  if (!g_servers) {
+    g_servers = new MailServers;
+    g_servers->Start();
+  }
+  return *g_servers;
+}
+
+class MailEnvironment : public ::testing::Environment {
+ public:
+  void TearDown() override {
+    if (!g_servers) return;
+    if (g_servers->failure.isEmpty()) g_servers->Stop();
+    delete g_servers;
+    g_servers = nullptr;
+  }
+};
+
+[[maybe_unused]] ::testing::Environment* const kMailEnvironment =
+    ::testing::AddGlobalTestEnvironment(new MailEnvironment);
+
+// A loopback port nobody listens on.
+int ClosedPort() {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof addr;
+  ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+  ::close(fd);
+  return ntohs(addr.sin_port);
+}
+
+QByteArray PdfBytes(char seed) {
+  QByteArray pdf("%PDF-1.4\n");
+  for (int i = 0; i < 600; ++i) pdf.append(static_cast<char>((i * 7 + seed) & 0xFF));
+  return pdf + "\n%%EOF\n";
+}
+
+QByteArray Base64Lines(const QByteArray& data) {
+  const QByteArray b64 = data.toBase64();
+  QByteArray out;
+  for (qsizetype i = 0; i < b64.size(); i += 76) out += b64.mid(i, 76) + "\r\n";
+  return out;
+}
+
+QByteArray AttachmentPart(const char* type, const char* name, const QByteArray& content) {
+  return QByteArray("--b1\r\nContent-Type: ") + type + "; name=\"" + name +
+         "\"\r\nContent-Transfer-Encoding: base64\r\nContent-Disposition: attachment; filename=\"" + name + "\"\r\n\r\n" +
+         Base64Lines(content);
+}
+
+struct Sample {
+  QString subject;
+  std::vector<MailAttachment> attachments;
+  QByteArray raw;
+};
+
+// The mailbox the reading tests start from, written by hand as a customs office would send it.
+std::vector<Sample> Samples() {
+  const QByteArray head_common =
+      "From: =?UTF-8?Q?Urz=C4=85d_Celny?= <uc@celna.example>\r\n"
+      "To: agencja@localhost\r\n"
+      "Date: Tue, 05 Mar 2024 08:04:09 +0100\r\n"
+      "MIME-Version: 1.0\r\n";
+  const QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<IE029><MRN>24PL301000E0000123</MRN></IE029>\n";
+  const QByteArray pdf1 = PdfBytes(1);
+  const QByteArray pdf2 = PdfBytes(2);
+  std::vector<Sample> out;
+
+  Sample both;
+  both.subject = QStringLiteral("IE029 zwolnienie do tranzytu");
+  both.attachments = {{QStringLiteral("IE029.xml"), xml}, {QStringLiteral("IE029.pdf"), pdf1}};
+  both.raw = head_common + "Message-ID: <ie029.1@celna.example>\r\nSubject: IE029 zwolnienie do tranzytu\r\n" +
+             "Content-Type: multipart/mixed; boundary=\"b1\"\r\n\r\n" +
+             "--b1\r\nContent-Type: text/plain; charset=UTF-8\r\nContent-Transfer-Encoding: 8bit\r\n\r\n" +
+             QStringLiteral("Zwolnienie do tranzytu w załączniku.\r\n").toUtf8() +
+             AttachmentPart("text/xml", "IE029.xml", xml) + AttachmentPart("application/pdf", "IE029.pdf", pdf1) +
+             "--b1--\r\n";
+  out.push_back(both);
+
+  Sample pdf_only;
+  pdf_only.subject = QStringLiteral("Potwierdzenie złożenia");
+  pdf_only.attachments = {{QStringLiteral("Potwierdzenie.pdf"), pdf2}};
+  pdf_only.raw = head_common + "Message-ID: <pdf.2@celna.example>\r\nSubject: =?UTF-8?B?" +
+                 QStringLiteral("Potwierdzenie złożenia").toUtf8().toBase64() + "?=\r\n" +
+                 "Content-Type: multipart/mixed; boundary=\"b1\"\r\n\r\n" +
+                 AttachmentPart("application/pdf", "Potwierdzenie.pdf", pdf2) + "--b1--\r\n";
+  out.push_back(pdf_only);
+
+  Sample plain;
+  plain.subject = QStringLiteral("Informacja");
+  plain.raw = head_common + "Message-ID: <info.3@celna.example>\r\nSubject: Informacja\r\n" +
+              "Content-Type: text/plain; charset=UTF-8\r\nContent-Transfer-Encoding: 8bit\r\n\r\n" +
+              QStringLiteral("Bez załączników.\r\n").toUtf8();
+  out.push_back(plain);
+  return out;
+}
+
+class MailTest : public DbTest {
+ protected:
+  void SetUp() override {
+    DbTest::SetUp();
+    if (IsSkipped()) return;
+    servers = &Servers();
+    if (!servers->failure.isEmpty())
+      GTEST_SKIP() << "dovecot could not start (scripts/mail.sh): " << servers->failure.toStdString();
+    host = std::make_unique<TestHost>(GetParam());
+  }
+
+  host::Db& db() { return host->db(); }
+
+  // A mailbox of this test's own; the servers take any user name.
+  QString Mailbox(const char* name) const {
+    return QString::fromLatin1(name) + (GetParam() == TestEngine::Sqlite ? QStringLiteral("_sqlite") : QStringLiteral("_pg"));
+  }
+
+  host::MailServer Account(const QString& user, const QString& protocol = QStringLiteral("IMAP")) const {
+    host::MailServer s;
+    s.email = user + QStringLiteral("@localhost");
+    s.name = QStringLiteral("Agencja Celna");
+    s.smtp_host = QStringLiteral("127.0.0.1");
+    s.smtp_port = servers->smtp;
+    s.in_protocol = protocol;
+    s.in_host = QStringLiteral("127.0.0.1");
+    s.in_port = protocol == QLatin1String("IMAP") ? servers->imap : servers->pop3;
+    s.user = user;
+    s.password = servers->password;
+    return s;
+  }
+
+  int Add(const host::MailServer& s) {
+    QString error;
+    const int id = host::AddMailServer(db(), s, &error);
+    EXPECT_GT(id, 0) << error.toStdString();
+    return id;
+  }
+
+  int Rows(const QString& table) { return db().GetCountFieldVal(table); }
+
+  int CountOnServer(int account) {
+    host::TOdbierzMail box;
+    QString error;
+    EXPECT_TRUE(box.InitServerConfig(db(), account, &error) && box.Connect(&error)) << error.toStdString();
+    return box.get_MessageCount();
+  }
+
+  void ReadPreparedMailbox(const QString& protocol);
+
+  MailServers* servers = nullptr;
+  std::unique_ptr<TestHost> host;
+};
+
+TEST_P(MailTest, SentMailArrivesWithItsAttachmentAndIsStoredAsSent) {
+  const QString user = Mailbox("send");
+  const int account = Add(Account(user));
+  QTemporaryDir files;
+  const QString path = files.filePath(QStringLiteral("zgłoszenie IE015.pdf"));
+  const QByteArray pdf = PdfBytes(7);
+  {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(pdf);
+  }
+  const QString subject = QStringLiteral("Zgłoszenie tranzytowe 24PL");
+  const QString body = QStringLiteral("Zażółć gęślą jaźń.");
+  QString error;
+  ASSERT_TRUE(host::TEmail_Msg::Send(db(), account, user + QStringLiteral("@localhost"), subject, body,
+                                     QStringLiteral("text"), path, true, &error))
+      << error.toStdString();
+
+  const auto spooled = servers->Spooled(user + QStringLiteral("@localhost"));
+  ASSERT_EQ(spooled.size(), 1u);
+  EXPECT_TRUE(spooled[0].contains("Disposition-Notification-To:"));
+  const MailMessage at_receiver = host::ParseMail(spooled[0]);
+  EXPECT_EQ(at_receiver.subject, subject);
+  EXPECT_EQ(at_receiver.body.trimmed(), body);
+  EXPECT_EQ(at_receiver.from, user + QStringLiteral("@localhost"));
+  ASSERT_EQ(at_receiver.attachments.size(), 1u);
+  EXPECT_EQ(at_receiver.attachments[0].file_name, QStringLiteral("zgłoszenie IE015.pdf"));
+  EXPECT_EQ(at_receiver.attachments[0].content, pdf);
+
+  const auto rows = db().QueryAll(QStringLiteral("SELECT * FROM EMAIL_MSG"));
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].Int(QStringLiteral("KIERUNEK")), static_cast<int>(host::MailDirection::Sent));
+  EXPECT_EQ(rows[0].Int(QStringLiteral("ID_EMAIL_SRV")), account);
+  EXPECT_EQ(rows[0].Str(QStringLiteral("TEMAT")), subject);
+  EXPECT_EQ(rows[0].Str(QStringLiteral("ODBIORCA")), user + QStringLiteral("@localhost"));
+  const auto stored = db().QueryOne(QStringLiteral("SELECT FILENAME, BODY FROM EMAIL_ATTACH WHERE ID_EMAIL_MSG = :ID"),
+                                    {{QStringLiteral("ID"), rows[0].Value(QStringLiteral("ID_EMAIL_MSG"))}});
+  ASSERT_TRUE(stored);
+  EXPECT_EQ(stored->Value(QStringLiteral("BODY")).toByteArray(), pdf);
+
+  // The receiver hands it on to the mailbox: read back, it is the mail that was stored as sent.
+  host::TOdbierzMail box;
+  ASSERT_TRUE(box.InitServerConfig(db(), account, &error) && box.Connect(&error)) << error.toStdString();
+  ASSERT_EQ(box.get_MessageCount(), 1);
+  const MailMessage in_box = box.GetMessageAt(1);
+  ASSERT_EQ(in_box.attachments.size(), 1u);
+  EXPECT_EQ(in_box.attachments[0].content, pdf);
+  EXPECT_EQ(host::Mail_Hash(in_box), rows[0].Str(QStringLiteral("MAIL_HASH")));
+  // Sent is not received: reading it in must not skip it.
+  EXPECT_FALSE(host::MailJestWBazie(db(), host::Mail_Hash(in_box)));
+}
+
+TEST_P(MailTest, HtmlMailGoesOutAsHtml) {
+  const QString user = Mailbox("html");
+  QString error;
+  ASSERT_TRUE(host::TEmail_Msg::Send(db(), Add(Account(user)), user + QStringLiteral("@localhost"),
+                                     QStringLiteral("Raport"), QStringLiteral("<p>Stan: <b>zwolniony</b></p>"),
+                                     QStringLiteral("html"), {}, false, &error))
+      << error.toStdString();
+  const auto spooled = servers->Spooled(user + QStringLiteral("@localhost"));
+  ASSERT_EQ(spooled.size(), 1u);
+  EXPECT_TRUE(spooled[0].contains("text/html"));
+  EXPECT_FALSE(spooled[0].contains("Disposition-Notification-To:"));
+  EXPECT_TRUE(host::ParseMail(spooled[0]).body.contains(QStringLiteral("<b>zwolniony</b>")));
+}
+
+void MailTest::ReadPreparedMailbox(const QString& protocol) {
+  const QString user = Mailbox(protocol == QLatin1String("IMAP") ? "imap" : "pop3");
+  const std::vector<Sample> samples = Samples();
+  for (const Sample& s : samples) servers->Deliver(user, s.raw);
+  const int account = Add(Account(user, protocol));
+
+  host::TOdbierzMail box;
+  QString error;
+  ASSERT_TRUE(box.InitServerConfig(db(), account, &error)) << error.toStdString();
+  ASSERT_TRUE(box.Connect(&error)) << error.toStdString();
+  ASSERT_EQ(box.get_MessageCount(), 3);
+  // The server chooses the order; the tests find mails by subject.
+  std::map<QString, int> index_of;
+  std::map<QString, MailMessage> mails;
+  for (int i = 1; i <= 3; ++i) {
+    MailMessage m = box.GetMessageAt(i);
+    index_of[m.subject] = i;
+    mails[m.subject] = std::move(m);
+  }
+  EXPECT_THROW(box.GetMessageAt(4), std::runtime_error);
+  for (const Sample& s : samples) {
+    ASSERT_TRUE(mails.count(s.subject)) << s.subject.toStdString();
+    const MailMessage& m = mails[s.subject];
+    EXPECT_EQ(m.from, QStringLiteral("uc@celna.example"));
+    EXPECT_EQ(m.date, QDateTime(QDate(2024, 3, 5), QTime(7, 4, 9), Qt::UTC));
+    ASSERT_EQ(m.attachments.size(), s.attachments.size()) << s.subject.toStdString();
+    for (size_t i = 0; i < s.attachments.size(); ++i) {
+      EXPECT_EQ(m.attachments[i].file_name, s.attachments[i].file_name);
+      EXPECT_EQ(m.attachments[i].content, s.attachments[i].content) << s.attachments[i].file_name.toStdString();
+    }
+  }
+  EXPECT_EQ(mails[samples[0].subject].body.trimmed(), QStringLiteral("Zwolnienie do tranzytu w załączniku."));
+  EXPECT_EQ(mails[samples[2].subject].body.trimmed(), QStringLiteral("Bez załączników."));
+
+  for (const auto& [subject, m] : mails) {
+    EXPECT_FALSE(host::MailJestWBazie(db(), host::Mail_Hash(m)));
+    EXPECT_GT(host::Receive_Save(db(), account, m, host::kMailNew), 0);
+    EXPECT_TRUE(host::MailJestWBazie(db(), host::Mail_Hash(m)));
+  }
+  EXPECT_EQ(Rows(QStringLiteral("EMAIL_MSG")), 3);
+  EXPECT_EQ(Rows(QStringLiteral("EMAIL_ATTACH")), 3);
+  const auto attached = db().QueryAll(
+      QStringLiteral("SELECT a.FILENAME, a.BODY FROM EMAIL_ATTACH a JOIN EMAIL_MSG m ON m.ID_EMAIL_MSG = a.ID_EMAIL_MSG "
+                     "WHERE m.TEMAT = :T AND m.KIERUNEK = 0 ORDER BY a.ID_EMAIL_ATTACH"),
+      {{QStringLiteral("T"), samples[0].subject}});
+  ASSERT_EQ(attached.size(), 2u);
+  EXPECT_EQ(attached[1].Str(QStringLiteral("FILENAME")), QStringLiteral("IE029.pdf"));
+  EXPECT_EQ(attached[1].Value(QStringLiteral("BODY")).toByteArray(), samples[0].attachments[1].content);
+  MailMessage another = mails[samples[0].subject];
+  another.message_id += QStringLiteral(".2");
+  EXPECT_FALSE(host::MailJestWBazie(db(), host::Mail_Hash(another)));
+
+  // A mark alone deletes nothing.
+  box.DeleteMessageAt(index_of[samples[1].subject]);
+  box.Disconnect();
+  ASSERT_TRUE(box.Connect(&error)) << error.toStdString();
+  ASSERT_EQ(box.get_MessageCount(), 3);
+
+  box.DeleteMessageAt(index_of[samples[1].subject]);
+  box.DeleteMessageAt(index_of[samples[2].subject]);
+  EXPECT_EQ(box.get_MessageCount(), 3);
+  box.Update();
+  ASSERT_EQ(box.get_MessageCount(), 1);
+  EXPECT_EQ(box.GetMessageAt(1).subject, samples[0].subject);
+  EXPECT_EQ(CountOnServer(account), 1);
+}
+
+TEST_P(MailTest, ImapMailboxIsReadStoredAndCleared) { ReadPreparedMailbox(QStringLiteral("IMAP")); }
+
+TEST_P(MailTest, Pop3MailboxIsReadStoredAndCleared) { ReadPreparedMailbox(QStringLiteral("POP3")); }
+
+TEST_P(MailTest, ReceiveMailStoresEachMailOnceAndDeletesOnlyWhenTheAccountSaysSo) {
+  const QString user = Mailbox("receive");
+  const std::vector<Sample> samples = Samples();
+  servers->Deliver(user, samples[0].raw);
+  servers->Deliver(user, samples[2].raw);
+  const int account = Add(Account(user, QStringLiteral("POP3")));
+  QString error;
+  EXPECT_EQ(host::ReceiveMail(db(), account, &error), 2) << error.toStdString();
+  EXPECT_EQ(host::ReceiveMail(db(), account, &error), 0) << error.toStdString();
+  EXPECT_EQ(Rows(QStringLiteral("EMAIL_MSG")), 2);
+  EXPECT_EQ(Rows(QStringLiteral("EMAIL_ATTACH")), 2);
+  EXPECT_EQ(CountOnServer(account), 2);
+
+  db().Exec(QStringLiteral("UPDATE EMAIL_SRV SET DEL_SRC = 1 WHERE ID_EMAIL_SRV = :ID"), {{QStringLiteral("ID"), account}});
+  EXPECT_EQ(host::ReceiveMail(db(), account, &error), 0) << error.toStdString();
+  EXPECT_EQ(CountOnServer(account), 0);
+  EXPECT_EQ(Rows(QStringLiteral("EMAIL_MSG")), 2);
+}
+
+TEST_P(MailTest, RefusedConnectionAndWrongPasswordAreToldAndStoreNothing) {
+  const QString user = Mailbox("fail");
+  servers->Deliver(user, Samples()[2].raw);
+  QString error;
+  for (const QString& protocol : {QStringLiteral("IMAP"), QStringLiteral("POP3")}) {
+    host::MailServer s = Account(user, protocol);
+    s.password = QStringLiteral("zle-haslo");
+    const int account = Add(s);
+    host::TOdbierzMail box;
+    ASSERT_TRUE(box.InitServerConfig(db(), account, &error)) << error.toStdString();
+    EXPECT_FALSE(box.Connect(&error));
+    EXPECT_EQ(error, QStringLiteral("Serwer %1 127.0.0.1:%2 odrzucił logowanie użytkownika „%3”: błędna nazwa "
+                                    "użytkownika lub hasło.")
+                         .arg(protocol)
+                         .arg(s.in_port)
+                         .arg(user));
+    EXPECT_THROW(box.get_MessageCount(), std::runtime_error);
+    EXPECT_EQ(host::ReceiveMail(db(), account, &error), -1);
+    EXPECT_TRUE(error.contains(QStringLiteral("odrzucił logowanie"))) << error.toStdString();
+    if (protocol == QLatin1String("IMAP")) {
+      EXPECT_FALSE(host::TEmail_Msg::Send(db(), account, QStringLiteral("uc@localhost"), QStringLiteral("x"),
+                                          QStringLiteral("x"), QStringLiteral("text"), {}, false, &error));
+      EXPECT_TRUE(error.startsWith(QStringLiteral("Serwer SMTP 127.0.0.1:%1 odrzucił logowanie").arg(servers->smtp)))
+          << error.toStdString();
+    }
+  }
+
+  // STARTTLS asked for and not offered: the password must not go out in the clear.
+  for (const QString& protocol : {QStringLiteral("IMAP"), QStringLiteral("POP3")}) {
+    host::MailServer tls = Account(user, protocol);
+    tls.in_tls = tls.smtp_tls = host::MailTls::StartTls;
+    const int account = Add(tls);
+    host::TOdbierzMail box;
+    ASSERT_TRUE(box.InitServerConfig(db(), account, &error));
+    EXPECT_FALSE(box.Connect(&error));
+    EXPECT_TRUE(error.startsWith(QStringLiteral("Serwer %1 127.0.0.1:%2 nie obsługuje szyfrowania STARTTLS")
+                                     .arg(protocol)
+                                     .arg(tls.in_port)))
+        << error.toStdString();
+    EXPECT_FALSE(host::TEmail_Msg::Send(db(), account, QStringLiteral("uc@localhost"), QStringLiteral("x"),
+                                        QStringLiteral("x"), QStringLiteral("text"), {}, false, &error));
+    EXPECT_TRUE(error.startsWith(QStringLiteral("Serwer SMTP 127.0.0.1:%1 nie obsługuje szyfrowania STARTTLS")
+                                     .arg(servers->smtp)))
+        << error.toStdString();
+  }
+
+  host::MailServer closed = Account(user);
+  closed.smtp_port = closed.in_port = ClosedPort();
+  const int account = Add(closed);
+  host::TOdbierzMail box;
+  ASSERT_TRUE(box.InitServerConfig(db(), account, &error));
+  EXPECT_FALSE(box.Connect(&error));
+  EXPECT_EQ(error, QStringLiteral("Nie można połączyć się z serwerem IMAP 127.0.0.1:%1. Sprawdź adres i port serwera "
+                                  "oraz połączenie z siecią.")
+                       .arg(closed.in_port));
+  EXPECT_FALSE(host::TEmail_Msg::Send(db(), account, QStringLiteral("uc@localhost"), QStringLiteral("x"),
+                                      QStringLiteral("x"), QStringLiteral("text"), {}, false, &error));
+  EXPECT_TRUE(error.startsWith(QStringLiteral("Nie można połączyć się z serwerem SMTP 127.0.0.1:%1").arg(closed.smtp_port)))
+      << error.toStdString();
+
+  EXPECT_EQ(Rows(QStringLiteral("EMAIL_MSG")), 0);
+  EXPECT_EQ(Rows(QStringLiteral("EMAIL_ATTACH")), 0);
+  EXPECT_TRUE(servers->Spooled(QStringLiteral("uc@localhost")).empty());
+}
+
+TEST_P(MailTest, BadInputIsRefusedBeforeAnythingIsSentOrStored) {
+  const QString user = Mailbox("bad");
+  const int account = Add(Account(user));
+  const QString to = user + QStringLiteral("@localhost");
+  struct Case {
+    int account;
+    QString to, format, attachment, error;
+  };
+  const Case cases[] = {
+      {account, QStringLiteral(" ; "), QStringLiteral("text"), {}, QStringLiteral("Podaj adres odbiorcy wiadomości.")},
+      {account, to + QStringLiteral("; agencja.localhost"), QStringLiteral("text"), {},
+       QStringLiteral("Nieprawidłowy adres odbiorcy: „agencja.localhost”.")},
+      {account, to, QStringLiteral("rtf"), {},
+       QStringLiteral("Nieznany format treści wiadomości „rtf” (dozwolone: html, text).")},
+      {account, to, QStringLiteral("text"), QStringLiteral("/nonexistent/IE015.pdf"),
+       QStringLiteral("Nie znaleziono pliku załącznika „/nonexistent/IE015.pdf”.")},
+      {9999, to, QStringLiteral("text"), {}, QStringLiteral("Nie znaleziono konta pocztowego o identyfikatorze 9999.")},
+  };
+  for (const Case& c : cases) {
+    QString error;
+    EXPECT_FALSE(host::TEmail_Msg::Send(db(), c.account, c.to, QStringLiteral("Temat"), QStringLiteral("Treść"),
+                                        c.format, c.attachment, false, &error));
+    EXPECT_EQ(error, c.error);
+  }
+  EXPECT_TRUE(servers->Spooled(to).empty());
+  EXPECT_EQ(Rows(QStringLiteral("EMAIL_MSG")), 0);
+
+  // A mail whose attachment cannot be written leaves no half behind.
+  db().Exec(QStringLiteral("DROP TABLE EMAIL_ATTACH"));
+  MailMessage half;
+  half.from = QStringLiteral("uc@celna.example");
+  half.subject = QStringLiteral("IE029");
+  half.message_id = QStringLiteral("ie029.9@celna.example");
+  half.attachments = {{QStringLiteral("IE029.xml"), QByteArray("<IE029/>")}};
+  EXPECT_THROW(host::Receive_Save(db(), account, half, host::kMailNew), host::DbError);
+  EXPECT_EQ(Rows(QStringLiteral("EMAIL_MSG")), 0);
+  EXPECT_FALSE(host::MailJestWBazie(db(), host::Mail_Hash(half)));
+
+  host::MailServer smtp_in = Account(user);
+  smtp_in.in_protocol = QStringLiteral("SMTP");
+  QString error;
+  EXPECT_EQ(host::AddMailServer(db(), smtp_in, &error), 0);
+  EXPECT_EQ(error, QStringLiteral("Nieznany protokół odbioru poczty „SMTP” (dozwolone: IMAP, POP3)."));
+  EXPECT_EQ(Rows(QStringLiteral("EMAIL_SRV")), 1);
+
+  host::MailServer send_only = Account(user);
+  send_only.in_host.clear();
+  host::TOdbierzMail box;
+  EXPECT_FALSE(box.InitServerConfig(db(), Add(send_only), &error));
+  EXPECT_EQ(error, QStringLiteral("Konto pocztowe „%1” nie ma podanego serwera poczty przychodzącej.").arg(to));
+  EXPECT_FALSE(box.Connect(&error));
+  EXPECT_EQ(error, QStringLiteral("Nie wybrano konta pocztowego."));
+}
+
+VELMORA_ON_BOTH_ENGINES(MailTest);
+
+TEST(MailProgram, CommandCarriesSubjectRecipientsAndAttachment) {
+  TestHost h(TestEngine::Sqlite);
+  EXPECT_EQ(host::MailProgramCommand(*h.options, QStringLiteral("uc@celna.example; biuro@agencja.example"),
+                                     QStringLiteral("IE015 – zgłoszenie"), {}, QStringLiteral("/tmp/x/IE015.xml")),
+            QStringList({QStringLiteral("xdg-email"), QStringLiteral("--utf8"), QStringLiteral("--subject"),
+                         QStringLiteral("IE015 – zgłoszenie"), QStringLiteral("--attach"),
+                         QStringLiteral("/tmp/x/IE015.xml"), QStringLiteral("uc@celna.example"),
+                         QStringLiteral("biuro@agencja.example")}));
+
+  h.options->WriteOption(QStringLiteral("EMAIL"), QStringLiteral("PROGRAM"), QStringLiteral("\"/opt/moja poczta/bin/poczta\" --nowa"));
+  const QStringList custom =
+      host::MailProgramCommand(*h.options, QStringLiteral("uc@celna.example"), {}, QStringLiteral("Treść"), {});
+  EXPECT_EQ(custom, QStringList({QStringLiteral("/opt/moja poczta/bin/poczta"), QStringLiteral("--nowa"),
+                                 QStringLiteral("--utf8"), QStringLiteral("--body"), QStringLiteral("Treść"),
+                                 QStringLiteral("uc@celna.example")}));
+
+  // Neither call gets as far as a mail program.
+  EXPECT_EQ(host::OpenInMailProgram(*h.options, QStringLiteral("uc@celna.example"), QStringLiteral("x"), {},
+                                    QStringLiteral("/nonexistent/IE015.xml")),
+            QStringLiteral("Nie znaleziono pliku załącznika „/nonexistent/IE015.xml”."));
+  h.options->WriteOption(QStringLiteral("EMAIL"), QStringLiteral("PROGRAM"), QStringLiteral("/nonexistent/poczta"));
+  EXPECT_EQ(host::OpenInMailProgram(*h.options, QStringLiteral("uc@celna.example"), QStringLiteral("x"), {}, {}),
+            QStringLiteral("Nie można uruchomić programu pocztowego „/nonexistent/poczta”. Sprawdź opcję EMAIL/PROGRAM."));
+}
+
+}  // namespace
+
+}  // namespace velmora::testing

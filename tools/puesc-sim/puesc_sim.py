@@ -1,0 +1,388 @@
+#!/usr/bin/env python3
+"""Local stand-in for the customs platform's document web service.
+
+Speaks the same SOAP 1.1 shapes as the client library (plugins/puesc_client/soap.h): accepts
+a signed document, checks its WS-Security token and its XAdES signature, answers with a
+SysRef, and produces the customs office's answers by scenario. GetDocuments returns what
+waits, by correlation or by period, with PDF printouts as attachments.
+
+  puesc_sim.py --port 0 --config scenario.json [--state DIR]
+
+prints "PORT <n>" once listening. The scenario file is read again on every request, so a
+test can change it between calls. Keys (all optional):
+  users          {"login": "password"}          who may call (default agencja/haslo)
+  answer_delay   seconds before answers of an upload become visible (default 0)
+  fault          "slow" | "drop" | "garbage" | "error" | null   how every call misbehaves
+  slow_seconds   how long "slow" sleeps (default 30)
+  ie015          "accept" (IE928 + IE028) | "reject" (IE016)      default accept
+  ie029_after    seconds after the IE028 at which the IE029 appears; "okres": with the next
+                 download by period; null: never
+  ie007          "IE043" | "IE008"                                  default IE043
+  verify         check XAdES signatures with xmlsec1 (default true)
+  printouts      attach a PDF printout to every business answer (default true)
+  backlog        number of extra IE928 documents waiting in every period (load tests)
+"""
+
+import argparse
+import base64
+import datetime as dt
+import hashlib
+import http.server
+import json
+import os
+import socketserver
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import xml.etree.ElementTree as ET
+
+SOAP = "http://schemas.xmlsoap.org/soap/envelope/"
+WS = "http://www.mf.gov.pl/seap/wsChannel/2013/10/"
+WSSE = "http://docs.oasis-open.org/wss/2004/01/oasis-200401-wss-wssecurity-secext-1.0.xsd"
+WSU = "http://docs.oasis-open.org/wss/2004/01/oasis-200401-wss-wssecurity-utility-1.0.xsd"
+NCTS = "http://www.mf.gov.pl/schematy/NCTS2/{}/2013/10/"
+PLATFORM = "http://www.mf.gov.pl/schematy/PUESC/Dokument/2013/10/"
+UPO_NS = "http://www.mf.gov.pl/schematy/PUESC/UPO/2013/10/"
+
+# A tiny PDF: enough for a printout attachment to be stored and opened.
+PDF = (b"%PDF-1.4\n1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj 2 0 obj<</Type/Pages/Count 0/Kids[]>>endobj\n"
+       b"trailer<</Root 1 0 R>>\n%%EOF\n")
+
+
+def now():
+    return dt.datetime.now().replace(microsecond=0)
+
+
+def iso(t):
+    return t.strftime("%Y-%m-%dT%H:%M:%S")
+
+
+def mrn_check(body):
+    # ISO 6346 check character over the first 17 characters.
+    total = 0
+    for i, c in enumerate(body):
+        if c.isdigit():
+            v = int(c)
+        else:
+            v, n = 10, 0
+            for ch in "ABCDEFGHIJKLMNOPQRSTUVWXYZ":
+                if v % 11 == 0:
+                    v += 1
+                if ch == c:
+                    break
+                v += 1
+        total += v * (2 ** i)
+    return str(total % 11 % 10)
+
+
+class State:
+    def __init__(self, config_path):
+        self.config_path = config_path
+        self.lock = threading.Lock()
+        self.documents = []  # dicts: sysref, korelacja, name, content, attachments, visible_at, read
+        self.counter = 0
+        self.mrn_serial = 0
+
+    def config(self):
+        try:
+            with open(self.config_path, encoding="utf-8") as f:
+                return json.load(f)
+        except (OSError, ValueError):
+            return {}
+
+    def next_sysref(self):
+        self.counter += 1
+        return "SIM%s%06d" % (now().strftime("%Y%m%d"), self.counter)
+
+    def add(self, korelacja, name, xml_text, visible_at, printout):
+        sysref = self.next_sysref()
+        attachments = [(name.rsplit(".", 1)[0] + ".pdf", PDF)] if printout else []
+        self.documents.append({"sysref": sysref, "korelacja": korelacja, "name": name,
+                               "content": xml_text.encode("utf-8"), "attachments": attachments,
+                               "visible_at": visible_at, "read": False, "created": now()})
+
+
+def ncts(code, header_attrs, body):
+    attrs = " ".join('%s="%s"' % (k, v) for k, v in header_attrs.items() if v)
+    return ('<?xml version="1.0" encoding="UTF-8"?>\n<%s xmlns="%s">\n  <Naglowek %s/>\n%s</%s>\n'
+            % (code, NCTS.format(code), attrs, body, code))
+
+
+def platform_notice(kind, title, own):
+    return ('<?xml version="1.0" encoding="UTF-8"?>\n<ns6:Dokument xmlns:ns6="%s">\n'
+            '  <ns6:UPP><ns6:DataDoreczenia>%s</ns6:DataDoreczenia></ns6:UPP>\n'
+            '  <ns6:InformacjaUzupelniajaca TypInformacjiUzupelniajacej="typPowiadomieniaSkrot">%s</ns6:InformacjaUzupelniajaca>\n'
+            '  <ns6:InformacjaUzupelniajaca TypInformacjiUzupelniajacej="typPowiadomienia">%s</ns6:InformacjaUzupelniajaca>\n'
+            '  <ns6:InformacjaUzupelniajaca TypInformacjiUzupelniajacej="idDokumentuSystemZewnetrzny">%s</ns6:InformacjaUzupelniajaca>\n'
+            '</ns6:Dokument>\n' % (PLATFORM, iso(now()), kind, title, own))
+
+
+def upo(sysref, own, typ):
+    return ('<?xml version="1.0" encoding="UTF-8"?>\n<UPO xmlns="%s" NumerIdentyfikacyjny="UPO%s" DataWytworzenia="%s" '
+            'DataDoreczenia="%s" Wydajacy="Symulator platformy">\n  <Dokument NrWlasny="%s" Typ="%s"/>\n'
+            '  <Tresc>Potwierdzenie przyjęcia dokumentu %s</Tresc>\n</UPO>\n'
+            % (UPO_NS, sysref[3:], iso(now()), iso(now()), own, typ, typ))
+
+
+def local(tag):
+    return tag.rsplit("}", 1)[-1]
+
+
+def verify_signature(data):
+    with tempfile.NamedTemporaryFile(suffix=".xml", delete=False) as f:
+        f.write(data)
+        path = f.name
+    try:
+        r = subprocess.run(["xmlsec1", "--verify", "--insecure", "--enabled-reference-uris", "empty,same-doc",
+                            "--id-attr:Id", "http://uri.etsi.org/01903/v1.3.2#:SignedProperties", path],
+                           capture_output=True, timeout=30)
+        return r.returncode == 0
+    finally:
+        os.unlink(path)
+
+
+def answers_for(state, cfg, sysref, data):
+    """Queues the customs office's answers to an accepted document."""
+    delay = float(cfg.get("answer_delay", 0) or 0)
+    at = time.time() + delay
+    printout = cfg.get("printouts", True)
+    if b"<!DOCTYPE" in data:
+        state.add(sysref, "NPP.xml", platform_notice("NPP", "Negatywne poświadczenie przedłożenia", ""), at, False)
+        return
+    try:
+        root = ET.fromstring(data)
+    except ET.ParseError:
+        state.add(sysref, "NPP.xml", platform_notice("NPP", "Negatywne poświadczenie przedłożenia", ""), at, False)
+        return
+    typ = local(root.tag)
+    head = next((c for c in root if local(c.tag) == "Naglowek"), None)
+    own = head.get("NrWlasny", "") if head is not None else ""
+    if cfg.get("verify", True) and not verify_signature(data):
+        state.add(sysref, "NPP_%s.xml" % own, platform_notice("NPP", "Negatywne poświadczenie przedłożenia", own), at, False)
+        return
+    state.add(sysref, "UPP_%s.xml" % own, platform_notice("UPP", "Urzędowe poświadczenie przedłożenia", own), at, False)
+    state.add(sysref, "UPO_%s.xml" % own, upo(sysref, own, typ), at, False)
+    office = "PL322010"
+    if typ in ("IE015", "IE013"):
+        uc = next((c for c in root if local(c.tag) == "UC"), None)
+        if uc is not None and uc.get("Wyjscia"):
+            office = uc.get("Wyjscia")
+        towary = [c for c in root if local(c.tag) == "Towar"]
+        if typ == "IE015" and (cfg.get("ie015", "accept") == "reject" or not towary):
+            body = ('  <OdrzucenieZgloszenia DataOdrzucenia="%s" PowodOdrzucenia="Zgłoszenie zawiera błędy"/>\n'
+                    '  <Blad PozId="1" Kod="12" Wskaznik="IE015/Towar" Przyczyna="R105" BlednaWartosc="" '
+                    'Opis="Zgłoszenie odrzucone przez symulator"/>\n' % now().date())
+            state.add(sysref, "IE016_%s.xml" % own, ncts("IE016", {"NrWlasny": "SIM016" + own[-8:], "DataUtworzenia": iso(now()),
+                                                               "NrWlasnyKomunikatuPowiazanego": own}, body), at, printout)
+            return
+        if typ == "IE015":
+            lrn = own
+            state.add(sysref, "IE928_%s.xml" % own, ncts("IE928", {"NrWlasny": "SIM928" + own[-8:], "DataUtworzenia": iso(now()),
+                                                               "NrWlasnyKomunikatuPowiazanego": own, "LRN": lrn},
+                                                          '  <ZlozenieZgloszenia DataZlozenia="%s" UCZgloszenia="%s"/>\n'
+                                                          % (now().date(), office)), at, printout)
+            with state.lock:
+                state.mrn_serial += 1
+                serial = state.mrn_serial
+            body = "%s%s%s" % (now().strftime("%y"), office[:8].ljust(8, "0"), "NS")
+            body += "%04d" % (serial % 10000) + "A"
+            mrn = body + mrn_check(body)
+            state.add(sysref, "IE028_%s.xml" % own, ncts("IE028", {"NrWlasny": "SIM028" + own[-8:], "DataUtworzenia": iso(now()),
+                                                               "MRN": mrn, "NrWlasnyKomunikatuPowiazanego": own, "LRN": lrn},
+                                                          '  <Przyjecie DataPrzyjecia="%s" UCZgloszenia="%s"/>\n'
+                                                          % (now().date(), office)), at, printout)
+            after = cfg.get("ie029_after")
+            if after is not None:
+                # "okres": held back until a download by period asks.
+                when = float("inf") if after == "okres" else at + float(after)
+                termin = (now() + dt.timedelta(days=8)).date()
+                state.add(sysref, "IE029_%s.xml" % own,
+                          ncts("IE029", {"NrWlasny": "SIM029" + own[-8:], "DataUtworzenia": iso(now()), "MRN": mrn,
+                                         "NrWlasnyKomunikatuPowiazanego": own},
+                               '  <Zwolnienie DataZwolnienia="%s" UCZgloszenia="%s" TerminDostarczenia="%s"/>\n'
+                               % (now().date(), office, termin)), when, printout)
+    elif typ == "IE007":
+        mrn = head.get("MRN", "") if head is not None else ""
+        if cfg.get("ie007", "IE043") == "IE008":
+            body = '  <OdrzucenieZawiadomienia DataOdrzucenia="%s" PowodOdrzucenia="Odrzucone przez symulator"/>\n' % now().date()
+            code = "IE008"
+        else:
+            body = '  <Rozladunek DataZezwolenia="%s" UCPrzeznaczenia="PL322020"/>\n' % now().date()
+            code = "IE043"
+        state.add(sysref, "%s_%s.xml" % (code, own), ncts(code, {"NrWlasny": "SIM%s%s" % (code[2:], own[-8:]), "DataUtworzenia": iso(now()),
+                                                                  "MRN": mrn, "NrWlasnyKomunikatuPowiazanego": own}, body), at, printout)
+
+
+def fault(code, text):
+    return ('<?xml version="1.0" encoding="UTF-8"?><soapenv:Envelope xmlns:soapenv="%s"><soapenv:Body><soapenv:Fault>'
+            '<faultcode>soapenv:Server</faultcode><faultstring>%s: %s</faultstring></soapenv:Fault></soapenv:Body>'
+            '</soapenv:Envelope>' % (SOAP, code, text))
+
+
+def envelope(body):
+    return ('<?xml version="1.0" encoding="UTF-8"?><soapenv:Envelope xmlns:soapenv="%s" xmlns:ws="%s"><soapenv:Body>%s'
+            '</soapenv:Body></soapenv:Envelope>' % (SOAP, WS, body))
+
+
+def check_token(cfg, header):
+    users = cfg.get("users") or {"agencja": "haslo"}
+    if header is None:
+        return False
+    token = header.find(".//{%s}UsernameToken" % WSSE)
+    if token is None:
+        return False
+    user = (token.findtext("{%s}Username" % WSSE) or "").strip()
+    digest = (token.findtext("{%s}Password" % WSSE) or "").strip()
+    nonce = base64.b64decode(token.findtext("{%s}Nonce" % WSSE) or "")
+    created = (token.findtext("{%s}Created" % WSU) or "").strip()
+    if user not in users:
+        return False
+    password_hash = base64.b64encode(hashlib.sha1(users[user].encode("utf-8")).digest())
+    expected = base64.b64encode(hashlib.sha1(nonce + created.encode("ascii") + password_hash).digest()).decode()
+    try:
+        when = dt.datetime.strptime(created, "%Y-%m-%dT%H:%M:%SZ")
+    except ValueError:
+        return False
+    return expected == digest and abs((dt.datetime.utcnow() - when).total_seconds()) <= 300
+
+
+def document_xml(d):
+    out = "<document><sysRef>%s</sysRef><korelacjaSysref>%s</korelacjaSysref>" % (d["sysref"], d["korelacja"] or "")
+    out += '<content filename="%s" mime="application/xml">%s</content>' % (d["name"], base64.b64encode(d["content"]).decode())
+    if d["attachments"]:
+        out += "<attachments>"
+        for name, data in d["attachments"]:
+            out += '<content filename="%s" mime="application/pdf">%s</content>' % (name, base64.b64encode(data).decode())
+        out += "</attachments>"
+    return out + "</document>"
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+
+    def log_message(self, fmt, *args):
+        if os.environ.get("PUESC_SIM_VERBOSE"):
+            sys.stderr.write("puesc-sim: " + fmt % args + "\n")
+
+    def reply(self, status, text):
+        data = text.encode("utf-8")
+        self.send_response(status)
+        self.send_header("Content-Type", "text/xml; charset=utf-8")
+        self.send_header("Content-Length", str(len(data)))
+        self.end_headers()
+        self.wfile.write(data)
+
+    def do_GET(self):
+        self.reply(200, "<status>puesc-sim</status>")
+
+    def do_POST(self):
+        state = self.server.state
+        cfg = state.config()
+        length = int(self.headers.get("Content-Length", "0"))
+        raw = self.rfile.read(length)
+        misbehave = cfg.get("fault")
+        if misbehave == "slow":
+            time.sleep(float(cfg.get("slow_seconds", 30)))
+        elif misbehave == "drop":
+            self.close_connection = True
+            self.connection.shutdown(2)
+            return
+        elif misbehave == "garbage":
+            self.reply(200, "to nie jest odpowiedź SOAP <<<")
+            return
+        elif misbehave == "error":
+            self.reply(500, fault("B010", "SEAP w trybie awaryjnym"))
+            return
+        if b"<!DOCTYPE" in raw:
+            self.reply(500, fault("B006", "Niedozwolona deklaracja DOCTYPE"))
+            return
+        try:
+            env = ET.fromstring(raw)
+        except ET.ParseError:
+            self.reply(500, fault("B006", "Niepoprawne żądanie"))
+            return
+        header = env.find("{%s}Header" % SOAP)
+        body = env.find("{%s}Body" % SOAP)
+        request = body[0] if body is not None and len(body) else None
+        if request is None:
+            self.reply(500, fault("B006", "Puste żądanie"))
+            return
+        if not check_token(cfg, header):
+            self.reply(500, fault("SecurityError", "A security error was encountered when verifying the message"))
+            return
+        name = local(request.tag)
+        if name == "AcceptDocumentRequest":
+            content = request.find("document/content")
+            if content is None or not (content.text or "").strip():
+                self.reply(500, fault("B006", "Brak treści dokumentu"))
+                return
+            data = base64.b64decode(content.text)
+            with state.lock:
+                sysref = state.next_sysref()
+            answers_for(state, cfg, sysref, data)
+            self.reply(200, envelope("<ws:AcceptDocumentResponse><result><sysRef>%s</sysRef></result></ws:AcceptDocumentResponse>" % sysref))
+        elif name == "GetDocumentsRequest":
+            korelacja = (request.findtext("korelacjaSysref") or "").strip()
+            pobrany = request.findtext("pobrany")
+            od, do = request.findtext("dataOd"), request.findtext("dataDo")
+            t = time.time()
+            with state.lock:
+                self.add_backlog(state, cfg, od, do)
+                if not korelacja:
+                    for d in state.documents:
+                        if d["visible_at"] == float("inf"):
+                            d["visible_at"] = t
+                found = [d for d in state.documents if d["visible_at"] <= t
+                         and (not korelacja or d["korelacja"] == korelacja)
+                         and (pobrany is None or pobrany.strip() != "0" or not d["read"])
+                         and (korelacja or self.in_period(d, od, do))]
+                found = found[:100]
+                for d in found:
+                    d["read"] = True
+            self.reply(200, envelope("<ws:GetDocumentsResponse>%s</ws:GetDocumentsResponse>" % "".join(document_xml(d) for d in found)))
+        else:
+            self.reply(500, fault("B006", "Nieznana operacja " + name))
+
+    @staticmethod
+    def in_period(d, od, do):
+        day = d["created"].date().isoformat()
+        return (not od or day >= od[:10]) and (not do or day <= do[:10])
+
+    @staticmethod
+    def add_backlog(state, cfg, od, do):
+        # Documents waiting on the platform from earlier days: made once per period asked for.
+        count = int(cfg.get("backlog", 0) or 0)
+        key = "backlog:%s:%s" % (od, do)
+        if not count or any(d["korelacja"] == key for d in state.documents):
+            return
+        for i in range(count):
+            own = "24IE015%07d" % (9000000 + i)
+            state.add(key, "IE928_%05d.xml" % i,
+                      ncts("IE928", {"NrWlasny": "SIMB%06d" % i, "DataUtworzenia": iso(now()), "NrWlasnyKomunikatuPowiazanego": own,
+                                     "LRN": own}, '  <ZlozenieZgloszenia DataZlozenia="%s" UCZgloszenia="PL322010"/>\n' % now().date()),
+                      0, False)
+
+
+class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+
+
+def main():
+    p = argparse.ArgumentParser(description="Local customs platform simulator")
+    p.add_argument("--port", type=int, default=18089)
+    p.add_argument("--config", required=True)
+    args = p.parse_args()
+    server = Server(("127.0.0.1", args.port), Handler)
+    server.state = State(args.config)
+    print("PORT %d" % server.server_address[1], flush=True)
+    try:
+        server.serve_forever()
+    except KeyboardInterrupt:
+        pass
+
+
+if __name__ == "__main__":
+    main()
