@@ -237,10 +237,21 @@ const char* GetDocuments(const char* login, const char* password, const char* sy
   q.data_od = DayOf(from);
   q.data_do = DayOf(to);
   q.only_unread = !include_read;
-  const Answer a = Call(Str(url), GetDocumentsEnvelope({Str(login), Str(password)}, q), "GetDocuments", proxy);
-  if (!a.error.empty() || !a.fault.empty()) return Result(Failure(a));
+  // The platform gives at most a hundred documents a call; unread ones become read as they
+  // come, so asking again brings the next hundred.
+  constexpr size_t kPerCall = 100;
+  std::vector<Document> found;
+  for (;;) {
+    const Answer a = Call(Str(url), GetDocumentsEnvelope({Str(login), Str(password)}, q), "GetDocuments", proxy);
+    if (!a.error.empty() || !a.fault.empty()) {
+      if (found.empty()) return Result(Failure(a));
+      break;
+    }
+    found.insert(found.end(), a.documents.begin(), a.documents.end());
+    if (!q.only_unread || a.documents.size() < kPerCall) break;
+  }
   std::string error;
-  const std::string list = SaveAll(Str(directory), a.documents, error);
+  const std::string list = SaveAll(Str(directory), found, error);
   return Result(error.empty() ? list : "-" + error);
 }
 

@@ -4,6 +4,7 @@
 #include "host/db.h"
 #include "host/host_context.h"
 #include "host/host_tables.h"
+#include "host/options.h"
 #include "host/record_store.h"
 #include "host/users.h"
 
@@ -73,6 +74,14 @@ void SeedDemoData(host::HostContext& ctx) {
     for (const auto& [kod, kurs] : {std::pair{"EUR", 4.3125}, {"USD", 3.9870}, {"GBP", 5.0412}, {"CHF", 4.5120}})
       Store(ctx, r, {{"DATA", ctx.clock.Today()}, {"WALUTA", kod}, {"PRZELICZNIK", 1}, {"KURS", kurs}});
   }
+  // The demo sends to the platform simulator that ./run.sh starts: the training environment.
+  auto option = [&ctx](const char* section, const char* key, const char* value) {
+    ctx.options.WriteOption(QString::fromLatin1(section), QString::fromLatin1(key), QString::fromUtf8(value), host::OptionScope::Application);
+  };
+  option("KANAL_WYSYLKI", "SRODOWISKO", "SZKOLENIOWE");
+  option("KANAL_WYSYLKI", "ECIP_SEAP_ID", "agencja");
+  option("KANAL_WYSYLKI", "ECIP_SEAP_HASLO", "haslo");
+  option("KANAL_ZWROTNY", "URL", "http://127.0.0.1:18089/odpowiedzi");
   tx.Commit();
 }
 

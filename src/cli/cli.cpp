@@ -2,6 +2,8 @@
 
 #include "exchange/incoming.h"
 #include "exchange/outgoing_file.h"
+#include "exchange/receive.h"
+#include "exchange/send.h"
 #include "frame/own_number.h"
 #include "host/host_context.h"
 #include "host/scripted_dialogs.h"
@@ -35,7 +37,9 @@ const char* const kUsage =
     "  option SEKCJA KLUCZ [WARTOSC] [--scope global|user|app] [--user ID|LOGIN]\n"
     "  user add LOGIN NAZWA [--admin] [--sysadmin] [--service] [--location TEKST]\n"
     "  dict SLOWNIK KOD                       kod w słowniku NCTS i jego opis\n"
-    "  validate PLIK                          zgodność zapisanego komunikatu ze schematem\n";
+    "  validate PLIK                          zgodność zapisanego komunikatu ze schematem\n"
+    "  send ID_KOMUNIKATU --channel file|mail|puesc [--path P]   wysłanie komunikatu (mail: P = konto)\n"
+    "  receive --puesc --from DATA --to DATA [--read] | --mail KONTO [--new-only] | PLIK...\n";
 
 const QString kServiceLogin = QStringLiteral("SYSTEM");
 
@@ -159,6 +163,64 @@ int Validate(const QStringList& args, QTextStream& out, QTextStream& err) {
   return 0;
 }
 
+// The wizards' log lines go to the output as they come, so a scheduled job can follow them.
+exchange::LogFn LogTo(QTextStream& out) {
+  return [&out](const QString& line) {
+    out << line << '\n';
+    out.flush();
+  };
+}
+
+int Send(Context& ctx, QStringList args, QTextStream& out, QTextStream& err) {
+  const QString channel = TakeValue(args, QStringLiteral("--channel"));
+  const QString path = TakeValue(args, QStringLiteral("--path"));
+  if (args.size() != 1) throw UsageError{QStringLiteral("Polecenie send wymaga identyfikatora komunikatu")};
+  bool ok = false;
+  const qint64 id = args[0].toLongLong(&ok);
+  if (!ok) throw UsageError{QStringLiteral("Niepoprawny identyfikator komunikatu: ") + args[0]};
+  const int kanal = channel == QLatin1String("file")    ? exchange::kKanalPlik
+                    : channel == QLatin1String("mail")  ? exchange::kKanalEmailNcts
+                    : channel == QLatin1String("puesc") ? exchange::kKanalPuesc
+                                                        : 0;
+  if (kanal == 0) throw UsageError{QStringLiteral("Nieznany kanał wysyłki: ") + channel};
+  host::ScriptedDialogs dialogs;
+  host::HostContext host_ctx{*ctx.db, *ctx.options, ctx.user, ctx.clock, dialogs, ctx.root, nullptr};
+  const QString odmowa = exchange::SprawdzWysylke(host_ctx, id);
+  if (!odmowa.isEmpty()) throw Failure{odmowa};
+  exchange::WysylkaKomunikatu wysylka(host_ctx, id);
+  const QString pole = !path.isEmpty() ? QFileInfo(path).absoluteFilePath()
+                       : kanal == exchange::kKanalPlik ? wysylka.SciezkaDomyslna()
+                                                       : wysylka.KontoNadawcy();
+  const QString wartosc = kanal == exchange::kKanalEmailNcts && !path.isEmpty() ? path : pole;
+  const QString refusal = wysylka.SprawdzPole(kanal, wartosc);
+  if (!refusal.isEmpty()) throw Failure{refusal};
+  bool dostarczono = false;
+  wysylka.Wyslij(kanal, wartosc, LogTo(out), &dostarczono);
+  for (const QString& text : dialogs.Texts()) err << text << '\n';
+  return dostarczono ? 0 : 1;
+}
+
+int Receive(Context& ctx, QStringList args, QTextStream& out, QTextStream& err) {
+  host::ScriptedDialogs dialogs;
+  host::HostContext host_ctx{*ctx.db, *ctx.options, ctx.user, ctx.clock, dialogs, ctx.root, nullptr};
+  exchange::OdbiorKomunikatow odbior(host_ctx);
+  int status = 0;
+  if (TakeFlag(args, QStringLiteral("--puesc"))) {
+    const QDateTime od = QDateTime::fromString(TakeValue(args, QStringLiteral("--from")), Qt::ISODate);
+    const QDateTime do_ = QDateTime::fromString(TakeValue(args, QStringLiteral("--to")), Qt::ISODate);
+    const bool read = TakeFlag(args, QStringLiteral("--read"));
+    if (!od.isValid() || !do_.isValid()) throw UsageError{QStringLiteral("Polecenie receive --puesc wymaga dat --from i --to (RRRR-MM-DDTGG:MM)")};
+    status = odbior.ReceiveWS(od, do_, read, LogTo(out)) ? 0 : 1;
+  } else if (const QString konto = TakeValue(args, QStringLiteral("--mail")); !konto.isEmpty()) {
+    odbior.ZakladkaPoczta(konto, TakeFlag(args, QStringLiteral("--new-only")), LogTo(out));
+  } else {
+    if (args.isEmpty()) throw UsageError{QStringLiteral("Polecenie receive wymaga --puesc, --mail albo plików")};
+    status = odbior.WczytajPliki(args, LogTo(out)) ? 0 : 1;
+  }
+  for (const QString& text : dialogs.Texts()) err << text << '\n';
+  return status;
+}
+
 int Option(Context& ctx, QStringList args, QTextStream& out) {
   const QString scope_text = TakeValue(args, QStringLiteral("--scope"));
   const QString user_text = TakeValue(args, QStringLiteral("--user"));
@@ -241,7 +303,7 @@ int Run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     const QString command = args.takeFirst();
     if (command != QLatin1String("init") && command != QLatin1String("number") && command != QLatin1String("load") && command != QLatin1String("write") &&
         command != QLatin1String("option") && command != QLatin1String("user") && command != QLatin1String("dict") &&
-        command != QLatin1String("validate"))
+        command != QLatin1String("validate") && command != QLatin1String("send") && command != QLatin1String("receive"))
       throw UsageError{QStringLiteral("Nieznane polecenie: ") + command};
 
     if (ctx.root.isEmpty()) ctx.root = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
@@ -270,6 +332,8 @@ int Run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     if (command == QLatin1String("option")) return Option(ctx, args, out);
     if (command == QLatin1String("load")) return LoadFiles(ctx, args, out, err);
     if (command == QLatin1String("write")) return WriteFile(ctx, args, out, err);
+    if (command == QLatin1String("send")) return Send(ctx, args, out, err);
+    if (command == QLatin1String("receive")) return Receive(ctx, args, out, err);
     return User(ctx, args, out);
   } catch (const UsageError& e) {
     err << e.text << '\n' << kUsage;

@@ -99,7 +99,8 @@ void OdbiorKomunikatow::ZakladkaPoczta(const QString& konto, bool tylko_nowe, co
       const QString numer = QStringLiteral("(%1/%2) ").arg(i).arg(liczba);
       try {
         const host::MailMessage m = poczta.GetMessageAt(i);
-        if (host::MailJestWBazie(ctx_.db, host::Mail_Hash(m))) {
+        const QString hash = host::Mail_Hash(m);
+        if (host::MailJestWBazie(ctx_.db, hash)) {
           if (usuwaj) poczta.DeleteMessageAt(i);
           if (tylko_nowe) break;
           log(QStringLiteral(" - ") + numer.trimmed() + QStringLiteral(" wiadomość już istnieje w bazie(") + m.subject + QStringLiteral(") - "));
@@ -107,7 +108,8 @@ void OdbiorKomunikatow::ZakladkaPoczta(const QString& konto, bool tylko_nowe, co
         }
         const QString wynik = AnalizujEmail(id.toInt(), m);
         const QString linia = QStringLiteral("- ") + numer + m.subject + wynik;
-        if (usuwaj && wynik.startsWith(QLatin1Char('-'))) poczta.DeleteMessageAt(i);
+        // A mail the database refused answers with "-" too; it stays on the server, not lost.
+        if (usuwaj && wynik.startsWith(QLatin1Char('-')) && host::MailJestWBazie(ctx_.db, hash)) poczta.DeleteMessageAt(i);
         log(linia);
       } catch (const std::exception& e) {
         log(QStringLiteral("[Exception pobieranie wiadomości] - ") + QString::fromUtf8(e.what()));
@@ -125,8 +127,12 @@ void OdbiorKomunikatow::ZakladkaPoczta(const QString& konto, bool tylko_nowe, co
 }
 
 QString OdbiorKomunikatow::AnalizujEmail(int id_email_srv, const host::MailMessage& mail) {
-  if (mail.attachments.empty()) return QStringLiteral("- brak załączników");
   try {
+    // Stored even then: with only new mail wanted, an unstored newest mail is read again forever.
+    if (mail.attachments.empty()) {
+      host::Receive_Save(ctx_.db, id_email_srv, mail, 3);
+      return QStringLiteral("- brak załączników");
+    }
     QByteArray pdf;
     for (const host::MailAttachment& a : mail.attachments)
       if (a.file_name.toLower().contains(QStringLiteral(".pdf"))) pdf = a.content;
@@ -140,9 +146,17 @@ QString OdbiorKomunikatow::AnalizujEmail(int id_email_srv, const host::MailMessa
         continue;
       }
       xml_found = true;
+      const QString xml = doc->ToXml();
       try {
-        // The printout travels in place of the file name: the message's file holds it.
-        wynik = WczytajKomunikat(ctx_, doc->ToXml(), QString::fromLatin1(pdf));
+        try {
+          // The printout travels in place of the file name: the message's file holds it.
+          wynik = WczytajKomunikat(ctx_, xml, QString::fromLatin1(pdf));
+        } catch (const host::DbError&) {
+          // PostgreSQL text takes no NUL byte, which a printout has: the answer must load all the
+          // same; the printout stays with the stored mail.
+          if (pdf.isEmpty()) throw;
+          wynik = WczytajKomunikat(ctx_, xml);
+        }
       } catch (const std::exception& e) {
         wynik = QStringLiteral("- [Exception WczytajKomunikat] - ") + QString::fromUtf8(e.what());
       }

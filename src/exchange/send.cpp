@@ -93,7 +93,10 @@ QString WysylkaKomunikatu::SciezkaPliku(int kanal, const QString& pole) const {
   }
 }
 
-bool WysylkaKomunikatu::Wyslij(int kanal, const QString& pole, const LogFn& log) {
+bool WysylkaKomunikatu::Wyslij(int kanal, const QString& pole, const LogFn& log, bool* dostarczono) {
+  bool ok_lokalne = false;
+  bool& ok = dostarczono ? *dostarczono : ok_lokalne;
+  ok = false;
   ctx_.options.WriteOption(QStringLiteral("WYSLIJ_KOMUNIKAT"), QStringLiteral("WYSLIJ"), QString::number(kanal));
   const QString plik = SciezkaPliku(kanal, pole);
   if (!QDir().mkpath(QFileInfo(plik).absolutePath())) {
@@ -110,13 +113,15 @@ bool WysylkaKomunikatu::Wyslij(int kanal, const QString& pole, const LogFn& log)
   log(QStringLiteral("Komunikat zapisano do pliku ..."));
   log(plik);
   log(QStringLiteral(" - OK"));
+  ok = kanal == kKanalPlik;
   const QString nazwa = QFileInfo(plik).fileName();
   switch (kanal) {
     case kKanalEmailPoczta: {
       log(QStringLiteral("Utworzenie wiadomości email z załącznikiem ..."));
       const QString blad = host::OpenInMailProgram(ctx_.options, adres_urzedu_, nazwa, QString(), plik);
       log(blad.isEmpty() ? QStringLiteral(" - OK") : QStringLiteral(" - ") + blad);
-      return blad.isEmpty();
+      ok = blad.isEmpty();
+      return ok;
     }
     case kKanalEmailNcts: {
       const QVariant konto = ctx_.db.QueryValue(QStringLiteral("select ID_EMAIL_SRV from EMAIL_SRV where EMAIL = :E"),
@@ -129,10 +134,11 @@ bool WysylkaKomunikatu::Wyslij(int kanal, const QString& pole, const LogFn& log)
       host::TEmail_Msg::Send(ctx_.db, konto.toInt(), adres_urzedu_, nazwa, QStringLiteral("Tessaro NCTS2"), QStringLiteral("html"), plik,
                              false, &blad);
       log(blad.isEmpty() ? QStringLiteral("Wiadomość została wysłana") : blad);
+      ok = blad.isEmpty();
       return false;
     }
     case kKanalPuesc:
-      SendWS(plik, log);
+      ok = SendWS(plik, log);
       return false;
     default:
       return false;

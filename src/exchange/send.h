@@ -40,8 +40,9 @@ class WysylkaKomunikatu {
   QString SciezkaPliku(int kanal, const QString& pole) const;
 
   // Writes, signs and delivers; every step is logged. True when the wizard may close with
-  // its accept result (the user's own mail program took the message).
-  bool Wyslij(int kanal, const QString& pole, const LogFn& log);
+  // its accept result (the user's own mail program took the message). `dostarczono` tells
+  // whether the road was gone to its end without a fault.
+  bool Wyslij(int kanal, const QString& pole, const LogFn& log, bool* dostarczono = nullptr);
   // The upload and, when waiting is on, the loading of the answers; true when it ran to its end.
   bool SendWS(const QString& plik, const LogFn& log);
 

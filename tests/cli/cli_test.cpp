@@ -135,6 +135,25 @@ TEST_P(Cli, ValidateNamesWhatTheSchemaRefuses) {
   EXPECT_EQ(Run({QStringLiteral("validate"), file}).err, QStringLiteral("Brak schematu dla komunikatu IE028\n"));
 }
 
+TEST_P(Cli, SendRefusesWhatCannotLeaveAndReceiveLoadsFiles) {
+  ASSERT_EQ(Run({QStringLiteral("init")}).status, 0);
+  database_->Db().Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, TYP, STATUS) values (1, 0, 'IE016', 11)"));
+  database_->Db().Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS) values (7, 1, 1, 'IE016', 11)"));
+  const Result no_channel = Run({QStringLiteral("send"), QStringLiteral("7"), QStringLiteral("--channel"), QStringLiteral("file")});
+  EXPECT_EQ(no_channel.status, 1);
+  EXPECT_EQ(no_channel.err, QStringLiteral("W opcjach programu nie zdefiniowano żadnego kanału zwrotnego na jaki mają być wysyłane odpowiedzi z UC\n"));
+  ASSERT_EQ(Run({QStringLiteral("option"), QStringLiteral("KANAL_ZWROTNY"), QStringLiteral("EMAIL"), QStringLiteral("biuro@example.pl"),
+                 QStringLiteral("--scope"), QStringLiteral("app")}).status, 0);
+  EXPECT_EQ(Run({QStringLiteral("send"), QStringLiteral("7"), QStringLiteral("--channel"), QStringLiteral("file")}).err,
+            QStringLiteral("Wybrany komunikat nie podlega wysyłce\n"));
+  EXPECT_EQ(Run({QStringLiteral("send"), QStringLiteral("7"), QStringLiteral("--channel"), QStringLiteral("fax")}).status, 2);
+
+  // An answer for a transit this database does not have is an error line, the status 1.
+  const Result loaded = Run({QStringLiteral("receive"), QStringLiteral(VELMORA_TEST_DATA "/incoming/IE028.xml")});
+  EXPECT_EQ(loaded.status, 1);
+  EXPECT_TRUE(loaded.out.startsWith(QStringLiteral("Błąd"))) << loaded.out.toStdString();
+}
+
 VELMORA_ON_BOTH_ENGINES(Cli);
 
 }  // namespace

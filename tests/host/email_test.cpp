@@ -1,11 +1,10 @@
 #include "host/email_accounts.h"
 #include "host/email_client.h"
+#include "support/mail_servers.h"
 #include "support/test_host.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <netinet/in.h>
@@ -21,92 +20,6 @@ namespace {
 using host::MailAttachment;
 using host::MailMessage;
 
-// dovecot (IMAP, POP3) and the SMTP receiver of scripts/mail.sh, one set for the whole run.
-struct MailServers {
-  QTemporaryDir tmp;
-  QString dir;
-  int imap = 0;
-  int pop3 = 0;
-  int smtp = 0;
-  QString password;
-  QString spool;
-  QString failure;
-
-  bool Start() {
-    // Run by root, the servers run as another user, who must get through the directory.
-    QFile::setPermissions(tmp.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
-                                          QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
-    dir = tmp.filePath(QStringLiteral("mail"));
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("MAIL_OWNER_PID"), QString::number(QCoreApplication::applicationPid()));
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral("bash"), {QStringLiteral(VELMORA_MAIL_SCRIPT), QStringLiteral("start"), dir});
-    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-      failure = QString::fromUtf8(p.readAllStandardError()).trimmed();
-      return false;
-    }
-    for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'))) {
-      const QString key = line.section(QLatin1Char('='), 0, 0);
-      const QString value = line.section(QLatin1Char('='), 1);
-      if (key == QLatin1String("IMAP_PORT")) imap = value.toInt();
-      if (key == QLatin1String("POP3_PORT")) pop3 = value.toInt();
-      if (key == QLatin1String("SMTP_PORT")) smtp = value.toInt();
-      if (key == QLatin1String("PASSWORD")) password = value;
-      if (key == QLatin1String("SMTP_SPOOL")) spool = value;
-    }
-    if (imap == 0 || pop3 == 0 || smtp == 0) failure = QStringLiteral("mail.sh printed no ports");
-    return failure.isEmpty();
-  }
-
-  void Stop() {
-    QProcess::execute(QStringLiteral("bash"), {QStringLiteral(VELMORA_MAIL_SCRIPT), QStringLiteral("stop"), dir});
-  }
-
-  void Deliver(const QString& user, const QByteArray& raw) {
-    QProcess p;
-    p.start(QStringLiteral("bash"), {QStringLiteral(VELMORA_MAIL_SCRIPT), QStringLiteral("deliver"), dir, user});
-    p.write(raw);
-    p.closeWriteChannel();
-    ASSERT_TRUE(p.waitForFinished(10000) && p.exitCode() == 0) << p.readAllStandardError().toStdString();
-  }
-
-  // The mails the SMTP receiver took for the address, without the envelope line it adds.
-  std::vector<QByteArray> Spooled(const QString& recipient) const {
-    std::vector<QByteArray> out;
-    for (const QString& name : QDir(spool).entryList({QStringLiteral("*.eml")}, QDir::Files, QDir::Name)) {
-      QFile f(QDir(spool).filePath(name));
-      if (!f.open(QIODevice::ReadOnly)) continue;
-      const QByteArray envelope = f.readLine();
-      if (envelope.contains(recipient.toUtf8())) out.push_back(f.readAll());
-    }
-    return out;
-  }
-};
-
-MailServers* g_servers = nullptr;
-
-MailServers& Servers() {
-  if (!g_servers) {
-    g_servers = new MailServers;
-    g_servers->Start();
-  }
-  return *g_servers;
-}
-
-class MailEnvironment : public ::testing::Environment {
- public:
-  void TearDown() override {
-    if (!g_servers) return;
-    if (g_servers->failure.isEmpty()) g_servers->Stop();
-    delete g_servers;
-    g_servers = nullptr;
-  }
-};
-
-[[maybe_unused]] ::testing::Environment* const kMailEnvironment =
-    ::testing::AddGlobalTestEnvironment(new MailEnvironment);
-
 // A loopback port nobody listens on.
 int ClosedPort() {
   const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -118,25 +31,6 @@ int ClosedPort() {
   ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
   ::close(fd);
   return ntohs(addr.sin_port);
-}
-
-QByteArray PdfBytes(char seed) {
-  QByteArray pdf("%PDF-1.4\n");
-  for (int i = 0; i < 600; ++i) pdf.append(static_cast<char>((i * 7 + seed) & 0xFF));
-  return pdf + "\n%%EOF\n";
-}
-
-QByteArray Base64Lines(const QByteArray& data) {
-  const QByteArray b64 = data.toBase64();
-  QByteArray out;
-  for (qsizetype i = 0; i < b64.size(); i += 76) out += b64.mid(i, 76) + "\r\n";
-  return out;
-}
-
-QByteArray AttachmentPart(const char* type, const char* name, const QByteArray& content) {
-  return QByteArray("--b1\r\nContent-Type: ") + type + "; name=\"" + name +
-         "\"\r\nContent-Transfer-Encoding: base64\r\nContent-Disposition: attachment; filename=\"" + name + "\"\r\n\r\n" +
-         Base64Lines(content);
 }
 
 struct Sample {

@@ -352,7 +352,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     @staticmethod
     def add_backlog(state, cfg, od, do):
-        # Documents waiting on the platform from earlier days: made once per period asked for.
+        # Documents waiting on the platform from earlier days: a batch for every period asked.
         count = int(cfg.get("backlog", 0) or 0)
         key = "backlog:%s:%s" % (od, do)
         if not count or any(d["korelacja"] == key for d in state.documents):
