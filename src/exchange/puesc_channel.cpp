@@ -9,10 +9,14 @@
 #include "host/plugin_paths.h"
 #include "host/xml/xml_document.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLibrary>
+
+#include <chrono>
+#include <future>
 
 namespace velmora::exchange {
 
@@ -62,6 +66,12 @@ bool KlientPuesc::Zaladowany() const { return library_->isLoaded(); }
 KlientPuesc::AcceptFn KlientPuesc::Accept() const { return reinterpret_cast<AcceptFn>(library_->resolve("AcceptDocument")); }
 KlientPuesc::BySysRefFn KlientPuesc::BySysRef() const { return reinterpret_cast<BySysRefFn>(library_->resolve("GetDocumentBySysRef")); }
 KlientPuesc::DocumentsFn KlientPuesc::Documents() const { return reinterpret_cast<DocumentsFn>(library_->resolve("GetDocuments")); }
+
+QString WywolajKlienta(const std::function<const char*()>& call) {
+  auto answer = std::async(std::launch::async, [&call] { return QString::fromUtf8(call()); });
+  while (answer.wait_for(std::chrono::milliseconds(30)) != std::future_status::ready) QCoreApplication::processEvents(QEventLoop::AllEvents, 30);
+  return answer.get();
+}
 
 double DataCzasJakoLiczba(const QDateTime& t) {
   return static_cast<double>(QDate(1899, 12, 30).daysTo(t.date())) + t.time().msecsSinceStartOfDay() / 86400000.0;

@@ -54,6 +54,10 @@ class KlientPuesc {
   std::unique_ptr<QLibrary> library_;
 };
 
+// Runs one call of the client library off the window's thread, so the window keeps
+// repainting while the platform answers; the answer is copied before that thread ends.
+QString WywolajKlienta(const std::function<const char*()>& call);
+
 // A date-time as the client library takes it: days from 1899-12-30, the time as a fraction.
 double DataCzasJakoLiczba(const QDateTime& t);
 

@@ -57,9 +57,10 @@ bool OdbiorKomunikatow::ReceiveWS(const QDateTime& od, const QDateTime& do_, boo
   log(QStringLiteral("- pobieranie listy nowych dokumentów"));
   const QByteArray login = p.login.toUtf8(), haslo = p.haslo.toUtf8(), adres = p.adres.toUtf8(), katalog8 = QFile::encodeName(katalog_in),
                    pu = p.proxy_user.toUtf8(), pp = p.proxy_haslo.toUtf8(), ph = p.proxy_host.toUtf8();
-  const QString lista = QString::fromUtf8(documents(login.constData(), haslo.constData(), "NCTS2", adres.constData(), katalog8.constData(),
-                                                    DataCzasJakoLiczba(od), DataCzasJakoLiczba(do_), przeczytane, pu.constData(),
-                                                    pp.constData(), ph.constData(), p.proxy_port, p.proxy_domyslne));
+  const QString lista = WywolajKlienta([&] {
+    return documents(login.constData(), haslo.constData(), "NCTS2", adres.constData(), katalog8.constData(), DataCzasJakoLiczba(od),
+                     DataCzasJakoLiczba(do_), przeczytane, pu.constData(), pp.constData(), ph.constData(), p.proxy_port, p.proxy_domyslne);
+  });
   if (lista.isEmpty()) {
     log(QStringLiteral("Brak odpowiedzi z systemu - status dokumentu nieznany"));
     return false;

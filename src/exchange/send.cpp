@@ -174,8 +174,10 @@ bool WysylkaKomunikatu::SendWS(const QString& plik, const LogFn& log) {
   }
   const QByteArray login = p.login.toUtf8(), haslo = p.haslo.toUtf8(), adres = p.adres.toUtf8(), plik8 = QFile::encodeName(plik),
                    pu = p.proxy_user.toUtf8(), pp = p.proxy_haslo.toUtf8(), ph = p.proxy_host.toUtf8();
-  const QString sys_ref = QString::fromUtf8(accept(login.constData(), haslo.constData(), "NCTS2", plik8.constData(), adres.constData(),
-                                                   pu.constData(), pp.constData(), ph.constData(), p.proxy_port, p.proxy_domyslne));
+  const QString sys_ref = WywolajKlienta([&] {
+    return accept(login.constData(), haslo.constData(), "NCTS2", plik8.constData(), adres.constData(), pu.constData(), pp.constData(),
+                  ph.constData(), p.proxy_port, p.proxy_domyslne);
+  });
   if (sys_ref.isEmpty()) {
     log(QStringLiteral("Brak odpowiedzi z systemu - status dokumentu nieznany"));
     return false;
@@ -197,9 +199,10 @@ bool WysylkaKomunikatu::SendWS(const QString& plik, const LogFn& log) {
     QThread::msleep(20);
   }
   const QByteArray sys_ref8 = sys_ref.toUtf8(), katalog8 = QFile::encodeName(katalog_in);
-  const QString lista = QString::fromUtf8(by_sys_ref(login.constData(), haslo.constData(), adres.constData(), sys_ref8.constData(),
-                                                     katalog8.constData(), p.czekaj_sekundy, pu.constData(), pp.constData(),
-                                                     ph.constData(), p.proxy_port, p.proxy_domyslne));
+  const QString lista = WywolajKlienta([&] {
+    return by_sys_ref(login.constData(), haslo.constData(), adres.constData(), sys_ref8.constData(), katalog8.constData(),
+                      p.czekaj_sekundy, pu.constData(), pp.constData(), ph.constData(), p.proxy_port, p.proxy_domyslne);
+  });
   if (lista.isEmpty()) {
     log(QStringLiteral("Brak odpowiedzi z systemu - status dokumentu nieznany"));
     return false;
