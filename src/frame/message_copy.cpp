@@ -60,7 +60,7 @@ void KopiujGrupy(const xml::Message& from, xml::Message& to, const QStringList& 
     if (f.kind != xml::FieldKind::Group || pomin.contains(f.name)) continue;
     for (const xml::Group& item : source.List(*f.group)) {
       xml::Group copy = target.Add(*f.group);
-      xml::CopyGroup(item, copy, FiltrujWartosc);
+      xml::CopyGroup(item, copy, FiltrujWartosc, true);
       if (!f.repeated) break;
     }
   }

@@ -42,8 +42,12 @@ TEST_F(ExportCopies, DeclarationIsRebuiltInSchemaOrderWithItsValuesNormalised) {
   xml::Message stored = PrzykladowaDeklaracja(2);
   // The place and date group as an old copy left it, out of order.
   stored.Root().Add(xml::kIE015_MiejsceData).Set(QStringLiteral("Miejsce"), QStringLiteral("Sopot"));
+  // The agency's own security computation stays at home.
+  xml::Group towar = stored.Root().List(xml::kIE015_Towar)[0];
+  towar.Ensure(xml::kIE015_DaneKrajowe).Ensure(xml::kIE015_Zabezpieczenie).Set(QStringLiteral("Razem"), QStringLiteral("1605.00"));
   const QString text = departure::KopiujIE015toIE015(*ctx_, stored.Xml());
   ASSERT_FALSE(text.isEmpty());
+  EXPECT_FALSE(text.contains(QStringLiteral("DaneKrajowe")));
   EXPECT_FALSE(text.endsWith(QLatin1Char('\n')));
   const xml::Message m = Parse(text, "IE015");
 

@@ -82,12 +82,20 @@ const GroupDesc kIE015_InformacjaDodatkowa = G("InformacjaDodatkowa", {Poz(), At
 const GroupDesc kIE015_TowarBezpieczenstwo =
     G("Bezpieczenstwo", {Attr("FormaPlatnosci").Len(1), Attr("NrReferencyjnyPrzesylki").Len(70), Attr("KodUN").Len(4),
                          Sub(kIE015_Nadawca).Typy(), Sub(kIE015_Odbiorca).Typy()});
+// The security computation of a goods item: the agency's own, kept in the stored declaration.
+const GroupDesc kIE015_Zabezpieczenie =
+    G("Zabezpieczenie", {Attr("Kwota"), Attr("Waluta"), Attr("KursWalutyKwoty"), Attr("JednostkiWalutyKwoty"), Attr("GRN"),
+                         Attr("Kurs"), Attr("Jednostki"), Attr("A00"), Attr("A30"), Attr("B00"), Attr("Razem"), Attr("PodstawaVAT"),
+                         Attr("StawkaCla"), Attr("StawkaClaDodatkowego"), Attr("StawkaVAT"), Attr("WalutaWartosci"), Attr("Wartosc"),
+                         Attr("WartoscPLN")});
+const GroupDesc kIE015_DaneKrajowe = G("DaneKrajowe", {Sub(kIE015_Zabezpieczenie)});
 const GroupDesc kIE015_Towar =
     G("Towar", {Attr("PozId").Int(3).Req(), Attr("Deklaracja").Len(5), Attr("KrajWysylki").Len(2), Attr("KrajPrzeznaczenia").Len(2),
                 Attr("KodTowarowy").Len(8), Attr("OpisTowaru").Len(280).Req(), Attr("MasaBrutto").Masa(), Attr("MasaNetto").Masa(),
                 Attr("NrLiniiZam").Len(10), Sub(kIE015_Nadawca), Sub(kIE015_Odbiorca), Sub(kKontener, true).Max(99),
                 Sub(kOpakowanie, true).Max(99), Sub(kTowarWrazliwy, true).Max(9), Sub(kDokumentWymagany, true).Max(99),
-                Sub(kIE015_DokumentPoprzedni, true).Max(9), Sub(kIE015_InformacjaDodatkowa, true).Max(99), Sub(kIE015_TowarBezpieczenstwo)});
+                Sub(kIE015_DokumentPoprzedni, true).Max(9), Sub(kIE015_InformacjaDodatkowa, true).Max(99), Sub(kIE015_TowarBezpieczenstwo),
+                Sub(kIE015_DaneKrajowe).Lokalne()});
 
 namespace {
 std::vector<FieldDesc> DeklaracjaBody() {

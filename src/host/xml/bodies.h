@@ -43,6 +43,8 @@ extern const GroupDesc kIE015_MiejsceData;
 extern const GroupDesc kIE015_DokumentPoprzedni;
 extern const GroupDesc kIE015_InformacjaDodatkowa;
 extern const GroupDesc kIE015_TowarBezpieczenstwo;
+extern const GroupDesc kIE015_Zabezpieczenie;  // the goods item's security computation (not sent)
+extern const GroupDesc kIE015_DaneKrajowe;
 extern const GroupDesc kIE015_Towar;
 
 // IE007 arrival notification.

@@ -104,10 +104,11 @@ Group Group::Add(const GroupDesc& sub) {
   return Group(doc_, CreateChild(Field(sub.name)), &sub);
 }
 
-void CopyGroup(const Group& from, Group& to, const ValueFilter& filter) {
+void CopyGroup(const Group& from, Group& to, const ValueFilter& filter, bool only_sent) {
   if (from.IsNull() || to.IsNull()) return;
   const GroupDesc* desc = from.Desc();
   for (const FieldDesc& f : desc->fields) {
+    if (only_sent && f.local) continue;
     switch (f.kind) {
       case FieldKind::Attribute: {
         // Straight from attribute to attribute: a copy moves many of them.
@@ -128,11 +129,11 @@ void CopyGroup(const Group& from, Group& to, const ValueFilter& filter) {
         if (f.repeated) {
           for (const Group& item : from.List(*f.group)) {
             Group target = to.Add(*f.group);
-            CopyGroup(item, target, filter);
+            CopyGroup(item, target, filter, only_sent);
           }
         } else if (Group item = from.Get(*f.group)) {
           Group target = to.Ensure(*f.group);
-          CopyGroup(item, target, filter);
+          CopyGroup(item, target, filter, only_sent);
         }
         break;
     }

@@ -46,6 +46,7 @@ struct FieldDesc {
   // left in the message's own).
   bool typy = false;
   QByteArray key;  // the name in UTF-8, as the document model takes it
+  bool local = false;  // the agency's own data: kept with the document, never sent
 
   FieldDesc Len(int n) const { FieldDesc f = *this; f.length = n; return f; }
   FieldDesc Req() const { FieldDesc f = *this; f.required = true; return f; }
@@ -61,6 +62,7 @@ struct FieldDesc {
   FieldDesc Upper() const { FieldDesc f = *this; f.copy |= kCopyUpper; return f; }
   FieldDesc Max(int n) const { FieldDesc f = *this; f.max_occurs = n; return f; }
   FieldDesc Typy() const { FieldDesc f = *this; f.typy = true; return f; }
+  FieldDesc Lokalne() const { FieldDesc f = *this; f.local = true; return f; }
 };
 
 // One element of a message schema: its name and its fields in schema order. A description
@@ -141,6 +143,7 @@ using ValueFilter = std::function<QString(const FieldDesc& field, const QString&
 // Copies `from` into `to` field by field in schema order: attributes and texts that are
 // present in `from`, sub-groups recursively (repeated ones appended); the values of fields
 // with copy rules pass through `filter` when one is given. Both must share a description.
-void CopyGroup(const Group& from, Group& to, const ValueFilter& filter = {});
+// With `only_sent` the agency's own data (local fields) stays behind.
+void CopyGroup(const Group& from, Group& to, const ValueFilter& filter = {}, bool only_sent = false);
 
 }  // namespace velmora::xml

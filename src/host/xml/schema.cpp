@@ -78,7 +78,7 @@ void AppendComplexType(QString& out, const GroupDesc& desc, bool root) {
   const auto& fields = desc.fields;
   for (size_t i = 0; i < fields.size(); ++i) {
     const FieldDesc& f = fields[i];
-    if (f.kind == FieldKind::Attribute) continue;
+    if (f.kind == FieldKind::Attribute || f.local) continue;
     if (!f.typy) {
       AppendElement(out, f, Occurs(f));
       continue;
@@ -103,7 +103,7 @@ void AppendComplexType(QString& out, const GroupDesc& desc, bool root) {
   if (root) out += QStringLiteral("<xs:any namespace=\"http://www.w3.org/2000/09/xmldsig#\" processContents=\"skip\" minOccurs=\"0\"/>");
   out += QStringLiteral("</xs:sequence>");
   for (const FieldDesc& f : fields) {
-    if (f.kind != FieldKind::Attribute) continue;
+    if (f.kind != FieldKind::Attribute || f.local) continue;
     out += QStringLiteral("<xs:attribute name=\"%1\" use=\"%2\">").arg(Escape(f.name), f.required ? QStringLiteral("required") : QStringLiteral("optional"));
     out += SimpleType(f);
     out += QStringLiteral("</xs:attribute>");
