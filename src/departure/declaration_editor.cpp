@@ -1,0 +1,644 @@
+#include "declaration_editor.h"
+
+#include "frame/codes.h"
+#include "frame/text_formats.h"
+#include "host/clock.h"
+#include "host/host_context.h"
+#include "host/xml/xml_document.h"
+
+#include <QRegularExpression>
+
+namespace velmora::departure {
+
+namespace {
+
+using xml::Group;
+
+const QString kTIR = QStringLiteral("TIR");
+const QString kZwykla = QStringLiteral("\"procedura zwykła\"");
+const QString kUproszczona = QStringLiteral("\"procedura uproszczona");
+const char* const kLokalizacje[] = {"KodMiejscaUznanego", "MiejsceUznane", "MiejsceOdprawy", "KodMiejscaWskazanegoWPozwoleniu"};
+
+QString S(const char* s) { return QString::fromUtf8(s); }
+
+QString Cut(const QString& text, int n) { return text.trimmed().left(n); }
+
+bool Flaga(const QString& v) { return v == QLatin1String("1") || v.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0; }
+
+// The entries of a repeated group numbered 1, 2, ... again.
+void Przenumeruj(const std::vector<Group>& lista) {
+  int n = 0;
+  for (Group g : lista) g.Set(QStringLiteral("PozId"), QString::number(++n));
+}
+
+void UsunWszystkie(const std::vector<Group>& lista) {
+  for (const Group& g : lista) xml::XML_RemoveNode(g.Node());
+}
+
+const xml::GroupDesc& OpisStrony(Strona s) {
+  switch (s) {
+    case Strona::Nadawca: return xml::kIE015_Nadawca;
+    case Strona::Odbiorca: return xml::kIE015_Odbiorca;
+    case Strona::GlownyZobowiazany: return xml::kGlownyZobowiazany;
+    case Strona::NadawcaB: return xml::kIE015_NadawcaTypy;
+    case Strona::OdbiorcaB: return xml::kIE015_OdbiorcaTypy;
+    case Strona::Przewoznik: return xml::kIE015_Przewoznik;
+    case Strona::Przedstawiciel: return xml::kPrzedstawiciel;
+    case Strona::UpowaznionyOdbiorca: return xml::kIE015_UpowaznionyOdbiorca;
+  }
+  return xml::kIE015_Nadawca;
+}
+
+QString KodAEO(Strona s) {
+  switch (s) {
+    case Strona::Nadawca: return S("Y022");
+    case Strona::Odbiorca: return S("Y023");
+    case Strona::GlownyZobowiazany: return S("Y026");
+    case Strona::Przedstawiciel: return S("Y025");
+    default: return {};
+  }
+}
+
+bool StronaBezpieczenstwa(Strona s) { return s == Strona::NadawcaB || s == Strona::OdbiorcaB || s == Strona::Przewoznik; }
+
+}  // namespace
+
+DeklaracjaIE015::DeklaracjaIE015(host::HostContext& ctx) : ctx_(ctx), doc_(xml::NewIE015()) {}
+
+void DeklaracjaIE015::Otworz(const QVariantMap& rekord, bool sprostowanie) {
+  sprostowanie_ = sprostowanie;
+  tylko_do_odczytu_ = rekord.value(S("STATUS")).toInt() >= 2;
+  tranzyt_id_ = rekord.contains(S("TRANZYTY_ID")) ? rekord.value(S("TRANZYTY_ID")).toLongLong() : rekord.value(S("ID_TRANZYTY")).toLongLong();
+  const bool nowy = rekord.value(S("ID_TRANZYTY_POZYCJE")).toLongLong() == 0;
+  if (nowy) {
+    const QVariant ostatni = ctx_.db.QueryValue(
+        S("select max(ID_TRANZYTY_POZYCJE) as id from TRANZYTY_POZYCJE where TRANZYTY_ID=:ID and TYP in ('IE013','IE015')"),
+        {{S("ID"), tranzyt_id_}});
+    tekst_ = ostatni.isNull() ? QString()
+                              : ctx_.db.QueryMemoField(S("TRANZYTY_POZYCJE"), S("XML"), S("ID_TRANZYTY_POZYCJE = :ID"), {{S("ID"), ostatni}});
+  } else {
+    tekst_ = rekord.value(S("XML")).toString().trimmed();
+  }
+  if (rejestr_id_ == 0 && tranzyt_id_ > 0)
+    rejestr_id_ = ctx_.db.QueryValue(S("select REJESTRY_ID from TRANZYTY where ID_TRANZYTY = :T"), {{S("T"), tranzyt_id_}}).toInt();
+  if (sprostowanie) pola.typ_modyfikacji = rekord.value(S("IE013_RODZAJ")).toInt();
+}
+
+QString DeklaracjaIE015::NazwaRejestru() const {
+  return ctx_.db.QueryValue(S("select NAZWA from REJESTRY where ID_REJESTRY = :ID"), {{S("ID"), rejestr_id_}}).toString();
+}
+
+std::optional<host::Row> DeklaracjaIE015::WierszRejestru() const {
+  return ctx_.db.QueryOne(S("select * from REJESTRY where ID_REJESTRY = :ID"), {{S("ID"), rejestr_id_}});
+}
+
+Group DeklaracjaIE015::Grupa(const xml::GroupDesc& desc) {
+  Group root = doc_.Root();
+  return root.Ensure(desc);
+}
+
+QString DeklaracjaIE015::SetXML(const QString& text) {
+  pola.karnet_tir.clear();
+  QString blad;
+  bool wczytano = false;
+  if (!text.trimmed().isEmpty()) {
+    try {
+      doc_ = xml::GetIE015(xml::LoadXMLData(frame::NaprawXML(text)));
+      wczytano = true;
+    } catch (const xml::XmlParseError& e) {
+      blad = QStringLiteral("%1 (wiersz %2)").arg(e.Message()).arg(e.Line());
+    } catch (const xml::BindingError& e) {
+      blad = e.Text();
+    }
+  }
+  if (const auto t = ctx_.db.QueryOne(S("select TIR_NUMER, MRN from TRANZYTY where ID_TRANZYTY = :ID"), {{S("ID"), tranzyt_id_}})) {
+    pola.karnet_tir = t->Str(S("TIR_NUMER")).trimmed();
+    mrn_ = t->Str(S("MRN")).trimmed();
+  } else {
+    wczytano = false;
+  }
+  if (!wczytano) NowyDokument();
+  tekst_ = doc_.Xml();
+  CzytajPola();
+  CzytajTowary();
+  return blad;
+}
+
+void DeklaracjaIE015::NowyDokument() {
+  doc_ = xml::NewIE015();
+  xml::Naglowek h = doc_.EnsureNaglowek();
+  h.SetNrWlasny(frame::kAuto);
+  h.SetDataUtworzenia(frame::kAuto);
+  Group root = doc_.Root();
+  Group z = root.Add(xml::kIE015_Zgloszenie);
+  Group rodzaj = root.Add(xml::kIE015_Rodzaj);
+  Group uc = root.Add(xml::kIE015_UC);
+  root.Add(xml::kIE015_Towar).Set(S("PozId"), S("1"));
+  z.Set(S("LiczbaPozycji"), S("1"));
+  z.Set(S("LiczbaOpakowan"), S("0"));
+  z.Set(S("Kontener"), S("0"));
+  const auto r = WierszRejestru();
+  if (!r) return;
+  auto str = [&r](const char* c) { return r->Str(S(c)).trimmed(); };
+  const bool pu = r->Int(S("PU")) == 1;
+  rodzaj.Set(S("ProceduraUproszczona"), pu ? S("1") : S("0"));
+  if (pu) {
+    Grupa(xml::kIE015_WynikKontroli).Set(S("Kod"), S("A3"));
+    z.Set(S("KodMiejscaWskazanegoWPozwoleniu"), str("PU_MIEJSCE"));
+    Group info = doc_.Root().List(xml::kIE015_Towar).front().Add(xml::kIE015_InformacjaDodatkowa);
+    info.Set(S("PozId"), S("1"));
+    info.Set(S("Kod"), S("2UP2"));
+    if (!str("PU_NUMER").isEmpty()) info.Set(S("Tekst"), str("PU_NUMER"));
+    info.Set(S("WywozZUE"), S("0"));
+  } else if (const int typ = r->Int(S("IE015_MIEJSCE_TYP")); typ >= 1 && typ <= 3) {
+    z.Set(S(kLokalizacje[typ - 1]), str("IE015_MIEJSCE_OPIS"));
+  }
+  if (r->Int(S("IE015_NADAWCA_ID")) > 0) {
+    if (const auto k = ctx_.db.QueryOne(S("select * from KONTRAHENCI where ID_KONTRAHENCI = :ID"), {{S("ID"), r->Value(S("IE015_NADAWCA_ID"))}})) {
+      Group n = root.Add(xml::kIE015_Nadawca);
+      n.Set(S("Nazwa"), Cut(k->Str(S("Nazwa")), 35));
+      n.Set(S("UlicaNumer"), Cut(k->Str(S("Ulica")), 35));
+      n.Set(S("Miejscowosc"), Cut(k->Str(S("Miejscowosc")), 35));
+      n.Set(S("KodPocztowy"), Cut(k->Str(S("Kod")), 9));
+      n.Set(S("Kraj"), Cut(k->Str(S("Kraj")), 2));
+      const QString eori = k->Str(S("EORI")).trimmed();
+      n.Set(S("TIN"), Cut(eori.isEmpty() ? k->Str(S("NIP")) : eori, 17));
+    }
+  }
+  uc.Set(S("Wyjscia"), str("IE015_UC_ZGLOSZENIA"));
+  z.Set(S("MiejsceZaladunku"), str("IE015_MIEJSCE_ZAL"));
+  rodzaj.Set(S("Deklaracja"), str("IE015_TYP"));
+  if (str("IE015_TYP") == kTIR) Grupa(xml::kGlownyZobowiazany).Set(S("TIR"), S("1"));
+}
+
+void DeklaracjaIE015::CzytajPola() {
+  Group root = doc_.Root();
+  const xml::Naglowek h = doc_.GetNaglowek();
+  pola.nr_wlasny = h.NrWlasny();
+  pola.data_utworzenia = h.DataUtworzenia();
+  const Group rodzaj = root.Get(xml::kIE015_Rodzaj);
+  pola.deklaracja = rodzaj.Get(S("Deklaracja"));
+  pola.uproszczona = Flaga(rodzaj.Get(S("ProceduraUproszczona")));
+  if (pola.karnet_tir.isEmpty()) pola.karnet_tir = rodzaj.Get(S("KarnetTIR"));
+  const Group z = root.Get(xml::kIE015_Zgloszenie);
+  pola.kraj_wysylki = z.Get(S("KrajWysylki"));
+  pola.kraj_przeznaczenia = z.Get(S("KrajPrzeznaczenia"));
+  pola.miejsce_zaladunku = z.Get(S("MiejsceZaladunku"));
+  pola.lokalizacja = 0;
+  pola.lokalizacja_opis.clear();
+  for (int i = 0; i < 4; ++i)
+    if (z.Has(S(kLokalizacje[i])) && !z.Get(S(kLokalizacje[i])).isEmpty()) {
+      pola.lokalizacja = i + 1;
+      pola.lokalizacja_opis = z.Get(S(kLokalizacje[i]));
+    }
+  pola.liczba_opakowan = z.Get(S("LiczbaOpakowan"));
+  pola.masa_brutto = z.Get(S("MasaBrutto"));
+  pola.data_przedstawienia = z.Get(S("DataPrzedstawienia"));
+  const Group wk = root.Get(xml::kIE015_WynikKontroli);
+  pola.wk_kod = wk.Get(S("Kod"));
+  pola.termin_dostarczenia = wk.Get(S("TerminDostarczenia"));
+  const Group uc = root.Get(xml::kIE015_UC);
+  pola.uc_zgloszenia = uc.Get(S("Wyjscia"));
+  pola.uc_przeznaczenia = uc.Get(S("Przeznaczenia"));
+  pola.uc_tranzytowy = uc.Get(S("Tranzytowy"));
+  pola.przedstawiciel = root.Get(xml::kGlownyZobowiazany).Get(xml::kPrzedstawiciel).Get(S("TIN"));
+  pola.upowazniony_odbiorca = root.Get(xml::kIE015_UpowaznionyOdbiorca).Get(S("TIN"));
+  const Group tw = root.Get(xml::kIE015_TransportWyjazd);
+  pola.st = tw.Get(S("Znaki"));
+  pola.st_rodz = tw.Get(S("Rodzaj"));
+  pola.st_kraj = tw.Get(S("Kraj"));
+  const Group tg = root.Get(xml::kIE015_TransportGranica);
+  pola.stg = tg.Get(S("Znaki"));
+  pola.stg_rodz = tg.Get(S("Rodzaj"));
+  pola.stg_kraj = tg.Get(S("Kraj"));
+  const Group b = root.Get(xml::kIE015_Bezpieczenstwo);
+  pola.nr_ref_przesylki = b.Get(S("NrReferencyjnyPrzesylki"));
+  pola.nr_ref_przewozu = b.Get(S("NrReferencyjnyPrzewozu"));
+  pola.miejsce_rozladunku = b.Get(S("MiejsceRozladunku"));
+  pola.spec_warunki = b.Get(S("SpecyficzneOkolicznosci"));
+  pola.forma_platnosci = b.Get(S("FormaPlatnosci"));
+  QStringList trasa;
+  for (const Group& k : b.List(xml::kIE015_KrajTrasy)) trasa << k.Get(S("Kraj"));
+  pola.trasa = trasa.join(QLatin1Char(','));
+}
+
+void DeklaracjaIE015::CzytajTowary() {
+  towary_.clear();
+  for (const Group& t : doc_.Root().List(xml::kIE015_Towar))
+    towary_.push_back({t.Get(S("PozId")).toInt(), t.Get(S("KodTowarowy")), t.Get(S("KrajWysylki")), t.Get(S("MasaNetto")), t.Get(S("OpisTowaru"))});
+}
+
+QString DeklaracjaIE015::GetXML() {
+  Group root = doc_.Root();
+  bool kontener = false;
+  for (const Group& t : root.List(xml::kIE015_Towar)) kontener = kontener || t.Count(xml::kKontener) > 0;
+
+  xml::Naglowek h = doc_.EnsureNaglowek();
+  h.SetNrWlasny(pola.nr_wlasny);
+  h.SetDataUtworzenia(pola.data_utworzenia);
+  Group rodzaj = Grupa(xml::kIE015_Rodzaj);
+  rodzaj.Set(S("Deklaracja"), pola.deklaracja.trimmed().toUpper());
+  rodzaj.Set(S("ProceduraUproszczona"), pola.uproszczona ? S("1") : S("0"));
+  if (pola.deklaracja.trimmed() == kTIR && !pola.karnet_tir.trimmed().isEmpty()) rodzaj.Set(S("KarnetTIR"), pola.karnet_tir.trimmed());
+  else rodzaj.Remove(S("KarnetTIR"));
+  Group z = Grupa(xml::kIE015_Zgloszenie);
+  z.Set(S("LiczbaPozycji"), QString::number(towary_.size()));
+  z.Set(S("LiczbaOpakowan"), pola.liczba_opakowan.trimmed());
+  z.Set(S("KrajWysylki"), pola.kraj_wysylki.trimmed().toUpper());
+  z.Set(S("KrajPrzeznaczenia"), pola.kraj_przeznaczenia.trimmed().toUpper());
+  z.Set(S("Kontener"), kontener ? S("1") : S("0"));
+  z.Set(S("MasaBrutto"), pola.masa_brutto.trimmed());
+  z.Set(S("MiejsceZaladunku"), pola.miejsce_zaladunku.trimmed());
+  if (!pola.data_przedstawienia.trimmed().isEmpty()) z.Set(S("DataPrzedstawienia"), pola.data_przedstawienia.trimmed());
+  else z.Remove(S("DataPrzedstawienia"));
+  for (int i = 0; i < 4; ++i) z.Remove(S(kLokalizacje[i]));
+  if (pola.lokalizacja >= 1 && pola.lokalizacja <= 4) z.Set(S(kLokalizacje[pola.lokalizacja - 1]), pola.lokalizacja_opis.trimmed().toUpper());
+
+  Group uc = Grupa(xml::kIE015_UC);
+  uc.Set(S("Wyjscia"), pola.uc_zgloszenia.trimmed().toUpper());
+  uc.Set(S("Przeznaczenia"), pola.uc_przeznaczenia.trimmed().toUpper());
+  uc.Remove(S("Tranzytowy"));
+  if (!pola.uc_tranzytowy.trimmed().isEmpty()) uc.Set(S("Tranzytowy"), pola.uc_tranzytowy.trimmed().toUpper());
+
+  if (!pola.przedstawiciel.trimmed().isEmpty()) Grupa(xml::kGlownyZobowiazany).Ensure(xml::kPrzedstawiciel).Set(S("TIN"), pola.przedstawiciel.trimmed());
+  else if (Group p = root.Get(xml::kGlownyZobowiazany).Get(xml::kPrzedstawiciel)) xml::XML_RemoveNode(p.Node());
+  if (!pola.upowazniony_odbiorca.trimmed().isEmpty()) Grupa(xml::kIE015_UpowaznionyOdbiorca).Set(S("TIN"), pola.upowazniony_odbiorca.trimmed());
+  else if (Group u = root.Get(xml::kIE015_UpowaznionyOdbiorca)) xml::XML_RemoveNode(u.Node());
+  auto transport = [this](const xml::GroupDesc& d, const QString& znaki, const QString& rodz, const QString& kraj) {
+    Group t = Grupa(d);
+    t.Set(S("Znaki"), znaki.trimmed().toUpper());
+    t.Set(S("Rodzaj"), rodz.trimmed());
+    t.Set(S("Kraj"), kraj.trimmed().toUpper());
+  };
+  transport(xml::kIE015_TransportWyjazd, pola.st, pola.st_rodz, pola.st_kraj);
+  transport(xml::kIE015_TransportGranica, pola.stg, pola.stg_rodz, pola.stg_kraj);
+
+  // Goods items renumbered; the header's countries make the items' own ones needless.
+  int n = 0;
+  for (Group t : root.List(xml::kIE015_Towar)) {
+    t.Set(S("PozId"), QString::number(++n));
+    if (!pola.kraj_wysylki.trimmed().isEmpty()) t.Remove(S("KrajWysylki"));
+    if (!pola.kraj_przeznaczenia.trimmed().isEmpty()) t.Remove(S("KrajPrzeznaczenia"));
+  }
+  for (size_t i = 0; i < towary_.size(); ++i) towary_[i].poz_id = static_cast<int>(i) + 1;
+
+  Group wk = Grupa(xml::kIE015_WynikKontroli);
+  wk.Set(S("Kod"), pola.wk_kod.trimmed().toUpper());
+  if (pola.uproszczona && !pola.termin_dostarczenia.trimmed().isEmpty()) wk.Set(S("TerminDostarczenia"), pola.termin_dostarczenia.trimmed());
+  else wk.Remove(S("TerminDostarczenia"));
+
+  Group b = Grupa(xml::kIE015_Bezpieczenstwo);
+  b.Set(S("NrReferencyjnyPrzesylki"), pola.nr_ref_przesylki.trimmed());
+  b.Set(S("NrReferencyjnyPrzewozu"), pola.nr_ref_przewozu.trimmed());
+  b.Set(S("MiejsceRozladunku"), pola.miejsce_rozladunku.trimmed());
+  b.Set(S("SpecyficzneOkolicznosci"), pola.spec_warunki.trimmed().toUpper());
+  b.Set(S("FormaPlatnosci"), pola.forma_platnosci.trimmed().toUpper());
+  UsunWszystkie(b.List(xml::kIE015_KrajTrasy));
+  if (!pola.trasa.isEmpty()) {
+    int k = 0;
+    for (const QString& czesc : pola.trasa.split(QLatin1Char(','))) {
+      Group kraj = b.Add(xml::kIE015_KrajTrasy);
+      kraj.Set(S("PozId"), QString::number(++k));
+      kraj.Set(S("Kraj"), czesc);
+    }
+  }
+  tekst_ = doc_.Xml();
+  while (tekst_.endsWith(QLatin1Char('\n')) || tekst_.endsWith(QLatin1Char('\r'))) tekst_.chop(1);
+  return tekst_;
+}
+
+QString DeklaracjaIE015::UstawProcedureUproszczona(bool wlaczona, bool ostrzegaj) {
+  const bool byla = pola.uproszczona;
+  pola.uproszczona = wlaczona;
+  Group root = doc_.Root();
+  if (!wlaczona) {
+    pola.wk_kod.clear();
+    pola.termin_dostarczenia.clear();
+    const auto towary = root.List(xml::kIE015_Towar);
+    if (!towary.empty()) {
+      for (const Group& i : towary.front().List(xml::kIE015_InformacjaDodatkowa))
+        if (i.Get(S("Kod")) == QLatin1String("2UP2")) xml::XML_RemoveNode(i.Node());
+      Przenumeruj(towary.front().List(xml::kIE015_InformacjaDodatkowa));
+    }
+  } else {
+    pola.wk_kod = S("A3");
+    if (root.Count(xml::kIE015_Towar) == 0) DodajTowar();
+    Group pierwszy = root.List(xml::kIE015_Towar).front();
+    bool jest = false;
+    for (const Group& i : pierwszy.List(xml::kIE015_InformacjaDodatkowa)) jest = jest || i.Get(S("Kod")) == QLatin1String("2UP2");
+    if (!jest) {
+      Group info = pierwszy.Add(xml::kIE015_InformacjaDodatkowa);
+      info.Set(S("PozId"), QString::number(pierwszy.Count(xml::kIE015_InformacjaDodatkowa)));
+      info.Set(S("Kod"), S("2UP2"));
+      const auto r = WierszRejestru();
+      if (r && !r->Str(S("PU_NUMER")).trimmed().isEmpty()) info.Set(S("Tekst"), r->Str(S("PU_NUMER")).trimmed());
+      info.Set(S("WywozZUE"), S("0"));
+    }
+  }
+  if (!ostrzegaj || byla == wlaczona) return {};
+  return QStringLiteral("UWAGA! \rZmieniono tryb zgłoszenia z %1 na %2 ! \rZmiana zostanie przepisana na nagłówek przesyłki")
+      .arg(wlaczona ? kZwykla : kUproszczona, wlaczona ? kUproszczona : kZwykla);
+}
+
+void DeklaracjaIE015::ZmienTyp(const QString& typ) {
+  pola.deklaracja = typ;
+  Grupa(xml::kGlownyZobowiazany).Set(S("TIR"), typ.trimmed() == kTIR ? S("1") : S("0"));
+}
+
+void DeklaracjaIE015::OpuscTyp(const QString& typ_przy_wejsciu) {
+  if (typ_przy_wejsciu.trimmed() != kTIR || pola.deklaracja.trimmed() == kTIR) return;
+  Group root = doc_.Root();
+  const auto towary = root.List(xml::kIE015_Towar);
+  if (!towary.empty()) {
+    for (const Group& d : towary.front().List(xml::kDokumentWymagany))
+      if (d.Get(S("Kod")) == QLatin1String("952")) xml::XML_RemoveNode(d.Node());
+    Przenumeruj(towary.front().List(xml::kDokumentWymagany));
+  }
+  UsunWszystkie(root.List(xml::kIE015_Gwarancje));
+  if (!UCTranzytoweDostepne()) pola.uc_tranzytowy.clear();
+}
+
+void DeklaracjaIE015::OpuscKarnetTIR() {
+  const QString karnet = pola.karnet_tir.trimmed();
+  Group root = doc_.Root();
+  UsunWszystkie(root.List(xml::kIE015_Gwarancje));
+  Group g = root.Add(xml::kIE015_Gwarancje);
+  g.Set(S("PozId"), S("1"));
+  g.Set(S("Rodzaj"), S("B"));
+  g.Add(xml::kIE015_Gwarancja).Set(S("Numer"), karnet);
+  if (root.Count(xml::kIE015_Towar) == 0) DodajTowar();
+  Group pierwszy = root.List(xml::kIE015_Towar).front();
+  for (const Group& d : pierwszy.List(xml::kDokumentWymagany))
+    if (d.Get(S("Kod")) == QLatin1String("952")) return;
+  Group d = pierwszy.Add(xml::kDokumentWymagany);
+  d.Set(S("PozId"), QString::number(pierwszy.Count(xml::kDokumentWymagany)));
+  d.Set(S("Kod"), S("952"));
+  d.Set(S("Nr"), karnet);
+}
+
+QString DeklaracjaIE015::UstawTypModyfikacji(int indeks) {
+  if (mrn_.isEmpty() && indeks != 2) {
+    pola.typ_modyfikacji = 2;
+    return S("Przed otrzymaniem komunikatu IE028 możliwe jest tylko zgłoszenie w trybie powiadomienia");
+  }
+  pola.typ_modyfikacji = indeks;
+  return {};
+}
+
+Group DeklaracjaIE015::GrupaStrony(Strona s, bool utworz) {
+  Group root = doc_.Root();
+  if (s == Strona::Przedstawiciel) {
+    Group gz = utworz ? root.Ensure(xml::kGlownyZobowiazany) : root.Get(xml::kGlownyZobowiazany);
+    return utworz ? gz.Ensure(xml::kPrzedstawiciel) : gz.Get(xml::kPrzedstawiciel);
+  }
+  if (StronaBezpieczenstwa(s)) {
+    Group b = utworz ? root.Ensure(xml::kIE015_Bezpieczenstwo) : root.Get(xml::kIE015_Bezpieczenstwo);
+    return utworz ? b.Ensure(OpisStrony(s)) : b.Get(OpisStrony(s));
+  }
+  return utworz ? root.Ensure(OpisStrony(s)) : root.Get(OpisStrony(s));
+}
+
+QString DeklaracjaIE015::WypelnijStrone(Strona s, const host::Row& k) {
+  auto col = [&k](const char* c) { return k.Str(S(c)).trimmed(); };
+  const bool tir_holder = !col("TIRholder").isEmpty() && col("TIRholder") != QLatin1String("0");
+  if (s == Strona::Przedstawiciel || s == Strona::UpowaznionyOdbiorca) {
+    const QString tin = col("EORI").left(17);
+    (s == Strona::Przedstawiciel ? pola.przedstawiciel : pola.upowazniony_odbiorca) = tin;
+    if (s == Strona::Przedstawiciel) DodajAEO(KodAEO(s), col("NrAEO").left(35));
+    return tin;
+  }
+  Group g = GrupaStrony(s, true);
+  QString tin;
+  if (s == Strona::GlownyZobowiazany) {
+    if (pola.deklaracja.trimmed() == kTIR || !tir_holder) tin = col("EORI").left(20);
+    if (tin.isEmpty()) tin = col("NIP").left(20);
+  } else if (StronaBezpieczenstwa(s)) {
+    tin = col("EORI").left(17);
+    if (tin.isEmpty()) tin = col("NIP").left(17);
+  } else {
+    if (!tir_holder) tin = col("EORI").left(17);
+    if (tin.isEmpty()) tin = col("NIP").left(17);
+  }
+  // A security party known by its TIN carries no name and address.
+  const bool tylko_tin = StronaBezpieczenstwa(s) && !tin.isEmpty();
+  g.Set(S("Nazwa"), tylko_tin ? QString() : col("Nazwa").left(35));
+  g.Set(S("UlicaNumer"), tylko_tin ? QString() : (col("Ulica") + QLatin1Char(' ') + col("Nr_Dom")).trimmed().left(35));
+  g.Set(S("Miejscowosc"), tylko_tin ? QString() : col("Miejscowosc").left(35));
+  g.Set(S("KodPocztowy"), tylko_tin ? QString() : col("Kod").left(9));
+  g.Set(S("Kraj"), tylko_tin ? QString() : col("Kraj").left(2));
+  g.Set(S("TIN"), tin);
+  if (s == Strona::Nadawca) pola.kraj_wysylki = col("Kraj").left(2);
+  if (s == Strona::Odbiorca) pola.kraj_przeznaczenia = col("Kraj").left(2);
+  if (!KodAEO(s).isEmpty()) DodajAEO(KodAEO(s), col("NrAEO").left(35));
+  return tylko_tin ? tin : col("Nazwa").left(35);
+}
+
+void DeklaracjaIE015::WyczyscStrone(Strona s) {
+  if (s == Strona::Przedstawiciel) pola.przedstawiciel.clear();
+  if (s == Strona::UpowaznionyOdbiorca) pola.upowazniony_odbiorca.clear();
+  if (!KodAEO(s).isEmpty()) UsunAEO(KodAEO(s));
+  Group g = GrupaStrony(s, false);
+  if (!g) return;
+  if (StronaBezpieczenstwa(s) || s == Strona::Przedstawiciel || s == Strona::UpowaznionyOdbiorca) {
+    xml::XML_RemoveNode(g.Node());
+    return;
+  }
+  for (const char* a : {"Nazwa", "UlicaNumer", "Miejscowosc", "KodPocztowy", "Kraj", "TIN"}) g.Remove(S(a));
+}
+
+QString DeklaracjaIE015::NazwaStrony(Strona s) const {
+  if (s == Strona::Przedstawiciel) return pola.przedstawiciel;
+  if (s == Strona::UpowaznionyOdbiorca) return pola.upowazniony_odbiorca;
+  const Group g = const_cast<DeklaracjaIE015*>(this)->GrupaStrony(s, false);
+  const QString nazwa = g.Get(S("Nazwa"));
+  return nazwa.isEmpty() && StronaBezpieczenstwa(s) ? g.Get(S("TIN")) : nazwa;
+}
+
+void DeklaracjaIE015::DodajAEO(const QString& kod, const QString& numer) {
+  if (numer.trimmed().isEmpty() || kod.isEmpty()) return;
+  const auto towary = doc_.Root().List(xml::kIE015_Towar);
+  if (towary.empty()) return;
+  Group pierwszy = towary.front();
+  for (const Group& d : pierwszy.List(xml::kDokumentWymagany))
+    if (d.Get(S("Kod")) == kod && d.Get(S("Nr")) == numer) return;
+  Group d = pierwszy.Add(xml::kDokumentWymagany);
+  d.Set(S("PozId"), QString::number(pierwszy.Count(xml::kDokumentWymagany)));
+  d.Set(S("Kod"), kod);
+  d.Set(S("Nr"), numer);
+}
+
+void DeklaracjaIE015::UsunAEO(const QString& kod) {
+  const auto towary = doc_.Root().List(xml::kIE015_Towar);
+  if (towary.empty()) return;
+  for (const Group& d : towary.front().List(xml::kDokumentWymagany))
+    if (d.Get(S("Kod")) == kod) xml::XML_RemoveNode(d.Node());
+  Przenumeruj(towary.front().List(xml::kDokumentWymagany));
+}
+
+void DeklaracjaIE015::PowtorzDane() {
+  const std::pair<Strona, Strona> kopie[] = {{Strona::Nadawca, Strona::NadawcaB}, {Strona::Odbiorca, Strona::OdbiorcaB},
+                                             {Strona::GlownyZobowiazany, Strona::Przewoznik}};
+  for (const auto& [z, do_] : kopie) {
+    const Group zrodlo = GrupaStrony(z, false);
+    if (!zrodlo) continue;
+    Group cel = GrupaStrony(do_, true);
+    for (const char* a : {"Nazwa", "UlicaNumer", "KodPocztowy", "Miejscowosc", "Kraj", "TIN"}) cel.Set(S(a), zrodlo.Get(S(a)));
+  }
+}
+
+void DeklaracjaIE015::TransportNaGranice() {
+  pola.stg = pola.st;
+  pola.stg_rodz = pola.st_rodz;
+  pola.stg_kraj = pola.st_kraj;
+}
+
+void DeklaracjaIE015::TransportZGranicy() {
+  pola.st = pola.stg;
+  pola.st_rodz = pola.stg_rodz;
+  pola.st_kraj = pola.stg_kraj;
+}
+
+QString DeklaracjaIE015::PodsumowanieGwarancji() const {
+  const auto grupy = doc_.Root().List(xml::kIE015_Gwarancje);
+  if (grupy.empty()) return {};
+  const Group g = grupy.front();
+  const Group ref = g.Get(xml::kIE015_Gwarancja);
+  const QString numer = ref.Get(S("Numer"));
+  return g.Get(S("Rodzaj")) + QLatin1Char(' ') + (!numer.isEmpty() ? S("Nr: ") + numer : S("GRN: ") + ref.Get(S("GRN")));
+}
+
+void DeklaracjaIE015::DodajGwarancje(const host::Row& w, bool wymien) {
+  Group root = doc_.Root();
+  if (wymien) UsunWszystkie(root.List(xml::kIE015_Gwarancje));
+  const QString rodzaj = w.Str(S("RODZAJ")).trimmed();
+  Group grupa;
+  for (const Group& g : root.List(xml::kIE015_Gwarancje))
+    if (g.Get(S("Rodzaj")) == rodzaj) grupa = g;
+  if (!grupa) {
+    grupa = root.Add(xml::kIE015_Gwarancje);
+    grupa.Set(S("PozId"), QString::number(root.Count(xml::kIE015_Gwarancje)));
+    grupa.Set(S("Rodzaj"), rodzaj);
+  }
+  Group ref = grupa.Ensure(xml::kIE015_Gwarancja);
+  ref.Set(S("Numer"), w.Str(S("NUMER")).trimmed());
+  ref.Set(S("GRN"), w.Str(S("GRN")).trimmed());
+  ref.Set(S("KodDostepu"), w.Str(S("KOD_DOSTEPU")).trimmed());
+  ref.Set(S("NiewaznaNaUE"), w.Int(S("Niewazna_Na_UE")) == 1 ? S("1") : S("0"));
+}
+
+QString DeklaracjaIE015::OstrzezenieGwarancji() const {
+  if (pola.deklaracja.trimmed() != kTIR) return {};
+  const auto grupy = doc_.Root().List(xml::kIE015_Gwarancje);
+  if (!grupy.empty() && grupy.front().Get(S("Rodzaj")) == QLatin1String("B")) return {};
+  return S("W procedurze TIR należy wybrac gwarancję typu \"B\" !");
+}
+
+QStringList DeklaracjaIE015::Zamkniecia() const {
+  QStringList out;
+  for (const Group& z : doc_.Root().Get(xml::kIE015_ZamknieciaCelne).List(xml::kZamkniecie)) out << z.Get(S("Znak"));
+  return out;
+}
+
+QString DeklaracjaIE015::Nakladajacy() const { return doc_.Root().Get(xml::kIE015_ZamknieciaCelne).Get(S("Nakladajacy")); }
+
+void DeklaracjaIE015::UstawZamkniecia(const QStringList& linie, const QString& nakladajacy) {
+  Group zc = Grupa(xml::kIE015_ZamknieciaCelne);
+  UsunWszystkie(zc.List(xml::kZamkniecie));
+  zc.Set(S("Nakladajacy"), nakladajacy.trimmed().left(35));
+  int n = 0;
+  for (const QString& l : linie) {
+    if (l.trimmed().isEmpty() || n >= 9999) continue;
+    zc.Add(xml::kZamkniecie).Set(S("Znak"), l.trimmed().left(20));
+    ++n;
+  }
+  zc.Set(S("Liczba"), QString::number(n));
+}
+
+int DeklaracjaIE015::DodajTowar() {
+  if (towary_.size() >= 999) return 0;
+  const int poz = static_cast<int>(towary_.size()) + 1;
+  Group root = doc_.Root();
+  root.Add(xml::kIE015_Towar).Set(S("PozId"), QString::number(poz));
+  towary_.push_back({poz, {}, {}, {}, {}});
+  return poz;
+}
+
+Group DeklaracjaIE015::Towar(int poz_id) {
+  const auto towary = doc_.Root().List(xml::kIE015_Towar);
+  return poz_id >= 1 && poz_id <= static_cast<int>(towary.size()) ? towary[poz_id - 1] : Group();
+}
+
+void DeklaracjaIE015::UsunTowar(int poz_id) {
+  const Group t = Towar(poz_id);
+  if (!t) return;
+  xml::XML_RemoveNode(t.Node());
+  towary_.erase(towary_.begin() + (poz_id - 1));
+  for (WierszTowaru& w : towary_)
+    if (w.poz_id > poz_id) --w.poz_id;
+}
+
+void DeklaracjaIE015::OdswiezTowar(int poz_id) {
+  const Group t = Towar(poz_id);
+  if (!t || poz_id > static_cast<int>(towary_.size())) return;
+  towary_[poz_id - 1] = {poz_id, t.Get(S("KodTowarowy")), t.Get(S("KrajWysylki")), t.Get(S("MasaNetto")), t.Get(S("OpisTowaru"))};
+}
+
+std::vector<BladPola> DeklaracjaIE015::Sprawdz(const JestKodFn& jest_kod, bool po_wyswietleniu) const {
+  std::vector<BladPola> bledy;
+  auto blad = [&bledy](const char* pole, const QString& tekst) { bledy.push_back({S(pole), tekst}); };
+  const QString wymagane = S("Pole jest wymagane");
+  const QString dodatnie = S("Wartość musi być większa od zera");
+  const QString typ = pola.deklaracja.trimmed();
+  if (typ.isEmpty()) blad("beDeklaracja", wymagane);
+  else if (jest_kod && !jest_kod(1031, typ)) blad("beDeklaracja", S("Wartość pola @Deklaracja jest z poza słownika"));
+  if (pola.uc_zgloszenia.trimmed().isEmpty()) blad("beUCZglosz", wymagane);
+  if (pola.uc_przeznaczenia.trimmed().isEmpty()) blad("beUCPrzezn", wymagane);
+  if (rejestr_id_ == 0) blad("beRejestr", wymagane);
+  auto dodatnia = [](const QString& v) {
+    bool ok = false;
+    const double d = QString(v).replace(QLatin1Char(','), QLatin1Char('.')).trimmed().toDouble(&ok);
+    return ok && d > 0;
+  };
+  if (!dodatnia(pola.masa_brutto)) blad("ceMasaBrutto", dodatnie);
+  if (!dodatnia(pola.liczba_opakowan)) blad("ceLiczbaOpak", dodatnie);
+  if (towary_.empty()) blad("ceLiczbaPoz", dodatnie);
+  if ((pola.uproszczona && pola.wk_kod.trimmed() != QLatin1String("A3")) || (!pola.uproszczona && !pola.wk_kod.trimmed().isEmpty()))
+    blad("beWK_Kod", S("Jeżeli zgłoszenie jest w trybie procedury uproszczonej to wynik kontroli musi mieć wartość A3\r\nW przeciwnik wypadku nie może by podany"));
+  if (pola.uproszczona && pola.st_rodz.trimmed().isEmpty())
+    blad("beST_Rodz", S("Jeżeli zgłoszenie w ramach procedury uproszczonej atrybut @Rodzaj jest wymagany"));
+  if (pola.uproszczona && !QDate::fromString(pola.termin_dostarczenia.trimmed(), Qt::ISODate).isValid())
+    blad("deTerminDost", S("Niepoprawna data"));
+  if (!pola.uproszczona && pola.lokalizacja == 4) blad("peLokalizacja", S("Atrybut @KodMiejscaWskazanegoWPozwoleniu nie może wystąpić"));
+  if (pola.uproszczona && pola.lokalizacja != 4) blad("peLokalizacja", S("Można wypełnić tylko atrybut @KodMiejscaWskazanegoWPozwoleniu"));
+  if (po_wyswietleniu) {
+    const Group gz = doc_.Root().Get(xml::kGlownyZobowiazany);
+    bool pelny = true;
+    for (const char* a : {"Nazwa", "UlicaNumer", "KodPocztowy", "Miejscowosc", "Kraj"}) pelny = pelny && !gz.Get(S(a)).trimmed().isEmpty();
+    if (!pelny) blad("beGlownyZobowiazany", S("Pola Nazwa, Ulica, KodPocztowy, MIejscowosc, NIP muszą być wypełnione"));
+    else if ((pola.uproszczona || pola.spec_warunki.trimmed() == QLatin1String("E")) && gz.Get(S("TIN")).trimmed().isEmpty())
+      blad("beGlownyZobowiazany", S("Pole TIN musi być wypełnione"));
+  }
+  const int lp = static_cast<int>(pola.przedstawiciel.trimmed().size());
+  if (lp != 0 && lp != 17) blad("bePrzedstawiciel", S("Pole Przedstawiciel musi mieć 17 znaków lub być puste"));
+  const int lu = static_cast<int>(pola.upowazniony_odbiorca.trimmed().size());
+  if (lu != 0 && lu != 17) blad("beUpowaznOdbiorca", S("Pole Upoważniony odbiorca musi mieć 17 znaków lub być puste"));
+  static const QRegularExpression kKarnet(S("^[A-Z]{2}[0-9]{8}$"));
+  if (typ == kTIR && !kKarnet.match(pola.karnet_tir.trimmed()).hasMatch())
+    blad("beKarnetTIR", S("Numer karnetu TIR powinien być w formacie XX99999999 !"));
+  return bledy;
+}
+
+QString SprawdzImportowanyTekst(const QString& text) {
+  xml::XmlDocumentPtr doc;
+  try {
+    doc = xml::LoadXMLData(frame::NaprawXML(text));
+  } catch (const xml::XmlParseError& e) {
+    return QStringLiteral("%1 (wiersz %2)").arg(e.Message()).arg(e.Line());
+  }
+  const xml::XmlNode root = doc->DocumentElement();
+  if (root.LocalName() != QLatin1String("IE015")) return QStringLiteral("Plik nie zawiera komunikatu IE015 (element główny %1)").arg(root.NodeName());
+  if (root.ChildrenByLocalName(QStringLiteral("Towar")).size() > 999) return QStringLiteral("Zgłoszenie może mieć najwyżej 999 pozycji towarowych");
+  return {};
+}
+
+}  // namespace velmora::departure
