@@ -4,6 +4,7 @@
 #include "host/plugin_paths.h"
 #include "host/process_options.h"
 #include "login_dialog.h"
+#include "host/gwarancje_win.h"
 #include "host/host_tables.h"
 #include "host/main_form.h"
 #include "host/tools_db.h"
@@ -55,6 +56,7 @@ QStringList Application::OpenDatabase() {
   ctx_.reset(new host::HostContext{*db_, *host_options_, user_, clock_, dialogs_, options_.root, nullptr});
   host::SetProcessContext(ctx_.get());
   host::RegisterHostWindows();
+  host::RegisterGwarancjeWin();
   host::InstallSigner(options_.root);
   host::InstallPuescClient(options_.root);
   return changes;

@@ -1,6 +1,11 @@
 #include "cli.h"
 
+#include "departure/declaration_editor.h"
+#include "departure/security_amount.h"
 #include "exchange/incoming.h"
+#include "frame/codes.h"
+#include "frame/shared_state.h"
+#include "lists/lista_tranzytow.h"
 #include "exchange/outgoing_file.h"
 #include "exchange/receive.h"
 #include "exchange/send.h"
@@ -18,6 +23,7 @@
 #include "host/xml/schema.h"
 #include "host/xml/xml_document.h"
 #include "reference/slownik_ncts.h"
+#include "reference/slownik_ncts_box.h"
 
 #include <QDir>
 #include <QFile>
@@ -39,7 +45,9 @@ const char* const kUsage =
     "  dict SLOWNIK KOD                       kod w słowniku NCTS i jego opis\n"
     "  validate PLIK                          zgodność zapisanego komunikatu ze schematem\n"
     "  send ID_KOMUNIKATU --channel file|mail|puesc [--path P]   wysłanie komunikatu (mail: P = konto)\n"
-    "  receive --puesc --from DATA --to DATA [--read] | --mail KONTO [--new-only] | PLIK...\n";
+    "  receive --puesc --from DATA --to DATA [--read] | --mail KONTO [--new-only] | PLIK...\n"
+    "  declaration import PLIK --register ID [--check]   zgłoszenie IE015 z innego systemu\n"
+    "  security ID_KOMUNIKATU                 zabezpieczenie pozycji towarowych zgłoszenia\n";
 
 const QString kServiceLogin = QStringLiteral("SYSTEM");
 
@@ -221,6 +229,75 @@ int Receive(Context& ctx, QStringList args, QTextStream& out, QTextStream& err) 
   return status;
 }
 
+int ImportDeclaration(Context& ctx, QStringList args, QTextStream& out, QTextStream& err) {
+  if (args.isEmpty() || args.takeFirst() != QLatin1String("import")) throw UsageError{QStringLiteral("Znane polecenie zgłoszenia: declaration import")};
+  const QString register_text = TakeValue(args, QStringLiteral("--register"));
+  const bool check_only = TakeFlag(args, QStringLiteral("--check"));
+  if (args.size() != 1 || register_text.isEmpty()) throw UsageError{QStringLiteral("Polecenie declaration import wymaga pliku i --register ID")};
+  QFile f(args[0]);
+  if (!f.open(QIODevice::ReadOnly)) throw Failure{QStringLiteral("Nie można otworzyć pliku ") + args[0]};
+  const QByteArray bytes = f.readAll();
+  QString text;
+  try {
+    text = xml::XmlDocument::ParseBytes(bytes)->ToXml();
+  } catch (const xml::XmlParseError& e) {
+    throw Failure{QStringLiteral("%1 (wiersz %2)").arg(e.Message()).arg(e.Line())};
+  }
+  if (const QString refusal = departure::SprawdzImportowanyTekst(text); !refusal.isEmpty()) throw Failure{refusal};
+  const int rejestr = register_text.toInt();
+  if (!ctx.db->QueryOne(QStringLiteral("select ID_REJESTRY from REJESTRY where ID_REJESTRY = :ID"), {{QStringLiteral("ID"), rejestr}}))
+    throw Failure{QStringLiteral("Nie znaleziono rejestru ") + register_text};
+  host::ScriptedDialogs dialogs;
+  host::HostContext host_ctx{*ctx.db, *ctx.options, ctx.user, ctx.clock, dialogs, ctx.root, nullptr};
+  departure::DeklaracjaIE015 deklaracja(host_ctx);
+  deklaracja.UstawRejestr(rejestr);
+  deklaracja.SetXML(text, true);
+  const auto bledy = deklaracja.Sprawdz(
+      [&host_ctx](int slownik, const QString& kod) { return reference::TSlownikNCTS_BOX::JestKod(host_ctx, slownik, kod); });
+  for (const departure::BladPola& b : bledy) err << b.pole << ": " << b.tekst << '\n';
+  if (!bledy.empty()) return 1;
+  if (check_only) {
+    out << "Zgłoszenie poprawne\n";
+    return 0;
+  }
+  const QString xml_text = deklaracja.GetXML();
+  frame::AktywnyRejestr.Id = rejestr;
+  lists::ListaTranzytow lista(host_ctx, frame::kRodzajWywoz);
+  const bool tir = deklaracja.pola.deklaracja.trimmed() == QLatin1String("TIR");
+  const qint64 tranzyt = lista.UtworzTranzyt({{QStringLiteral("NADAWCA_NAZWA"), deklaracja.NazwaStrony(departure::Strona::Nadawca)},
+                                              {QStringLiteral("TIR"), tir ? 1 : 0},
+                                              {QStringLiteral("TIR_NUMER"), tir ? deklaracja.pola.karnet_tir.trimmed() : QString()}},
+                                             frame::kAuto, xml_text);
+  const auto t = ctx.db->QueryOne(QStringLiteral("select NUMER from TRANZYTY where ID_TRANZYTY = :T"), {{QStringLiteral("T"), tranzyt}});
+  const QVariant komunikat = ctx.db->QueryValue(QStringLiteral("select max(ID_TRANZYTY_POZYCJE) from TRANZYTY_POZYCJE where TRANZYTY_ID = :T"),
+                                                {{QStringLiteral("T"), tranzyt}});
+  out << "Utworzono nowe zgłoszenie " << (t ? t->Str(QStringLiteral("NUMER")).trimmed() : QString()) << '\n' << komunikat.toLongLong() << '\n';
+  return 0;
+}
+
+int Security(Context& ctx, QStringList args, QTextStream& out, QTextStream& err) {
+  if (args.size() != 1) throw UsageError{QStringLiteral("Polecenie security wymaga identyfikatora komunikatu")};
+  bool ok = false;
+  const qint64 id = args[0].toLongLong(&ok);
+  if (!ok) throw UsageError{QStringLiteral("Niepoprawny identyfikator komunikatu: ") + args[0]};
+  const QString xml_text = ctx.db->QueryMemoField(QStringLiteral("TRANZYTY_POZYCJE"), QStringLiteral("XML"), QStringLiteral("ID_TRANZYTY_POZYCJE = :ID"),
+                                                  {{QStringLiteral("ID"), id}});
+  if (xml_text.isEmpty()) throw Failure{QStringLiteral("Nie znaleziono komunikatu o identyfikatorze %1").arg(id)};
+  host::ScriptedDialogs dialogs;
+  host::HostContext host_ctx{*ctx.db, *ctx.options, ctx.user, ctx.clock, dialogs, ctx.root, nullptr};
+  std::vector<departure::LiniaZabezpieczenia> linie;
+  try {
+    linie = departure::ZabezpieczenieDeklaracji(host_ctx, xml_text);
+  } catch (const xml::BindingError& e) {
+    throw Failure{e.Text()};
+  }
+  for (const QString& l : departure::FormatujZabezpieczenie(linie)) out << l << '\n';
+  bool brak_kursu = false;
+  for (const auto& l : linie) brak_kursu = brak_kursu || l.odmowa.startsWith(QStringLiteral("BRAK kursu"));
+  if (brak_kursu) err << "Brak kursu waluty dla co najmniej jednej pozycji\n";
+  return brak_kursu ? 1 : 0;
+}
+
 int Option(Context& ctx, QStringList args, QTextStream& out) {
   const QString scope_text = TakeValue(args, QStringLiteral("--scope"));
   const QString user_text = TakeValue(args, QStringLiteral("--user"));
@@ -303,7 +380,8 @@ int Run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     const QString command = args.takeFirst();
     if (command != QLatin1String("init") && command != QLatin1String("number") && command != QLatin1String("load") && command != QLatin1String("write") &&
         command != QLatin1String("option") && command != QLatin1String("user") && command != QLatin1String("dict") &&
-        command != QLatin1String("validate") && command != QLatin1String("send") && command != QLatin1String("receive"))
+        command != QLatin1String("validate") && command != QLatin1String("send") && command != QLatin1String("receive") &&
+        command != QLatin1String("declaration") && command != QLatin1String("security"))
       throw UsageError{QStringLiteral("Nieznane polecenie: ") + command};
 
     if (ctx.root.isEmpty()) ctx.root = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
@@ -334,6 +412,8 @@ int Run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     if (command == QLatin1String("write")) return WriteFile(ctx, args, out, err);
     if (command == QLatin1String("send")) return Send(ctx, args, out, err);
     if (command == QLatin1String("receive")) return Receive(ctx, args, out, err);
+    if (command == QLatin1String("declaration")) return ImportDeclaration(ctx, args, out, err);
+    if (command == QLatin1String("security")) return Security(ctx, args, out, err);
     return User(ctx, args, out);
   } catch (const UsageError& e) {
     err << e.text << '\n' << kUsage;

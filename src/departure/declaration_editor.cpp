@@ -1,5 +1,8 @@
 #include "declaration_editor.h"
 
+#include "declaration_guarantees.h"
+#include "seals.h"
+
 #include "frame/codes.h"
 #include "frame/text_formats.h"
 #include "host/clock.h"
@@ -97,7 +100,7 @@ Group DeklaracjaIE015::Grupa(const xml::GroupDesc& desc) {
   return root.Ensure(desc);
 }
 
-QString DeklaracjaIE015::SetXML(const QString& text) {
+QString DeklaracjaIE015::SetXML(const QString& text, bool bez_tranzytu_wczytaj) {
   pola.karnet_tir.clear();
   QString blad;
   bool wczytano = false;
@@ -114,7 +117,7 @@ QString DeklaracjaIE015::SetXML(const QString& text) {
   if (const auto t = ctx_.db.QueryOne(S("select TIR_NUMER, MRN from TRANZYTY where ID_TRANZYTY = :ID"), {{S("ID"), tranzyt_id_}})) {
     pola.karnet_tir = t->Str(S("TIR_NUMER")).trimmed();
     mrn_ = t->Str(S("MRN")).trimmed();
-  } else {
+  } else if (!bez_tranzytu_wczytaj) {
     wczytano = false;
   }
   if (!wczytano) NowyDokument();
@@ -499,12 +502,7 @@ void DeklaracjaIE015::TransportZGranicy() {
 }
 
 QString DeklaracjaIE015::PodsumowanieGwarancji() const {
-  const auto grupy = doc_.Root().List(xml::kIE015_Gwarancje);
-  if (grupy.empty()) return {};
-  const Group g = grupy.front();
-  const Group ref = g.Get(xml::kIE015_Gwarancja);
-  const QString numer = ref.Get(S("Numer"));
-  return g.Get(S("Rodzaj")) + QLatin1Char(' ') + (!numer.isEmpty() ? S("Nr: ") + numer : S("GRN: ") + ref.Get(S("GRN")));
+  return GwarancjeDeklaracji(const_cast<xml::Message&>(doc_), ctx_).Podsumowanie();
 }
 
 void DeklaracjaIE015::DodajGwarancje(const host::Row& w, bool wymien) {
@@ -533,25 +531,12 @@ QString DeklaracjaIE015::OstrzezenieGwarancji() const {
   return S("W procedurze TIR należy wybrac gwarancję typu \"B\" !");
 }
 
-QStringList DeklaracjaIE015::Zamkniecia() const {
-  QStringList out;
-  for (const Group& z : doc_.Root().Get(xml::kIE015_ZamknieciaCelne).List(xml::kZamkniecie)) out << z.Get(S("Znak"));
-  return out;
-}
+QStringList DeklaracjaIE015::Zamkniecia() const { return ZamknieciaCelne::Znaki(ZamknieciaCelne(doc_.Root()).Linie()); }
 
-QString DeklaracjaIE015::Nakladajacy() const { return doc_.Root().Get(xml::kIE015_ZamknieciaCelne).Get(S("Nakladajacy")); }
+QString DeklaracjaIE015::Nakladajacy() const { return ZamknieciaCelne(doc_.Root()).Nakladajacy(); }
 
-void DeklaracjaIE015::UstawZamkniecia(const QStringList& linie, const QString& nakladajacy) {
-  Group zc = Grupa(xml::kIE015_ZamknieciaCelne);
-  UsunWszystkie(zc.List(xml::kZamkniecie));
-  zc.Set(S("Nakladajacy"), nakladajacy.trimmed().left(35));
-  int n = 0;
-  for (const QString& l : linie) {
-    if (l.trimmed().isEmpty() || n >= 9999) continue;
-    zc.Add(xml::kZamkniecie).Set(S("Znak"), l.trimmed().left(20));
-    ++n;
-  }
-  zc.Set(S("Liczba"), QString::number(n));
+bool DeklaracjaIE015::UstawZamkniecia(const QStringList& linie, const QString& nakladajacy) {
+  return ZamknieciaCelne(doc_.Root()).Zapisz(linie.join(QLatin1Char('\n')), nakladajacy);
 }
 
 int DeklaracjaIE015::DodajTowar() {

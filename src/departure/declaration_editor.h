@@ -77,8 +77,10 @@ class DeklaracjaIE015 {
   const QString& MRN() const { return mrn_; }
 
   // Loads a document; a text that does not parse starts a new one from the register's
-  // defaults and answers the parse error (empty otherwise).
-  QString SetXML(const QString& text);
+  // defaults and answers the parse error (empty otherwise). Without a transit the editor
+  // starts a new document too, unless `bez_tranzytu_wczytaj` (a declaration from another
+  // system becoming a new transit).
+  QString SetXML(const QString& text, bool bez_tranzytu_wczytaj = false);
   QString GetXML();
 
   PolaDeklaracji pola;
@@ -117,7 +119,8 @@ class DeklaracjaIE015 {
 
   QStringList Zamkniecia() const;
   QString Nakladajacy() const;
-  void UstawZamkniecia(const QStringList& linie, const QString& nakladajacy);
+  // False (nothing written) when there are more seals than the message carries.
+  bool UstawZamkniecia(const QStringList& linie, const QString& nakladajacy);
 
   // Goods items: a new one (0 when there are 999 already), removal by number, a grid row
   // refreshed from its item.

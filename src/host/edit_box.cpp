@@ -35,10 +35,7 @@ void TEditBox::CreateDefaultButtons() {
   connect(buttons_, &QDialogButtonBox::accepted, this, [this] {
     if (actOkExecute()) accept();
   });
-  connect(buttons_, &QDialogButtonBox::rejected, this, [this] {
-    actCancelExecute();
-    reject();
-  });
+  connect(buttons_, &QDialogButtonBox::rejected, this, &TEditBox::reject);
   layout()->addWidget(buttons_);
 }
 
@@ -55,7 +52,14 @@ bool TEditBox::actOkExecute() {
   return true;
 }
 
-void TEditBox::actCancelExecute() { result_ = 0; }
+bool TEditBox::actCancelExecute() {
+  result_ = 0;
+  return true;
+}
+
+void TEditBox::reject() {
+  if (actCancelExecute()) QDialog::reject();
+}
 
 int TEditBox::ShowBox(int mode, int style) {
   Q_UNUSED(style);

@@ -38,7 +38,10 @@ class TEditBox : public QDialog {
   virtual FieldErrors Validate() { return {}; }
   // Writes the widgets into the record; true accepts.
   virtual bool actOkExecute();
-  virtual void actCancelExecute();
+  // False keeps the editor open (the user took the cancel back).
+  virtual bool actCancelExecute();
+  // Esc and "Anuluj" alike go through actCancelExecute.
+  void reject() override;
 
  protected:
   virtual void CreateDefaultButtons();

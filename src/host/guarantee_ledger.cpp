@@ -20,6 +20,7 @@ const ColumnDecl kGwarancje[] = {
     {"LISTA_KODOW", T::String, 255, ""}, {"Niewazna_Na_UE", T::SmallInt, 0, "0"},
     {"VAT", T::SmallInt, 0, "1"},        {"WALUTA", T::String, 3, "PLN"},
     {"KWOTA", T::Float, 0, "0"},         {"SALDO", T::Float, 0, "0"},
+    {"Niewazna_Na", T::String, 296, ""},
 };
 
 const ColumnDecl kGwarancjePozycje[] = {

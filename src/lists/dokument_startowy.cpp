@@ -1,5 +1,7 @@
 #include "dokument_startowy.h"
 
+#include "departure/declaration_editor.h"
+
 #include "frame/codes.h"
 #include "frame/text_formats.h"
 #include "host/clock.h"
@@ -10,45 +12,35 @@
 namespace velmora::lists {
 
 DokumentStartowy NowyDokumentStartowy(host::HostContext& ctx, int rodzaj, int rejestr_id) {
-  const bool wywoz = rodzaj == frame::kRodzajWywoz;
-  xml::Message m = wywoz ? xml::NewIE015() : xml::NewIE007();
+  DokumentStartowy d;
+  const auto r = ctx.db.QueryOne(QStringLiteral("select * from REJESTRY where ID_REJESTRY = :ID"), {{QStringLiteral("ID"), rejestr_id}});
+  if (rodzaj == frame::kRodzajWywoz) {
+    // The declaration editor's own defaults, without its window.
+    departure::DeklaracjaIE015 deklaracja(ctx);
+    deklaracja.UstawRejestr(rejestr_id);
+    deklaracja.SetXML(QString());
+    d.xml = deklaracja.GetXML();
+    if (r) d.kolumny_tranzytu = {{QStringLiteral("NADAWCA_ID"), r->Value(QStringLiteral("IE015_NADAWCA_ID"))},
+                                 {QStringLiteral("NADAWCA_NAZWA"), r->Value(QStringLiteral("IE015_NADAWCA"))}};
+    return d;
+  }
+  xml::Message m = xml::NewIE007();
   xml::Naglowek h = m.EnsureNaglowek();
   h.SetNrWlasny(frame::kAuto);
   h.SetDataUtworzenia(frame::GetDateTimeAsString(ctx.clock.Now()));
-  DokumentStartowy d;
-  const auto r = ctx.db.QueryOne(QStringLiteral("select * from REJESTRY where ID_REJESTRY = :ID"), {{QStringLiteral("ID"), rejestr_id}});
   xml::Group root = m.Root();
-  auto str = [&r](const char* column) { return r->Str(QString::fromLatin1(column)).trimmed(); };
-  if (wywoz) {
-    xml::Group zgloszenie = root.Add(xml::kIE015_Zgloszenie);
-    zgloszenie.Set(QStringLiteral("LiczbaPozycji"), QStringLiteral("1"));
-    xml::Group rodzaj = root.Add(xml::kIE015_Rodzaj);
-    xml::Group uc = root.Add(xml::kIE015_UC);
-    root.Add(xml::kIE015_Towar).Set(QStringLiteral("PozId"), QStringLiteral("1"));
-    if (r) {
-      rodzaj.Set(QStringLiteral("Deklaracja"), str("IE015_TYP"));
-      uc.Set(QStringLiteral("Wyjscia"), str("IE015_UC_ZGLOSZENIA"));
-      static const char* const kMiejsca[] = {"KodMiejscaUznanego", "MiejsceUznane", "MiejsceOdprawy"};
-      const int typ = r->Int(QStringLiteral("IE015_MIEJSCE_TYP"));
-      if (typ >= 1 && typ <= 3) zgloszenie.Set(QString::fromLatin1(kMiejsca[typ - 1]), str("IE015_MIEJSCE_OPIS"));
-      zgloszenie.Set(QStringLiteral("MiejsceZaladunku"), str("IE015_MIEJSCE_ZAL"));
-      d.kolumny_tranzytu = {{QStringLiteral("NADAWCA_ID"), r->Value(QStringLiteral("IE015_NADAWCA_ID"))},
-                            {QStringLiteral("NADAWCA_NAZWA"), r->Value(QStringLiteral("IE015_NADAWCA"))}};
-    }
-  } else {
-    xml::Group przybycie = root.Add(xml::kIE007_Przybycie);
-    xml::Group lokalizacja = root.Add(xml::kIE007_Lokalizacja);
-    xml::Group odbiorca = root.Add(xml::kIE007_Odbiorca);
-    if (r) {
-      przybycie.Set(QStringLiteral("UCPrzedstawienia"), str("IE007_UC_PRZEDSTAW"));
-      static const char* const kMiejsca[] = {"MiejsceUznane", "Opis", "MiejsceOdpraw", "MiejsceWskazane"};
-      const int typ = r->Int(QStringLiteral("IE007_MIEJSCE_TYP"));
-      if (typ >= 1 && typ <= 4) lokalizacja.Set(QString::fromLatin1(kMiejsca[typ - 1]), str("IE007_MIEJSCE_OPIS"));
-      if (!str("IE007_PRZEDSTAWICIEL").isEmpty())
-        odbiorca.Add(xml::kPrzedstawiciel).Set(QStringLiteral("TIN"), str("IE007_PRZEDSTAWICIEL"));
-      d.kolumny_tranzytu = {{QStringLiteral("ODBIORCA_ID"), r->Value(QStringLiteral("IE007_ODBIORCA_ID"))},
-                            {QStringLiteral("ODBIORCA_NAZWA"), r->Value(QStringLiteral("IE007_ODBIORCA"))}};
-    }
+  xml::Group przybycie = root.Add(xml::kIE007_Przybycie);
+  xml::Group lokalizacja = root.Add(xml::kIE007_Lokalizacja);
+  xml::Group odbiorca = root.Add(xml::kIE007_Odbiorca);
+  if (r) {
+    auto str = [&r](const char* column) { return r->Str(QString::fromLatin1(column)).trimmed(); };
+    przybycie.Set(QStringLiteral("UCPrzedstawienia"), str("IE007_UC_PRZEDSTAW"));
+    static const char* const kMiejsca[] = {"MiejsceUznane", "Opis", "MiejsceOdpraw", "MiejsceWskazane"};
+    const int typ = r->Int(QStringLiteral("IE007_MIEJSCE_TYP"));
+    if (typ >= 1 && typ <= 4) lokalizacja.Set(QString::fromLatin1(kMiejsca[typ - 1]), str("IE007_MIEJSCE_OPIS"));
+    if (!str("IE007_PRZEDSTAWICIEL").isEmpty()) odbiorca.Add(xml::kPrzedstawiciel).Set(QStringLiteral("TIN"), str("IE007_PRZEDSTAWICIEL"));
+    d.kolumny_tranzytu = {{QStringLiteral("ODBIORCA_ID"), r->Value(QStringLiteral("IE007_ODBIORCA_ID"))},
+                          {QStringLiteral("ODBIORCA_NAZWA"), r->Value(QStringLiteral("IE007_ODBIORCA"))}};
   }
   d.xml = m.Xml();
   while (d.xml.endsWith(QLatin1Char('\n'))) d.xml.chop(1);

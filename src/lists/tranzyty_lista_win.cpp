@@ -1,5 +1,6 @@
 #include "tranzyty_lista_win.h"
 
+#include "declaration_box.h"
 #include "dokument_startowy.h"
 #include "message_editors.h"
 #include "rejestry_win.h"
@@ -324,6 +325,7 @@ void TTranzytyListaWin::DeleteRec(qint64 id) { logic_.Usun(id); }
 void TTranzytyListaWin::DoClose() { logic_.ZapiszFiltr(filtr_); }
 
 void RegisterListWindows() {
+  RegisterDeclarationEditor();
   host::RegisterWindowClass(QStringLiteral("TTranzytyOtwarciaWin"), [](host::HostContext& ctx, const host::WindowArgs&) {
     auto* w = new TTranzytyListaWin(ctx, frame::kRodzajWywoz);
     w->Init();
@@ -344,6 +346,8 @@ void RegisterListWindows() {
 void UnregisterListWindows() {
   for (const char* c : {"TTranzytyOtwarciaWin", "TTranzytyZamknieciaWin", "TRejestryWin"})
     host::UnregisterWindowClass(QString::fromLatin1(c));
+  UnregisterMessageEditor(QStringLiteral("IE015"));
+  UnregisterMessageEditor(QStringLiteral("IE013"));
 }
 
 }  // namespace velmora::lists

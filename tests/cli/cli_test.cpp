@@ -154,6 +154,50 @@ TEST_P(Cli, SendRefusesWhatCannotLeaveAndReceiveLoadsFiles) {
   EXPECT_TRUE(loaded.out.startsWith(QStringLiteral("Błąd"))) << loaded.out.toStdString();
 }
 
+TEST_P(Cli, DeclarationFromAnotherSystemIsCheckedStoredAndItsSecurityComputed) {
+  ASSERT_EQ(Run({QStringLiteral("init")}).status, 0);
+  database_->Db().Exec(QStringLiteral("insert into REJESTRY (ID_REJESTRY, NAZWA, PU, IE015_TYP) values (1, 'Główny', 0, 'T1')"));
+  const QString file = root_.filePath(QStringLiteral("ie015.xml"));
+  auto write = [&file](const QString& masa, const QString& waluta) {
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(QStringLiteral(
+                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<IE015 xmlns=\"http://www.mf.gov.pl/schematy/NCTS2/IE015/2013/10/\">"
+                "<Naglowek NrWlasny=\"X\" DataUtworzenia=\"2024-03-04T12:00:00\"/><Zgloszenie LiczbaPozycji=\"1\" LiczbaOpakowan=\"5\" "
+                "MasaBrutto=\"%1\"/><Rodzaj Deklaracja=\"T1\"/><GlownyZobowiazany Nazwa=\"Bałtycka\" UlicaNumer=\"Portowa 1\" "
+                "KodPocztowy=\"81-350\" Miejscowosc=\"Gdynia\" Kraj=\"PL\" TIN=\"PL5860000017\"/><UC Wyjscia=\"PL322010\" "
+                "Przeznaczenia=\"DE004851\"/><Towar PozId=\"1\" OpisTowaru=\"Meble\"><DaneKrajowe><Zabezpieczenie StawkaCla=\"12\" "
+                "StawkaVAT=\"23\" Wartosc=\"1000\" WalutaWartosci=\"%2\"/></DaneKrajowe></Towar></IE015>\n")
+                .arg(masa, waluta)
+                .toUtf8());
+  };
+  const QStringList import{QStringLiteral("declaration"), QStringLiteral("import"), file, QStringLiteral("--register"), QStringLiteral("1")};
+  write(QStringLiteral("0"), QStringLiteral("PLN"));
+  const Result refused = Run(import);
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_TRUE(refused.err.startsWith(QStringLiteral("ceMasaBrutto: "))) << refused.err.toStdString();
+  EXPECT_EQ(database_->Db().GetCountFieldVal(QStringLiteral("TRANZYTY")), 0);
+  EXPECT_EQ(Run({QStringLiteral("declaration"), QStringLiteral("import"), file, QStringLiteral("--register"), QStringLiteral("9")}).err,
+            QStringLiteral("Nie znaleziono rejestru 9\n"));
+
+  write(QStringLiteral("120.5"), QStringLiteral("PLN"));
+  EXPECT_EQ(Run(import + QStringList{QStringLiteral("--check")}).out, QStringLiteral("Zgłoszenie poprawne\n"));
+  EXPECT_EQ(database_->Db().GetCountFieldVal(QStringLiteral("TRANZYTY")), 0);
+  const Result stored = Run(import);
+  ASSERT_EQ(stored.status, 0) << stored.err.toStdString();
+  EXPECT_TRUE(stored.out.startsWith(QStringLiteral("Utworzono nowe zgłoszenie 1/"))) << stored.out.toStdString();
+  const QString id = stored.out.section(QLatin1Char('\n'), 1, 1);
+  const Result security = Run({QStringLiteral("security"), id});
+  EXPECT_EQ(security.status, 0);
+  EXPECT_EQ(security.out, QStringLiteral("1\t1000.00\t120.00\t0.00\t258.00\t378.00\nRazem\t378.00\n"));
+
+  // A currency without a rate today: the item's refusal and a non-zero exit.
+  write(QStringLiteral("120.5"), QStringLiteral("EUR"));
+  const Result second = Run(import);
+  ASSERT_EQ(second.status, 0);
+  EXPECT_EQ(Run({QStringLiteral("security"), second.out.section(QLatin1Char('\n'), 1, 1)}).status, 1);
+}
+
 VELMORA_ON_BOTH_ENGINES(Cli);
 
 }  // namespace

@@ -73,12 +73,18 @@ TEST_P(ListWindows, DepartureListShowsItsTransitsAndOpensTheirMessages) {
   // Newest first, coloured by type: the IE028 in blue.
   EXPECT_EQ(messages->Model()->data(messages->Model()->index(0, 0), Qt::ForegroundRole).value<QColor>(), QColor(0, 0, 255));
 
-  // After an IE028 "add" offers the amendment menu; with no editor for IE013 yet the user is told so.
+  // After an IE028 "add" offers the amendment menu; the declaration editor opens in amendment mode.
   messages->Dodaj();
   EXPECT_TRUE(messages->actIE013->isVisible());
   EXPECT_FALSE(messages->actIE141->isVisible());
+  QTimer::singleShot(0, [] {
+    QWidget* box = QApplication::activeModalWidget();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->objectName(), QStringLiteral("TIE015PL_Box"));
+    EXPECT_EQ(box->windowTitle(), QStringLiteral("IE13 - Sprostowanie zgłoszenia."));
+    box->close();
+  });
   messages->actIE013->trigger();
-  EXPECT_TRUE(host_->dialogs.Texts().last().contains(QStringLiteral("IE013")));
 
   // The received IE028 opens its viewer.
   QTimer::singleShot(0, [] {

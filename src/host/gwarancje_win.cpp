@@ -1,0 +1,82 @@
+#include "gwarancje_win.h"
+
+#include "dialogs.h"
+#include "guarantee_ledger.h"
+#include "host_context.h"
+#include "window_registry.h"
+
+namespace velmora::host {
+
+namespace {
+
+FieldSpec F(const char* column, const char* caption, FieldType type = FieldType::String, int width = 0, bool in_grid = true) {
+  FieldSpec f;
+  f.column = QString::fromLatin1(column);
+  f.caption = QString::fromUtf8(caption);
+  f.type = type;
+  f.width = width;
+  f.in_grid = in_grid;
+  return f;
+}
+
+}  // namespace
+
+const TableSpec& GwarancjeSpec() {
+  using T = FieldType;
+  static const TableSpec tabela = [] {
+    TableSpec s{QStringLiteral("GWARANCJE"),
+                QStringLiteral("TGwarancjeWin"),
+                QStringLiteral("Gwarancje"),
+                {F("SYMBOL", "Symbol", T::String, 20), F("NUMER", "Numer", T::String, 50), F("GRN", "GRN", T::String, 24),
+                 F("RODZAJ", "Rodzaj", T::String, 1), F("TYP", "Typ", T::String, 10),
+                 F("KOD_DOSTEPU", "Kod dostępu", T::String, 4), F("LISTA_KODOW", "Kody dostępu", T::String, 255, false),
+                 F("Niewazna_Na_UE", "Nieważna na UE", T::SmallInt, 1), F("Niewazna_Na", "Nieważna na kraje", T::String, 296),
+                 F("VAT", "VAT", T::SmallInt, 1, false), F("WALUTA", "Waluta", T::String, 3), F("KWOTA", "Kwota", T::Float),
+                 F("SALDO", "Saldo", T::Float)},
+                QStringLiteral("SYMBOL")};
+    // The balance is the ledger's to keep.
+    s.fields.back().in_editor = false;
+    return s;
+  }();
+  return tabela;
+}
+
+TGwarancjeWin::TGwarancjeWin(HostContext& ctx, QWidget* parent) : THostTableWin(ctx, GwarancjeSpec(), parent) {}
+
+QVariant TGwarancjeWin::CellData(int row, const QString& column, int role, const QVariant& stored) const {
+  if (role == Qt::DisplayRole && column.compare(QLatin1String("Niewazna_Na_UE"), Qt::CaseInsensitive) == 0)
+    return stored.toInt() == 1 ? QStringLiteral("TAK") : QString();
+  return THostTableWin::CellData(row, column, role, stored);
+}
+
+qint64 TGwarancjeWin::AfterApplyNewEdit(TEditBox* box, bool is_new) {
+  const qint64 id = THostTableWin::AfterApplyNewEdit(box, is_new);
+  // A changed amount moves the balance the list shows.
+  ctx_.db.Exec(QStringLiteral("update GWARANCJE set SALDO = :SALDO where ID_GWARANCJE = :ID"),
+               {{QStringLiteral("SALDO"), SaldoGwarancji(ctx_.db, static_cast<int>(id))}, {QStringLiteral("ID"), id}});
+  return id;
+}
+
+bool TGwarancjeWin::BeforeDelete(qint64 id) {
+  if (ctx_.db.GetCountFieldVal(QStringLiteral("GWARANCJE_POZYCJE"), QStringLiteral("GWARANCJE_ID = :ID"),
+                               {{QStringLiteral("ID"), id}}) == 0)
+    return true;
+  ctx_.dialogs.Ostrzezenie(QStringLiteral("Gwarancja ma zapisy w rejestrze obciążeń - nie można jej usunąć !"));
+  return false;
+}
+
+std::optional<Row> WybierzGwarancje(HostContext& ctx, const QString& column, const QVariant& initial, QWidget* parent) {
+  auto* win = new TGwarancjeWin(ctx);
+  win->Init();
+  return PickRow(win, column, initial, parent);
+}
+
+void RegisterGwarancjeWin() {
+  RegisterWindowClass(GwarancjeSpec().window_class, [](HostContext& ctx, const WindowArgs&) -> QWidget* {
+    auto* win = new TGwarancjeWin(ctx);
+    win->Init();
+    return win;
+  });
+}
+
+}  // namespace velmora::host

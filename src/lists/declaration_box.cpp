@@ -1,0 +1,561 @@
+#include "declaration_box.h"
+
+#include "frame/shared_state.h"
+#include "host/db.h"
+#include "host/dialogs.h"
+#include "host/host_context.h"
+#include "departure/declaration_guarantees.h"
+#include "departure/seals_box.h"
+#include "host/gwarancje_win.h"
+#include "host/host_tables.h"
+#include "reference/slownik_ncts_box.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace velmora::lists {
+
+namespace {
+
+using departure::PolaDeklaracji;
+using departure::Strona;
+
+QString S(const char* s) { return QString::fromUtf8(s); }
+
+// The fields that hold one value of the form each.
+struct Wiazanie {
+  const char* pole;
+  QString PolaDeklaracji::*wartosc;
+};
+const Wiazanie kWiazania[] = {
+    {"beNumerWlasny", &PolaDeklaracji::nr_wlasny},          {"beDataUtworzenia", &PolaDeklaracji::data_utworzenia},
+    {"beDeklaracja", &PolaDeklaracji::deklaracja},          {"deTerminDost", &PolaDeklaracji::termin_dostarczenia},
+    {"beWK_Kod", &PolaDeklaracji::wk_kod},                  {"deDataPrzedstawienia", &PolaDeklaracji::data_przedstawienia},
+    {"beMiejsceZaladunku", &PolaDeklaracji::miejsce_zaladunku}, {"beLokalizacja", &PolaDeklaracji::lokalizacja_opis},
+    {"beKarnetTIR", &PolaDeklaracji::karnet_tir},           {"beST", &PolaDeklaracji::st},
+    {"beST_Rodz", &PolaDeklaracji::st_rodz},                {"beST_Kraj", &PolaDeklaracji::st_kraj},
+    {"beSTG", &PolaDeklaracji::stg},                        {"beSTG_Rodz", &PolaDeklaracji::stg_rodz},
+    {"beSTG_Kraj", &PolaDeklaracji::stg_kraj},              {"beKrajWysylki", &PolaDeklaracji::kraj_wysylki},
+    {"beKrajPrzezn", &PolaDeklaracji::kraj_przeznaczenia},  {"beUCZglosz", &PolaDeklaracji::uc_zgloszenia},
+    {"beUCPrzezn", &PolaDeklaracji::uc_przeznaczenia},      {"beUCtranzyt", &PolaDeklaracji::uc_tranzytowy},
+    {"bePrzedstawiciel", &PolaDeklaracji::przedstawiciel},  {"beUpowaznOdbiorca", &PolaDeklaracji::upowazniony_odbiorca},
+    {"ceLiczbaOpak", &PolaDeklaracji::liczba_opakowan},     {"ceMasaBrutto", &PolaDeklaracji::masa_brutto},
+    {"beNrReferencyjnyPrzesylki", &PolaDeklaracji::nr_ref_przesylki}, {"beNrReferencyjnyPrzewozu", &PolaDeklaracji::nr_ref_przewozu},
+    {"beMiejsceRozladunku", &PolaDeklaracji::miejsce_rozladunku}, {"beSpecWarunki", &PolaDeklaracji::spec_warunki},
+    {"beFormaPlatnosci", &PolaDeklaracji::forma_platnosci}, {"beTrasa", &PolaDeklaracji::trasa},
+};
+
+struct PoleStrony {
+  Strona strona;
+  const char* pole;
+};
+const PoleStrony kStrony[] = {{Strona::Nadawca, "beNadawca"},       {Strona::Odbiorca, "beOdbiorca"},
+                              {Strona::GlownyZobowiazany, "beGlownyZobowiazany"}, {Strona::NadawcaB, "beNadawcaB"},
+                              {Strona::OdbiorcaB, "beOdbiorcaB"},   {Strona::Przewoznik, "bePrzewoznik"}};
+
+// The goods item's own editor stands in here with the values the grid shows.
+bool EdytujPozycje(host::HostContext& ctx, xml::Group towar, QWidget* parent) {
+  QDialog box(parent);
+  box.setWindowTitle(S("Pozycja towarowa %1").arg(towar.Get(S("PozId"))));
+  auto* form = new QFormLayout(&box);
+  auto* opis = new QPlainTextEdit(towar.Get(S("OpisTowaru")), &box);
+  auto* kod = new QLineEdit(towar.Get(S("KodTowarowy")), &box);
+  auto* kraj = new QLineEdit(towar.Get(S("KrajWysylki")), &box);
+  auto* brutto = new QLineEdit(towar.Get(S("MasaBrutto")), &box);
+  auto* netto = new QLineEdit(towar.Get(S("MasaNetto")), &box);
+  kod->setMaxLength(8);
+  kraj->setMaxLength(2);
+  form->addRow(S("&Opis towaru (31):"), opis);
+  form->addRow(S("Kod towarowy CN8:"), kod);
+  form->addRow(S("Kraj &wysyłki:"), kraj);
+  form->addRow(S("Masa &brutto (35):"), brutto);
+  form->addRow(S("Masa &netto (38):"), netto);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &box);
+  form->addRow(buttons);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &box, [&] {
+    if (opis->toPlainText().trimmed().isEmpty()) {
+      ctx.dialogs.Blad(S("Opis towaru jest wymagany"));
+      return;
+    }
+    box.accept();
+  });
+  if (box.exec() != QDialog::Accepted) return false;
+  towar.Set(S("OpisTowaru"), opis->toPlainText().trimmed().left(280));
+  towar.Set(S("KodTowarowy"), kod->text().trimmed());
+  towar.Set(S("KrajWysylki"), kraj->text().trimmed().toUpper());
+  towar.Set(S("MasaBrutto"), brutto->text().trimmed().replace(QLatin1Char(','), QLatin1Char('.')));
+  towar.Set(S("MasaNetto"), netto->text().trimmed().replace(QLatin1Char(','), QLatin1Char('.')));
+  return true;
+}
+
+}  // namespace
+
+TIE015PL_Box::TIE015PL_Box(host::HostContext& ctx, const QVariantMap& row, bool sprostowanie, QWidget* parent)
+    : MessageEditor(ctx, parent), logic_(ctx) {
+  setObjectName(S("TIE015PL_Box"));
+  SetRecord(row);
+  id_ = row.value(S("ID_TRANZYTY_POZYCJE")).toLongLong();
+  if (row.value(S("REJESTRY_ID")).toInt() > 0) logic_.UstawRejestr(row.value(S("REJESTRY_ID")).toInt());
+  logic_.Otworz(row, sprostowanie);
+  // A new transit takes the active register.
+  if (logic_.Rejestr() == 0) logic_.UstawRejestr(frame::AktywnyRejestr.Id);
+  SetViewMode(logic_.TylkoDoOdczytu());
+  if (id_ > 0)
+    zapisany_ = ctx.db.QueryMemoField(S("TRANZYTY_POZYCJE"), S("XML"), S("ID_TRANZYTY_POZYCJE = :ID"), {{S("ID"), id_}});
+
+  setWindowTitle(sprostowanie ? S("IE13 - Sprostowanie zgłoszenia.") : S("IE15 - Zgłoszenie otwarcia tranzytu."));
+  auto* layout = static_cast<QVBoxLayout*>(this->layout());
+  auto* tytul = new QLabel(S("  IE015 - zawiera dane zgłoszenia tranzytowego dla systemu NCTS2"), this);
+  layout->addWidget(tytul);
+  tabs_ = new QTabWidget(this);
+  layout->addWidget(tabs_);
+
+  auto* naglowek = new QWidget(tabs_);
+  auto* nf = new QFormLayout(naglowek);
+  Dodaj(nf, "beNumerWlasny", "Nr własny:", 10)->setReadOnly(true);
+  Dodaj(nf, "beDataUtworzenia", "Data utworzenia:")->setReadOnly(true);
+  Dodaj(nf, "beRejestr", "Aktywny rejestr:")->setReadOnly(true);
+  Dodaj(nf, "beDeklaracja", "Deklaracja (&1c):", 5, true);
+  uproszczona_ = new QCheckBox(S("Procedura uproszczona"), naglowek);
+  uproszczona_->setObjectName(S("cbPowiadomienie"));
+  nf->addRow(uproszczona_);
+  Dodaj(nf, "deTerminDost", "Termin dostarcz.:", 10);
+  Dodaj(nf, "beWK_Kod", "Wynik kontoli:", 2, true);
+  typ_modyfikacji_ = new QComboBox(naglowek);
+  typ_modyfikacji_->setObjectName(S("cbTypModyfikacji"));
+  typ_modyfikacji_->addItems({S("0 - modyfikacja deklaracji"), S("1 - modyfikacja gwarancji"), S("2- powiadomienie o przedstawieniu")});
+  nf->addRow(S("Typ modyfikacji:"), typ_modyfikacji_);
+  Dodaj(nf, "deDataPrzedstawienia", "Data przedstawienia");
+  Dodaj(nf, "beMiejsceZaladunku", "Miejsce załadunku:", 17);
+  lokalizacja_ = new QComboBox(naglowek);
+  lokalizacja_->setObjectName(S("peLokalizacja"));
+  lokalizacja_->addItems({QString(), S("Kod miejsca uznanego"), S("Miejsce uznane"), S("Miejsce odpraw celnych"),
+                          S("Kod miejsca wskazanego w pozwoleniu")});
+  nf->addRow(S("Lokalizacja:"), lokalizacja_);
+  Dodaj(nf, "beLokalizacja", "Miejsce:", 18, true);
+  Dodaj(nf, "beKarnetTIR", "Nr karnetu TIR:", 17, true);
+  lbl_karnet_ = qobject_cast<QLabel*>(nf->labelForField(pola_.value(S("beKarnetTIR"))));
+  {
+    QLineEdit* gw = Dodaj(nf, "beGwarancje", "Gwarancje:");
+    gw->setReadOnly(true);
+    auto* wybierz = new QToolButton(naglowek);
+    wybierz->setText(S("..."));
+    wybierz->setToolTip(S("Wybierz gwarancję z rejestru"));
+    auto* lista = new QToolButton(naglowek);
+    lista->setText(S("Lista"));
+    auto* wiersz = new QHBoxLayout;
+    wiersz->addWidget(wybierz);
+    wiersz->addWidget(lista);
+    nf->addRow(QString(), wiersz);
+    connect(wybierz, &QToolButton::clicked, this, [this] {
+      if (ViewMode()) return;
+      CzytajPola();
+      const auto g = host::WybierzGwarancje(ctx_, S("GRN"), QVariant(), this);
+      if (!g) return;
+      bool wymien = false;
+      if (!logic_.PodsumowanieGwarancji().isEmpty()) {
+        wymien = ctx_.dialogs.PytanieNieTak(S("Wymienić gwarancję na wybraną ?")) == host::kIdYes;
+        if (!wymien) ctx_.dialogs.Informacja(S("Gwarancja została dodana do listy !"));
+      }
+      logic_.DodajGwarancje(*g, wymien);
+      if (const QString w = logic_.OstrzezenieGwarancji(); !w.isEmpty()) ctx_.dialogs.Ostrzezenie(w);
+      PokazPola();
+    });
+    connect(lista, &QToolButton::clicked, this, [this] {
+      if (ViewMode()) return;
+      CzytajPola();
+      departure::GwarancjeDeklaracji::Edytuj(ctx_, logic_.Dokument(), this);
+      if (const QString w = logic_.OstrzezenieGwarancji(); !w.isEmpty()) ctx_.dialogs.Ostrzezenie(w);
+      PokazPola();
+    });
+  }
+  Dodaj(nf, "beKrajWysylki", "Kraj wysyłki:", 2, true);
+  Dodaj(nf, "beKrajPrzezn", "Kraj przeznaczenia:", 2, true);
+  Dodaj(nf, "beUCZglosz", "UC zgłoszenia:", 8, true);
+  Dodaj(nf, "beUCPrzezn", "UC przeznaczenia:", 8, true);
+  Dodaj(nf, "beUCtranzyt", "Lista UC tranzytowych:", 8, true);
+  Dodaj(nf, "ceLiczbaPoz", "Liczba pozycji:")->setReadOnly(true);
+  Dodaj(nf, "ceLiczbaOpak", "Liczba opakowań:", 7);
+  Dodaj(nf, "ceMasaBrutto", "Masa brutto:", 16);
+  tabs_->addTab(naglowek, S("Nagłówek"));
+
+  auto* transport = new QWidget(tabs_);
+  auto* tf = new QFormLayout(transport);
+  Dodaj(tf, "beST", "Numer/Znaki:", 27, true);
+  Dodaj(tf, "beST_Rodz", "Rodzaj:", 2);
+  Dodaj(tf, "beST_Kraj", "Kraj:", 2, true);
+  auto* strzalki = new QHBoxLayout;
+  auto* w_dol = new QToolButton(transport);
+  w_dol->setArrowType(Qt::DownArrow);
+  auto* w_gore = new QToolButton(transport);
+  w_gore->setArrowType(Qt::UpArrow);
+  strzalki->addWidget(w_dol);
+  strzalki->addWidget(w_gore);
+  tf->addRow(strzalki);
+  Dodaj(tf, "beSTG", "Numer/Znaki na granicy:", 27, true);
+  Dodaj(tf, "beSTG_Rodz", "Rodzaj na granicy:", 2);
+  Dodaj(tf, "beSTG_Kraj", "Kraj na granicy:", 2, true);
+  {
+    QLineEdit* zc = Dodaj(tf, "beZamknCelne", "Zamknięcia celne:");
+    zc->setReadOnly(true);
+    auto* zamkniecia = new QToolButton(transport);
+    zamkniecia->setText(S("..."));
+    tf->addRow(QString(), zamkniecia);
+    connect(zamkniecia, &QToolButton::clicked, this, [this] {
+      if (ViewMode() || !uproszczona_->isChecked()) return;
+      departure::TIE015_ZamknieciaBox box(ctx_, logic_.Dokument().Root(), this);
+      box.ShowBox();
+      PokazPola();
+    });
+  }
+  Dodaj(tf, "ceZamknieciaLiczba", "Ilość:")->setReadOnly(true);
+  connect(w_dol, &QToolButton::clicked, this, [this] {
+    CzytajPola();
+    logic_.TransportNaGranice();
+    PokazPola();
+  });
+  connect(w_gore, &QToolButton::clicked, this, [this] {
+    CzytajPola();
+    logic_.TransportZGranicy();
+    PokazPola();
+  });
+  tabs_->addTab(transport, S("Transport"));
+
+  auto* strony = new QWidget(tabs_);
+  auto* sf = new QFormLayout(strony);
+  const std::pair<Strona, std::pair<const char*, const char*>> partie[] = {
+      {Strona::Nadawca, {"beNadawca", "Nadawca:"}},
+      {Strona::Odbiorca, {"beOdbiorca", "Odbiorca:"}},
+      {Strona::GlownyZobowiazany, {"beGlownyZobowiazany", "Gł.zobowiązany:"}},
+      {Strona::UpowaznionyOdbiorca, {"beUpowaznOdbiorca", "Upoważn.odbiorca:"}},
+      {Strona::Przedstawiciel, {"bePrzedstawiciel", "Przedstawiciel:"}},
+  };
+  auto strona = [this](QFormLayout* form, Strona s, const char* pole, const char* caption) {
+    auto* wiersz = new QHBoxLayout;
+    QLineEdit* e = new QLineEdit(this);
+    e->setObjectName(S(pole));
+    pola_.insert(S(pole), e);
+    e->setReadOnly(s != Strona::Przedstawiciel && s != Strona::UpowaznionyOdbiorca);
+    if (!e->isReadOnly()) e->setMaxLength(17);
+    auto* wybierz = new QToolButton(this);
+    wybierz->setText(S("..."));
+    auto* wyczysc = new QToolButton(this);
+    wyczysc->setText(S("X"));
+    wiersz->addWidget(e);
+    wiersz->addWidget(wybierz);
+    wiersz->addWidget(wyczysc);
+    form->addRow(S(caption), wiersz);
+    connect(wybierz, &QToolButton::clicked, this, [this, s, pole] { WybierzStrone(s, pole); });
+    connect(wyczysc, &QToolButton::clicked, this, [this, s, pole] { WyczyscStrone(s, pole); });
+  };
+  for (const auto& [s, p] : partie) strona(sf, s, p.first, p.second);
+  tabs_->addTab(strony, S("Strony"));
+
+  auto* bezp = new QWidget(tabs_);
+  auto* bf = new QFormLayout(bezp);
+  Dodaj(bf, "beNrReferencyjnyPrzesylki", "Nr ref. przesyłki:", 70);
+  Dodaj(bf, "beNrReferencyjnyPrzewozu", "Nr ref. przewozu:", 35);
+  Dodaj(bf, "beMiejsceRozladunku", "Miejsce rozładunku:", 35);
+  strona(bf, Strona::NadawcaB, "beNadawcaB", "Nadawca:");
+  strona(bf, Strona::OdbiorcaB, "beOdbiorcaB", "Odbiorca:");
+  strona(bf, Strona::Przewoznik, "bePrzewoznik", "Przewoźnik:");
+  auto* kopiuj = new QPushButton(S("Powtórz dane..."), bezp);
+  kopiuj->setObjectName(S("beKopiuj"));
+  bf->addRow(kopiuj);
+  connect(kopiuj, &QPushButton::clicked, this, [this] {
+    logic_.PowtorzDane();
+    PokazPola();
+  });
+  Dodaj(bf, "beSpecWarunki", "Spec. okoliczności:", 1, true);
+  Dodaj(bf, "beFormaPlatnosci", "Forma płatności:", 1, true);
+  Dodaj(bf, "beTrasa", "Trasa przewozu:", 35, true);
+  tabs_->addTab(bezp, S("Bezpieczeństwo"));
+
+  auto* towary = new QWidget(tabs_);
+  auto* gl = new QVBoxLayout(towary);
+  auto* pasek = new QHBoxLayout;
+  for (const auto& [tekst, akcja] : {std::pair{"Dodaj", &TIE015PL_Box::DodajTowar}, std::pair{"Zmień", &TIE015PL_Box::EdytujTowar},
+                                     std::pair{"Usuń", &TIE015PL_Box::UsunTowar}}) {
+    auto* b = new QPushButton(S(tekst), towary);
+    b->setObjectName(S("act") + S(tekst));
+    pasek->addWidget(b);
+    connect(b, &QPushButton::clicked, this, akcja);
+  }
+  pasek->addStretch();
+  gl->addLayout(pasek);
+  towary_ = new QTableWidget(0, 5, towary);
+  towary_->setObjectName(S("mdTowar"));
+  towary_->setHorizontalHeaderLabels({S("Lp"), S("Kod CN"), S("Kraj pochodzenia"), S("Masa netto"), S("Opis towaru")});
+  towary_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  towary_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  towary_->horizontalHeader()->setStretchLastSection(true);
+  towary_->installEventFilter(this);
+  connect(towary_, &QTableWidget::cellDoubleClicked, this, [this] { EdytujTowar(); });
+  gl->addWidget(towary_);
+  tabs_->addTab(towary, S("Towary"));
+
+  // Dictionary lookups with F4 or Alt+Down.
+  for (const auto& [pole, slownik] : {std::pair{"beDeklaracja", 1031}, std::pair{"beLokalizacja", 84}, std::pair{"beWK_Kod", 1047},
+                                      std::pair{"beST_Rodz", 1018}, std::pair{"beSTG_Rodz", 1018}, std::pair{"beST_Kraj", 1008},
+                                      std::pair{"beSTG_Kraj", 1008}, std::pair{"beKrajWysylki", 1008}, std::pair{"beKrajPrzezn", 1008},
+                                      std::pair{"beSpecWarunki", 1096}, std::pair{"beFormaPlatnosci", 1116}}) {
+    QLineEdit* e = pola_.value(S(pole));
+    e->setProperty("slownik", slownik);
+    e->installEventFilter(this);
+  }
+  connect(uproszczona_, &QCheckBox::toggled, this, [this](bool on) {
+    CzytajPola();
+    const QString ostrzezenie = logic_.UstawProcedureUproszczona(on, wyswietlony_);
+    PokazPola();
+    if (!ostrzezenie.isEmpty()) ctx_.dialogs.Ostrzezenie(ostrzezenie);
+  });
+  connect(pola_.value(S("beDeklaracja")), &QLineEdit::textEdited, this, [this](const QString& typ) {
+    logic_.ZmienTyp(typ);
+    const bool tir = typ.trimmed() == QLatin1String("TIR");
+    pola_.value(S("beKarnetTIR"))->setVisible(tir);
+    if (lbl_karnet_) lbl_karnet_->setVisible(tir);
+  });
+  connect(pola_.value(S("beDeklaracja")), &QLineEdit::editingFinished, this, [this] {
+    CzytajPola();
+    logic_.OpuscTyp(typ_przy_wejsciu_);
+    typ_przy_wejsciu_ = logic_.pola.deklaracja;
+    PokazPola();
+  });
+  connect(pola_.value(S("beKarnetTIR")), &QLineEdit::editingFinished, this, [this] {
+    CzytajPola();
+    if (logic_.pola.karnet_tir.trimmed().isEmpty()) return;
+    logic_.OpuscKarnetTIR();
+    PokazPola();
+  });
+  connect(typ_modyfikacji_, &QComboBox::activated, this, [this](int i) {
+    const QString info = logic_.UstawTypModyfikacji(i);
+    if (!info.isEmpty()) {
+      ctx_.dialogs.Informacja(info);
+      typ_modyfikacji_->setCurrentIndex(logic_.pola.typ_modyfikacji);
+    }
+  });
+  typ_modyfikacji_->setVisible(sprostowanie);
+  pola_.value(S("deDataPrzedstawienia"))->setVisible(sprostowanie);
+}
+
+QLineEdit* TIE015PL_Box::Dodaj(QFormLayout* form, const char* name, const char* caption, int max_length, bool upper) {
+  auto* e = new QLineEdit(this);
+  e->setObjectName(S(name));
+  if (max_length > 0) e->setMaxLength(max_length);
+  if (upper) connect(e, &QLineEdit::textEdited, e, [e](const QString& t) {
+      if (t != t.toUpper()) {
+        const int pos = e->cursorPosition();
+        e->setText(t.toUpper());
+        e->setCursorPosition(pos);
+      }
+    });
+  auto* label = new QLabel(S(caption), this);
+  label->setBuddy(e);
+  form->addRow(label, e);
+  pola_.insert(S(name), e);
+  return e;
+}
+
+bool TIE015PL_Box::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (watched == towary_ && !ViewMode()) {
+      if (key->key() == Qt::Key_Insert) return DodajTowar(), true;
+      if (key->key() == Qt::Key_Delete) return UsunTowar(), true;
+      if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) return EdytujTowar(), true;
+    }
+    auto* e = qobject_cast<QLineEdit*>(watched);
+    const bool lookup = key->key() == Qt::Key_F4 || (key->key() == Qt::Key_Down && (key->modifiers() & Qt::AltModifier));
+    if (e && lookup && e->property("slownik").isValid() && !ViewMode()) {
+      QString kod = e->text();
+      if (reference::TSlownikNCTS_BOX::Listuj(ctx_, e->property("slownik"), kod, e) == reference::TSlownikNCTS_BOX::kMrOk) {
+        e->setText(kod);
+        if (e->objectName() == QLatin1String("beDeklaracja")) logic_.ZmienTyp(kod);
+      }
+      return true;
+    }
+  }
+  return MessageEditor::eventFilter(watched, event);
+}
+
+void TIE015PL_Box::SetXML(const QString& xml) {
+  const QString blad = logic_.SetXML(xml.trimmed().isEmpty() ? logic_.TekstDoWczytania() : xml);
+  if (!blad.isEmpty() && !xml.trimmed().isEmpty())
+    ctx_.dialogs.Ostrzezenie(S("Zapisane zgłoszenie nie jest poprawnym dokumentem XML: ") + blad);
+  zaladowany_ = logic_.GetXML();
+  typ_przy_wejsciu_ = logic_.pola.deklaracja;
+  PokazPola();
+}
+
+void TIE015PL_Box::PokazPola() {
+  const PolaDeklaracji& p = logic_.pola;
+  for (const Wiazanie& w : kWiazania) pola_.value(S(w.pole))->setText(p.*w.wartosc);
+  for (const PoleStrony& s : kStrony) pola_.value(S(s.pole))->setText(logic_.NazwaStrony(s.strona));
+  pola_.value(S("beRejestr"))->setText(logic_.NazwaRejestru());
+  pola_.value(S("beGwarancje"))->setText(logic_.PodsumowanieGwarancji());
+  pola_.value(S("beZamknCelne"))->setText(logic_.Zamkniecia().join(QLatin1Char(',')));
+  pola_.value(S("ceZamknieciaLiczba"))->setText(QString::number(logic_.Zamkniecia().size()));
+  const QSignalBlocker blokada(uproszczona_);
+  uproszczona_->setChecked(p.uproszczona);
+  lokalizacja_->setCurrentIndex(p.lokalizacja);
+  typ_modyfikacji_->setCurrentIndex(p.typ_modyfikacji);
+  const bool tir = p.deklaracja.trimmed() == QLatin1String("TIR");
+  pola_.value(S("beKarnetTIR"))->setVisible(tir);
+  if (lbl_karnet_) lbl_karnet_->setVisible(tir);
+  pola_.value(S("beGwarancje"))->setEnabled(!tir);
+  pola_.value(S("beUCtranzyt"))->setEnabled(logic_.UCTranzytoweDostepne());
+  OdswiezTowary();
+}
+
+void TIE015PL_Box::CzytajPola() {
+  PolaDeklaracji& p = logic_.pola;
+  for (const Wiazanie& w : kWiazania) p.*w.wartosc = pola_.value(S(w.pole))->text();
+  p.uproszczona = uproszczona_->isChecked();
+  p.lokalizacja = lokalizacja_->currentIndex();
+  p.typ_modyfikacji = typ_modyfikacji_->currentIndex();
+}
+
+void TIE015PL_Box::OdswiezTowary() {
+  const auto& wiersze = logic_.Towary();
+  towary_->setRowCount(static_cast<int>(wiersze.size()));
+  for (int r = 0; r < static_cast<int>(wiersze.size()); ++r) {
+    const departure::WierszTowaru& w = wiersze[r];
+    QString opis = w.opis_towaru;
+    opis.replace(QLatin1Char('\t'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QChar(0xA0), QLatin1Char(' '));
+    const QStringList cells{QString::number(w.poz_id), w.kod_towarowy, w.kraj_wysylki, w.masa_netto, opis};
+    for (int c = 0; c < cells.size(); ++c) towary_->setItem(r, c, new QTableWidgetItem(cells[c]));
+  }
+  pola_.value(S("ceLiczbaPoz"))->setText(QString::number(wiersze.size()));
+}
+
+void TIE015PL_Box::DodajTowar() {
+  if (ViewMode()) return;
+  const int poz = logic_.DodajTowar();
+  if (poz == 0) return;
+  OdswiezTowary();
+  towary_->setCurrentCell(poz - 1, 0);
+  if (!EdytujPozycje(ctx_, logic_.Towar(poz), this)) logic_.UsunTowar(poz);
+  else logic_.OdswiezTowar(poz);
+  OdswiezTowary();
+}
+
+void TIE015PL_Box::EdytujTowar() {
+  if (ViewMode()) return;
+  if (logic_.Towary().empty()) return DodajTowar();
+  const int poz = towary_->currentRow() + 1;
+  if (poz < 1) return;
+  CzytajPola();
+  if (EdytujPozycje(ctx_, logic_.Towar(poz), this)) logic_.OdswiezTowar(poz);
+  OdswiezTowary();
+  towary_->setCurrentCell(poz - 1, 0);
+}
+
+void TIE015PL_Box::UsunTowar() {
+  if (ViewMode() || logic_.Towary().empty() || towary_->currentRow() < 0) return;
+  if (ctx_.dialogs.PytanieNieTak(S("Czy usunąć pozycję towarową ?")) != host::kIdYes) return;
+  logic_.UsunTowar(towary_->currentRow() + 1);
+  OdswiezTowary();
+}
+
+void TIE015PL_Box::WybierzStrone(Strona s, const char* field) {
+  if (ViewMode()) return;
+  CzytajPola();
+  const auto k = host::WybierzKontrahenta(ctx_, QVariant(), this);
+  if (!k) return;
+  pola_.value(S(field))->setText(logic_.WypelnijStrone(s, *k));
+  PokazPola();
+}
+
+void TIE015PL_Box::WyczyscStrone(Strona s, const char* field) {
+  if (ViewMode()) return;
+  CzytajPola();
+  logic_.WyczyscStrone(s);
+  pola_.value(S(field))->clear();
+  PokazPola();
+}
+
+QString TIE015PL_Box::GetXML() {
+  CzytajPola();
+  return logic_.GetXML();
+}
+
+QVariantMap TIE015PL_Box::KolumnyTranzytu() {
+  const bool tir = logic_.pola.deklaracja.trimmed() == QLatin1String("TIR");
+  return {{S("NADAWCA_NAZWA"), logic_.NazwaStrony(Strona::Nadawca)}, {S("TIR"), tir ? 1 : 0},
+          {S("TIR_NUMER"), tir ? logic_.pola.karnet_tir.trimmed() : QString()}};
+}
+
+void TIE015PL_Box::BeforeActivate() {
+  const bool edytowalny = !ViewMode();
+  for (QLineEdit* e : pola_) e->setReadOnly(e->isReadOnly() || !edytowalny);
+  uproszczona_->setEnabled(edytowalny);
+  lokalizacja_->setEnabled(edytowalny);
+  typ_modyfikacji_->setEnabled(edytowalny);
+  wyswietlony_ = true;
+}
+
+host::FieldErrors TIE015PL_Box::Validate() {
+  CzytajPola();
+  host::FieldErrors out;
+  for (const departure::BladPola& b :
+       logic_.Sprawdz([this](int slownik, const QString& kod) { return reference::TSlownikNCTS_BOX::JestKod(ctx_, slownik, kod); }, wyswietlony_))
+    out.push_back({b.pole, b.tekst});
+  return out;
+}
+
+void TIE015PL_Box::FocusField(const QString& field) {
+  QWidget* w = pola_.value(field);
+  if (!w) w = findChild<QWidget*>(field);
+  if (!w) return;
+  for (int i = 0; i < tabs_->count(); ++i)
+    if (tabs_->widget(i)->isAncestorOf(w)) tabs_->setCurrentIndex(i);
+  w->setFocus();
+}
+
+bool TIE015PL_Box::Zmieniony() {
+  if (ViewMode()) return false;
+  return GetXML() != zaladowany_;
+}
+
+bool TIE015PL_Box::actOkExecute() {
+  // Another workstation may have stored the message since it was opened.
+  if (id_ > 0) {
+    const QString teraz = ctx_.db.QueryMemoField(S("TRANZYTY_POZYCJE"), S("XML"), S("ID_TRANZYTY_POZYCJE = :ID"), {{S("ID"), id_}});
+    if (teraz != zapisany_ &&
+        ctx_.dialogs.PytanieNieTak(S("Komunikat został zmieniony przez innego użytkownika. Zapisać mimo to ?")) != host::kIdYes)
+      return false;
+  }
+  if (logic_.Sprostowanie()) Record().insert(S("IE013_RODZAJ"), logic_.pola.typ_modyfikacji);
+  return MessageEditor::actOkExecute();
+}
+
+bool TIE015PL_Box::actCancelExecute() {
+  if (Zmieniony() && ctx_.dialogs.PytanieNieTak(S("Porzucić zmiany w zgłoszeniu ?")) != host::kIdYes) return false;
+  return MessageEditor::actCancelExecute();
+}
+
+void RegisterDeclarationEditor() {
+  RegisterMessageEditor(S("IE015"), [](host::HostContext& ctx, const QVariantMap& row, QWidget* parent) -> MessageEditor* {
+    return new TIE015PL_Box(ctx, row, false, parent);
+  });
+  RegisterMessageEditor(S("IE013"), [](host::HostContext& ctx, const QVariantMap& row, QWidget* parent) -> MessageEditor* {
+    return new TIE015PL_Box(ctx, row, true, parent);
+  });
+}
+
+}  // namespace velmora::lists
