@@ -121,7 +121,7 @@ QString DeklaracjaIE015::SetXML(const QString& text, bool bez_tranzytu_wczytaj) 
     wczytano = false;
   }
   if (!wczytano) NowyDokument();
-  tekst_ = doc_.Xml();
+  tekst_ = wczytano ? frame::NaprawXML(text) : doc_.Xml();
   CzytajPola();
   CzytajTowary();
   return blad;

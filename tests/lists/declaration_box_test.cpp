@@ -1,0 +1,85 @@
+#include "frame/codes.h"
+#include "host/host_context.h"
+#include "lists/declaration_box.h"
+#include "support/sample_messages.h"
+#include "support/test_host.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QTest>
+
+namespace velmora::testing {
+namespace {
+
+class DeclarationBox : public DbTest {
+ protected:
+  void SetUp() override {
+    DbTest::SetUp();
+    if (IsSkipped()) return;
+    host_ = std::make_unique<TestHost>(GetParam());
+    ctx_ = std::make_unique<host::HostContext>(host::HostContext{host_->db(), *host_->options, host_->user, host_->clock,
+                                                                 host_->dialogs, QString(), nullptr});
+    host_->db().Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, TYP, STATUS, MRN) values (1, 0, 'IE015', 1, '')"));
+    host_->db().Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, NR_WLASNY, XML) "
+                                    "values (36, 1, 1, 'IE015', :S, '<AUTO>', :X)"),
+                     {{QStringLiteral("S"), 1}, {QStringLiteral("X"), PrzykladowaDeklaracja(3).Xml()}});
+  }
+  std::unique_ptr<lists::TIE015PL_Box> Open() {
+    const auto row = host_->db().QueryOne(QStringLiteral("select * from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = 36"));
+    QVariantMap record;
+    for (const QString& n : row->Names()) record.insert(n.toUpper(), row->Value(n));
+    auto box = std::make_unique<lists::TIE015PL_Box>(*ctx_, record, false);
+    box->SetXML(record.value(QStringLiteral("XML")).toString());
+    box->BeforeActivate();
+    return box;
+  }
+
+  std::unique_ptr<TestHost> host_;
+  std::unique_ptr<host::HostContext> ctx_;
+};
+
+TEST_P(DeclarationBox, GoodsKeysEscAndAnotherWorkstationsChange) {
+  auto box = Open();
+  EXPECT_EQ(box->windowTitle(), QStringLiteral("IE15 - Zgłoszenie otwarcia tranzytu."));
+  QTableWidget* grid = box->Towary();
+  ASSERT_EQ(grid->rowCount(), 3);
+  EXPECT_EQ(box->Pole(QStringLiteral("ceLiczbaPoz"))->text(), QStringLiteral("3"));
+
+  // Delete asks; "no" keeps the item, "yes" removes it and renumbers.
+  grid->setCurrentCell(0, 0);
+  QTest::keyClick(grid, Qt::Key_Delete);
+  EXPECT_EQ(grid->rowCount(), 3);
+  EXPECT_EQ(host_->dialogs.Texts().last(), QStringLiteral("Czy usunąć pozycję towarową ?"));
+  host_->dialogs.Answer(host::kIdYes);
+  QTest::keyClick(grid, Qt::Key_Delete);
+  ASSERT_EQ(grid->rowCount(), 2);
+  EXPECT_EQ(grid->item(1, 0)->text(), QStringLiteral("2"));
+
+  // The declaration changed: Esc asks before anything is thrown away.
+  EXPECT_FALSE(box->actCancelExecute());
+  EXPECT_EQ(host_->dialogs.Texts().last(), QStringLiteral("Porzucić zmiany w zgłoszeniu ?"));
+
+  // Another workstation stores the message meanwhile: accepting asks, "no" keeps the editor open.
+  auto other = host_->database().OpenAnother();
+  other->Exec(QStringLiteral("update TRANZYTY_POZYCJE set XML = :X where ID_TRANZYTY_POZYCJE = 36"),
+              {{QStringLiteral("X"), PrzykladowaDeklaracja(1).Xml()}});
+  EXPECT_FALSE(box->actOkExecute());
+  EXPECT_EQ(host_->dialogs.Texts().last(), QStringLiteral("Komunikat został zmieniony przez innego użytkownika. Zapisać mimo to ?"));
+}
+
+TEST_P(DeclarationBox, SentDeclarationIsReadOnly) {
+  host_->db().Exec(QStringLiteral("update TRANZYTY_POZYCJE set STATUS = 2"));
+  auto box = Open();
+  EXPECT_TRUE(box->ViewMode());
+  EXPECT_TRUE(box->Pole(QStringLiteral("beDeklaracja"))->isReadOnly());
+  box->Towary()->setCurrentCell(0, 0);
+  QTest::keyClick(box->Towary(), Qt::Key_Delete);
+  EXPECT_EQ(box->Towary()->rowCount(), 3);
+  EXPECT_TRUE(box->actCancelExecute());  // nothing to lose
+}
+
+VELMORA_ON_BOTH_ENGINES(DeclarationBox);
+
+}  // namespace
+}  // namespace velmora::testing
