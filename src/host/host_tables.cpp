@@ -144,6 +144,11 @@ std::optional<Row> WybierzKontrahenta(HostContext& ctx, const QVariant& initial_
   return Pick(ctx, KontrahenciSpec(), KontrahenciSpec().Key(), initial_id, parent);
 }
 
+std::optional<Row> WybierzPosiadaczaTIR(HostContext& ctx, const QVariant& initial_id, QWidget* parent) {
+  return Pick(ctx, KontrahenciSpec(), KontrahenciSpec().Key(), initial_id, parent,
+              QStringLiteral("TIRholder is not null and TIRholder <> '' and TIRholder <> '0'"), {});
+}
+
 std::optional<Row> ListujUC(HostContext& ctx, const QString& kraj, const QString& initial_kod, QWidget* parent) {
   if (kraj.isEmpty()) return Pick(ctx, UCSpec(), QStringLiteral("Kod"), initial_kod, parent);
   return Pick(ctx, UCSpec(), QStringLiteral("Kod"), initial_kod, parent, QStringLiteral("Kraj = :KRAJ"),

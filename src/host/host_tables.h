@@ -27,6 +27,8 @@ void RegisterHostWindows();
 
 // Pickers: each opens positioned on `initial` and answers the chosen row.
 std::optional<Row> WybierzKontrahenta(HostContext& ctx, const QVariant& initial_id, QWidget* parent = nullptr);
+// The contractors holding a TIR carnet (the principal of a TIR declaration).
+std::optional<Row> WybierzPosiadaczaTIR(HostContext& ctx, const QVariant& initial_id, QWidget* parent = nullptr);
 // The customs offices of one country ("PL"); all when the country is empty.
 std::optional<Row> ListujUC(HostContext& ctx, const QString& kraj, const QString& initial_kod, QWidget* parent = nullptr);
 std::optional<Row> WybierzWalute(HostContext& ctx, const QString& initial_kod, QWidget* parent = nullptr);

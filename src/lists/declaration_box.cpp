@@ -27,6 +27,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <tuple>
+
 namespace velmora::lists {
 
 namespace {
@@ -281,8 +283,17 @@ TIE015PL_Box::TIE015PL_Box(host::HostContext& ctx, const QVariantMap& row, bool 
     logic_.PowtorzDane();
     PokazPola();
   });
-  Dodaj(bf, "beSpecWarunki", "Spec. okoliczności:", 1, true);
-  Dodaj(bf, "beFormaPlatnosci", "Forma płatności:", 1, true);
+  // The code's description beside its field.
+  for (const auto& [pole, caption, slownik] : {std::tuple{"beSpecWarunki", "Spec. okoliczności:", 1096},
+                                               std::tuple{"beFormaPlatnosci", "Forma płatności:", 1116}}) {
+    QLineEdit* e = Dodaj(bf, pole, caption, 1, true);
+    auto* opis = new QLabel(bezp);
+    opis->setObjectName(S(pole) + S("_Opis"));
+    bf->addRow(QString(), opis);
+    connect(e, &QLineEdit::textChanged, opis, [this, opis, slownik = slownik](const QString& kod) {
+      opis->setText(kod.trimmed().isEmpty() ? QString() : reference::TSlownikNCTS_BOX::GetOpis(ctx_, slownik, kod.trimmed()));
+    });
+  }
   Dodaj(bf, "beTrasa", "Trasa przewozu:", 35, true);
   tabs_->addTab(bezp, S("Bezpieczeństwo"));
 
@@ -316,6 +327,12 @@ TIE015PL_Box::TIE015PL_Box(host::HostContext& ctx, const QVariantMap& row, bool 
                                       std::pair{"beSpecWarunki", 1096}, std::pair{"beFormaPlatnosci", 1116}}) {
     QLineEdit* e = pola_.value(S(pole));
     e->setProperty("slownik", slownik);
+    e->installEventFilter(this);
+  }
+  // Customs offices with F4: the office of departure among the Polish ones.
+  for (const auto& [pole, kraj] : {std::pair{"beUCZglosz", "PL"}, std::pair{"beUCPrzezn", ""}, std::pair{"beUCtranzyt", ""}}) {
+    QLineEdit* e = pola_.value(S(pole));
+    e->setProperty("uc", S(kraj));
     e->installEventFilter(this);
   }
   connect(uproszczona_, &QCheckBox::toggled, this, [this](bool on) {
@@ -381,6 +398,10 @@ bool TIE015PL_Box::eventFilter(QObject* watched, QEvent* event) {
     }
     auto* e = qobject_cast<QLineEdit*>(watched);
     const bool lookup = key->key() == Qt::Key_F4 || (key->key() == Qt::Key_Down && (key->modifiers() & Qt::AltModifier));
+    if (e && lookup && e->property("uc").isValid() && !ViewMode()) {
+      if (const auto uc = host::ListujUC(ctx_, e->property("uc").toString(), e->text(), e)) e->setText(uc->Str(S("Kod")).trimmed());
+      return true;
+    }
     if (e && lookup && e->property("slownik").isValid() && !ViewMode()) {
       QString kod = e->text();
       if (reference::TSlownikNCTS_BOX::Listuj(ctx_, e->property("slownik"), kod, e) == reference::TSlownikNCTS_BOX::kMrOk) {
@@ -475,7 +496,9 @@ void TIE015PL_Box::UsunTowar() {
 void TIE015PL_Box::WybierzStrone(Strona s, const char* field) {
   if (ViewMode()) return;
   CzytajPola();
-  const auto k = host::WybierzKontrahenta(ctx_, QVariant(), this);
+  const bool tir = logic_.pola.deklaracja.trimmed() == QLatin1String("TIR");
+  const auto k = s == Strona::GlownyZobowiazany && tir ? host::WybierzPosiadaczaTIR(ctx_, QVariant(), this)
+                                                       : host::WybierzKontrahenta(ctx_, QVariant(), this);
   if (!k) return;
   pola_.value(S(field))->setText(logic_.WypelnijStrone(s, *k));
   PokazPola();
