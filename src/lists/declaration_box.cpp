@@ -1,6 +1,8 @@
 #include "declaration_box.h"
 
 #include "frame/shared_state.h"
+#include "host/frm_sql_win.h"
+#include "lists/rejestry_win.h"
 #include "host/db.h"
 #include "host/dialogs.h"
 #include "host/host_context.h"
@@ -131,7 +133,22 @@ TIE015PL_Box::TIE015PL_Box(host::HostContext& ctx, const QVariantMap& row, bool 
   auto* nf = new QFormLayout(naglowek);
   Dodaj(nf, "beNumerWlasny", "Nr własny:", 10)->setReadOnly(true);
   Dodaj(nf, "beDataUtworzenia", "Data utworzenia:")->setReadOnly(true);
-  Dodaj(nf, "beRejestr", "Aktywny rejestr:")->setReadOnly(true);
+  {
+    Dodaj(nf, "beRejestr", "Aktywny rejestr:")->setReadOnly(true);
+    auto* rejestr = new QToolButton(naglowek);
+    rejestr->setText(S("..."));
+    rejestr->setToolTip(S("Wybierz rejestr"));
+    nf->addRow(QString(), rejestr);
+    connect(rejestr, &QToolButton::clicked, this, [this] {
+      if (ViewMode()) return;
+      auto* picker = new TRejestryWin(ctx_);
+      picker->Init();
+      if (const auto r = host::PickRow(picker, S("NAZWA"), logic_.NazwaRejestru(), this)) {
+        logic_.UstawRejestr(r->Int(S("ID_REJESTRY")));
+        pola_.value(S("beRejestr"))->setText(logic_.NazwaRejestru());
+      }
+    });
+  }
   Dodaj(nf, "beDeklaracja", "Deklaracja (&1c):", 5, true);
   uproszczona_ = new QCheckBox(S("Procedura uproszczona"), naglowek);
   uproszczona_->setObjectName(S("cbPowiadomienie"));

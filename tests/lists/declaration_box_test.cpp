@@ -1,6 +1,8 @@
 #include "frame/codes.h"
 #include "host/host_context.h"
+#include "frame/shared_state.h"
 #include "lists/declaration_box.h"
+#include "lists/lista_tranzytow.h"
 #include "support/sample_messages.h"
 #include "support/test_host.h"
 
@@ -77,6 +79,54 @@ TEST_P(DeclarationBox, SentDeclarationIsReadOnly) {
   QTest::keyClick(box->Towary(), Qt::Key_Delete);
   EXPECT_EQ(box->Towary()->rowCount(), 3);
   EXPECT_TRUE(box->actCancelExecute());  // nothing to lose
+}
+
+TEST_P(DeclarationBox, TirDeclarationOfThreeItemsIsStoredAndReopensUnchanged) {
+  // An empty database, as on the first day.
+  host_->db().Exec(QStringLiteral("delete from TRANZYTY_POZYCJE"));
+  host_->db().Exec(QStringLiteral("delete from TRANZYTY"));
+  host_->db().Exec(QStringLiteral("insert into REJESTRY (ID_REJESTRY, NAZWA, PU, IE015_TYP, IE015_UC_ZGLOSZENIA) values (1, 'Główny', 0, 'T1', 'PL322010')"));
+  host_->db().Exec(QStringLiteral("insert into KONTRAHENCI (ID_KONTRAHENCI, Nazwa, Ulica, Nr_Dom, Kod, Miejscowosc, Kraj, EORI, TIRholder) values "
+                                  "(7, 'OOO Transkom', 'Lenina', '5', '236000', 'Kaliningrad', 'RU', 'RU0123456789', 'RUS/123/456')"));
+  frame::AktywnyRejestr = {1, QStringLiteral("Główny")};
+  // A new transit from the departure list: the editor on a row without a transit.
+  lists::TIE015PL_Box box(*ctx_, {{QStringLiteral("STATUS"), 0}}, false);
+  box.SetXML(QString());
+  box.BeforeActivate();
+  departure::DeklaracjaIE015& d = box.Logika();
+  ASSERT_EQ(d.Rejestr(), 1);
+  box.Pole(QStringLiteral("beDeklaracja"))->setText(QStringLiteral("TIR"));
+  d.ZmienTyp(QStringLiteral("TIR"));
+  box.Pole(QStringLiteral("beKarnetTIR"))->setText(QStringLiteral("XC12345678"));
+  box.GetXML();
+  d.OpuscKarnetTIR();
+  d.WypelnijStrone(departure::Strona::GlownyZobowiazany, *host_->db().QueryOne(QStringLiteral("select * from KONTRAHENCI where ID_KONTRAHENCI = 7")));
+  for (int i = 1; i <= 3; ++i) {
+    const int poz = i == 1 ? 1 : d.DodajTowar();
+    xml::Group t = d.Towar(poz);
+    t.Set(QStringLiteral("OpisTowaru"), QStringLiteral("Części maszyn %1").arg(i));
+    t.Set(QStringLiteral("MasaBrutto"), QStringLiteral("100"));
+    d.OdswiezTowar(poz);
+  }
+  box.Pole(QStringLiteral("beUCPrzezn"))->setText(QStringLiteral("RU10216000"));
+  box.Pole(QStringLiteral("ceLiczbaOpak"))->setText(QStringLiteral("30"));
+  box.Pole(QStringLiteral("ceMasaBrutto"))->setText(QStringLiteral("300"));
+  const host::FieldErrors errors = box.Validate();
+  EXPECT_TRUE(errors.empty()) << (errors.empty() ? std::string() : (errors.front().first + QStringLiteral(": ") + errors.front().second).toStdString());
+
+  lists::ListaTranzytow lista(*ctx_, frame::kRodzajWywoz);
+  const qint64 tranzyt = lista.UtworzTranzyt(box.KolumnyTranzytu(), frame::kAuto, box.GetXML());
+  const auto t = host_->db().QueryOne(QStringLiteral("select TIR, TIR_NUMER from TRANZYTY where ID_TRANZYTY = :T"), {{QStringLiteral("T"), tranzyt}});
+  EXPECT_EQ(t->Str(QStringLiteral("TIR_NUMER")).trimmed(), QStringLiteral("XC12345678"));
+  const auto row = host_->db().QueryOne(QStringLiteral("select * from TRANZYTY_POZYCJE where TRANZYTY_ID = :T"), {{QStringLiteral("T"), tranzyt}});
+  QVariantMap record;
+  for (const QString& n : row->Names()) record.insert(n.toUpper(), row->Value(n));
+  lists::TIE015PL_Box again(*ctx_, record, false);
+  again.SetXML(record.value(QStringLiteral("XML")).toString());
+  EXPECT_EQ(again.GetXML(), record.value(QStringLiteral("XML")).toString());
+  EXPECT_EQ(again.Towary()->rowCount(), 3);
+  EXPECT_EQ(again.Pole(QStringLiteral("beGwarancje"))->text(), QStringLiteral("B Nr: XC12345678"));
+  EXPECT_EQ(again.Pole(QStringLiteral("beGlownyZobowiazany"))->text(), QStringLiteral("OOO Transkom"));
 }
 
 VELMORA_ON_BOTH_ENGINES(DeclarationBox);
