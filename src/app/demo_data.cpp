@@ -5,6 +5,7 @@
 #include "host/host_context.h"
 #include "host/host_tables.h"
 #include "host/options.h"
+#include "host/taric.h"
 #include "host/record_store.h"
 #include "host/users.h"
 
@@ -74,6 +75,21 @@ void SeedDemoData(host::HostContext& ctx) {
     for (const auto& [kod, kurs] : {std::pair{"EUR", 4.3125}, {"USD", 3.9870}, {"GBP", 5.0412}, {"CHF", 4.5120}})
       Store(ctx, r, {{"DATA", ctx.clock.Today()}, {"WALUTA", kod}, {"PRZELICZNIK", 1}, {"KURS", kurs}});
   }
+  // A few CN codes to pick from; the rates are illustrative, not the tariff's.
+  host::ImportujTaric(ctx.db, QStringLiteral(
+      "KOD;OPIS;CLO;VAT\n"
+      "0101;Konie, osły, muły i osłomuły, żywe;11,5;8\n0201;Mięso z bydła, świeże lub schłodzone;12,8;5\n"
+      "0207;Mięso i podroby jadalne z drobiu;18,7;5\n0303;Ryby mrożone;15;5\n0406;Sery i twarogi;12;5\n"
+      "0603;Kwiaty cięte i pąki;8,5;8\n0808;Jabłka, gruszki i pigwy, świeże;9;5\n0901;Kawa;7,5;23\n"
+      "1006;Ryż;12;5\n1701;Cukier trzcinowy lub buraczany;20;5\n2204;Wino ze świeżych winogron;14;23\n"
+      "2402;Cygara i papierosy;57,6;23\n2710;Oleje ropy naftowej;4,7;23\n3004;Leki w dawkach;0;8\n"
+      "3926;Pozostałe artykuły z tworzyw sztucznych;6,5;23\n4011;Opony pneumatyczne nowe, z gumy;4,5;23\n"
+      "4418;Stolarka budowlana z drewna;3;23\n6109;T-shirty, podkoszulki, z dzianiny;12;23\n"
+      "6403;Obuwie ze skóry;8;23\n7208;Wyroby płaskie walcowane z żeliwa lub stali;0;23\n"
+      "8415;Maszyny klimatyzacyjne;2,7;23\n84713000;Przenośne maszyny do automatycznego przetwarzania danych;0;23\n"
+      "8528;Monitory i projektory;14;23\n8703;Samochody osobowe;10;23\n8708;Części i akcesoria do pojazdów;4,5;23\n"
+      "9403;Meble pozostałe i ich części;2,7;23\n9503;Zabawki;4,7;23\n"));
+
   // The demo sends to the platform simulator that ./run.sh starts: the training environment.
   auto option = [&ctx](const char* section, const char* key, const char* value) {
     ctx.options.WriteOption(QString::fromLatin1(section), QString::fromLatin1(key), QString::fromUtf8(value), host::OptionScope::Application);

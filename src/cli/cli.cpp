@@ -18,6 +18,7 @@
 #include "host/options.h"
 #include "host/plugin_paths.h"
 #include "host/process_options.h"
+#include "host/taric.h"
 #include "host/tools_db.h"
 #include "host/users.h"
 #include "host/xml/schema.h"
@@ -47,7 +48,8 @@ const char* const kUsage =
     "  send ID_KOMUNIKATU --channel file|mail|puesc [--path P]   wysłanie komunikatu (mail: P = konto)\n"
     "  receive --puesc --from DATA --to DATA [--read] | --mail KONTO [--new-only] | PLIK...\n"
     "  declaration import PLIK --register ID [--check]   zgłoszenie IE015 z innego systemu\n"
-    "  security ID_KOMUNIKATU                 zabezpieczenie pozycji towarowych zgłoszenia\n";
+    "  security ID_KOMUNIKATU                 zabezpieczenie pozycji towarowych zgłoszenia\n"
+    "  taric import PLIK                      kody CN (KOD;OPIS;CŁO;VAT)\n";
 
 const QString kServiceLogin = QStringLiteral("SYSTEM");
 
@@ -298,6 +300,16 @@ int Security(Context& ctx, QStringList args, QTextStream& out, QTextStream& err)
   return brak_kursu ? 1 : 0;
 }
 
+int Taric(Context& ctx, QStringList args, QTextStream& out) {
+  if (args.size() != 2 || args[0] != QLatin1String("import")) throw UsageError{QStringLiteral("Polecenie taric wymaga: taric import PLIK")};
+  QFile f(args[1]);
+  if (!f.open(QIODevice::ReadOnly)) throw Failure{QStringLiteral("Nie można otworzyć pliku ") + args[1]};
+  const host::WynikImportuTaric w = host::ImportujTaric(*ctx.db, QString::fromUtf8(f.readAll()));
+  if (!w.blad.isEmpty()) throw Failure{w.blad};
+  out << "Wczytano kodów CN: " << w.wczytano << '\n';
+  return 0;
+}
+
 int Option(Context& ctx, QStringList args, QTextStream& out) {
   const QString scope_text = TakeValue(args, QStringLiteral("--scope"));
   const QString user_text = TakeValue(args, QStringLiteral("--user"));
@@ -381,7 +393,7 @@ int Run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     if (command != QLatin1String("init") && command != QLatin1String("number") && command != QLatin1String("load") && command != QLatin1String("write") &&
         command != QLatin1String("option") && command != QLatin1String("user") && command != QLatin1String("dict") &&
         command != QLatin1String("validate") && command != QLatin1String("send") && command != QLatin1String("receive") &&
-        command != QLatin1String("declaration") && command != QLatin1String("security"))
+        command != QLatin1String("declaration") && command != QLatin1String("security") && command != QLatin1String("taric"))
       throw UsageError{QStringLiteral("Nieznane polecenie: ") + command};
 
     if (ctx.root.isEmpty()) ctx.root = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
@@ -414,6 +426,7 @@ int Run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     if (command == QLatin1String("receive")) return Receive(ctx, args, out, err);
     if (command == QLatin1String("declaration")) return ImportDeclaration(ctx, args, out, err);
     if (command == QLatin1String("security")) return Security(ctx, args, out, err);
+    if (command == QLatin1String("taric")) return Taric(ctx, args, out);
     return User(ctx, args, out);
   } catch (const UsageError& e) {
     err << e.text << '\n' << kUsage;

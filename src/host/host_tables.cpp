@@ -92,7 +92,19 @@ const TableSpec& KursySpec() {
   return table_spec;
 }
 
+const TableSpec& TaricSpec() {
+  static const TableSpec table_spec{QStringLiteral("TARIC"),
+                                    QStringLiteral("TTARICWin"),
+                                    QStringLiteral("Kody CN (TARIC)"),
+                                    {F("KOD", "Kod CN", T::String, 10, true), F("OPIS", "Opis", T::String, 250),
+                                     F("MAX_CLO", "Maks. stawka cła (%)", T::Float), F("MAX_VAT", "Maks. stawka VAT (%)", T::Float)},
+                                    QStringLiteral("KOD")};
+  return table_spec;
+}
+
 void HostTablesSchema(TToolsDB& tools) {
+  DeclareTable(tools, TaricSpec());
+  tools.AddIndex(TaricSpec().table, QStringLiteral("TARIC_IDX1"), {QStringLiteral("KOD")}, true);
   DeclareTable(tools, KontrahenciSpec());
   tools.AddIndex(KontrahenciSpec().table, QStringLiteral("KONTRAHENCI_IDX1"), {QStringLiteral("Nazwa")});
   tools.AddIndex(KontrahenciSpec().table, QStringLiteral("KONTRAHENCI_IDX2"), {QStringLiteral("NIP")});
@@ -136,12 +148,16 @@ std::optional<Row> Pick(HostContext& ctx, const TableSpec& table_spec, const QSt
 }  // namespace
 
 void RegisterHostWindows() {
-  for (const TableSpec* table_spec : {&KontrahenciSpec(), &UzytkownicySpec(), &UCSpec(), &WalutySpec(), &KursySpec()})
+  for (const TableSpec* table_spec : {&KontrahenciSpec(), &UzytkownicySpec(), &UCSpec(), &WalutySpec(), &KursySpec(), &TaricSpec()})
     RegisterWindowClass(table_spec->window_class, [table_spec](HostContext& ctx, const WindowArgs&) { return OpenSpec(ctx, *table_spec); });
 }
 
 std::optional<Row> WybierzKontrahenta(HostContext& ctx, const QVariant& initial_id, QWidget* parent) {
   return Pick(ctx, KontrahenciSpec(), KontrahenciSpec().Key(), initial_id, parent);
+}
+
+std::optional<Row> WybierzKodCN(HostContext& ctx, const QString& initial_kod, QWidget* parent) {
+  return Pick(ctx, TaricSpec(), QStringLiteral("KOD"), initial_kod, parent);
 }
 
 std::optional<Row> WybierzPosiadaczaTIR(HostContext& ctx, const QVariant& initial_id, QWidget* parent) {

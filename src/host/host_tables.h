@@ -19,6 +19,8 @@ const TableSpec& UzytkownicySpec();
 const TableSpec& UCSpec();
 const TableSpec& WalutySpec();
 const TableSpec& KursySpec();
+// CN codes with their highest duty and VAT rates.
+const TableSpec& TaricSpec();
 
 // Declares the host tables owned here (contractors).
 void HostTablesSchema(TToolsDB& tools);
@@ -27,6 +29,8 @@ void RegisterHostWindows();
 
 // Pickers: each opens positioned on `initial` and answers the chosen row.
 std::optional<Row> WybierzKontrahenta(HostContext& ctx, const QVariant& initial_id, QWidget* parent = nullptr);
+// A CN code from the TARIC table.
+std::optional<Row> WybierzKodCN(HostContext& ctx, const QString& initial_kod, QWidget* parent = nullptr);
 // The contractors holding a TIR carnet (the principal of a TIR declaration).
 std::optional<Row> WybierzPosiadaczaTIR(HostContext& ctx, const QVariant& initial_id, QWidget* parent = nullptr);
 // The customs offices of one country ("PL"); all when the country is empty.

@@ -10,6 +10,7 @@
 #include "departure/seals_box.h"
 #include "host/gwarancje_win.h"
 #include "host/host_tables.h"
+#include "host/taric.h"
 #include "reference/slownik_ncts_box.h"
 
 #include <QCheckBox>
@@ -94,6 +95,10 @@ bool EdytujPozycje(host::HostContext& ctx, xml::Group towar, QWidget* parent) {
   QObject::connect(buttons, &QDialogButtonBox::accepted, &box, [&] {
     if (opis->toPlainText().trimmed().isEmpty()) {
       ctx.dialogs.Blad(S("Opis towaru jest wymagany"));
+      return;
+    }
+    if (const QString blad = host::SprawdzKodTowarowy(kod->text()); !blad.isEmpty()) {
+      ctx.dialogs.Blad(blad);
       return;
     }
     box.accept();
