@@ -73,6 +73,18 @@ QString WywolajKlienta(const std::function<const char*()>& call) {
   return answer.get();
 }
 
+bool OdpowiedzKlienta(const QString& answer, const LogFn& log) {
+  if (answer.isEmpty()) {
+    log(QStringLiteral("Brak odpowiedzi z systemu - status dokumentu nieznany"));
+    return false;
+  }
+  if (answer.startsWith(QLatin1Char('-'))) {
+    log(answer);
+    return false;
+  }
+  return true;
+}
+
 double DataCzasJakoLiczba(const QDateTime& t) {
   return static_cast<double>(QDate(1899, 12, 30).daysTo(t.date())) + t.time().msecsSinceStartOfDay() / 86400000.0;
 }

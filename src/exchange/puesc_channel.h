@@ -58,6 +58,10 @@ class KlientPuesc {
 // repainting while the platform answers; the answer is copied before that thread ends.
 QString WywolajKlienta(const std::function<const char*()>& call);
 
+// Whether the client library's answer is a result: an empty one (no answer) and one with a
+// leading minus sign (an error) are logged and end the road.
+bool OdpowiedzKlienta(const QString& answer, const LogFn& log);
+
 // A date-time as the client library takes it: days from 1899-12-30, the time as a fraction.
 double DataCzasJakoLiczba(const QDateTime& t);
 

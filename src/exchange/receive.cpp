@@ -61,14 +61,7 @@ bool OdbiorKomunikatow::ReceiveWS(const QDateTime& od, const QDateTime& do_, boo
     return documents(login.constData(), haslo.constData(), "NCTS2", adres.constData(), katalog8.constData(), DataCzasJakoLiczba(od),
                      DataCzasJakoLiczba(do_), przeczytane, pu.constData(), pp.constData(), ph.constData(), p.proxy_port, p.proxy_domyslne);
   });
-  if (lista.isEmpty()) {
-    log(QStringLiteral("Brak odpowiedzi z systemu - status dokumentu nieznany"));
-    return false;
-  }
-  if (lista.startsWith(QLatin1Char('-'))) {
-    log(lista);
-    return false;
-  }
+  if (!OdpowiedzKlienta(lista, log)) return false;
   WczytajListeDokumentow(ctx_, katalog_in, lista, true, log);
   return true;
 }

@@ -178,14 +178,7 @@ bool WysylkaKomunikatu::SendWS(const QString& plik, const LogFn& log) {
     return accept(login.constData(), haslo.constData(), "NCTS2", plik8.constData(), adres.constData(), pu.constData(), pp.constData(),
                   ph.constData(), p.proxy_port, p.proxy_domyslne);
   });
-  if (sys_ref.isEmpty()) {
-    log(QStringLiteral("Brak odpowiedzi z systemu - status dokumentu nieznany"));
-    return false;
-  }
-  if (sys_ref.startsWith(QLatin1Char('-'))) {
-    log(sys_ref);
-    return false;
-  }
+  if (!OdpowiedzKlienta(sys_ref, log)) return false;
   log(QStringLiteral("- wysyłano"));
   QDir().mkpath(QDir(katalog_in).filePath(QStringLiteral("Wczytane")));
   if (!p.czekaj) return true;
@@ -203,14 +196,7 @@ bool WysylkaKomunikatu::SendWS(const QString& plik, const LogFn& log) {
     return by_sys_ref(login.constData(), haslo.constData(), adres.constData(), sys_ref8.constData(), katalog8.constData(),
                       p.czekaj_sekundy, pu.constData(), pp.constData(), ph.constData(), p.proxy_port, p.proxy_domyslne);
   });
-  if (lista.isEmpty()) {
-    log(QStringLiteral("Brak odpowiedzi z systemu - status dokumentu nieznany"));
-    return false;
-  }
-  if (lista.startsWith(QLatin1Char('-'))) {
-    log(lista);
-    return false;
-  }
+  if (!OdpowiedzKlienta(lista, log)) return false;
   WczytajListeDokumentow(ctx_, katalog_in, lista, false, log);
   return true;
 }
