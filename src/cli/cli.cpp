@@ -1,10 +1,14 @@
 #include "cli.h"
 
 #include "departure/declaration_editor.h"
+#include "departure/goods_item_editor.h"
+#include "lists/tranzyty_pozycje.h"
 #include "departure/security_amount.h"
 #include "exchange/incoming.h"
 #include "frame/codes.h"
 #include "frame/shared_state.h"
+#include "frame/text_formats.h"
+#include "host/xml/messages.h"
 #include "lists/lista_tranzytow.h"
 #include "exchange/outgoing_file.h"
 #include "exchange/receive.h"
@@ -48,7 +52,7 @@ const char* const kUsage =
     "  send ID_KOMUNIKATU --channel file|mail|puesc [--path P]   wysłanie komunikatu (mail: P = konto)\n"
     "  receive --puesc --from DATA --to DATA [--read] | --mail KONTO [--new-only] | PLIK...\n"
     "  declaration import PLIK --register ID [--check]   zgłoszenie IE015 z innego systemu\n"
-    "  security ID_KOMUNIKATU                 zabezpieczenie pozycji towarowych zgłoszenia\n"
+    "  security ID_KOMUNIKATU [--apply [--grn GRN]]  zabezpieczenie pozycji towarowych zgłoszenia\n"
     "  taric import PLIK                      kody CN (KOD;OPIS;CŁO;VAT)\n";
 
 const QString kServiceLogin = QStringLiteral("SYSTEM");
@@ -254,8 +258,9 @@ int ImportDeclaration(Context& ctx, QStringList args, QTextStream& out, QTextStr
   departure::DeklaracjaIE015 deklaracja(host_ctx);
   deklaracja.UstawRejestr(rejestr);
   deklaracja.SetXML(text, true);
-  const auto bledy = deklaracja.Sprawdz(
+  auto bledy = deklaracja.Sprawdz(
       [&host_ctx](int slownik, const QString& kod) { return reference::TSlownikNCTS_BOX::JestKod(host_ctx, slownik, kod); });
+  for (departure::BladPola& b : departure::SprawdzTowary(deklaracja.Dokument())) bledy.push_back(std::move(b));
   for (const departure::BladPola& b : bledy) err << b.pole << ": " << b.tekst << '\n';
   if (!bledy.empty()) return 1;
   if (check_only) {
@@ -277,8 +282,34 @@ int ImportDeclaration(Context& ctx, QStringList args, QTextStream& out, QTextStr
   return 0;
 }
 
+// The totals written into the stored declaration as each item's amount, the way the goods
+// item editor saves them, and stored as the message list stores an edited message.
+int ZastosujZabezpieczenie(Context& ctx, host::HostContext& host_ctx, qint64 id, const QString& grn, QTextStream& out, QTextStream& err) {
+  const auto row = ctx.db->QueryOne(
+      QStringLiteral("select p.TRANZYTY_ID, p.TYP, p.STATUS, t.RODZAJ from TRANZYTY_POZYCJE p join TRANZYTY t on t.ID_TRANZYTY = p.TRANZYTY_ID "
+                     "where p.ID_TRANZYTY_POZYCJE = :ID"),
+      {{QStringLiteral("ID"), id}});
+  if (!row) throw Failure{QStringLiteral("Nie znaleziono komunikatu o identyfikatorze %1").arg(id)};
+  if (row->Int(QStringLiteral("STATUS")) >= 2) throw Failure{QStringLiteral("Komunikat został już wysłany - nie można go zmienić")};
+  const QString xml_text = ctx.db->QueryMemoField(QStringLiteral("TRANZYTY_POZYCJE"), QStringLiteral("XML"), QStringLiteral("ID_TRANZYTY_POZYCJE = :ID"),
+                                                  {{QStringLiteral("ID"), id}});
+  xml::Message m = xml::GetAnyMessage(xml::LoadXMLData(frame::NaprawXML(xml_text)));
+  const int zapisane = departure::ZastosujZabezpieczenie(host_ctx, m, grn);
+  if (zapisane == 0) {
+    err << "Żadna pozycja nie ma obliczonej kwoty zabezpieczenia i numeru GRN\n";
+    return 1;
+  }
+  lists::TranzytyPozycje lista(host_ctx, row->Int(QStringLiteral("TRANZYTY_ID")), row->Int(QStringLiteral("RODZAJ")));
+  lista.Zapisz(lista.IstniejacyWiersz(id), m.Xml(), false);
+  out << "Zapisano kwotę zabezpieczenia na pozycjach: " << zapisane << '\n';
+  return 0;
+}
+
 int Security(Context& ctx, QStringList args, QTextStream& out, QTextStream& err) {
+  const QString grn = TakeValue(args, QStringLiteral("--grn"));
+  const bool apply = TakeFlag(args, QStringLiteral("--apply"));
   if (args.size() != 1) throw UsageError{QStringLiteral("Polecenie security wymaga identyfikatora komunikatu")};
+  if (!grn.isEmpty() && !apply) throw UsageError{QStringLiteral("Opcja --grn działa tylko z --apply")};
   bool ok = false;
   const qint64 id = args[0].toLongLong(&ok);
   if (!ok) throw UsageError{QStringLiteral("Niepoprawny identyfikator komunikatu: ") + args[0]};
@@ -297,6 +328,7 @@ int Security(Context& ctx, QStringList args, QTextStream& out, QTextStream& err)
   bool brak_kursu = false;
   for (const auto& l : linie) brak_kursu = brak_kursu || l.odmowa.startsWith(QStringLiteral("BRAK kursu"));
   if (brak_kursu) err << "Brak kursu waluty dla co najmniej jednej pozycji\n";
+  if (apply) return ZastosujZabezpieczenie(ctx, host_ctx, id, grn, out, err);
   return brak_kursu ? 1 : 0;
 }
 

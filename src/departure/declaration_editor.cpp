@@ -1,5 +1,6 @@
 #include "declaration_editor.h"
 
+#include "contractor_party.h"
 #include "declaration_guarantees.h"
 #include "seals.h"
 
@@ -27,12 +28,6 @@ QString S(const char* s) { return QString::fromUtf8(s); }
 QString Cut(const QString& text, int n) { return text.trimmed().left(n); }
 
 bool Flaga(const QString& v) { return v == QLatin1String("1") || v.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0; }
-
-// The entries of a repeated group numbered 1, 2, ... again.
-void Przenumeruj(const std::vector<Group>& lista) {
-  int n = 0;
-  for (Group g : lista) g.Set(QStringLiteral("PozId"), QString::number(++n));
-}
 
 void UsunWszystkie(const std::vector<Group>& lista) {
   for (const Group& g : lista) xml::XML_RemoveNode(g.Node());
@@ -402,38 +397,22 @@ Group DeklaracjaIE015::GrupaStrony(Strona s, bool utworz) {
 }
 
 QString DeklaracjaIE015::WypelnijStrone(Strona s, const host::Row& k) {
-  auto col = [&k](const char* c) { return k.Str(S(c)).trimmed(); };
-  const bool tir_holder = !col("TIRholder").isEmpty() && col("TIRholder") != QLatin1String("0");
   if (s == Strona::Przedstawiciel || s == Strona::UpowaznionyOdbiorca) {
-    const QString tin = col("EORI").left(17);
+    const QString tin = k.Str(S("EORI")).trimmed().left(17);
     (s == Strona::Przedstawiciel ? pola.przedstawiciel : pola.upowazniony_odbiorca) = tin;
-    if (s == Strona::Przedstawiciel) DodajAEO(KodAEO(s), col("NrAEO").left(35));
+    if (s == Strona::Przedstawiciel) DodajAEO(KodAEO(s), k.Str(S("NrAEO")).trimmed().left(35));
     return tin;
   }
-  Group g = GrupaStrony(s, true);
-  QString tin;
-  if (s == Strona::GlownyZobowiazany) {
-    if (pola.deklaracja.trimmed() == kTIR || !tir_holder) tin = col("EORI").left(20);
-    if (tin.isEmpty()) tin = col("NIP").left(20);
-  } else if (StronaBezpieczenstwa(s)) {
-    tin = col("EORI").left(17);
-    if (tin.isEmpty()) tin = col("NIP").left(17);
-  } else {
-    if (!tir_holder) tin = col("EORI").left(17);
-    if (tin.isEmpty()) tin = col("NIP").left(17);
-  }
-  // A security party known by its TIN carries no name and address.
-  const bool tylko_tin = StronaBezpieczenstwa(s) && !tin.isEmpty();
-  g.Set(S("Nazwa"), tylko_tin ? QString() : col("Nazwa").left(35));
-  g.Set(S("UlicaNumer"), tylko_tin ? QString() : (col("Ulica") + QLatin1Char(' ') + col("Nr_Dom")).trimmed().left(35));
-  g.Set(S("Miejscowosc"), tylko_tin ? QString() : col("Miejscowosc").left(35));
-  g.Set(S("KodPocztowy"), tylko_tin ? QString() : col("Kod").left(9));
-  g.Set(S("Kraj"), tylko_tin ? QString() : col("Kraj").left(2));
-  g.Set(S("TIN"), tin);
-  if (s == Strona::Nadawca) pola.kraj_wysylki = col("Kraj").left(2);
-  if (s == Strona::Odbiorca) pola.kraj_przeznaczenia = col("Kraj").left(2);
-  if (!KodAEO(s).isEmpty()) DodajAEO(KodAEO(s), col("NrAEO").left(35));
-  return tylko_tin ? tin : col("Nazwa").left(35);
+  TinStrony tin = TinStrony::Handlowa;
+  if (s == Strona::GlownyZobowiazany)
+    tin = pola.deklaracja.trimmed() == kTIR ? TinStrony::GlownyZobowiazanyTIR : TinStrony::GlownyZobowiazany;
+  else if (StronaBezpieczenstwa(s))
+    tin = TinStrony::Bezpieczenstwa;
+  const PodmiotZKontrahenta p = WypelnijPodmiot(GrupaStrony(s, true), k, AdresStrony::Naglowek, tin);
+  if (s == Strona::Nadawca) pola.kraj_wysylki = p.kraj;
+  if (s == Strona::Odbiorca) pola.kraj_przeznaczenia = p.kraj;
+  if (!KodAEO(s).isEmpty()) DodajAEO(KodAEO(s), p.nr_aeo);
+  return p.pokazany;
 }
 
 void DeklaracjaIE015::WyczyscStrone(Strona s) {
@@ -458,24 +437,13 @@ QString DeklaracjaIE015::NazwaStrony(Strona s) const {
 }
 
 void DeklaracjaIE015::DodajAEO(const QString& kod, const QString& numer) {
-  if (numer.trimmed().isEmpty() || kod.isEmpty()) return;
   const auto towary = doc_.Root().List(xml::kIE015_Towar);
-  if (towary.empty()) return;
-  Group pierwszy = towary.front();
-  for (const Group& d : pierwszy.List(xml::kDokumentWymagany))
-    if (d.Get(S("Kod")) == kod && d.Get(S("Nr")) == numer) return;
-  Group d = pierwszy.Add(xml::kDokumentWymagany);
-  d.Set(S("PozId"), QString::number(pierwszy.Count(xml::kDokumentWymagany)));
-  d.Set(S("Kod"), kod);
-  d.Set(S("Nr"), numer);
+  if (!towary.empty()) departure::DodajAEO(towary.front(), kod, numer);
 }
 
 void DeklaracjaIE015::UsunAEO(const QString& kod) {
   const auto towary = doc_.Root().List(xml::kIE015_Towar);
-  if (towary.empty()) return;
-  for (const Group& d : towary.front().List(xml::kDokumentWymagany))
-    if (d.Get(S("Kod")) == kod) xml::XML_RemoveNode(d.Node());
-  Przenumeruj(towary.front().List(xml::kDokumentWymagany));
+  if (!towary.empty()) departure::UsunAEO(towary.front(), kod);
 }
 
 void DeklaracjaIE015::PowtorzDane() {
@@ -560,6 +528,19 @@ void DeklaracjaIE015::UsunTowar(int poz_id) {
   towary_.erase(towary_.begin() + (poz_id - 1));
   for (WierszTowaru& w : towary_)
     if (w.poz_id > poz_id) --w.poz_id;
+}
+
+void DeklaracjaIE015::ZapiszKrajeNaglowka() {
+  Group z = Grupa(xml::kIE015_Zgloszenie);
+  z.Set(S("KrajWysylki"), pola.kraj_wysylki.trimmed());
+  z.Set(S("KrajPrzeznaczenia"), pola.kraj_przeznaczenia.trimmed());
+}
+
+bool DeklaracjaIE015::PanelPozycjiWidoczny() const {
+  const QString typ = pola.deklaracja.trimmed();
+  if (typ == QLatin1String("T-")) return true;
+  if (typ != kTIR) return false;
+  return NazwaStrony(Strona::Nadawca).trimmed().isEmpty() || NazwaStrony(Strona::Odbiorca).trimmed().isEmpty();
 }
 
 void DeklaracjaIE015::OdswiezTowar(int poz_id) {

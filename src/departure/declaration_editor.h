@@ -128,6 +128,10 @@ class DeklaracjaIE015 {
   void UsunTowar(int poz_id);
   void OdswiezTowar(int poz_id);
   xml::Group Towar(int poz_id);
+  // Before a goods item is edited: the header's countries written into the document, and
+  // whether the item's own panel (type, countries, consignor, consignee) is shown.
+  void ZapiszKrajeNaglowka();
+  bool PanelPozycjiWidoczny() const;
 
   // Every field that is refused, in the form's order. `jest_kod` answers whether a code is in
   // an NCTS dictionary; `po_wyswietleniu` turns on the principal's check, which runs only

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace velmora::departure {
 
@@ -100,6 +101,16 @@ KursyWalut KursyNaDzis(host::HostContext& ctx) {
   return [&ctx](const QString& waluta) {
     host::ExchangeRates kursy(ctx.db, ctx.user, ctx.clock);
     return kursy.GetKursy(waluta, ctx.clock.Today());
+  };
+}
+
+KursyWalut KursyNaDzisZPamiecia(host::HostContext& ctx) {
+  auto pamiec = std::make_shared<QHash<QString, std::optional<host::Kurs>>>();
+  return [z_bazy = KursyNaDzis(ctx), pamiec](const QString& waluta) {
+    const QString kod = waluta.toUpper();
+    auto it = pamiec->find(kod);
+    if (it == pamiec->end()) it = pamiec->insert(kod, z_bazy(kod));
+    return *it;
   };
 }
 
@@ -227,14 +238,7 @@ std::vector<LiniaZabezpieczenia> ZabezpieczenieDeklaracji(host::HostContext& ctx
   const bool tir = root.Get(xml::kIE015_Rodzaj).Get(S("Deklaracja")).trimmed() == QLatin1String("TIR");
 
   // One lookup per currency for the whole declaration.
-  const KursyWalut z_bazy = KursyNaDzis(ctx);
-  QHash<QString, std::optional<host::Kurs>> pamiec;
-  const KursyWalut kursy = [&](const QString& waluta) {
-    const QString kod = waluta.toUpper();
-    auto it = pamiec.find(kod);
-    if (it == pamiec.end()) it = pamiec.insert(kod, z_bazy(kod));
-    return *it;
-  };
+  const KursyWalut kursy = KursyNaDzisZPamiecia(ctx);
 
   std::vector<LiniaZabezpieczenia> out;
   for (const xml::Group& towar : root.List(xml::kIE015_Towar)) {

@@ -66,6 +66,8 @@ struct WynikZabezpieczenia {
 using KursyWalut = std::function<std::optional<host::Kurs>(const QString& waluta)>;
 // From the host's exchange rates, today's date from ctx.clock.
 KursyWalut KursyNaDzis(host::HostContext& ctx);
+// The same, each currency read once.
+KursyWalut KursyNaDzisZPamiecia(host::HostContext& ctx);
 
 // The goods item's calculation element (DaneKrajowe/Zabezpieczenie), created on demand.
 xml::Group ElementZabezpieczenia(xml::Group towar);

@@ -156,6 +156,10 @@ std::optional<Row> WybierzKontrahenta(HostContext& ctx, const QVariant& initial_
   return Pick(ctx, KontrahenciSpec(), KontrahenciSpec().Key(), initial_id, parent);
 }
 
+std::optional<Row> WybierzKontrahentaPoNazwie(HostContext& ctx, const QString& nazwa, QWidget* parent) {
+  return Pick(ctx, KontrahenciSpec(), QStringLiteral("Nazwa"), nazwa, parent);
+}
+
 std::optional<Row> WybierzKodCN(HostContext& ctx, const QString& initial_kod, QWidget* parent) {
   return Pick(ctx, TaricSpec(), QStringLiteral("KOD"), initial_kod, parent);
 }

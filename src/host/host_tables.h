@@ -29,6 +29,8 @@ void RegisterHostWindows();
 
 // Pickers: each opens positioned on `initial` and answers the chosen row.
 std::optional<Row> WybierzKontrahenta(HostContext& ctx, const QVariant& initial_id, QWidget* parent = nullptr);
+// The same, positioned on the contractor of that name.
+std::optional<Row> WybierzKontrahentaPoNazwie(HostContext& ctx, const QString& nazwa, QWidget* parent = nullptr);
 // A CN code from the TARIC table.
 std::optional<Row> WybierzKodCN(HostContext& ctx, const QString& initial_kod, QWidget* parent = nullptr);
 // The contractors holding a TIR carnet (the principal of a TIR declaration).

@@ -7,6 +7,7 @@
 #include "host/dialogs.h"
 #include "host/host_context.h"
 #include "departure/declaration_guarantees.h"
+#include "departure/goods_item_box.h"
 #include "departure/seals_box.h"
 #include "host/gwarancje_win.h"
 #include "host/host_tables.h"
@@ -72,44 +73,15 @@ const PoleStrony kStrony[] = {{Strona::Nadawca, "beNadawca"},       {Strona::Odb
                               {Strona::GlownyZobowiazany, "beGlownyZobowiazany"}, {Strona::NadawcaB, "beNadawcaB"},
                               {Strona::OdbiorcaB, "beOdbiorcaB"},   {Strona::Przewoznik, "bePrzewoznik"}};
 
-// The goods item's own editor stands in here with the values the grid shows.
-bool EdytujPozycje(host::HostContext& ctx, xml::Group towar, QWidget* parent) {
-  QDialog box(parent);
-  box.setWindowTitle(S("Pozycja towarowa %1").arg(towar.Get(S("PozId"))));
-  auto* form = new QFormLayout(&box);
-  auto* opis = new QPlainTextEdit(towar.Get(S("OpisTowaru")), &box);
-  auto* kod = new QLineEdit(towar.Get(S("KodTowarowy")), &box);
-  auto* kraj = new QLineEdit(towar.Get(S("KrajWysylki")), &box);
-  auto* brutto = new QLineEdit(towar.Get(S("MasaBrutto")), &box);
-  auto* netto = new QLineEdit(towar.Get(S("MasaNetto")), &box);
-  kod->setMaxLength(8);
-  kraj->setMaxLength(2);
-  form->addRow(S("&Opis towaru (31):"), opis);
-  form->addRow(S("Kod towarowy CN8:"), kod);
-  form->addRow(S("Kraj &wysyłki:"), kraj);
-  form->addRow(S("Masa &brutto (35):"), brutto);
-  form->addRow(S("Masa &netto (38):"), netto);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &box);
-  form->addRow(buttons);
-  QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
-  QObject::connect(buttons, &QDialogButtonBox::accepted, &box, [&] {
-    if (opis->toPlainText().trimmed().isEmpty()) {
-      ctx.dialogs.Blad(S("Opis towaru jest wymagany"));
-      return;
-    }
-    if (const QString blad = host::SprawdzKodTowarowy(kod->text()); !blad.isEmpty()) {
-      ctx.dialogs.Blad(blad);
-      return;
-    }
-    box.accept();
-  });
-  if (box.exec() != QDialog::Accepted) return false;
-  towar.Set(S("OpisTowaru"), opis->toPlainText().trimmed().left(280));
-  towar.Set(S("KodTowarowy"), kod->text().trimmed());
-  towar.Set(S("KrajWysylki"), kraj->text().trimmed().toUpper());
-  towar.Set(S("MasaBrutto"), brutto->text().trimmed().replace(QLatin1Char(','), QLatin1Char('.')));
-  towar.Set(S("MasaNetto"), netto->text().trimmed().replace(QLatin1Char(','), QLatin1Char('.')));
-  return true;
+// The goods item editor on item `poz` of the declaration; true when confirmed.
+bool EdytujPozycje(host::HostContext& ctx, departure::DeklaracjaIE015& logic, int poz, QWidget* parent) {
+  const QString typ = logic.pola.deklaracja.trimmed();
+  departure::TowarIE015::FTowarXBox_Tir = typ == QLatin1String("TIR");
+  departure::TowarIE015::F1cBlokuj = typ != QLatin1String("T-");
+  logic.ZapiszKrajeNaglowka();
+  departure::TIE015_TowarBox box(ctx, logic.Dokument(), poz, parent);
+  box.PokazPanelPozycji(logic.PanelPozycjiWidoczny());
+  return box.ShowBox() == 1;
 }
 
 }  // namespace
@@ -488,11 +460,12 @@ void TIE015PL_Box::OdswiezTowary() {
 
 void TIE015PL_Box::DodajTowar() {
   if (ViewMode()) return;
+  CzytajPola();
   const int poz = logic_.DodajTowar();
   if (poz == 0) return;
   OdswiezTowary();
   towary_->setCurrentCell(poz - 1, 0);
-  if (!EdytujPozycje(ctx_, logic_.Towar(poz), this)) logic_.UsunTowar(poz);
+  if (!EdytujPozycje(ctx_, logic_, poz, this)) logic_.UsunTowar(poz);
   else logic_.OdswiezTowar(poz);
   OdswiezTowary();
 }
@@ -503,7 +476,7 @@ void TIE015PL_Box::EdytujTowar() {
   const int poz = towary_->currentRow() + 1;
   if (poz < 1) return;
   CzytajPola();
-  if (EdytujPozycje(ctx_, logic_.Towar(poz), this)) logic_.OdswiezTowar(poz);
+  if (EdytujPozycje(ctx_, logic_, poz, this)) logic_.OdswiezTowar(poz);
   OdswiezTowary();
   towary_->setCurrentCell(poz - 1, 0);
 }
