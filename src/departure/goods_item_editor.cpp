@@ -238,7 +238,7 @@ bool TowarIE015::Save(QString* fokus) {
   Ustaw(w, "Deklaracja", JednaLinia(pola.p1c).toUpper());
   Ustaw(w, "KrajWysylki", JednaLinia(pola.kraj_wysylki).toUpper());
   Ustaw(w, "KrajPrzeznaczenia", JednaLinia(pola.kraj_przeznaczenia).toUpper());
-  Ustaw(w, "OpisTowaru", pola.opis.trimmed());
+  Ustaw(w, "OpisTowaru", QString(pola.opis).replace(QLatin1Char('\t'), QLatin1Char(' ')).trimmed());
   Ustaw(w, "KodTowarowy", JednaLinia(pola.cn8).left(8));
   Ustaw(w, "MasaNetto", Masa(pola.masa_netto));
   Ustaw(w, "MasaBrutto", Masa(pola.masa_brutto));

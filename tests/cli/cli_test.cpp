@@ -158,7 +158,7 @@ TEST_P(Cli, DeclarationFromAnotherSystemIsCheckedStoredAndItsSecurityComputed) {
   ASSERT_EQ(Run({QStringLiteral("init")}).status, 0);
   database_->Db().Exec(QStringLiteral("insert into REJESTRY (ID_REJESTRY, NAZWA, PU, IE015_TYP) values (1, 'Główny', 0, 'T1')"));
   const QString file = root_.filePath(QStringLiteral("ie015.xml"));
-  auto write = [&file](const QString& masa, const QString& waluta) {
+  auto write = [&file](const QString& masa, const QString& waluta, const QString& opakowanie = QString()) {
     QFile f(file);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(QStringLiteral(
@@ -167,8 +167,8 @@ TEST_P(Cli, DeclarationFromAnotherSystemIsCheckedStoredAndItsSecurityComputed) {
                 "MasaBrutto=\"%1\"/><Rodzaj Deklaracja=\"T1\"/><GlownyZobowiazany Nazwa=\"Bałtycka\" UlicaNumer=\"Portowa 1\" "
                 "KodPocztowy=\"81-350\" Miejscowosc=\"Gdynia\" Kraj=\"PL\" TIN=\"PL5860000017\"/><UC Wyjscia=\"PL322010\" "
                 "Przeznaczenia=\"DE004851\"/><Towar PozId=\"1\" OpisTowaru=\"Meble\"><DaneKrajowe><Zabezpieczenie StawkaCla=\"12\" "
-                "StawkaVAT=\"23\" Wartosc=\"1000\" WalutaWartosci=\"%2\"/></DaneKrajowe></Towar></IE015>\n")
-                .arg(masa, waluta)
+                "StawkaVAT=\"23\" Wartosc=\"1000\" WalutaWartosci=\"%2\"/></DaneKrajowe>%3</Towar></IE015>\n")
+                .arg(masa, waluta, opakowanie)
                 .toUtf8());
   };
   const QStringList import{QStringLiteral("declaration"), QStringLiteral("import"), file, QStringLiteral("--register"), QStringLiteral("1")};
@@ -180,6 +180,10 @@ TEST_P(Cli, DeclarationFromAnotherSystemIsCheckedStoredAndItsSecurityComputed) {
   EXPECT_EQ(Run({QStringLiteral("declaration"), QStringLiteral("import"), file, QStringLiteral("--register"), QStringLiteral("9")}).err,
             QStringLiteral("Nie znaleziono rejestru 9\n"));
 
+  // The goods item checks name the item.
+  write(QStringLiteral("120.5"), QStringLiteral("PLN"), QStringLiteral("<Opakowanie PozId=\"1\" Rodzaj=\"CT\" LiczbaOpakowan=\"5\"/>"));
+  EXPECT_EQ(Run(import).err, QStringLiteral("Pozycja towarowa 1, opakowanie 1: dla wybranego rodzaju opakowań atrybut Znaki jest wymagany\n"));
+
   write(QStringLiteral("120.5"), QStringLiteral("PLN"));
   EXPECT_EQ(Run(import + QStringList{QStringLiteral("--check")}).out, QStringLiteral("Zgłoszenie poprawne\n"));
   EXPECT_EQ(database_->Db().GetCountFieldVal(QStringLiteral("TRANZYTY")), 0);
@@ -190,6 +194,19 @@ TEST_P(Cli, DeclarationFromAnotherSystemIsCheckedStoredAndItsSecurityComputed) {
   const Result security = Run({QStringLiteral("security"), id});
   EXPECT_EQ(security.status, 0);
   EXPECT_EQ(security.out, QStringLiteral("1\t1000.00\t120.00\t0.00\t258.00\t378.00\nRazem\t378.00\n"));
+
+  // Applied: the total becomes the item's amount with its CAL entry, the message is changed again.
+  const Result applied = Run({QStringLiteral("security"), id, QStringLiteral("--apply"), QStringLiteral("--grn"), QStringLiteral("24PL322010000001A1")});
+  ASSERT_EQ(applied.status, 0) << applied.err.toStdString();
+  const QString xml = database_->Db().QueryMemoField(QStringLiteral("TRANZYTY_POZYCJE"), QStringLiteral("XML"),
+                                                     QStringLiteral("ID_TRANZYTY_POZYCJE = :ID"), {{QStringLiteral("ID"), id.toLongLong()}});
+  EXPECT_TRUE(xml.contains(QStringLiteral("Kod=\"CAL\" Tekst=\"378.00; 24PL322010000001A1\""))) << xml.toStdString();
+  EXPECT_TRUE(xml.contains(QStringLiteral("Kwota=\"378.00\""))) << xml.toStdString();
+  database_->Db().Exec(QStringLiteral("update TRANZYTY_POZYCJE set STATUS = 2"));
+  const Result sent = Run({QStringLiteral("security"), id, QStringLiteral("--apply")});
+  EXPECT_NE(sent.status, 0);
+  EXPECT_TRUE(sent.err.contains(QStringLiteral("już wysłany"))) << sent.err.toStdString();
+  database_->Db().Exec(QStringLiteral("update TRANZYTY_POZYCJE set STATUS = 1"));
 
   // A currency without a rate today: the item's refusal and a non-zero exit.
   write(QStringLiteral("120.5"), QStringLiteral("EUR"));

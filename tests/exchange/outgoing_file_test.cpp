@@ -1,3 +1,5 @@
+#include "departure/declaration_editor.h"
+#include "departure/goods_item_editor.h"
 #include "exchange/outgoing_file.h"
 #include "frame/codes.h"
 #include "host/host_context.h"
@@ -208,6 +210,55 @@ TEST_P(SignedOutgoingFile, WhatTheSchemaRefusesIsNeitherWrittenNorMarkedSent) {
   EXPECT_EQ(exchange::ZapiszKomunikatDoPliku(*ctx_, 36, file), QString());
   EXPECT_FALSE(QFile::exists(file));
   EXPECT_EQ(Row().Int(QStringLiteral("STATUS")), 1);
+}
+
+TEST_P(SignedOutgoingFile, GoodsItemsEnteredInTheEditorAreSentAndChargeTheirGuarantee) {
+  host::Db& db = host_->db();
+  db.Exec(QStringLiteral("insert into GWARANCJE (ID_GWARANCJE, NUMER, GRN, KWOTA, SALDO) values (4, 'G/4', '24PL322010000001A1', 5000, 5000)"));
+  db.CreateGenerator(QStringLiteral("GID_GWARANCJE_POZYCJE"));
+  for (const char* k : {"Automatyczne", "KCS_OBJECIE"})
+    host_->options->WriteOption(QStringLiteral("SALDOWANIE"), QString::fromLatin1(k), QStringLiteral("1"));
+
+  // The header of a complete declaration; its goods items entered anew, field by field.
+  xml::Message m = PrzykladowaDeklaracja(1);
+  departure::DeklaracjaIE015 d(*ctx_);
+  d.UstawTranzyt(1);
+  ASSERT_EQ(d.SetXML(m.Xml()), QString());
+  d.UsunTowar(1);
+  for (int i = 1; i <= 2; ++i) {
+    const int poz = d.DodajTowar();
+    departure::TowarIE015 e(*ctx_, d.Dokument(), poz);
+    e.Load();
+    e.pola.opis = QStringLiteral("Meble biurowe\tdębowe %1").arg(i);
+    e.UstawCN(QStringLiteral("94033011"));
+    e.pola.masa_brutto = QStringLiteral("120,5");
+    e.pola.masa_netto = QStringLiteral("100");
+    xml::Group p = e.Dodaj(departure::ListaTowaru::Opakowania);
+    p.Set(QStringLiteral("Rodzaj"), QStringLiteral("PX"));
+    p.Set(QStringLiteral("Znaki"), QStringLiteral("MB/%1").arg(i));
+    p.Set(QStringLiteral("LiczbaOpakowan"), QStringLiteral("4"));
+    xml::Group doc = e.Dodaj(departure::ListaTowaru::DokumentyWymagane);
+    doc.Set(QStringLiteral("Kod"), QStringLiteral("N380"));
+    doc.Set(QStringLiteral("Nr"), QStringLiteral("FV/2024/%1").arg(i));
+    e.pola.gwarancja = QStringLiteral("24PL322010000001A1");
+    e.pola.kwota = i == 1 ? QStringLiteral("1200,50") : QStringLiteral("300");
+    e.pola.waluta = QStringLiteral("PLN");
+    e.pola.kontenery = QStringLiteral("msku 123456-7");
+    ASSERT_TRUE(e.Sprawdz().empty());
+    ASSERT_TRUE(e.Save());
+    d.OdswiezTowar(poz);
+  }
+  db.Exec(QStringLiteral("update TRANZYTY_POZYCJE set TYP = 'IE015', XML = :X"), {{QStringLiteral("X"), d.GetXML()}});
+
+  const QString text = WriteVerified(QStringLiteral("IE015.xml"));
+  EXPECT_TRUE(text.contains(QStringLiteral("OpisTowaru=\"Meble biurowe dębowe 2\""))) << text.toStdString();
+  EXPECT_TRUE(text.contains(QStringLiteral("Kod=\"CAL\" Tekst=\"1200.50; 24PL322010000001A1\"")));
+  EXPECT_TRUE(text.contains(QStringLiteral("Numer=\"MSKU1234567\"")));
+  EXPECT_FALSE(text.contains(QStringLiteral("DaneKrajowe")));
+  const auto entries = db.QueryAll(QStringLiteral("select KWOTA_NALEZNOSCI from GWARANCJE_POZYCJE order by ID_GWARANCJE_POZYCJE"));
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_DOUBLE_EQ(entries[0].Float(QStringLiteral("KWOTA_NALEZNOSCI")), 1200.5);
+  EXPECT_DOUBLE_EQ(entries[1].Float(QStringLiteral("KWOTA_NALEZNOSCI")), 300.0);
 }
 
 VELMORA_ON_BOTH_ENGINES(SignedOutgoingFile);
