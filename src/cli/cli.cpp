@@ -2,6 +2,7 @@
 
 #include "departure/declaration_editor.h"
 #include "departure/goods_item_editor.h"
+#include "departure/walidator.h"
 #include "lists/tranzyty_pozycje.h"
 #include "departure/security_amount.h"
 #include "exchange/incoming.h"
@@ -48,7 +49,7 @@ const char* const kUsage =
     "  option SEKCJA KLUCZ [WARTOSC] [--scope global|user|app] [--user ID|LOGIN]\n"
     "  user add LOGIN NAZWA [--admin] [--sysadmin] [--service] [--location TEKST]\n"
     "  dict SLOWNIK KOD                       kod w słowniku NCTS i jego opis\n"
-    "  validate PLIK                          zgodność zapisanego komunikatu ze schematem\n"
+    "  validate PLIK...                       zgodność komunikatów ze schematem i regułami NCTS\n"
     "  send ID_KOMUNIKATU --channel file|mail|puesc [--path P]   wysłanie komunikatu (mail: P = konto)\n"
     "  receive --puesc --from DATA --to DATA [--read] | --mail KONTO [--new-only] | PLIK...\n"
     "  declaration import PLIK --register ID [--check]   zgłoszenie IE015 z innego systemu\n"
@@ -164,17 +165,30 @@ int WriteFile(Context& ctx, QStringList args, QTextStream& out, QTextStream& err
   return 0;
 }
 
-int Validate(const QStringList& args, QTextStream& out, QTextStream& err) {
-  if (args.size() != 1) throw UsageError{QStringLiteral("Polecenie validate wymaga nazwy pliku")};
-  const xml::XmlDocumentPtr doc = xml::LoadXMLDocument(args[0]);
-  const xml::XmlNode root = doc->DocumentElement();
-  const xml::MessageType* type = xml::FindMessageTypeByRoot(root.LocalName());
-  if (!type || type->direction != xml::Direction::Outgoing) throw Failure{QStringLiteral("Brak schematu dla komunikatu ") + root.NodeName()};
-  const auto faults = xml::ValidateMessage(doc, *type);
-  for (const xml::SchemaFault& f : faults) err << f.path << QStringLiteral(" (wiersz %1): ").arg(f.line) << f.message << '\n';
-  if (!faults.empty()) return 1;
-  out << QStringLiteral("Plik zgodny ze schematem %1").arg(type->code) << '\n';
-  return 0;
+// Every file checked whatever the others gave: the schema, then the rules; one line per finding.
+int Validate(const QStringList& args, QTextStream& out, QTextStream&) {
+  if (args.isEmpty()) throw UsageError{QStringLiteral("Polecenie validate wymaga nazwy pliku")};
+  int status = 0;
+  for (const QString& file : args) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) {
+      out << file << ": Nie można otworzyć pliku\n";
+      status = 1;
+      continue;
+    }
+    try {
+      for (const departure::UstalenieKomunikatu& u : departure::SprawdzKomunikat(f.readAll())) {
+        out << file << ": ";
+        if (!u.kod.isEmpty()) out << u.kod << (u.sciezka.isEmpty() ? QString() : QLatin1Char(' ') + u.sciezka) << ": ";
+        out << u.tekst << '\n';
+        status = 1;
+      }
+    } catch (const xml::XmlParseError& e) {
+      out << file << ": " << e.Message() << QStringLiteral(" (wiersz %1)").arg(e.Line()) << '\n';
+      status = 1;
+    }
+  }
+  return status;
 }
 
 // The wizards' log lines go to the output as they come, so a scheduled job can follow them.

@@ -39,7 +39,7 @@ TIE015_PozycjaListyBox::TIE015_PozycjaListyBox(host::HostContext& ctx, Rodzaj ro
       add("dbbeIloscSztuk", "IloscSztuk", "Ilość &sztuk nieopakow. (31):", 5);
       // A kind of goods in bulk carries neither packages nor pieces.
       connect(pola_.value(S("dbbeRodzaj")), &QLineEdit::textEdited, this, [this](const QString& kind) {
-        if (!Luzem(kind)) return;
+        if (RodzajTowaru(kind) != RodzajOpakowania::Luzem) return;
         pola_.value(S("dbbeLiczbaOpakowan"))->clear();
         pola_.value(S("dbbeIloscSztuk"))->clear();
       });

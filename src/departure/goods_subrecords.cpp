@@ -4,16 +4,9 @@
 
 namespace velmora::departure {
 
-const QStringList cC060_1 = {QStringLiteral("VQ"), QStringLiteral("VG"), QStringLiteral("VL"), QStringLiteral("VY"),
-                             QStringLiteral("VR"), QStringLiteral("VS"), QStringLiteral("VO")};
-const QStringList cC060_2 = {QStringLiteral("NE"), QStringLiteral("NF"), QStringLiteral("NG")};
-
-bool Luzem(const QString& rodzaj) { return cC060_1.contains(rodzaj.trimmed(), Qt::CaseInsensitive); }
-bool Nieopakowane(const QString& rodzaj) { return cC060_2.contains(rodzaj.trimmed(), Qt::CaseInsensitive); }
-
 void ZmienRodzajOpakowania(Opakowanie& o, const QString& rodzaj) {
   o.rodzaj = rodzaj;
-  if (Luzem(rodzaj)) {
+  if (RodzajTowaru(rodzaj) == RodzajOpakowania::Luzem) {
     o.liczba_opakowan.clear();
     o.ilosc_sztuk.clear();
   }
@@ -26,7 +19,8 @@ std::vector<BladPola> SprawdzOpakowanie(const Opakowanie& o) {
     bledy.push_back({QStringLiteral("dbbeRodzaj"), QStringLiteral("Pole \"Rodzaj\" nie może być puste.")});
     return bledy;
   }
-  const bool luzem = Luzem(rodzaj), nieopakowane = Nieopakowane(rodzaj), opakowane = !luzem && !nieopakowane;
+  const RodzajOpakowania r = RodzajTowaru(rodzaj);
+  const bool luzem = r == RodzajOpakowania::Luzem, nieopakowane = r == RodzajOpakowania::Nieopakowane, opakowane = !luzem && !nieopakowane;
   if (opakowane && o.znaki.trimmed().isEmpty())
     bledy.push_back({QStringLiteral("dbbeZnaki"), QStringLiteral("dla wybranego rodzaju opakowań atrybut Znaki jest wymagany")});
   const bool liczba = !o.liczba_opakowan.trimmed().isEmpty();

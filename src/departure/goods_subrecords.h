@@ -1,6 +1,7 @@
 #pragma once
 
 #include "departure/declaration_editor.h"
+#include "departure/walidator.h"
 
 #include <QString>
 #include <QStringList>
@@ -10,12 +11,6 @@
 // The rules of a goods item's list entries (packages, produced and previous documents,
 // additional information), apart from the boxes that edit them.
 namespace velmora::departure {
-
-// Kinds of packages for goods in bulk and for unpacked goods; every other kind is packed.
-extern const QStringList cC060_1;
-extern const QStringList cC060_2;
-bool Luzem(const QString& rodzaj);
-bool Nieopakowane(const QString& rodzaj);
 
 struct Opakowanie {
   QString rodzaj, znaki, liczba_opakowan, ilosc_sztuk;

@@ -27,7 +27,13 @@ GroupDesc Naglowek(const char* extra = nullptr, bool mrn_required = false) {
 
 }  // namespace
 
-const GroupDesc kKanalZwrotny = G("KanalZwrotny", {Attr("Rodzaj"), Attr("Adres"), Attr("Nazwa")});
+// The return channel: exactly one of its four kinds, each in the shared types' namespace.
+const GroupDesc kKanalEmail = G("Email", {Attr("Email")});
+const GroupDesc kKanalWebService = G("WebService", {Attr("Url")});
+const GroupDesc kKanalSeap = G("Seap", {Attr("SeapId")});
+const GroupDesc kKanalEpuap = G("Epuap", {Attr("PodmiotId"), Attr("SkrytkaId")});
+const GroupDesc kKanalZwrotny = G("KanalZwrotny", {Sub(kKanalEmail).Typy(), Sub(kKanalWebService).Typy(), Sub(kKanalSeap).Typy(),
+                                                  Sub(kKanalEpuap).Typy()});
 const GroupDesc kNaglowek = G("Naglowek", {Attr("NrWlasny"), Attr("DataUtworzenia"), Attr("MRN"), Attr("NrWlasnyKomunikatuPowiazanego"),
                                            Attr("LRN"), Sub(kKanalZwrotny).Typy()});
 const GroupDesc kPrzedstawiciel = G("Przedstawiciel", {Attr("TIN").Len(17).Req()});

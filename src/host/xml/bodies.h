@@ -8,6 +8,10 @@
 namespace velmora::xml {
 
 // Shared by every message.
+extern const GroupDesc kKanalEmail;
+extern const GroupDesc kKanalWebService;
+extern const GroupDesc kKanalSeap;
+extern const GroupDesc kKanalEpuap;
 extern const GroupDesc kKanalZwrotny;
 extern const GroupDesc kNaglowek;        // any header, for reading
 extern const GroupDesc kPrzedstawiciel;  // a representative, by TIN

@@ -131,7 +131,7 @@ xmlSchema* Compiled(const MessageType& type) {
   return schema.get();
 }
 
-QString NodePath(xmlNodePtr node) {
+QString PathOf(xmlNodePtr node) {
   QStringList parts;
   for (; node && node->type == XML_ELEMENT_NODE; node = node->parent) {
     const QString name = QString::fromUtf8(reinterpret_cast<const char*>(node->name));
@@ -167,7 +167,7 @@ std::vector<SchemaFault> ValidateMessage(const XmlDocumentPtr& doc, const Messag
       [](void* data, ErrorPtr error) {
         static const QRegularExpression kNamespace(QStringLiteral("\\{[^}]*\\}"));
         SchemaFault f;
-        f.path = NodePath(static_cast<xmlNodePtr>(error->node));
+        f.path = PathOf(static_cast<xmlNodePtr>(error->node));
         f.line = error->line;
         f.message = QString::fromUtf8(error->message).trimmed().remove(kNamespace);
         static_cast<std::vector<SchemaFault>*>(data)->push_back(std::move(f));
@@ -178,6 +178,8 @@ std::vector<SchemaFault> ValidateMessage(const XmlDocumentPtr& doc, const Messag
   if (rc != 0 && faults.empty()) faults.push_back({QStringLiteral("/"), 0, QStringLiteral("dokument nie został sprawdzony")});
   return faults;
 }
+
+QString NodePath(const XmlNode& node) { return PathOf(node.Raw()); }
 
 QString SchemaRefusal(const MessageType& type, const SchemaFault& fault) {
   return QStringLiteral("Komunikat %1 nie jest zgodny ze schematem: %2: %3").arg(type.code, fault.path, fault.message);

@@ -24,6 +24,10 @@ struct SchemaFault {
 // The faults the document has against its type's schema; none when it conforms.
 std::vector<SchemaFault> ValidateMessage(const XmlDocumentPtr& doc, const MessageType& type);
 
+// The element's place in its document: "/IE015/Towar[3]/Opakowanie" (an index where it has
+// siblings of its name).
+QString NodePath(const XmlNode& node);
+
 // One line for the user: "Komunikat IE015 nie jest zgodny ze schematem: /IE015/Towar[3]: ...".
 QString SchemaRefusal(const MessageType& type, const SchemaFault& fault);
 

@@ -213,8 +213,30 @@ xmlNodePtr ElementFrom(xmlNodePtr node, bool forward) {
   return node;
 }
 
+// An ASCII name against libxml2's UTF-8, without converting either.
+bool EqualsAscii(const xmlChar* a, QStringView b) {
+  qsizetype i = 0;
+  for (; a[i]; ++i)
+    if (i >= b.size() || b[i].unicode() != a[i]) return false;
+  return i == b.size();
+}
+
+bool PlainAscii(QStringView name) {
+  for (const QChar c : name)
+    if (c.unicode() >= 0x80 || c == QLatin1Char(':')) return false;
+  return true;
+}
+
 xmlAttrPtr FindAttribute(xmlNodePtr node, const QString& name) {
   if (!node) return nullptr;
+  // Attribute reads run for every value of every goods item: the common unprefixed ASCII
+  // name is compared in place.
+  if (PlainAscii(name)) {
+    for (xmlAttrPtr attr = node->properties; attr; attr = attr->next)
+      if (attr->ns == nullptr || attr->ns->prefix == nullptr)
+        if (EqualsAscii(attr->name, name)) return attr;
+    return nullptr;
+  }
   const QName qname = SplitName(name);
   for (xmlAttrPtr attr = node->properties; attr; attr = attr->next) {
     if (NameMatches(attr->name, attr->ns, qname)) return attr;
