@@ -298,8 +298,10 @@ ImportResult ExchangeRates::ImportDocument(const xml::XmlDocument& doc) {
       k.insert(QStringLiteral("TABELA_ID"), tabela_id);
       k.insert(QStringLiteral("DATA_KURSU"), table.data_publikacji);
       k.insert(QStringLiteral("WALUTA"), rate.kod);
-      k.insert(QStringLiteral("PRZELICZNIK"), rate.przelicznik);
-      k.insert(QStringLiteral("KURS"), rate.kurs);
+      // Every rate is kept per one unit: the arrival editor reads the rate as it stands while
+      // the cost box divides by the unit count, and both must give the same złoty.
+      k.insert(QStringLiteral("PRZELICZNIK"), 1);
+      k.insert(QStringLiteral("KURS"), rate.kurs / rate.przelicznik);
       db_.Exec(kSqlDodajKurs, k);
       ++result.kursy;
     }

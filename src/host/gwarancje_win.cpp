@@ -65,8 +65,18 @@ bool TGwarancjeWin::BeforeDelete(qint64 id) {
   return false;
 }
 
-std::optional<Row> WybierzGwarancje(HostContext& ctx, const QString& column, const QVariant& initial, QWidget* parent) {
+std::optional<Row> WybierzGwarancje(HostContext& ctx, const QString& column, const QVariant& initial, QWidget* parent,
+                                    const QStringList& rodzaje) {
   auto* win = new TGwarancjeWin(ctx);
+  if (!rodzaje.isEmpty()) {
+    QStringList nazwy;
+    Params p;
+    for (int i = 0; i < rodzaje.size(); ++i) {
+      nazwy << QStringLiteral(":R%1").arg(i);
+      p.insert(QStringLiteral("R%1").arg(i), rodzaje[i]);
+    }
+    win->SetFilter(QStringLiteral("TYP in (") + nazwy.join(QLatin1Char(',')) + QLatin1Char(')'), p);
+  }
   win->Init();
   return PickRow(win, column, initial, parent);
 }

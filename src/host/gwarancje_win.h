@@ -20,9 +20,10 @@ class TGwarancjeWin : public THostTableWin {
   bool BeforeDelete(qint64 id) override;
 };
 
-// The register as a picker, positioned on the row whose `column` holds `initial`.
+// The register as a picker, positioned on the row whose `column` holds `initial`; limited to the
+// guarantee kinds (TYP) `rodzaje` when any are given.
 std::optional<Row> WybierzGwarancje(HostContext& ctx, const QString& column, const QVariant& initial,
-                                    QWidget* parent = nullptr);
+                                    QWidget* parent = nullptr, const QStringList& rodzaje = {});
 
 // Registers TGwarancjeWin under its class name (the "Nowe gwarancje" menu item).
 void RegisterGwarancjeWin();

@@ -143,7 +143,8 @@ qint64 ListaTranzytow::Kopiuj(qint64 id, QString* informacja) {
   return nowy;
 }
 
-qint64 ListaTranzytow::UtworzTranzyt(const QVariantMap& kolumny, const QString& nr_wlasny, const QString& xml) {
+qint64 ListaTranzytow::UtworzTranzyt(const QVariantMap& kolumny, const QString& nr_wlasny, const QString& xml,
+                                     const std::vector<QVariantMap>* koszty) {
   QVariantMap all{{QStringLiteral("REJESTRY_ID"), frame::AktywnyRejestr.Id}};
   all.insert(kolumny);  // the editor's own register wins
   host::NamedLockGuard numbering(ctx_.db, NazwaBlokadyNumeru(), lock_attempts_, std::chrono::milliseconds(100));
@@ -152,6 +153,7 @@ qint64 ListaTranzytow::UtworzTranzyt(const QVariantMap& kolumny, const QString& 
   const frame::NumerTranzytu n = frame::NadajNumerTranzytu(ctx_.db, ctx_.clock, rodzaj_, frame::AktywnyRejestr.Id);
   const qint64 id = WstawTranzyt(n, all);
   WstawPierwszyKomunikat(id, 0, 1, nr_wlasny, xml);
+  if (koszty) SynchronizujKosztyTranzytu(ctx_, id, *koszty);
   tx.Commit();
   return id;
 }

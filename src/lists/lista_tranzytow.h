@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <vector>
+
 #include <stdexcept>
 
 namespace velmora::host {
@@ -51,8 +53,10 @@ class ListaTranzytow {
   // answers the new transit's id, 0 when there was nothing to copy.
   qint64 Kopiuj(qint64 id, QString* informacja);
   // A new transit numbered in the active register, with its first message (IE015 or IE007,
-  // status 1) holding the editor's document; the editor's transit columns are set on it.
-  qint64 UtworzTranzyt(const QVariantMap& kolumny, const QString& nr_wlasny, const QString& xml);
+  // status 1) holding the editor's document; the editor's transit columns are set on it, and
+  // the arrival editor's costs stored with it, all in one transaction.
+  qint64 UtworzTranzyt(const QVariantMap& kolumny, const QString& nr_wlasny, const QString& xml,
+                       const std::vector<QVariantMap>* koszty = nullptr);
   // Numbering in a register is one user's at a time: the name of that lock, and how long a
   // second user waits for it (attempts 100 ms apart).
   QString NazwaBlokadyNumeru() const;

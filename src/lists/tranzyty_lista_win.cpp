@@ -1,5 +1,7 @@
 #include "tranzyty_lista_win.h"
 
+#include "lists/arrival_box.h"
+
 #include "declaration_box.h"
 #include "dokument_startowy.h"
 #include "message_editors.h"
@@ -246,7 +248,8 @@ void TTranzytyListaWin::Nowy() {
     }
     editor->SetXML(QString());
     if (editor->ShowBox() != 1) return;
-    RefreshKey(logic_.UtworzTranzyt(editor->KolumnyTranzytu(), frame::kAuto, editor->GetXML()));
+    const std::vector<QVariantMap> koszty = editor->Koszty();
+    RefreshKey(logic_.UtworzTranzyt(editor->KolumnyTranzytu(), frame::kAuto, editor->GetXML(), editor->MaKoszty() ? &koszty : nullptr));
   } catch (const NumeracjaZajeta&) {
     ctx_.dialogs.Informacja(NumeracjaZajeta::Tekst());
   }
@@ -326,6 +329,7 @@ void TTranzytyListaWin::DoClose() { logic_.ZapiszFiltr(filtr_); }
 
 void RegisterListWindows() {
   RegisterDeclarationEditor();
+  RegisterArrivalEditor();
   host::RegisterWindowClass(QStringLiteral("TTranzytyOtwarciaWin"), [](host::HostContext& ctx, const host::WindowArgs&) {
     auto* w = new TTranzytyListaWin(ctx, frame::kRodzajWywoz);
     w->Init();
@@ -348,6 +352,7 @@ void UnregisterListWindows() {
     host::UnregisterWindowClass(QString::fromLatin1(c));
   UnregisterMessageEditor(QStringLiteral("IE015"));
   UnregisterMessageEditor(QStringLiteral("IE013"));
+  UnregisterMessageEditor(QStringLiteral("IE007"));
 }
 
 }  // namespace velmora::lists

@@ -171,7 +171,8 @@ QVariantMap TranzytyPozycje::IstniejacyWiersz(qint64 id) {
   return row;
 }
 
-qint64 TranzytyPozycje::Zapisz(QVariantMap row, const QString& xml, bool is_new, const QVariantMap& kolumny_tranzytu) {
+qint64 TranzytyPozycje::Zapisz(QVariantMap row, const QString& xml, bool is_new, const QVariantMap& kolumny_tranzytu,
+                               const std::vector<QVariantMap>* koszty) {
   host::Transaction tx(ctx_.db);
   Params p;
   for (const char* c : {"TRANZYTY_ID", "BLAD", "LP", "TYP", "STATUS", "NR_WLASNY", "NR_POWIAZANY", "TYP_POWIAZANY", "OPIS",
@@ -208,11 +209,14 @@ qint64 TranzytyPozycje::Zapisz(QVariantMap row, const QString& xml, bool is_new,
     t.insert(QStringLiteral("K_") + it.key(), it.value());
   }
   ctx_.db.Exec(QStringLiteral("update TRANZYTY set ") + sets.join(QStringLiteral(", ")) + QStringLiteral(" where ID_TRANZYTY = :ID"), t);
+  if (koszty) SynchronizujKosztyTranzytu(ctx_, tranzyt_id_, *koszty);
   tx.Commit();
   return id;
 }
 
-void TranzytyPozycje::SynchronizujKoszty(std::vector<QVariantMap> koszty) {
+void TranzytyPozycje::SynchronizujKoszty(std::vector<QVariantMap> koszty) { SynchronizujKosztyTranzytu(ctx_, tranzyt_id_, std::move(koszty)); }
+
+void SynchronizujKosztyTranzytu(host::HostContext& ctx_, qint64 tranzyt_id_, std::vector<QVariantMap> koszty) {
   host::Transaction tx(ctx_.db);
   QSet<qint64> kept;
   for (QVariantMap& k : koszty) {

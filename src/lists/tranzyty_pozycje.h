@@ -46,6 +46,10 @@ struct MenuKomunikatow {
   bool ie141 = false;
 };
 
+// The transit's TRANZYTY_KOSZTY made to match `koszty`, in the caller's transaction when it
+// has one.
+void SynchronizujKosztyTranzytu(host::HostContext& ctx, qint64 tranzyt_id, std::vector<QVariantMap> koszty);
+
 // The behaviour of the message list of one transit, without widgets.
 class TranzytyPozycje {
  public:
@@ -66,7 +70,9 @@ class TranzytyPozycje {
   QVariantMap IstniejacyWiersz(qint64 id);
   // Stores the row with the editor's document, carries type, description and status (and the
   // given transit columns) over to the transit, in one transaction; answers the row's id.
-  qint64 Zapisz(QVariantMap row, const QString& xml, bool is_new, const QVariantMap& kolumny_tranzytu = {});
+  // With `koszty` the transit's costs are brought up to date in the same transaction.
+  qint64 Zapisz(QVariantMap row, const QString& xml, bool is_new, const QVariantMap& kolumny_tranzytu = {},
+                const std::vector<QVariantMap>* koszty = nullptr);
 
   // The arrival's costs as its editor lists them: rows missing from the table are inserted,
   // the others updated, the ones no longer listed deleted (ID_TRANZYTY_KOSZTY 0 = new).

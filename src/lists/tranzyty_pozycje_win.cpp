@@ -161,8 +161,8 @@ void TTranzytyPozycjeWin::OpenEditor(const QString& typ, bool is_new) {
   }
   editor->SetXML(row.value(QStringLiteral("XML")).toString());
   if (editor->ShowBox() != 1) return;
-  const qint64 id = logic.Zapisz(row, editor->GetXML(), is_new, editor->KolumnyTranzytu());
-  if (editor->MaKoszty()) logic.SynchronizujKoszty(editor->Koszty());
+  const std::vector<QVariantMap> koszty = editor->Koszty();
+  const qint64 id = logic.Zapisz(row, editor->GetXML(), is_new, editor->KolumnyTranzytu(), editor->MaKoszty() ? &koszty : nullptr);
   RefreshKey(id);
 }
 

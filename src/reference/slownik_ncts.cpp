@@ -38,9 +38,11 @@ const std::array<QString, 17> kCodeAttributes = {
     QStringLiteral("Kod")};
 
 // Dictionaries whose entries carry their texts as attributes rather than language children.
-const std::array<QString, 7> kDescriptionAttributeCodes = {
-    QStringLiteral("039"),  QStringLiteral("1009"), QStringLiteral("1010"), QStringLiteral("1046"),
-    QStringLiteral("1063"), QStringLiteral("1142"), QStringLiteral("1168")};
+const std::array<QString, 9> kDescriptionAttributeCodes = {
+    QStringLiteral("039"),  QStringLiteral("1009"), QStringLiteral("1010"), QStringLiteral("1046"), QStringLiteral("1063"),
+    QStringLiteral("1142"), QStringLiteral("1168"),
+    // The host's own lists: correction codes and currencies.
+    QStringLiteral("087a"), QStringLiteral("026a")};
 
 QString EntryCode(const std::vector<std::pair<QString, QString>>& attributes) {
   for (const QString& name : kCodeAttributes) {

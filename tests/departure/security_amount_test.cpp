@@ -56,7 +56,7 @@ TEST_F(SecurityAmount, ComputesWholeZlotyFromValueRatesAndExchangeRate) {
       {"PLN", "2500", "PLN", "5", "", "23", 2500, 125, 0, 2625, 604, 729},
       {"half of a double below .5", "50", "USD", "0", "", "0", 218, 0, 0, 218, 0, 0},
       {"half of the duty", "1005", "PLN", "10", "", "0", 1005, 101, 0, 1106, 0, 101},
-      {"rate per 100 units", "250000", "HUF", "12", "2", "23", 2739, 329, 55, 3123, 718, 1102},
+      {"a 100-unit rate kept per unit, at 4 decimals", "250000", "HUF", "12", "2", "23", 2750, 330, 55, 3135, 721, 1106},
       {"negative half", "-0,5", "PLN", "0", "", "0", -1, 0, 0, -1, 0, 0},
   };
   for (const Przypadek& p : przypadki) {
@@ -83,8 +83,8 @@ TEST_F(SecurityAmount, WritesInputsRateAndAmountWithTwoDecimals) {
 
   Oblicz(S("250000"), S("HUF"), S("12"), S("2"), S("23"));
   EXPECT_EQ(departure::PokazObliczenia(z_, false),
-            S("HUF\t1.0954 / 100\t2739.00\rA00\t2739.00\t12%\t329.00\rA30\t2739.00\t2%\t55.00\rB00\t3123.00\t23%\t718.00\r"
-              "Razem:\t1102.00"));
+            S("HUF\t0.0110\t2750.00\rA00\t2750.00\t12%\t330.00\rA30\t2750.00\t2%\t55.00\rB00\t3135.00\t23%\t721.00\r"
+              "Razem:\t1106.00"));
 }
 
 TEST_F(SecurityAmount, RefusalsAndManualAmountLeaveTheAmountAsItWas) {

@@ -139,9 +139,8 @@ TEST_P(ExchangeRatesTest, OlderLayoutReadsDecimalCommaAndRatesForManyUnits) {
 
   const auto huf = rates_->GetKursy(QStringLiteral("HUF"), QDate(2024, 3, 8));
   ASSERT_TRUE(huf);
-  EXPECT_EQ(huf->przelicznik, 100);
-  EXPECT_DOUBLE_EQ(huf->kurs, 1.0954);
-  EXPECT_DOUBLE_EQ(huf->KursZaJednostke(), 0.010954);
+  EXPECT_EQ(huf->przelicznik, 1);  // the table's rate for 100 units, kept per unit
+  EXPECT_DOUBLE_EQ(huf->kurs, 0.010954);
   EXPECT_FALSE(rates_->GetKursy(QStringLiteral("HUF"), QDate(2024, 3, 5)));
 
   // Known currencies are not added again; the new one keeps its Polish name.

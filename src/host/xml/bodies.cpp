@@ -129,9 +129,20 @@ const GroupDesc kIE007_Przybycie =
 const GroupDesc kIE007_Lokalizacja = G("Lokalizacja", {Attr("MiejsceUznane").Len(17), Attr("Opis").Len(35), Attr("MiejsceOdpraw").Len(17),
                                                        Attr("MiejsceWskazane").Len(17)});
 const GroupDesc kIE007_Odbiorca = G("Odbiorca", PodmiotFields(false, {Sub(kPrzedstawiciel).Typy()}));
-const GroupDesc kIE007_Incydent = G("Incydent", {Attr("Wystapil").Flag(), Attr("Opis").Len(350)});
-const GroupDesc kIE007_Przeladunek = G("Przeladunek", {Attr("Znaki").Len(27), Attr("Kraj").Len(2), Sub(kKontener, true).Max(99)});
-const GroupDesc kIE007_ZamknieciaCelne = G("ZamknieciaCelne", {Attr("Liczba").Int(4), Sub(kZamkniecie, true).Max(99).Typy()});
+namespace {
+// An endorsement of an en-route event: when, by whom, where; before the event's own lists.
+std::vector<FieldDesc> Adnotacja(std::vector<FieldDesc> f, std::vector<FieldDesc> listy = {}) {
+  for (FieldDesc a : {Attr("DataAdnotacji").Date(), Attr("WladzeAdnotacji").Len(35), Attr("MiejsceAdnotacji").Len(35),
+                      Attr("KrajAdnotacji").Len(2).Upper()})
+    f.push_back(a);
+  for (FieldDesc& l : listy) f.push_back(std::move(l));
+  return f;
+}
+}  // namespace
+const GroupDesc kIE007_Incydent = G("Incydent", Adnotacja({Attr("Wystapil").Flag(), Attr("Opis").Len(350)}));
+const GroupDesc kIE007_Przeladunek =
+    G("Przeladunek", Adnotacja({Attr("Znaki").Len(27), Attr("Kraj").Len(2).Upper()}, {Sub(kKontener, true).Max(99)}));
+const GroupDesc kIE007_ZamknieciaCelne = G("ZamknieciaCelne", {Attr("Liczba").Int(4), Sub(kZamkniecie, true).Max(9999).Typy()});
 const GroupDesc kIE007_Zdarzenie =
     G("Zdarzenie", {Poz(), Attr("Miejsce").Len(35).Req(), Attr("Kraj").Len(2).Req().Upper(), Attr("WSystemie").Flag(),
                     Sub(kIE007_Incydent), Sub(kIE007_Przeladunek), Sub(kIE007_ZamknieciaCelne)});
