@@ -133,6 +133,13 @@ void ZawiadomienieIE007::BeforeActivate(const QVariantMap& w) {
   }
 }
 
+QString ZawiadomienieIE007::NajnowszyTekst() const {
+  const QVariant id = ctx_.db.QueryValue(S("select max(ID_TRANZYTY_POZYCJE) as id from TRANZYTY_POZYCJE where TRANZYTY_ID=:ID and TYP=:TYP"),
+                                         {{S("ID"), tranzyt_id_}, {S("TYP"), S("IE007")}});
+  if (id.isNull()) return {};
+  return ctx_.db.QueryMemoField(S("TRANZYTY_POZYCJE"), S("XML"), S("ID_TRANZYTY_POZYCJE = :ID"), {{S("ID"), id}});
+}
+
 void ZawiadomienieIE007::SetXML(const QString& text) {
   const QString naprawiony = frame::NaprawXML(text);
   bool wczytany = false;

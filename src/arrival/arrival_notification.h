@@ -84,6 +84,8 @@ class ZawiadomienieIE007 {
   // RYCZALT): the transit's columns, its costs, and its newest IE007 through SetXML.
   void BeforeActivate(const QVariantMap& wiersz);
   bool TylkoDoOdczytu() const { return tylko_do_odczytu_; }
+  // The XML of the transit's newest IE007; empty when it has none.
+  QString NajnowszyTekst() const;
   qint64 Tranzyt() const { return tranzyt_id_; }
 
   // A text that does not parse (none for a new message) starts a new document with the

@@ -207,6 +207,8 @@ void ExchangeRatesSchema(TToolsDB& tools) {
   AddAuditFields(tools, kTabelaKursy);
   tools.CommitQ();
   tools.AddIndex(kTabelaKursy, QStringLiteral("tabela_kursy_IDX1"), {QStringLiteral("NUMER")});
+  // The newest table of a source on or before a date.
+  tools.AddIndex(kTabelaKursy, QStringLiteral("tabela_kursy_IDX2"), {QStringLiteral("ZRODLO"), QStringLiteral("DATA_PUBLIKACJI")});
   tools.CommitQ();
 
   tools.CreateTable(kKursy);
@@ -222,6 +224,7 @@ void ExchangeRatesSchema(TToolsDB& tools) {
   tools.CommitQ();
   tools.AddIndex(kKursy, QStringLiteral("Kursy_IDX1"), {QStringLiteral("WALUTA"), QStringLiteral("DATA")});
   tools.AddIndex(kKursy, QStringLiteral("Kursy_IDX2"), {QStringLiteral("TABELA_ID")});
+  tools.AddIndex(kKursy, QStringLiteral("Kursy_IDX3"), {QStringLiteral("TABELA_ID"), QStringLiteral("WALUTA")});
   tools.CommitQ();
 }
 

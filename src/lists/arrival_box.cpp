@@ -344,14 +344,7 @@ void TIE007PL_Box::SetXML(const QString& xml) { tekst_ = xml; }
 void TIE007PL_Box::BeforeActivate() {
   logic_.BeforeActivate(row_);
   SetViewMode(ViewMode() || logic_.TylkoDoOdczytu());
-  if (tekst_.trimmed().isEmpty() && logic_.Tranzyt() > 0) {
-    // The transit's newest arrival notification.
-    const QVariant id = ctx_.db.QueryValue(
-        S("select max(ID_TRANZYTY_POZYCJE) as id from TRANZYTY_POZYCJE where TRANZYTY_ID=:ID and TYP=:TYP"),
-        {{S("ID"), logic_.Tranzyt()}, {S("TYP"), S("IE007")}});
-    if (!id.isNull())
-      tekst_ = ctx_.db.QueryMemoField(S("TRANZYTY_POZYCJE"), S("XML"), S("ID_TRANZYTY_POZYCJE = :ID"), {{S("ID"), id}});
-  }
+  if (tekst_.trimmed().isEmpty() && logic_.Tranzyt() > 0) tekst_ = logic_.NajnowszyTekst();
   logic_.SetXML(tekst_);
   Pokaz();
   tabs_->setCurrentIndex(0);

@@ -113,7 +113,7 @@ TEST_F(SecurityAmount, RefusalsAndManualAmountLeaveTheAmountAsItWas) {
 
   // Leaving the amount's currency field.
   EXPECT_TRUE(departure::UstawKursWalutyKwoty(ctx_, z_, S("huf")));
-  EXPECT_EQ((QStringList{z_.Get(S("KursWalutyKwoty")), z_.Get(S("JednostkiWalutyKwoty"))}), (QStringList{S("1.0954"), S("100")}));
+  EXPECT_EQ((QStringList{z_.Get(S("KursWalutyKwoty")), z_.Get(S("JednostkiWalutyKwoty"))}), (QStringList{S("0.0110"), S("1")}));
   EXPECT_FALSE(departure::UstawKursWalutyKwoty(ctx_, z_, S("GBP")));
   EXPECT_EQ(z_.Get(S("KursWalutyKwoty")), S("0.0000"));
 }

@@ -1,7 +1,11 @@
 #include "departure/declaration_editor.h"
 #include "departure/goods_item_editor.h"
+#include "arrival/arrival_notification.h"
 #include "exchange/outgoing_file.h"
+#include "frame/shared_state.h"
+#include "lists/lista_tranzytow.h"
 #include "frame/codes.h"
+#include "host/exchange_rates.h"
 #include "host/host_context.h"
 #include "host/xml/messages.h"
 #include "host/xml/schema.h"
@@ -259,6 +263,74 @@ TEST_P(SignedOutgoingFile, GoodsItemsEnteredInTheEditorAreSentAndChargeTheirGuar
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_DOUBLE_EQ(entries[0].Float(QStringLiteral("KWOTA_NALEZNOSCI")), 1200.5);
   EXPECT_DOUBLE_EQ(entries[1].Float(QStringLiteral("KWOTA_NALEZNOSCI")), 300.0);
+}
+
+TEST_P(SignedOutgoingFile, ANewArrivalWithAnEventAndACostIsStoredReopenedAndSent) {
+  host::Db& db = host_->db();
+  // The transit this one gets is numbered by the generator.
+  db.Exec(QStringLiteral("delete from TRANZYTY_POZYCJE"));
+  db.Exec(QStringLiteral("delete from TRANZYTY"));
+  db.Exec(QStringLiteral("insert into REJESTRY (ID_REJESTRY, NAZWA, PU, IE007_UC_PRZEDSTAW) values (1, 'Przyjęcia', 0, 'PL322010')"));
+  db.Exec(QStringLiteral("insert into KONTRAHENCI (ID_KONTRAHENCI, Nazwa, Ulica, Kod, Miejscowosc, Kraj, NIP, EORI) values "
+                         "(7, 'Magazyn Celny Gdańsk', 'Portowa 2', '80-001', 'Gdańsk', 'PL', '5840000011', 'PL584000001100000')"));
+  host::ExchangeRates(db, host_->user, host_->clock)
+      .ImportTabelaAXml(QStringLiteral("<tabela_kursow typ=\"A\"><numer_tabeli>044/A/NBP/2024</numer_tabeli><data_notowania>2024-03-04"
+                                       "</data_notowania><data_publikacji>2024-03-04</data_publikacji><pozycja><nazwa_waluty>euro"
+                                       "</nazwa_waluty><przelicznik>1</przelicznik><kod_waluty>EUR</kod_waluty><kurs_sredni>4,2512"
+                                       "</kurs_sredni></pozycja></tabela_kursow>"));
+  frame::AktywnyRejestr.Id = 1;
+
+  // As the editor is filled in: a new transit, an event, a cost in euro.
+  arrival::ZawiadomienieIE007 z(*ctx_);
+  z.BeforeActivate({{QStringLiteral("ID_TRANZYTY"), 0}, {QStringLiteral("REJESTRY_ID"), 1}});
+  z.SetXML(QString());
+  z.pola.mrn = QStringLiteral("24PL322010NS0009C1");
+  z.pola.miejsce = QStringLiteral("Gdańsk");
+  z.UstawOdbiorce(*db.QueryOne(QStringLiteral("select * from KONTRAHENCI where ID_KONTRAHENCI = 7")));
+  z.pola.wartosc_towaru = QStringLiteral("1000");
+  z.pola.waluta = QStringLiteral("EUR");
+  z.PrzeliczKurs();
+  xml::Group e = z.DodajZdarzenie();
+  e.Set(QStringLiteral("Miejsce"), QStringLiteral("Świecko"));
+  e.Set(QStringLiteral("Kraj"), QStringLiteral("PL"));
+  e.Set(QStringLiteral("WSystemie"), QStringLiteral("0"));
+  arrival::KosztIE007 k = z.NowyKoszt();
+  k.kod = QStringLiteral("1");
+  k.kwota_wal = QStringLiteral("50");
+  k.waluta = QStringLiteral("EUR");
+  k.CheckKursy();
+  z.DodajKoszt(k);
+  db.Exec(QStringLiteral("insert into GWARANCJE (ID_GWARANCJE, NUMER, GRN, TYP, KWOTA, SALDO) values (4, 'G/4', '24PL322010000123G', 'KCS', 5000, 5000)"));
+  z.pola.gwarancja.Wybierz(*db.QueryOne(QStringLiteral("select * from GWARANCJE where ID_GWARANCJE = 4")));
+  ASSERT_TRUE(z.Sprawdz().empty()) << z.Sprawdz().front().first.toStdString() << " " << z.Sprawdz().front().second.toStdString();
+  const arrival::WynikPrzybycia w = z.Wynik();
+  const qint64 tranzyt = lists::ListaTranzytow(*ctx_, frame::kRodzajPrzywoz).UtworzTranzyt(w.kolumny_tranzytu, frame::kAuto, w.xml, &w.koszty);
+  EXPECT_DOUBLE_EQ(db.QueryValue(QStringLiteral("select WARTOSC_STAT from TRANZYTY where ID_TRANZYTY = :T"), {{QStringLiteral("T"), tranzyt}}).toDouble(),
+                   4464.0);  // 4251.20 + 212.56
+  EXPECT_EQ(db.QueryValue(QStringLiteral("select KOD from TRANZYTY_KOSZTY where TRANZYTY_ID = :T"), {{QStringLiteral("T"), tranzyt}}).toString(),
+            QStringLiteral("1"));
+
+  // Reopened, it shows the same.
+  const qint64 id = db.QueryValue(QStringLiteral("select ID_TRANZYTY_POZYCJE from TRANZYTY_POZYCJE where TRANZYTY_ID = :T"),
+                                  {{QStringLiteral("T"), tranzyt}}).toLongLong();
+  arrival::ZawiadomienieIE007 r(*ctx_);
+  r.BeforeActivate({{QStringLiteral("ID_TRANZYTY"), tranzyt}, {QStringLiteral("STATUS"), 1}});
+  r.SetXML(db.QueryMemoField(QStringLiteral("TRANZYTY_POZYCJE"), QStringLiteral("XML"), QStringLiteral("ID_TRANZYTY_POZYCJE = :ID"),
+                             {{QStringLiteral("ID"), id}}));
+  EXPECT_EQ(r.GetXML(), w.xml);
+  EXPECT_EQ(r.pola.wartosc_stat, QStringLiteral("4464"));
+  ASSERT_EQ(r.Koszty().size(), 1u);
+  EXPECT_DOUBLE_EQ(r.Koszty()[0].value(QStringLiteral("WARTOSC_PLN")).toDouble(), 212.56);
+
+  // And it leaves as a valid, signed file.
+  const QString file = root_.filePath(QStringLiteral("XML2/IE007.xml"));
+  ASSERT_EQ(exchange::ZapiszKomunikatDoPliku(*ctx_, id, file), QString());
+  const xml::XmlDocumentPtr doc = xml::LoadXMLDocument(file);
+  for (const xml::SchemaFault& f : xml::ValidateMessage(doc, *xml::FindMessageTypeByRoot(QStringLiteral("IE007"))))
+    ADD_FAILURE() << f.path.toStdString() << ": " << f.message.toStdString();
+  QString out;
+  EXPECT_EQ(RunTool(QStringLiteral("xmlsec1"), {"--verify", "--enabled-reference-uris", "empty,same-doc", "--trusted-pem", keys_ + "/cert.pem", file}, &out), 0)
+      << out.toStdString();
 }
 
 VELMORA_ON_BOTH_ENGINES(SignedOutgoingFile);
