@@ -1,5 +1,8 @@
 #include "demo_data.h"
 
+#include "host/exchange_rates.h"
+#include "host/gwarancje_win.h"
+
 #include "host/clock.h"
 #include "host/db.h"
 #include "host/host_context.h"
@@ -71,10 +74,26 @@ void SeedDemoData(host::HostContext& ctx) {
     for (const auto& [kod, nazwa] : {std::pair{"PLN", "złoty polski"}, {"EUR", "euro"}, {"USD", "dolar amerykański"},
                                      {"GBP", "funt szterling"}, {"CHF", "frank szwajcarski"}})
       Store(ctx, w, {{"KOD", kod}, {"NAZWA", QString::fromUtf8(nazwa)}, {"AKTYWNA", 1}});
-    const auto& r = host::KursySpec();
-    for (const auto& [kod, kurs] : {std::pair{"EUR", 4.3125}, {"USD", 3.9870}, {"GBP", 5.0412}, {"CHF", 4.5120}})
-      Store(ctx, r, {{"DATA", ctx.clock.Today()}, {"WALUTA", kod}, {"PRZELICZNIK", 1}, {"KURS", kurs}});
+    // Today's mid rates as a table A, so that both the security computation and the arrival
+    // editor's rate lookup find them; the rates are illustrative.
+    QString pozycje;
+    for (const auto& [kod, nazwa, przelicznik, kurs] : {std::tuple{"EUR", "euro", 1, "4,3125"}, {"USD", "dolar amerykański", 1, "3,9870"},
+                                                        {"GBP", "funt szterling", 1, "5,0412"}, {"CHF", "frank szwajcarski", 1, "4,5120"},
+                                                        {"HUF", "forint (Węgry)", 100, "1,0954"}})
+      pozycje += QStringLiteral("<pozycja><nazwa_waluty>%1</nazwa_waluty><przelicznik>%2</przelicznik><kod_waluty>%3</kod_waluty>"
+                                "<kurs_sredni>%4</kurs_sredni></pozycja>")
+                     .arg(QString::fromUtf8(nazwa)).arg(przelicznik).arg(QString::fromLatin1(kod), QString::fromLatin1(kurs));
+    const QString dzis = ctx.clock.Today().toString(Qt::ISODate);
+    host::ExchangeRates(ctx.db, ctx.user, ctx.clock)
+        .ImportTabelaAXml(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><tabela_kursow typ=\"A\"><numer_tabeli>001/A/NBP/DEMO"
+                                         "</numer_tabeli><data_notowania>%1</data_notowania><data_publikacji>%1</data_publikacji>%2"
+                                         "</tabela_kursow>")
+                              .arg(dzis, pozycje));
   }
+  // A comprehensive guarantee an arrival may be charged to.
+  if (ctx.db.Tables().contains(QStringLiteral("GWARANCJE")))
+    Store(ctx, host::GwarancjeSpec(), {{"SYMBOL", "GW-1"}, {"NUMER", "GW/2024/1"}, {"GRN", "24PL322010000123G"}, {"RODZAJ", "1"},
+                                      {"TYP", "KCS"}, {"KOD_DOSTEPU", "AB12"}, {"WALUTA", "PLN"}, {"KWOTA", 100000}, {"SALDO", 100000}});
   // A few CN codes to pick from; the rates are illustrative, not the tariff's.
   host::ImportujTaric(ctx.db, QStringLiteral(
       "KOD;OPIS;CLO;VAT\n"
