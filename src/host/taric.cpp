@@ -23,6 +23,12 @@ std::optional<QString> TTARIC_BOX::SelectCN10(HostContext& ctx, const QString& i
   return row->Str(QStringLiteral("KOD")).trimmed().left(10);
 }
 
+std::optional<QString> TTARIC_BOX::SelectCN8(HostContext& ctx, const QString& initial, QWidget* parent) {
+  const auto kod = SelectCN10(ctx, initial, parent);
+  if (!kod) return std::nullopt;
+  return kod->left(8);
+}
+
 std::optional<StawkiMaksymalne> TStawkiBox::MaxCloVat(Db& db, const QString& kod) {
   const QString k = kod.trimmed();
   if (k.isEmpty()) return std::nullopt;

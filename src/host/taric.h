@@ -18,6 +18,8 @@ class TTARIC_BOX {
  public:
   // The CN lookup; answers the chosen code (up to 10 digits).
   static std::optional<QString> SelectCN10(HostContext& ctx, const QString& initial, QWidget* parent = nullptr);
+  // The same lookup for an eight-digit field: the chosen code's first 8 digits.
+  static std::optional<QString> SelectCN8(HostContext& ctx, const QString& initial, QWidget* parent = nullptr);
 };
 
 struct StawkiMaksymalne {

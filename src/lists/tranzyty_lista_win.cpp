@@ -1,6 +1,7 @@
 #include "tranzyty_lista_win.h"
 
 #include "lists/arrival_box.h"
+#include "lists/unloading_box.h"
 
 #include "declaration_box.h"
 #include "dokument_startowy.h"
@@ -330,6 +331,7 @@ void TTranzytyListaWin::DoClose() { logic_.ZapiszFiltr(filtr_); }
 void RegisterListWindows() {
   RegisterDeclarationEditor();
   RegisterArrivalEditor();
+  RegisterUnloadingEditor();
   host::RegisterWindowClass(QStringLiteral("TTranzytyOtwarciaWin"), [](host::HostContext& ctx, const host::WindowArgs&) {
     auto* w = new TTranzytyListaWin(ctx, frame::kRodzajWywoz);
     w->Init();
@@ -353,6 +355,7 @@ void UnregisterListWindows() {
   UnregisterMessageEditor(QStringLiteral("IE015"));
   UnregisterMessageEditor(QStringLiteral("IE013"));
   UnregisterMessageEditor(QStringLiteral("IE007"));
+  UnregisterMessageEditor(QStringLiteral("IE044"));
 }
 
 }  // namespace velmora::lists

@@ -155,13 +155,16 @@ const GroupDesc kIE044_Naglowek = Naglowek("MRN", true);
 const GroupDesc kIE044_UCPrzedstawienia = G("UCPrzedstawienia", {Attr("Kod").Len(8).Req().Upper()});
 const GroupDesc kIE044_UwagiDoRozladunku =
     G("UwagiDoRozladunku", {Attr("LiczbaPozycji").Int(5), Attr("LiczbaOpakowan").Int(7), Attr("MasaBrutto").Masa()});
-const GroupDesc kIE044_ZamknieciaCelne = G("ZamknieciaCelne", {Attr("Liczba").Int(4), Sub(kZamkniecie, true).Max(99)});
+const GroupDesc kIE044_ZamknieciaCelne = G("ZamknieciaCelne", {Attr("Liczba").Int(4), Sub(kZamkniecie, true).Max(9999)});
 const GroupDesc kIE044_UwagiRozladunkowe =
     G("UwagiRozladunkowe", {Attr("Zakonczony").Flag(), Attr("Data").Date().Req(), Attr("StronaTIR").Len(2), Attr("RozladunekTIR").Len(2),
                             Attr("StanZamkniec").Flag(), Attr("Uwagi").Len(350), Attr("Zgodnosc").Flag(), Sub(kIE044_ZamknieciaCelne)});
 const GroupDesc kIE044_Odbiorca = G("Odbiorca", PodmiotFields(false, {Sub(kPrzedstawiciel).Typy()}));
 const GroupDesc kIE044_Transport = G("Transport", {Attr("Znaki").Len(27), Attr("Kraj").Len(2).Upper()});
-const GroupDesc kIE044_WynikiKontroli = G("WynikiKontroli", {Poz(), Attr("Kod").Len(2).Req(), Attr("Opis").Len(140)});
+// A control result: its indicator ("OR", "DI", "NE", "OT", "NP"), the attribute it points at
+// ("5", "35", "18#1", "44#2"...) and the value found.
+const GroupDesc kIE044_WynikiKontroli =
+    G("WynikiKontroli", {Poz(), Attr("Kod").Len(2).Req(), Attr("Wskaznik").Len(11), Attr("Wartosc").Len(140)});
 const GroupDesc kIE044_Towar =
     G("Towar", {Attr("PozId").Int(3).Req(), Attr("KodTowarowy").Len(8), Attr("OpisTowaru").Len(280), Attr("MasaBrutto").Masa(),
                 Attr("MasaNetto").Masa(), Sub(kIE044_WynikiKontroli, true).Max(99), Sub(kKontener, true).Max(99),
@@ -188,6 +191,20 @@ const GroupDesc kIE141_UC = G("UC", {Attr("Okazania").Len(8).Upper(), Attr("Posz
 const GroupDesc kIE141_Odbiorca = G("Odbiorca", PodmiotFields());
 const GroupDesc kIE141 = G("IE141", {Sub(kIE141_Naglowek).Req(), Sub(kIE141_Poszukiwanie).Req(), Sub(kIE141_UC), Sub(kGlownyZobowiazany),
                                      Sub(kIE141_Odbiorca)});
+
+// IE043, the unloading permission: the parts the unloading remarks take from it -------------
+
+const GroupDesc kIE043_Naglowek = G("Naglowek", {Attr("NrWlasny"), Attr("DataUtworzenia"), Attr("MRN")});
+const GroupDesc kIE043_Rozladunek = G("Rozladunek", {Attr("DataZezwolenia"), Attr("UCPrzeznaczenia")});
+const GroupDesc kIE043_Tranzyt = G("Tranzyt", {Attr("Deklaracja"), Attr("LiczbaPozycji"), Attr("LiczbaOpakowan"), Attr("MasaBrutto")});
+const GroupDesc kIE043_UpowaznionyOdbiorca = G("UpowaznionyOdbiorca", PodmiotFields());
+const GroupDesc kIE043_Transport = G("Transport", {Attr("Znaki"), Attr("Kraj")});
+const GroupDesc kIE043_ZamknieciaCelne = G("ZamknieciaCelne", {Attr("Liczba"), Sub(kZamkniecie, true)});
+const GroupDesc kIE043_Towar =
+    G("Towar", {Attr("PozId"), Attr("KodTowarowy"), Attr("OpisTowaru"), Attr("MasaBrutto"), Attr("MasaNetto"), Sub(kTowarWrazliwy, true),
+                Sub(kOpakowanie, true), Sub(kKontener, true), Sub(kDokumentWymagany, true)});
+const GroupDesc kIE043 = G("IE043", {Sub(kIE043_Naglowek), Sub(kIE043_Rozladunek), Sub(kIE043_Tranzyt), Sub(kIE043_UpowaznionyOdbiorca),
+                                     Sub(kIE043_Transport), Sub(kIE043_ZamknieciaCelne), Sub(kIE043_Towar, true)});
 
 // Incoming messages and platform documents ---------------------------------------------------
 

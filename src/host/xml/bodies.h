@@ -72,6 +72,16 @@ extern const GroupDesc kIE044_Transport;
 extern const GroupDesc kIE044_WynikiKontroli;
 extern const GroupDesc kIE044_Towar;
 
+// IE043 unloading permission (incoming), as the unloading remarks read it.
+extern const GroupDesc kIE043_Naglowek;
+extern const GroupDesc kIE043_Rozladunek;
+extern const GroupDesc kIE043_Tranzyt;
+extern const GroupDesc kIE043_UpowaznionyOdbiorca;
+extern const GroupDesc kIE043_Transport;
+extern const GroupDesc kIE043_ZamknieciaCelne;
+extern const GroupDesc kIE043_Towar;
+extern const GroupDesc kIE043;
+
 // IE014 cancellation, IE054 release request, IE141 enquiry answer.
 extern const GroupDesc kIE014_Naglowek;
 extern const GroupDesc kIE014_Wniosek;

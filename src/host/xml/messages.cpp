@@ -30,7 +30,8 @@ const std::vector<MessageType>& MessageTypes() {
     std::vector<MessageType> t;
     for (const GroupDesc* root : {&kIE007, &kIE013, &kIE014, &kIE015, &kIE044, &kIE054, &kIE141})
       t.push_back(Ie(root->name.toLatin1().constData(), D::Outgoing, *root));
-    for (const char* c : {"IE004", "IE005", "IE008", "IE009", "IE016", "IE025", "IE028", "IE029", "IE043", "IE045",
+    t.push_back(Ie("IE043", D::Incoming, kIE043));
+    for (const char* c : {"IE004", "IE005", "IE008", "IE009", "IE016", "IE025", "IE028", "IE029", "IE045",
                           "IE051", "IE055", "IE058", "IE060", "IE062", "IE140", "IE906", "IE928"})
       t.push_back(Ie(c, D::Incoming));
     t.push_back({QStringLiteral("UPO"), QStringLiteral("UPO"), kUpoNs, D::Incoming, &kUpoRoot});
