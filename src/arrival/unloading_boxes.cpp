@@ -127,13 +127,15 @@ int TIE044PL_WynikKontroliWiz::GetNextPage(int page) {
     return -1;
   }
   if (dalej == WynikKontroliIE044::kKoniec) {
-    Finish();
+    // "Dalej" finishes here: the page's answer is complete.
+    koniec_ = true;
+    if (!Finish()) koniec_ = false;
     return -1;
   }
   return dalej;
 }
 
-bool TIE044PL_WynikKontroliWiz::LastPageTest(int page) { return page == 2; }
+bool TIE044PL_WynikKontroliWiz::LastPageTest(int page) { return page == 2 || koniec_; }
 
 bool TIE044PL_WynikKontroliWiz::eventFilter(QObject* watched, QEvent* event) {
   if (watched == lista_ && event->type() == QEvent::KeyPress) {

@@ -44,6 +44,7 @@ class TIE044PL_WynikKontroliWiz : public host::TTabWizardBox {
   QTableWidget* lista_;
   QLabel* etykieta_;
   QPlainTextEdit* uwagi_;
+  bool koniec_ = false;
 };
 
 // One goods item of the unloading remarks.
