@@ -11,11 +11,11 @@ if [ ! -f "$BUILD/build.ninja" ]; then
   CC=clang CXX=clang++ cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_FUZZ=ON \
     -DVELMORA_TESTS=OFF -DVELMORA_BENCH=OFF "${launcher[@]}" >/dev/null
 fi
-cmake --build "$BUILD" -j "$(nproc)" --target incoming_fuzz xml_fuzz declaration_fuzz validate_fuzz
+cmake --build "$BUILD" -j "$(nproc)" --target incoming_fuzz xml_fuzz declaration_fuzz validate_fuzz unloading_fuzz
 export LSAN_OPTIONS="suppressions=$(pwd)/fuzz/lsan.supp:print_suppressions=0"
 export ASAN_OPTIONS="detect_leaks=1"
 export QT_QPA_PLATFORM=offscreen
-for target in incoming_fuzz xml_fuzz declaration_fuzz validate_fuzz; do
+for target in incoming_fuzz xml_fuzz declaration_fuzz validate_fuzz unloading_fuzz; do
   corpus=$(mktemp -d)
   cp tests/data/incoming/*.xml tests/data/outgoing/*.xml tests/data/rules/*.xml "$corpus/"
   echo "Fuzzing $target for ${SECONDS_EACH}s"
