@@ -18,6 +18,7 @@ test can change it between calls. Keys (all optional):
   ie029_after    seconds after the IE028 at which the IE029 appears; "okres": with the next
                  download by period; null: never
   ie007          "IE043" | "IE008"                                  default IE043
+An IE013 is answered with an IE004, an IE044 with an IE025.
   verify         check XAdES signatures with xmlsec1 (default true)
   printouts      attach a PDF printout to every business answer (default true)
   backlog        number of extra IE928 documents waiting in every period (load tests)
@@ -177,6 +178,14 @@ def answers_for(state, cfg, sysref, data):
             state.add(sysref, "IE016_%s.xml" % own, ncts("IE016", {"NrWlasny": "SIM016" + own[-8:], "DataUtworzenia": iso(now()),
                                                                "NrWlasnyKomunikatuPowiazanego": own}, body), at, printout)
             return
+        if typ == "IE013":
+            # An amendment is accepted for the MRN it names.
+            mrn = head.get("MRN", "") if head is not None else ""
+            state.add(sysref, "IE004_%s.xml" % own, ncts("IE004", {"NrWlasny": "SIM004" + own[-8:], "DataUtworzenia": iso(now()),
+                                                               "MRN": mrn, "NrWlasnyKomunikatuPowiazanego": own},
+                                                          '  <PrzyjecieZmian DataZlozenia="%s" UCZgloszenia="%s"/>\n'
+                                                          % (now().date(), office)), at, printout)
+            return
         if typ == "IE015":
             lrn = own
             state.add(sysref, "IE928_%s.xml" % own, ncts("IE928", {"NrWlasny": "SIM928" + own[-8:], "DataUtworzenia": iso(now()),
@@ -203,16 +212,41 @@ def answers_for(state, cfg, sysref, data):
                                          "NrWlasnyKomunikatuPowiazanego": own},
                                '  <Zwolnienie DataZwolnienia="%s" UCZgloszenia="%s" TerminDostarczenia="%s"/>\n'
                                % (now().date(), office, termin)), when, printout)
+    elif typ == "IE044":
+        answers_for_unloading(state, cfg, sysref, root, head, own, at, printout)
     elif typ == "IE007":
         mrn = head.get("MRN", "") if head is not None else ""
         if cfg.get("ie007", "IE043") == "IE008":
             body = '  <OdrzucenieZawiadomienia DataOdrzucenia="%s" PowodOdrzucenia="Odrzucone przez symulator"/>\n' % now().date()
             code = "IE008"
         else:
-            body = '  <Rozladunek DataZezwolenia="%s" UCPrzeznaczenia="PL322020"/>\n' % now().date()
+            # The permission lists what the declaration carried: three items of the training transit.
+            odbiorca = next((c for c in root if local(c.tag) == "Odbiorca"), None)
+            o = {k: odbiorca.get(k, "") for k in ("Nazwa", "UlicaNumer", "KodPocztowy", "Miejscowosc", "Kraj", "TIN")} if odbiorca is not None else {}
+            body = ('  <Rozladunek DataZezwolenia="%s" UCPrzeznaczenia="PL322020"/>\n'
+                    '  <Tranzyt Deklaracja="T1" LiczbaPozycji="3" LiczbaOpakowan="25" MasaBrutto="1250.500"/>\n'
+                    '  <UpowaznionyOdbiorca %s/>\n'
+                    '  <Transport Znaki="GD12345" Kraj="PL"/>\n'
+                    '  <ZamknieciaCelne Liczba="2"><Zamkniecie Znak="PL0001"/><Zamkniecie Znak="PL0002"/></ZamknieciaCelne>\n'
+                    '  <Towar PozId="1" KodTowarowy="84713000" OpisTowaru="Komputery przenośne" MasaBrutto="500.000" MasaNetto="450.000">'
+                    '<Opakowanie PozId="1" Rodzaj="CT" Znaki="BS/1" LiczbaOpakowan="10"/></Towar>\n'
+                    '  <Towar PozId="2" KodTowarowy="94033011" OpisTowaru="Meble biurowe" MasaBrutto="700.500" MasaNetto="650.000">'
+                    '<Opakowanie PozId="1" Rodzaj="PX" Znaki="MB/1" LiczbaOpakowan="14"/></Towar>\n'
+                    '  <Towar PozId="3" KodTowarowy="95030000" OpisTowaru="Zabawki" MasaBrutto="50.000" MasaNetto="45.000">'
+                    '<Opakowanie PozId="1" Rodzaj="BX" Znaki="Z/1" LiczbaOpakowan="1"/></Towar>\n'
+                    % (now().date(), " ".join('%s="%s"' % (k, v) for k, v in o.items() if v)))
             code = "IE043"
         state.add(sysref, "%s_%s.xml" % (code, own), ncts(code, {"NrWlasny": "SIM%s%s" % (code[2:], own[-8:]), "DataUtworzenia": iso(now()),
                                                                   "MRN": mrn, "NrWlasnyKomunikatuPowiazanego": own}, body), at, printout)
+
+
+def answers_for_unloading(state, cfg, sysref, root, head, own, at, printout):
+    """The release after the unloading remarks."""
+    mrn = head.get("MRN", "") if head is not None else ""
+    state.add(sysref, "IE025_%s.xml" % own, ncts("IE025", {"NrWlasny": "SIM025" + own[-8:], "DataUtworzenia": iso(now()), "MRN": mrn,
+                                                       "NrWlasnyKomunikatuPowiazanego": own},
+                                                  '  <Zwolnienie DataZwolnienia="%s" UCZgloszenia="PL322020"/>\n' % now().date()),
+              at, printout)
 
 
 def fault(code, text):
