@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Regenerates the guide's pictures (docs/img/) from the window tests that draw them.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/build.sh >/dev/null
+QT_QPA_PLATFORM=offscreen build/bin/app_tests --gtest_filter='Screenshots.*:DesktopScreenshot.*' >/dev/null
+mkdir -p docs/img
+for name in main_window_ncts2 declaration_box goods_item_box arrival_box unloading_box; do
+  cp "build/artifacts/$name.png" "docs/img/$name.png"
+done
+echo "docs/img: $(ls docs/img | wc -l) pictures"
