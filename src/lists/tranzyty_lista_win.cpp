@@ -2,6 +2,7 @@
 
 #include "lists/arrival_box.h"
 #include "lists/unloading_box.h"
+#include "lists/follow_up_editors.h"
 
 #include "declaration_box.h"
 #include "dokument_startowy.h"
@@ -332,6 +333,7 @@ void RegisterListWindows() {
   RegisterDeclarationEditor();
   RegisterArrivalEditor();
   RegisterUnloadingEditor();
+  RegisterFollowUpEditors();
   host::RegisterWindowClass(QStringLiteral("TTranzytyOtwarciaWin"), [](host::HostContext& ctx, const host::WindowArgs&) {
     auto* w = new TTranzytyListaWin(ctx, frame::kRodzajWywoz);
     w->Init();
@@ -356,6 +358,7 @@ void UnregisterListWindows() {
   UnregisterMessageEditor(QStringLiteral("IE013"));
   UnregisterMessageEditor(QStringLiteral("IE007"));
   UnregisterMessageEditor(QStringLiteral("IE044"));
+  UnregisterFollowUpEditors();
 }
 
 }  // namespace velmora::lists

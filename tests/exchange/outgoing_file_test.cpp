@@ -333,6 +333,79 @@ TEST_P(SignedOutgoingFile, ANewArrivalWithAnEventAndACostIsStoredReopenedAndSent
       << out.toStdString();
 }
 
+}  // namespace
+}  // namespace velmora::testing
+
+#include "arrival/follow_up_requests.h"
+#include "exchange/incoming.h"
+#include "lists/tranzyty_pozycje.h"
+
+namespace velmora::testing {
+namespace {
+
+TEST_P(SignedOutgoingFile, FollowUpRequestsAfterTheirAnswersAreStoredAndLeaveSignedAndValid) {
+  host::Db& db = host_->db();
+  auto sample = [](const char* name) {
+    QFile f(QStringLiteral(VELMORA_TEST_DATA "/incoming/") + QString::fromLatin1(name) + QStringLiteral(".xml"));
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << name;
+    return QString::fromUtf8(f.readAll());
+  };
+  struct Przypadek {
+    const char* odpowiedz;  // received after the IE028
+    const char* typ;
+    std::function<std::unique_ptr<arrival::WniosekNastepczy>()> wniosek;
+  };
+  const Przypadek przypadki[] = {
+      {nullptr, "IE014", [this] { return std::make_unique<arrival::WniosekIE014>(*ctx_); }},
+      {"IE140", "IE141", [this] { return std::make_unique<arrival::OdpowiedzIE141>(*ctx_); }},
+      {"IE051", "IE054", [this] { return std::make_unique<arrival::WniosekIE054>(*ctx_); }},
+  };
+  for (const Przypadek& p : przypadki) {
+    const QString typ = QString::fromLatin1(p.typ);
+    db.Exec(QStringLiteral("delete from TRANZYTY_POZYCJE"));
+    db.Exec(QStringLiteral("delete from TRANZYTY"));
+    db.Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, TYP, STATUS) values (1, 0, 'IE015', 2)"));
+    db.Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, NR_WLASNY, XML) "
+                           "values (36, 1, 1, 'IE015', 2, '24IE0150000010', :XML)"),
+                     {{QStringLiteral("XML"), PrzykladowaDeklaracja(2).Xml()}});
+    ASSERT_TRUE(exchange::WczytajKomunikat(*ctx_, sample("IE028"), QString()).startsWith(QStringLiteral("Wczytano"))) << p.typ;
+    if (p.odpowiedz) {
+      ASSERT_TRUE(exchange::WczytajKomunikat(*ctx_, sample(p.odpowiedz), QString()).startsWith(QStringLiteral("Wczytano"))) << p.typ;
+    }
+
+    // The list offers the request the answer calls for; after an IE028 it is chosen from the menu.
+    lists::TranzytyPozycje lista(*ctx_, 1, frame::kRodzajWywoz);
+    if (typ == frame::typ::IE014) {
+      EXPECT_EQ(lista.WybierzTyp().akcja, lists::NastepnyKomunikat::Akcja::MenuZPrzycisku);
+      lista.UstawTypZMenu(typ);
+    }
+    const lists::NastepnyKomunikat n = lista.WybierzTyp();
+    ASSERT_EQ(n.akcja, lists::NastepnyKomunikat::Akcja::Utworz) << p.typ;
+    EXPECT_EQ(n.typ, typ);
+    const QVariantMap wiersz = lista.NowyWiersz(typ);
+    std::unique_ptr<arrival::WniosekNastepczy> w = p.wniosek();
+    w->BeforeActivate(wiersz);
+    if (auto* ie014 = dynamic_cast<arrival::WniosekIE014*>(w.get())) ie014->powod = QStringLiteral("Towar nie opuści miejsca załadunku");
+    ASSERT_TRUE(w->Sprawdz().empty()) << p.typ << ": " << w->Sprawdz().front().second.toStdString();
+    const qint64 id = lista.Zapisz(wiersz, w->GetXML(), true);
+    const host::Row t = *db.QueryOne(QStringLiteral("select TYP, STATUS from TRANZYTY where ID_TRANZYTY = 1"));
+    EXPECT_EQ(t.Str(QStringLiteral("TYP")), typ);
+    EXPECT_EQ(t.Int(QStringLiteral("STATUS")), frame::kStatusNowy);
+
+    const QString file = root_.filePath(QStringLiteral("XML2/") + typ + QStringLiteral(".xml"));
+    ASSERT_EQ(exchange::ZapiszKomunikatDoPliku(*ctx_, id, file), QString()) << p.typ;
+    const xml::XmlDocumentPtr doc = xml::LoadXMLDocument(file);
+    for (const xml::SchemaFault& f : xml::ValidateMessage(doc, *xml::FindMessageType(typ)))
+      ADD_FAILURE() << p.typ << " " << f.path.toStdString() << ": " << f.message.toStdString();
+    QString out;
+    EXPECT_EQ(RunTool(QStringLiteral("xmlsec1"), {"--verify", "--enabled-reference-uris", "empty,same-doc", "--trusted-pem", keys_ + "/cert.pem", file}, &out), 0)
+        << out.toStdString();
+    EXPECT_EQ(db.QueryValue(QStringLiteral("select STATUS from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = :ID"), {{QStringLiteral("ID"), id}}).toInt(),
+              frame::kStatusWyslany);
+    EXPECT_TRUE(doc->ToXml().contains(QStringLiteral("MRN=\"24PL322010NS0001A7\""))) << p.typ;
+  }
+}
+
 VELMORA_ON_BOTH_ENGINES(SignedOutgoingFile);
 
 }  // namespace
