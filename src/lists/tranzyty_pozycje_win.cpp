@@ -146,7 +146,13 @@ void TTranzytyPozycjeWin::OpenEditor(const QString& typ, bool is_new) {
   if (typ == frame::typ::IE007)
     row.insert(QStringLiteral("RYCZALT"), ctx_.options.ReadOption(QStringLiteral("SALDOWANIE"), QStringLiteral("RYCZALT"), QStringLiteral("6,5")));
   row.insert(QStringLiteral("REJESTRY_ID"), MasterKeys().value(QStringLiteral("REJESTRY_ID")));
-  std::unique_ptr<MessageEditor> editor(CreateMessageEditor(typ, ctx_, row, this));
+  // The row is readied for storing (status "changed"); a sent or received message is only shown.
+  const int zapisany = is_new ? 0
+                              : ctx_.db.QueryValue(QStringLiteral("select STATUS from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = :ID"),
+                                                   {{QStringLiteral("ID"), CurrentKey()}}).toInt();
+  QVariantMap dla_edytora = row;
+  if (zapisany >= 2) dla_edytora.insert(QStringLiteral("STATUS"), zapisany);
+  std::unique_ptr<MessageEditor> editor(CreateMessageEditor(typ, ctx_, dla_edytora, this));
   if (!editor) {
     if (!is_new) {
       // Until its editor is loaded an outgoing message can be read as it is stored.
@@ -160,7 +166,7 @@ void TTranzytyPozycjeWin::OpenEditor(const QString& typ, bool is_new) {
     return;
   }
   editor->SetXML(row.value(QStringLiteral("XML")).toString());
-  if (editor->ShowBox() != 1) return;
+  if (editor->ShowBox() != 1 || zapisany >= 2) return;
   const std::vector<QVariantMap> koszty = editor->Koszty();
   const qint64 id = logic.Zapisz(row, editor->GetXML(), is_new, editor->KolumnyTranzytu(), editor->MaKoszty() ? &koszty : nullptr);
   RefreshKey(id);

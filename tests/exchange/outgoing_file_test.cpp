@@ -337,6 +337,7 @@ TEST_P(SignedOutgoingFile, ANewArrivalWithAnEventAndACostIsStoredReopenedAndSent
 }  // namespace velmora::testing
 
 #include "arrival/follow_up_requests.h"
+#include "arrival/unloading_remarks.h"
 #include "exchange/incoming.h"
 #include "lists/tranzyty_pozycje.h"
 
@@ -404,6 +405,62 @@ TEST_P(SignedOutgoingFile, FollowUpRequestsAfterTheirAnswersAreStoredAndLeaveSig
               frame::kStatusWyslany);
     EXPECT_TRUE(doc->ToXml().contains(QStringLiteral("MRN=\"24PL322010NS0001A7\""))) << p.typ;
   }
+}
+
+TEST_P(SignedOutgoingFile, UnloadingRemarksOfEveryKindAfterAReceivedPermissionLeaveSignedAndValid) {
+  host::Db& db = host_->db();
+  db.Exec(QStringLiteral("delete from TRANZYTY_POZYCJE"));
+  db.Exec(QStringLiteral("delete from TRANZYTY"));
+  db.Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, TYP, STATUS, MRN) values (2, 1, 'IE007', 2, '24PL322010NS0001A7')"));
+  xml::Message ie007 = PrzykladowePrzybycie(QStringLiteral("Gdańsk"));
+  ie007.Root().Ensure(xml::kIE007_Odbiorca).Ensure(xml::kPrzedstawiciel).Set(QStringLiteral("TIN"), QStringLiteral("PL5840000011"));
+  db.Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, NR_WLASNY, XML) "
+                         "values (500, 2, 1, 'IE007', 2, '24IE0070000050', :X)"),
+             {{QStringLiteral("X"), ie007.Xml()}});
+  db.Exec(QStringLiteral("insert into TRANZYTY_ODPRAWY (ID_TRANZYTY_ODPRAWY, TRANZYTY_ID, IE043) values (1, 2, 0)"));
+  QFile f(QStringLiteral(VELMORA_TEST_DATA "/incoming/IE043.xml"));
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  ASSERT_EQ(exchange::WczytajKomunikat(*ctx_, QString::fromUtf8(f.readAll())).left(8), QStringLiteral("Wczytano"));
+
+  // Every kind of remark, made as the editor makes them.
+  arrival::UwagiRozladunkoweIE044 u(*ctx_);
+  ASSERT_TRUE(u.SetXML({{QStringLiteral("TRANZYTY_ID"), 2}}, QString()));
+  u.ZmienZgodnosc(true);
+  u.pola.stan_zamkniec = 1;
+  u.pola.uwagi = QStringLiteral("Rozbieżności w ilości i nowa pozycja");
+  u.pola.liczba_opakowan = QStringLiteral("24");
+  const auto roznica = u.DodajTowar(arrival::kRozbieznosc, 1, 3, {});
+  arrival::TowarIE044 e(roznica.do_edycji, roznica.typ);
+  e.WczytajDoKontrolek();
+  e.masa_brutto = QStringLiteral("480,5");
+  e.ZapiszZKontrolek();
+  u.DodajTowar(arrival::kBrakPozycji, 3, 3, {});
+  const auto nowa = u.DodajTowar(arrival::kNowaPozycja, 0, 3, {});
+  arrival::TowarIE044 n(nowa.do_edycji, nowa.typ);
+  n.WczytajDoKontrolek();
+  n.opis = QStringLiteral("Części zamienne");
+  n.masa_brutto = QStringLiteral("12");
+  n.ZapiszZKontrolek();
+  u.DodajTowar(arrival::kUwagiRozladunkowe, 2, 3, QStringLiteral("Uszkodzone opakowania"));
+  ASSERT_TRUE(u.Sprawdz().empty()) << u.Sprawdz().front().second.toStdString();
+  ASSERT_EQ(u.Towary().size(), 4u);
+
+  lists::TranzytyPozycje lista(*ctx_, 2, frame::kRodzajPrzywoz);
+  lista.AktualizujStatus();
+  const qint64 id = lista.Zapisz(lista.NowyWiersz(QStringLiteral("IE044")), u.GetXML(), true, {});
+  const QString file = root_.filePath(QStringLiteral("XML2/IE044.xml"));
+  ASSERT_EQ(exchange::ZapiszKomunikatDoPliku(*ctx_, id, file), QString());
+  const xml::XmlDocumentPtr doc = xml::LoadXMLDocument(file);
+  for (const xml::SchemaFault& fault : xml::ValidateMessage(doc, *xml::FindMessageTypeByRoot(QStringLiteral("IE044"))))
+    ADD_FAILURE() << fault.path.toStdString() << ": " << fault.message.toStdString();
+  QString out;
+  EXPECT_EQ(RunTool(QStringLiteral("xmlsec1"), {"--verify", "--enabled-reference-uris", "empty,same-doc", "--trusted-pem", keys_ + "/cert.pem", file}, &out), 0)
+      << out.toStdString();
+  QFile written(file);
+  ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+  const QString text = QString::fromUtf8(written.readAll());
+  EXPECT_TRUE(text.contains(QStringLiteral("Wskaznik=\"6\" Wartosc=\"24\""))) << text.toStdString();
+  EXPECT_TRUE(text.contains(QStringLiteral("Kod=\"NE\"")));
 }
 
 VELMORA_ON_BOTH_ENGINES(SignedOutgoingFile);
