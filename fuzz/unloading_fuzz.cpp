@@ -1,17 +1,7 @@
 // Unloading permissions (IE043) from the customs office, broken in every way: a new IE044 is
 // built from each, with the wizard's list and GetXML; no crash, no leak, nothing thrown.
 #include "arrival/unloading_remarks.h"
-#include "frame/package.h"
-#include "host/clock.h"
-#include "host/db.h"
-#include "host/host_context.h"
-#include "host/options.h"
-#include "host/scripted_dialogs.h"
-#include "host/tools_db.h"
-#include "host/users.h"
-
-#include <QCoreApplication>
-#include <QTemporaryDir>
+#include "fuzz_world.h"
 
 #include <cstdint>
 #include <memory>
@@ -20,25 +10,8 @@ using namespace velmora;
 
 namespace {
 
-struct World {
-  int argc = 1;
-  char name[8] = "fuzz";
-  char* argv[2] = {name, nullptr};
-  QCoreApplication app{argc, argv};
-  QTemporaryDir root;
-  std::unique_ptr<host::Db> db;
-  host::FixedClock clock{QDateTime(QDate(2024, 3, 5), QTime(8, 0))};
-  host::CurrentUser user;
-  host::ScriptedDialogs dialogs;
-  std::unique_ptr<host::TOptionsDB> options;
-  std::unique_ptr<host::HostContext> ctx;
-
+struct World : fuzz::FuzzWorld {
   World() {
-    frame::Initialize();
-    db = host::Db::Open(QStringLiteral("sqlite::memory:"));
-    host::CheckChangeDB(*db);
-    options = std::make_unique<host::TOptionsDB>(*db, user);
-    ctx.reset(new host::HostContext{*db, *options, user, clock, dialogs, root.path(), nullptr});
     db->Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, TYP, STATUS) values (5, 1, 'IE043', 11)"));
     db->Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, XML) values "
                             "(1, 5, 1, 'IE007', 11, '<IE007><Naglowek NrWlasny=\"N\"/></IE007>'), (2, 5, 2, 'IE043', 11, '')"));

@@ -24,14 +24,6 @@ bool Wybor(const QKeyEvent* key) {
 }
 bool Enter(const QKeyEvent* key) { return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter; }
 
-void WielkieLitery(QLineEdit* e) {
-  QObject::connect(e, &QLineEdit::textEdited, e, [e](const QString& t) {
-    if (t == t.toUpper()) return;
-    const int pos = e->cursorPosition();
-    e->setText(t.toUpper());
-    e->setCursorPosition(pos);
-  });
-}
 
 }  // namespace
 
@@ -112,7 +104,7 @@ QLineEdit* TIE007PL_ZdarzeniaBox::Dodaj(QFormLayout* form, const char* name, con
   auto* e = new QLineEdit(this);
   e->setObjectName(S(name));
   e->setMaxLength(max_length);
-  if (upper) WielkieLitery(e);
+  if (upper) host::WielkieLitery(e);
   if (slownik) e->setProperty("slownik", slownik);
   e->installEventFilter(this);
   auto* label = new QLabel(S(caption), this);
@@ -238,9 +230,9 @@ TIE007PL_KosztyBox::TIE007PL_KosztyBox(host::HostContext& ctx, KosztIE007 koszt,
     pola_.insert(S(name), e);
     return e;
   };
-  WielkieLitery(add("beKod", "Kod przeznaczenia korekty:", 5));
+  host::WielkieLitery(add("beKod", "Kod przeznaczenia korekty:", 5));
   add("beKwotaWal", "Wartość korekty (- / +):", 15);
-  WielkieLitery(add("beWaluta", "Waluta:", 3));
+  host::WielkieLitery(add("beWaluta", "Waluta:", 3));
   kurs_ = new QLabel(S("(kurs = 5.0000)"), this);
   kurs_->setObjectName(S("lblKursWaluty"));
   form->addRow(QString(), kurs_);

@@ -10,6 +10,7 @@
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -18,6 +19,26 @@
 #include <QVBoxLayout>
 
 namespace velmora::host {
+
+void WielkieLitery(QLineEdit* e) {
+  QObject::connect(e, &QLineEdit::textEdited, e, [e](const QString& t) {
+    if (t == t.toUpper()) return;
+    const int pos = e->cursorPosition();
+    e->setText(t.toUpper());
+    e->setCursorPosition(pos);
+  });
+}
+
+QLineEdit* PoleFormularza(QWidget* parent, QFormLayout* form, const QString& name, const QString& caption, int max_length, bool upper) {
+  auto* e = new QLineEdit(parent);
+  e->setObjectName(name);
+  if (max_length > 0) e->setMaxLength(max_length);
+  if (upper) WielkieLitery(e);
+  auto* label = new QLabel(caption, parent);
+  label->setBuddy(e);
+  form->addRow(label, e);
+  return e;
+}
 
 TEditBox::TEditBox(HostContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) {
   setLayout(new QVBoxLayout(this));

@@ -10,11 +10,19 @@
 
 class QFormLayout;
 class QDialogButtonBox;
+class QLineEdit;
 class QAbstractButton;
 
 namespace velmora::host {
 
 struct HostContext;
+
+// Text typed into the field turns upper case as it is typed (codes, countries).
+void WielkieLitery(QLineEdit* e);
+// A line edit added to `form` under its caption (the caption's "&" letter focuses it): named,
+// limited to `max_length` characters when above 0, upper case when `upper`.
+QLineEdit* PoleFormularza(QWidget* parent, QFormLayout* form, const QString& name, const QString& caption, int max_length = 0,
+                          bool upper = false);
 
 // A modal editor over one record: OK/Cancel, view mode, validation that keeps the editor
 // open on the first refused field with its message.

@@ -298,19 +298,7 @@ TIE007PL_Box::TIE007PL_Box(host::HostContext& ctx, const QVariantMap& row, QWidg
 }
 
 QLineEdit* TIE007PL_Box::Dodaj(QFormLayout* form, const char* name, const char* caption, int max_length, bool upper) {
-  auto* e = new QLineEdit(this);
-  e->setObjectName(S(name));
-  if (max_length > 0) e->setMaxLength(max_length);
-  if (upper)
-    connect(e, &QLineEdit::textEdited, e, [e](const QString& t) {
-      if (t == t.toUpper()) return;
-      const int pos = e->cursorPosition();
-      e->setText(t.toUpper());
-      e->setCursorPosition(pos);
-    });
-  auto* label = new QLabel(S(caption), this);
-  label->setBuddy(e);
-  form->addRow(label, e);
+  QLineEdit* e = host::PoleFormularza(this, form, S(name), S(caption), max_length, upper);
   pola_.insert(S(name), e);
   return e;
 }

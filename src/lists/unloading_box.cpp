@@ -210,13 +210,8 @@ TIE044PL_Box::TIE044PL_Box(host::HostContext& ctx, const QVariantMap& row, QWidg
 }
 
 QLineEdit* TIE044PL_Box::Dodaj(QFormLayout* form, const char* name, const char* caption, int max_length, bool read_only) {
-  auto* e = new QLineEdit(this);
-  e->setObjectName(S(name));
-  if (max_length > 0) e->setMaxLength(max_length);
+  QLineEdit* e = host::PoleFormularza(this, form, S(name), S(caption), max_length);
   e->setReadOnly(read_only);
-  auto* label = new QLabel(S(caption), this);
-  label->setBuddy(e);
-  form->addRow(label, e);
   pola_.insert(S(name), e);
   return e;
 }
