@@ -53,7 +53,8 @@ QWidget* TMainForm::OpenWindow(const QString& class_name, int window_id, bool fl
     }
   }
   if (!IsWindowClassRegistered(class_name)) {
-    ctx_.dialogs.Informacja(QStringLiteral("Okno %1 nie jest jeszcze dostępne w tej wersji programu.").arg(class_name));
+    // A window of a package that is not loaded (another module of the host).
+    ctx_.dialogs.Informacja(QStringLiteral("Okno %1 należy do modułu, który nie jest załadowany.").arg(class_name));
     return nullptr;
   }
   QWidget* w = CreateRegisteredWindow(class_name, ctx_, {window_id, flag1, flag2, option_set, last});

@@ -148,10 +148,7 @@ void TTranzytyListaWin::InitSQLStrings(QString& select, QString& where, QString&
         ctx_.dialogs.Informacja(QStringLiteral("Brak danych w systemie NCTS"));
         return;
       }
-      if (!Exchange().wyslij) {
-        ctx_.dialogs.Informacja(QStringLiteral("Wysyłanie komunikatów nie jest jeszcze dostępne w tej wersji programu."));
-        return;
-      }
+      if (!Exchange().wyslij) return;  // the exchange module brings the wizard
       const qint64 last = ctx_.db.QueryValue(QStringLiteral("select ID_TRANZYTY_POZYCJE from TRANZYTY_POZYCJE where TRANZYTY_ID = :ID order by LP desc"),
                                              {{QStringLiteral("ID"), id}}).toLongLong();
       if (Exchange().wyslij(ctx_, last, this)) RefreshKey(id);
@@ -159,11 +156,7 @@ void TTranzytyListaWin::InitSQLStrings(QString& select, QString& where, QString&
     AddActionToMenu(actWyslij);
     actOdbierz = new QAction(QStringLiteral("Odbierz ..."), this);
     connect(actOdbierz, &QAction::triggered, this, [this] {
-      if (!Exchange().odbierz) {
-        ctx_.dialogs.Informacja(QStringLiteral("Odbieranie komunikatów nie jest jeszcze dostępne w tej wersji programu."));
-        return;
-      }
-      if (Exchange().odbierz(ctx_, 0, this)) RefreshKey(CurrentKey());
+      if (Exchange().odbierz && Exchange().odbierz(ctx_, 0, this)) RefreshKey(CurrentKey());
     });
     AddActionToMenu(actOdbierz);
     actKopiuj = new QAction(logic_.Rodzaj() == frame::kRodzajWywoz ? QStringLiteral("Kopiuj zgłoszenie") : QStringLiteral("Kopiuj"), this);

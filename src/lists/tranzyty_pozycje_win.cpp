@@ -1,5 +1,10 @@
 #include "tranzyty_pozycje_win.h"
 
+#include "departure/sad_conversion.h"
+#include "host/sad_print.h"
+
+#include <QApplication>
+
 #include "message_editors.h"
 #include "exchange/viewer_boxes.h"
 #include "frame/codes.h"
@@ -58,11 +63,8 @@ void TTranzytyPozycjeWin::Init2() {
       ctx_.dialogs.Informacja(QStringLiteral("Brak danych w systemie NCTS2"));
       return;
     }
-    if (!Exchange().wyslij) {
-      ctx_.dialogs.Informacja(QStringLiteral("Wysyłanie komunikatów nie jest jeszcze dostępne w tej wersji programu."));
-      return;
-    }
-    if (Exchange().wyslij(ctx_, CurrentKey(), this)) RefreshKey(CurrentKey());
+    // The exchange module brings the wizards; without it the lists stay usable for editing.
+    if (Exchange().wyslij && Exchange().wyslij(ctx_, CurrentKey(), this)) RefreshKey(CurrentKey());
   });
   AddActionToMenu(actWyslij);
   miCofnijWyslano = new QAction(QStringLiteral("Cofnij status wysłania"), this);
@@ -70,11 +72,7 @@ void TTranzytyPozycjeWin::Init2() {
   AddActionToMenu(miCofnijWyslano);
   actOdbierz = new QAction(QStringLiteral("Odbierz ..."), this);
   connect(actOdbierz, &QAction::triggered, this, [this] {
-    if (!Exchange().odbierz) {
-      ctx_.dialogs.Informacja(QStringLiteral("Odbieranie komunikatów nie jest jeszcze dostępne w tej wersji programu."));
-      return;
-    }
-    if (Exchange().odbierz(ctx_, Logika().TranzytId(), this)) RefreshKey(CurrentKey());
+    if (Exchange().odbierz && Exchange().odbierz(ctx_, Logika().TranzytId(), this)) RefreshKey(CurrentKey());
   });
   AddActionToMenu(actOdbierz);
 
@@ -94,8 +92,14 @@ void TTranzytyPozycjeWin::Init2() {
   connect(actZapiszDoPliku, &QAction::triggered, this, &TTranzytyPozycjeWin::ZapiszDoPliku);
   AddActionToMenu(actZapiszDoPliku);
   actWydrukSAD = new QAction(QStringLiteral("Wydruk SAD"), this);
-  connect(actWydrukSAD, &QAction::triggered, this,
-          [this] { ctx_.dialogs.Informacja(QStringLiteral("Wydruk SAD nie jest jeszcze dostępny w tej wersji programu.")); });
+  connect(actWydrukSAD, &QAction::triggered, this, [this] {
+    if (CurrentKey() <= 0) return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const departure::WydrukSAD w = departure::DrukujSAD(ctx_, CurrentKey());
+    QApplication::restoreOverrideCursor();
+    if (!w.Ok()) ctx_.dialogs.Blad(w.blad);
+    else host::PokazPDF(w.pdf);
+  });
   AddActionToMenu(actWydrukSAD);
   actZalacznik = new QAction(QStringLiteral("Wydruk załącznik"), this);
   connect(actZalacznik, &QAction::triggered, this, &TTranzytyPozycjeWin::Zalacznik);
@@ -154,15 +158,12 @@ void TTranzytyPozycjeWin::OpenEditor(const QString& typ, bool is_new) {
   if (zapisany >= 2) dla_edytora.insert(QStringLiteral("STATUS"), zapisany);
   std::unique_ptr<MessageEditor> editor(CreateMessageEditor(typ, ctx_, dla_edytora, this));
   if (!editor) {
-    if (!is_new) {
-      // Until its editor is loaded an outgoing message can be read as it is stored.
-      exchange::TIEXMLPL_Box view(ctx_, this);
-      view.setWindowTitle(typ + QLatin1Char('_') + row.value(QStringLiteral("NR_WLASNY")).toString());
-      view.SetXMLData(row.value(QStringLiteral("XML")).toString().toUtf8());
-      view.ShowBox(1);
-      return;
-    }
-    ctx_.dialogs.Informacja(QStringLiteral("Edytor komunikatu %1 nie jest jeszcze dostępny w tej wersji programu.").arg(typ));
+    // A message no editor writes (an answer of the customs office) is read as it is stored.
+    if (is_new) return;
+    exchange::TIEXMLPL_Box view(ctx_, this);
+    view.setWindowTitle(typ + QLatin1Char('_') + row.value(QStringLiteral("NR_WLASNY")).toString());
+    view.SetXMLData(row.value(QStringLiteral("XML")).toString().toUtf8());
+    view.ShowBox(1);
     return;
   }
   editor->SetXML(row.value(QStringLiteral("XML")).toString());

@@ -1,0 +1,243 @@
+#include "departure/sad_conversion.h"
+#include "frame/message_copy.h"
+#include "host/code128.h"
+#include "host/host_context.h"
+#include "host/xml/bodies.h"
+#include "support/sample_messages.h"
+#include "support/test_host.h"
+
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <set>
+
+namespace velmora::testing {
+namespace {
+
+QString S(const char* s) { return QString::fromUtf8(s); }
+
+// Bars as '1' modules and spaces as '0', the way the symbology's tables write them.
+QString Moduly(const host::Code128& code) {
+  QString out;
+  bool bar = true;
+  for (const int w : code.widths) {
+    out += QString(w, bar ? u'1' : u'0');
+    bar = !bar;
+  }
+  return out;
+}
+
+TEST(Code128, SetBWithStartCheckAndStop) {
+  const host::Code128 a = host::Code128B(S("A"));
+  // Start B 104, 'A' 33, check (104 + 1*33) mod 103 = 34.
+  EXPECT_EQ(a.symbols, (std::vector<int>{104, 33, 34}));
+  EXPECT_EQ(Moduly(a), S("11010010000" "10100011000" "10001011000" "1100011101011"));
+
+  // 'P' 48, 'L' 44: (104 + 1*48 + 2*44) mod 103 = 240 mod 103 = 34.
+  EXPECT_EQ(host::Code128B(S("PL")).symbols.back(), 34);
+  // A weighted sum past several times 103: "MRN" = 45, 50, 46 -> 104 + 45 + 100 + 138 = 387, mod 103 = 78.
+  EXPECT_EQ(host::Code128B(S("MRN")).symbols.back(), 78);
+
+  const QString mrn = S("24PL322010NS0001A7");
+  const host::Code128 m = host::Code128B(mrn);
+  EXPECT_EQ(m.Modules(), 11 * (mrn.size() + 2) + 13);
+  EXPECT_EQ(m.widths.size(), 6u * (mrn.size() + 2) + 7);
+}
+
+// Every character of set B: each symbol is 11 modules, its bars add up to an even width
+// (the symbology's own parity) and no two symbols look alike, so a mistyped pattern shows.
+TEST(Code128, EveryCharacterHasAWellFormedDistinctSymbol) {
+  QString all;
+  for (char16_t c = 32; c <= 126; ++c) all += QChar(c);
+  const host::Code128 code = host::Code128B(all);
+  ASSERT_EQ(code.widths.size(), 6u * (all.size() + 2) + 7);
+  std::set<std::vector<int>> seen;
+  for (size_t s = 0; s < code.symbols.size(); ++s) {
+    const std::vector<int> symbol(code.widths.begin() + 6 * s, code.widths.begin() + 6 * s + 6);
+    EXPECT_EQ(symbol[0] + symbol[1] + symbol[2] + symbol[3] + symbol[4] + symbol[5], 11) << s;
+    EXPECT_EQ((symbol[0] + symbol[2] + symbol[4]) % 2, 0) << s;
+    if (s + 1 < code.symbols.size()) {
+      EXPECT_TRUE(seen.insert(symbol).second) << s;  // the check symbol may repeat one
+    }
+  }
+}
+
+TEST(Code128, OnlyCodeSetBCharacters) {
+  EXPECT_TRUE(host::Code128B(QString()).IsNull());
+  EXPECT_TRUE(host::Code128B(S("24PL32201ł")).IsNull());
+  EXPECT_TRUE(host::Code128B(S("24PL\t1")).IsNull());
+  EXPECT_FALSE(host::Code128B(S("~ ")).IsNull());
+}
+
+QString Uruchom(const QString& program, const QStringList& args) {
+  QProcess p;
+  p.start(program, args);
+  if (!p.waitForFinished(30000) || p.exitCode() != 0) return {};
+  return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+constexpr qint64 kDeklaracja = 51;
+constexpr qint64 kZmiana = 52;
+constexpr qint64 kPrzybycie = 53;
+constexpr qint64 kZepsuty = 54;
+const QString kMrn = S("24PL322010NS0001A7");
+
+class SadPrint : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    pdftotext_ = QStandardPaths::findExecutable(S("pdftotext"));
+    pdfinfo_ = QStandardPaths::findExecutable(S("pdfinfo"));
+    pdftoppm_ = QStandardPaths::findExecutable(S("pdftoppm"));
+    if (pdftotext_.isEmpty() || pdfinfo_.isEmpty() || pdftoppm_.isEmpty()) GTEST_SKIP() << "poppler-utils missing";
+    ctx_ = std::make_unique<host::HostContext>(
+        host::HostContext{host_.db(), *host_.options, host_.user, host_.clock, host_.dialogs, root_.path(), nullptr});
+
+    const xml::Message ie015 = PrzykladowaDeklaracja(5);
+    xml::Message ie013 = xml::NewIE013();
+    xml::Naglowek h = ie013.EnsureNaglowek();
+    h.SetNrWlasny(S("24ZM000007"));
+    h.SetDataUtworzenia(S("2024-03-05T08:00:00"));
+    h.SetLRN(S("24DK000042"));
+    frame::KopiujGrupy(ie015, ie013, {xml::kNaglowek.name});
+
+    db().Exec(S("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, TYP, STATUS, MRN) values (5, 0, 'IE028', 11, :MRN), (6, 1, 'IE007', 1, '')"),
+              {{S("MRN"), kMrn}});
+    db().Exec(S("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, NR_WLASNY, XML) values "
+                "(51, 5, 1, 'IE015', 2, '24DK000042', :A), (52, 5, 4, 'IE013', 1, '24ZM000007', :B), "
+                "(53, 6, 1, 'IE007', 1, '<AUTO>', :C), (54, 5, 5, 'IE015', 1, '<AUTO>', 'zgłoszenie <IE015><Naglowek')"),
+              {{S("A"), S("\xEF\xBB\xBF") + ie015.Xml()}, {S("B"), ie013.Xml()}, {S("C"), PrzykladowePrzybycie(S("Gdańsk")).Xml()}});
+  }
+  host::Db& db() { return host_.db(); }
+  QString Tekst(const QString& pdf, int strona = 0) {
+    QStringList args{S("-layout")};
+    if (strona > 0) args << S("-f") << QString::number(strona) << S("-l") << QString::number(strona);
+    return Uruchom(pdftotext_, args << pdf << S("-"));
+  }
+  int Strony(const QString& pdf) {
+    for (const QString& line : Uruchom(pdfinfo_, {pdf}).split(u'\n'))
+      if (line.startsWith(S("Pages:"))) return line.mid(6).trimmed().toInt();
+    return 0;
+  }
+  // The top right corner of the first page, where the barcode goes, at 600 dpi in grey.
+  QImage Naroznik(const QString& pdf) {
+    auto px = [](double mm) { return QString::number(qRound(mm / 25.4 * 600)); };
+    const QString stem = root_.filePath(S("naroznik"));
+    Uruchom(pdftoppm_, {S("-r"), S("600"), S("-gray"), S("-png"), S("-singlefile"), S("-f"), S("1"), S("-l"), S("1"), S("-x"), px(110),
+                        S("-y"), px(9), S("-W"), px(90), S("-H"), px(12), pdf, stem});
+    return QImage(stem + S(".png"));
+  }
+
+  TestHost host_{TestEngine::Sqlite};
+  QTemporaryDir root_;
+  std::unique_ptr<host::HostContext> ctx_;
+  QString pdftotext_, pdfinfo_, pdftoppm_;
+};
+
+TEST_F(SadPrint, DeclarationPrintsItsBoxesWithItemsOnContinuationPages) {
+  const departure::WydrukSAD w = departure::DrukujSAD(*ctx_, kDeklaracja);
+  ASSERT_TRUE(w.Ok()) << w.blad.toStdString();
+  EXPECT_EQ(w.pdf, root_.filePath(S("TEMP/SAD_51.pdf")));
+  ASSERT_TRUE(QFile::exists(w.pdf));
+  EXPECT_EQ(Strony(w.pdf), 3);  // item 1, items 2 to 4, item 5
+
+  const QString all = Tekst(w.pdf);
+  for (const char* s : {"1 DEKLARACJA", "2 Nadawca/Eksporter", "8 Odbiorca", "31 Opakowania i opis towarów", "33 Kod towaru",
+                        "35 Masa brutto (kg)", "38 Masa netto (kg)", "40 Dokument poprzedni", "44 Informacje dodatkowe/Przedstawione dokumenty",
+                        "50 Główny zobowiązany", "52 Gwarancja", "53 Urząd przeznaczenia", "C URZĄD WYJŚCIA",
+                        "D KONTROLA PRZEZ URZĄD WYJŚCIA", "Hansa Logistik GmbH", "Nr PL5860000017", "reprezentowany przez: PL5860000024",
+                        "GD 12345 PL", "Gdynia, nabrzeże Bułgarskie", "PL322010", "DE004057", "GRN 24PL322010000001A1, nieważna dla: CH",
+                        "Zamknięcia nałożone: liczba 2, znaki: PL001, PL002", "Termin (ostateczny): 2024-03-12", "24DK000042",
+                        "Opakowania: 10 × CT, znaki: BS/1", "T1 24PL322010NS0001", "CAL 100.00 | 24PL322010000001A1", "84713000"})
+    EXPECT_TRUE(all.contains(S(s))) << s;
+  EXPECT_FALSE(all.contains(S("AB12")));  // the guarantee's access code
+  EXPECT_TRUE(all.contains(S("Bałtycka Spedycja Sp. z o.o.")));
+  EXPECT_TRUE(all.contains(kMrn));
+
+  const QString pierwsza = Tekst(w.pdf, 1), druga = Tekst(w.pdf, 2), trzecia = Tekst(w.pdf, 3);
+  EXPECT_TRUE(pierwsza.contains(S("Komputery przenośne, pozycja 1")));
+  EXPECT_TRUE(pierwsza.contains(S("1/3")));
+  for (const char* s : {"Komputery przenośne, pozycja 2", "Komputery przenośne, pozycja 3", "Komputery przenośne, pozycja 4", "2/3"})
+    EXPECT_TRUE(druga.contains(S(s))) << s;
+  EXPECT_FALSE(druga.contains(S("Komputery przenośne, pozycja 1")));
+  EXPECT_TRUE(trzecia.contains(S("Komputery przenośne, pozycja 5")));
+  EXPECT_TRUE(trzecia.contains(S("3/3")));
+  EXPECT_TRUE(trzecia.contains(kMrn));  // every sheet names its transit
+
+  // The barcode read back from the page: its bars, measured in modules, are the MRN's symbol.
+  const QImage naroznik = Naroznik(w.pdf);
+  ASSERT_FALSE(naroznik.isNull());
+  const int y = naroznik.height() / 2;
+  int first = -1, last = -1;
+  for (int x = 0; x < naroznik.width(); ++x)
+    if (qGray(naroznik.pixel(x, y)) < 128) {
+      if (first < 0) first = x;
+      last = x;
+    }
+  ASSERT_GE(first, 0);
+  const host::Code128 code = host::Code128B(kMrn);
+  const double modul = double(last - first + 1) / code.Modules();
+  std::vector<int> czytane;
+  bool bar = true;
+  int od = first;
+  for (int x = first; x <= last + 1; ++x) {
+    const bool ciemny = x <= last && qGray(naroznik.pixel(x, y)) < 128;
+    if (ciemny == bar && x <= last) continue;
+    czytane.push_back(qRound((x - od) / modul));
+    od = x;
+    bar = !bar;
+  }
+  EXPECT_EQ(czytane, code.widths);
+}
+
+TEST_F(SadPrint, WithoutAnMrnNeitherTheNumberNorTheBarcode) {
+  db().Exec(S("update TRANZYTY set MRN = null where ID_TRANZYTY = 5"));
+  const QString plik = root_.filePath(S("bez_mrn.pdf"));
+  const departure::WydrukSAD w = departure::DrukujSAD(*ctx_, kDeklaracja, plik);
+  ASSERT_TRUE(w.Ok()) << w.blad.toStdString();
+  EXPECT_EQ(w.pdf, plik);
+  const QString all = Tekst(plik);
+  EXPECT_TRUE(all.contains(S("Komputery przenośne, pozycja 5")));
+  EXPECT_FALSE(all.contains(S("MRN")));
+  EXPECT_FALSE(all.contains(kMrn));
+  const QImage naroznik = Naroznik(plik);
+  ASSERT_FALSE(naroznik.isNull());
+  int ciemne = 0;
+  for (int y = 0; y < naroznik.height(); ++y)
+    for (int x = 0; x < naroznik.width(); ++x) ciemne += qGray(naroznik.pixel(x, y)) < 128;
+  EXPECT_EQ(ciemne, 0);
+}
+
+TEST_F(SadPrint, AmendmentPrintsUnderItsOwnTitleWithTheDeclarationsLrn) {
+  const departure::WydrukSAD w = departure::DrukujSAD(*ctx_, kZmiana, root_.filePath(S("ie013.pdf")));
+  ASSERT_TRUE(w.Ok()) << w.blad.toStdString();
+  const QString all = Tekst(w.pdf);
+  EXPECT_TRUE(all.contains(S("IE013 – zmiana zgłoszenia tranzytowego")));
+  EXPECT_TRUE(all.contains(S("24DK000042")));
+  EXPECT_FALSE(all.contains(S("24ZM000007")));
+  EXPECT_TRUE(all.contains(kMrn));
+  EXPECT_TRUE(all.contains(S("Komputery przenośne, pozycja 4")));
+}
+
+TEST_F(SadPrint, OtherDocumentsAreRefusedAndNothingIsWritten) {
+  const QString plik = root_.filePath(S("odmowa.pdf"));
+  struct Przypadek {
+    qint64 id;
+    const char* blad;
+  } przypadki[] = {
+      {kPrzybycie, "Wydruk SAD jest możliwy tylko dla zgłoszenia IE015 lub IE013, a komunikat jest typu IE007"},
+      {kZepsuty, "Nie można odczytać dokumentu komunikatu"},
+      {999, "Komunikat nie zawiera dokumentu XML - wydruk SAD nie jest możliwy"},
+  };
+  for (const Przypadek& p : przypadki) {
+    const departure::WydrukSAD w = departure::DrukujSAD(*ctx_, p.id, plik);
+    EXPECT_FALSE(w.Ok()) << p.id;
+    EXPECT_TRUE(w.blad.startsWith(S(p.blad))) << w.blad.toStdString();
+    EXPECT_TRUE(w.pdf.isEmpty());
+    EXPECT_FALSE(QFile::exists(plik)) << p.id;
+  }
+}
+
+}  // namespace
+}  // namespace velmora::testing
