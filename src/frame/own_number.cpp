@@ -44,7 +44,8 @@ QString NadajNrWlasny(host::Db& db, host::Options& options, const host::Clock& c
   host::Transaction tx(db);
   const QString where = QStringLiteral("ID_TRANZYTY_POZYCJE = :ID");
   const QString text = NaprawXML(db.QueryMemoField(QStringLiteral("TRANZYTY_POZYCJE"), QStringLiteral("XML"), where, key));
-  xml::Message message = xml::GetMessage(xml::LoadXMLData(text), typ);
+  // An amendment is stored in the declaration's own shape until it is written.
+  xml::Message message = xml::GetAnyMessage(xml::LoadXMLData(text));
   xml::Naglowek header = message.EnsureNaglowek();
   header.SetNrWlasny(number);
   header.SetDataUtworzenia(GetDateTimeAsString(clock.Now()));

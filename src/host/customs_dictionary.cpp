@@ -62,7 +62,10 @@ QString TPuescTools::GetDefaultEmailAddress(Db& db) {
 }
 
 QString TPuescTools::GetServiceAddress(Db& db, Options& options) {
-  const bool szkolenie = options.ReadOption(QStringLiteral("KANAL_WYSYLKI"), QStringLiteral("SRODOWISKO"), QString()).trimmed() ==
+  // An option of this application, as the options window keeps it.
+  const bool szkolenie = options.ReadOption(QStringLiteral("KANAL_WYSYLKI"), QStringLiteral("SRODOWISKO"), QString(),
+                                            OptionScope::Application)
+                             .trimmed() ==
                          QLatin1String("SZKOLENIOWE");
   return TSlownikCelny::PobierzKod(db, QStringLiteral("WEBSERVICE_URL"), szkolenie ? QStringLiteral("SZKOLENIE") : QStringLiteral("PROD"));
 }

@@ -150,6 +150,7 @@ TIE015PL_Box::TIE015PL_Box(host::HostContext& ctx, const QVariantMap& row, bool 
     QLineEdit* gw = Dodaj(nf, "beGwarancje", "Gwarancje:");
     gw->setReadOnly(true);
     auto* wybierz = new QToolButton(naglowek);
+    wybierz->setObjectName(S("beGwarancje_Wybierz"));
     wybierz->setText(S("..."));
     wybierz->setToolTip(S("Wybierz gwarancję z rejestru"));
     auto* lista = new QToolButton(naglowek);
@@ -249,8 +250,10 @@ TIE015PL_Box::TIE015PL_Box(host::HostContext& ctx, const QVariantMap& row, bool 
     e->setReadOnly(s != Strona::Przedstawiciel && s != Strona::UpowaznionyOdbiorca);
     if (!e->isReadOnly()) e->setMaxLength(17);
     auto* wybierz = new QToolButton(this);
+    wybierz->setObjectName(S(pole) + S("_Wybierz"));
     wybierz->setText(S("..."));
     auto* wyczysc = new QToolButton(this);
+    wyczysc->setObjectName(S(pole) + S("_Wyczysc"));
     wyczysc->setText(S("X"));
     wiersz->addWidget(e);
     wiersz->addWidget(wybierz);
@@ -480,8 +483,9 @@ void TIE015PL_Box::WybierzStrone(Strona s, const char* field) {
   if (ViewMode()) return;
   CzytajPola();
   const bool tir = logic_.pola.deklaracja.trimmed() == QLatin1String("TIR");
+  // The picker opens on the contractor the field names.
   const auto k = s == Strona::GlownyZobowiazany && tir ? host::WybierzPosiadaczaTIR(ctx_, QVariant(), this)
-                                                       : host::WybierzKontrahenta(ctx_, QVariant(), this);
+                                                       : host::WybierzKontrahentaPoNazwie(ctx_, pola_.value(S(field))->text(), this);
   if (!k) return;
   pola_.value(S(field))->setText(logic_.WypelnijStrone(s, *k));
   PokazPola();

@@ -1,0 +1,336 @@
+// A departure from start to end through the windows, with the training platform (the platform
+// simulator) as the customs office: the list's "Nowy", the declaration and goods editors, the
+// send wizard, the answers, an amendment, the receive wizard. Every window on the way is kept
+// as a picture in the build's artefacts, and what a clerk would read on it is checked.
+#include "exchange/receive_wizard.h"
+#include "exchange/send.h"
+#include "exchange/send_wizard.h"
+#include "frame/package.h"
+#include "frame/shared_state.h"
+#include "host/frm_sql_win.h"
+#include "host/gwarancje_win.h"
+#include "host/host_context.h"
+#include "host/host_tables.h"
+#include "host/main_form.h"
+#include "host/plugin_paths.h"
+#include "host/process_options.h"
+#include "lists/declaration_box.h"
+#include "lists/message_editors.h"
+#include "lists/tranzyty_lista_win.h"
+#include "lists/tranzyty_pozycje.h"
+#include "lists/tranzyty_pozycje_win.h"
+#include "departure/goods_item_box.h"
+#include "departure/goods_subrecord_boxes.h"
+#include "support/test_host.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSqlQueryModel>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QDebug>
+
+#include <functional>
+
+namespace velmora::testing {
+namespace {
+
+QString S(const char* s) { return QString::fromUtf8(s); }
+
+int Uruchom(const QString& program, const QStringList& args) {
+  QProcess p;
+  p.setProcessChannelMode(QProcess::MergedChannels);
+  p.start(program, args);
+  return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+// The picture of a window a person has in front of them.
+void Zdjecie(QWidget* w, const QString& nazwa) {
+  const QString dir = QStringLiteral(VELMORA_ARTIFACT_DIR "/transit");
+  QDir().mkpath(dir);
+  w->grab().save(dir + QLatin1Char('/') + nazwa + S(".png"));
+}
+
+// Runs `krok` on the next modal window as soon as it shows (nested windows queue their own).
+void GdyOtworzy(std::function<void(QWidget*)> krok) {
+  QTimer::singleShot(0, [krok] {
+    QWidget* w = QApplication::activeModalWidget();
+    ASSERT_NE(w, nullptr) << "no window opened";
+    if (qEnvironmentVariableIsSet("VELMORA_TRACE")) qWarning() << "step on" << w->metaObject()->className() << w->windowTitle();
+    krok(w);
+  });
+}
+
+// In a picker (a list in a dialog): the row holding `tekst`, then "Wybierz".
+void WybierzWPickerze(QWidget* dialog, const QString& tekst) {
+  auto* lista = dialog->findChild<host::TFrmSqlWin*>();
+  ASSERT_NE(lista, nullptr);
+  QAbstractItemModel* m = lista->Grid()->model();
+  for (int r = 0; r < m->rowCount(); ++r)
+    for (int c = 0; c < m->columnCount(); ++c)
+      if (m->data(m->index(r, c)).toString().trimmed() == tekst) {
+        lista->Grid()->selectRow(r);
+        lista->Grid()->setCurrentIndex(m->index(r, c));
+        Zdjecie(dialog, S("picker_") + QString(tekst).remove(QRegularExpression(S("[^A-Za-z0-9]"))));
+        for (QAbstractButton* b : dialog->findChildren<QAbstractButton*>())
+          if (b->text() == QLatin1String("Wybierz")) return b->click();
+      }
+  FAIL() << "no row " << tekst.toStdString();
+}
+
+class WholeTransit : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    host::Db& db = host_.db();
+    host::RegisterHostWindows();
+    host::RegisterGwarancjeWin();
+    lists::RegisterListWindows();
+    lists::RegisterExchange();
+    ctx_ = std::make_unique<host::HostContext>(
+        host::HostContext{db, *host_.options, host_.user, host_.clock, host_.dialogs, root_.path(), nullptr});
+    host_.user.Set(host::TUser(1, S("agnieszka"), S("Agnieszka Wiśniewska"), S("Gdynia"), false, false, false));
+
+    // The office: the platform simulator, answering the training environment.
+    QFile scenariusz(root_.filePath(S("scenariusz.json")));
+    ASSERT_TRUE(scenariusz.open(QIODevice::WriteOnly));
+    scenariusz.write(R"({"ie029_after": "okres"})");
+    scenariusz.close();
+    sim_.setProgram(S("python3"));
+    sim_.setArguments({S(VELMORA_SOURCE_DIR "/tools/puesc-sim/puesc_sim.py"), S("--port"), S("0"), S("--config"), scenariusz.fileName()});
+    sim_.start();
+    ASSERT_TRUE(sim_.waitForReadyRead(15000)) << "the simulator did not start";
+    const QString port = QRegularExpression(S("PORT (\\d+)")).match(QString::fromUtf8(sim_.readLine())).captured(1);
+    db.Exec(S("update SLOWNIK_CELNY set WARTOSC = :W where SLOWNIK = 'WEBSERVICE_URL' and KOD = 'SZKOLENIE'"),
+            {{S("W"), S("http://127.0.0.1:%1/seap_wsChannel/DocumentHandlingPort").arg(port)}});
+    Opcja("KANAL_WYSYLKI", "SRODOWISKO", S("SZKOLENIOWE"));
+    Opcja("KANAL_WYSYLKI", "ECIP_SEAP_ID", S("agencja"));
+    Opcja("KANAL_WYSYLKI", "ECIP_SEAP_HASLO", S("haslo"));
+    Opcja("KANAL_WYSYLKI", "CZEKAJ_SEKUNDY", S("3"));
+    Opcja("KANAL_ZWROTNY", "URL", S("https://127.0.0.1/odpowiedzi"));
+    Opcja("WYSLIJ_KOMUNIKAT", "WYSLIJ", S("4"));
+
+    // The agency's signing certificate, the signer and the platform client below the root.
+    const QString keys = root_.filePath(S("keys"));
+    QDir().mkpath(keys);
+    ASSERT_EQ(Uruchom(S("openssl"), {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=Agencja", "-keyout",
+                                     keys + "/key.pem", "-out", keys + "/cert.pem"}), 0);
+    ASSERT_EQ(Uruchom(S("openssl"), {"pkcs12", "-export", "-inkey", keys + "/key.pem", "-in", keys + "/cert.pem", "-out",
+                                     keys + "/store.p12", "-passout", "pass:tajne"}), 0);
+    QDir().mkpath(root_.filePath(S("bin")));
+    ASSERT_TRUE(QFile::copy(S(VELMORA_SIGNER_PATH), host::SignerPath(root_.path())));
+    ASSERT_TRUE(QFile::copy(S(VELMORA_PUESC_CLIENT_PATH), host::PuescClientPath(root_.path())));
+    Opcja("PODPIS", "CERTYFIKAT", keys + "/store.p12");
+    Opcja("PODPIS", "HASLO", S("tajne"));
+    host::SetProcessOptions(host_.options.get());
+
+    // What the demo data give a new agency: a register, contractors, offices, a guarantee.
+    db.Exec(S("insert into REJESTRY (ID_REJESTRY, NAZWA, PU, IE015_TYP, IE015_UC_ZGLOSZENIA, IE015_MIEJSCE_TYP, IE015_MIEJSCE_OPIS, "
+              "IE015_MIEJSCE_ZAL) values (1, 'Rejestr główny', 0, 'T1', 'PL322010', 2, 'Plac składowy', 'Gdynia')"));
+    db.DBGetNewID(S("GID_REJESTRY"));
+    db.Exec(S("insert into KONTRAHENCI (ID_KONTRAHENCI, Nazwa, Ulica, Nr_Dom, Kod, Miejscowosc, Kraj, NIP, EORI) values "
+              "(1, 'Bałtycka Spedycja Sp. z o.o.', 'Portowa', '1', '81-350', 'Gdynia', 'PL', '5860000017', 'PL586000001700000'), "
+              "(2, 'Meyer Logistik GmbH', 'Hafenstraße', '12', '20457', 'Hamburg', 'DE', '', 'DE1234567890123')"));
+    db.Exec(S("insert into GWARANCJE (ID_GWARANCJE, SYMBOL, NUMER, GRN, RODZAJ, TYP, KOD_DOSTEPU, KWOTA, SALDO) values "
+              "(4, 'GW-1', 'GW/2024/1', '24PL322010000123G', '1', 'KCS', 'AB12', 100000, 100000)"));
+    frame::AktywnyRejestr.Id = 1;
+    form_ = std::make_unique<host::TMainForm>(*ctx_);
+    form_->BuildMenus();
+    form_->resize(1100, 720);
+  }
+  void TearDown() override {
+    form_.reset();
+    // The module's windows are registered for this test only.
+    lists::UnregisterListWindows();
+    lists::UnregisterExchange();
+    host::SetProcessOptions(nullptr);
+    frame::AktywnyRejestr = {};
+    if (sim_.state() != QProcess::NotRunning) {
+      sim_.kill();
+      sim_.waitForFinished(5000);
+    }
+  }
+  void Opcja(const char* section, const char* key, const QString& value) {
+    host_.options->WriteOption(S(section), S(key), value, host::OptionScope::Application);
+  }
+  QString Tranzyt(const char* kolumna) {
+    return host_.db().QueryValue(S("select %1 from TRANZYTY").arg(S(kolumna))).toString().trimmed();
+  }
+
+  TestHost host_{TestEngine::Sqlite};
+  QTemporaryDir root_;
+  QProcess sim_;
+  std::unique_ptr<host::HostContext> ctx_;
+  std::unique_ptr<host::TMainForm> form_;
+};
+
+TEST_F(WholeTransit, DepartureFromTheListToItsRelease) {
+  // A window nobody answers would hang the run: after a while it is named and closed.
+  QTimer straznik;
+  int czekanie = 0;
+  QObject::connect(&straznik, &QTimer::timeout, [&] {
+    QWidget* w = QApplication::activeModalWidget();
+    if (!w) {
+      czekanie = 0;
+      return;
+    }
+    if (++czekanie < 120) return;
+    auto* wiz = qobject_cast<host::TTabWizardBox*>(w);
+    ADD_FAILURE() << "left open: " << w->metaObject()->className() << " " << w->windowTitle().toStdString() << " | "
+                  << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString() << " | "
+                  << (wiz ? wiz->LogLines().join(QLatin1Char('|')).toStdString() + " page " + std::to_string(wiz->CurrentPage()) : std::string());
+    czekanie = 0;
+    if (auto* d = qobject_cast<QDialog*>(w)) d->reject();
+  });
+  straznik.start(500);
+  auto* lista = qobject_cast<lists::TTranzytyListaWin*>(form_->OpenWindow(S("TTranzytyOtwarciaWin"), 1001, true, true, 38));
+  ASSERT_NE(lista, nullptr);
+  form_->show();
+  Zdjecie(form_.get(), S("01_lista_objec"));
+
+  // "Nowy": the declaration editor with the register's defaults.
+  GdyOtworzy([this](QWidget* w) {
+    auto* box = qobject_cast<lists::TIE015PL_Box*>(w);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->windowTitle(), S("IE15 - Zgłoszenie otwarcia tranzytu."));
+    EXPECT_EQ(box->Pole(S("beDeklaracja"))->text(), S("T1"));
+    box->Pole(S("beUCPrzezn"))->setText(S("DE004851"));
+    box->Pole(S("ceMasaBrutto"))->setText(S("512,5"));
+    box->Pole(S("ceLiczbaOpak"))->setText(S("12"));
+    // The principal and the consignee from the contractors, the guarantee from the register.
+    for (const auto& [pole, nazwa] : {std::pair{"beGlownyZobowiazany", "Bałtycka Spedycja Sp. z o.o."}, {"beOdbiorca", "Meyer Logistik GmbH"}}) {
+      GdyOtworzy([nazwa = S(nazwa)](QWidget* picker) { WybierzWPickerze(picker, nazwa); });
+      box->findChild<QToolButton*>(S(pole) + S("_Wybierz"))->click();
+    }
+    EXPECT_EQ(box->Pole(S("beGlownyZobowiazany"))->text(), S("Bałtycka Spedycja Sp. z o.o."));
+    GdyOtworzy([](QWidget* picker) { WybierzWPickerze(picker, S("24PL322010000123G")); });
+    box->findChild<QToolButton*>(S("beGwarancje_Wybierz"))->click();
+    EXPECT_FALSE(box->Pole(S("beGwarancje"))->text().isEmpty());
+
+    // Two goods items, the first with a package and a produced document.
+    for (int i = 1; i <= 2; ++i) {
+      GdyOtworzy([this, i](QWidget* t) {
+        auto* towar = qobject_cast<departure::TIE015_TowarBox*>(t);
+        ASSERT_NE(towar, nullptr) << t->metaObject()->className() << " " << t->windowTitle().toStdString() << " " << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString() << " i=" << i;
+        towar->Opis()->setPlainText(i == 1 ? S("Komputery przenośne") : S("Meble biurowe"));
+        towar->Pole(S("beCN8"))->setText(i == 1 ? S("84713000") : S("94033011"));
+        towar->Pole(S("ceMasaBrutto"))->setText(i == 1 ? S("500") : S("12,5"));
+        towar->Pole(S("ceMasaNetto"))->setText(i == 1 ? S("450") : S("10"));
+        if (i == 1) {
+          GdyOtworzy([](QWidget* p) {
+            auto* e = qobject_cast<departure::TIE015_PozycjaListyBox*>(p);
+            ASSERT_NE(e, nullptr);
+            QTest::keyClicks(e->Pole(S("dbbeRodzaj")), S("CT"));
+            QTest::keyClicks(e->Pole(S("dbbeZnaki")), S("BS/1"));
+            QTest::keyClicks(e->Pole(S("dbbeLiczbaOpakowan")), S("12"));
+            QTest::keyClick(e->Pole(S("dbbeLiczbaOpakowan")), Qt::Key_Return);
+          });
+          QTest::keyClick(towar->Siatka(departure::ListaTowaru::Opakowania), Qt::Key_Insert);
+          towar->actNextTab();
+          GdyOtworzy([](QWidget* p) {
+            auto* e = qobject_cast<departure::TIE015_PozycjaListyBox*>(p);
+            ASSERT_NE(e, nullptr);
+            QTest::keyClicks(e->Pole(S("dbbeKod")), S("N380"));
+            QTest::keyClicks(e->Pole(S("dbbeNr")), S("FV/2024/11"));
+            QTest::keyClick(e->Pole(S("dbbeNr")), Qt::Key_Return);
+          });
+          QTest::keyClick(towar->Siatka(departure::ListaTowaru::DokumentyWymagane), Qt::Key_Insert);
+          EXPECT_EQ(towar->Siatka(departure::ListaTowaru::DokumentyWymagane)->rowCount(), 1);
+        }
+        Zdjecie(towar, S("03_pozycja_%1").arg(i));
+        for (QAbstractButton* b : towar->findChildren<QAbstractButton*>())
+          if (b->text() == QLatin1String("OK")) return b->click();
+      });
+      if (i == 1 && box->Towary()->rowCount() == 1) {
+        // A new declaration starts with one empty item: Enter on it opens it.
+        box->Towary()->setCurrentCell(0, 0);
+        QTest::keyClick(box->Towary(), Qt::Key_Return);
+      } else {
+        QTest::keyClick(box->Towary(), Qt::Key_Insert);
+      }
+    }
+    EXPECT_EQ(box->Towary()->rowCount(), 2);
+    Zdjecie(box, S("02_zgloszenie"));
+    for (QAbstractButton* b : box->findChildren<QAbstractButton*>())
+      if (b->text() == QLatin1String("OK")) return b->click();
+  });
+  lista->Nowy();
+  ASSERT_EQ(host_.db().GetCountFieldVal(S("TRANZYTY")), 1) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
+  EXPECT_EQ(Tranzyt("TYP"), S("IE015"));
+
+  // Its messages, and "Wyślij ..." by the web service to the training platform.
+  lista->Komunikaty();
+  auto* komunikaty = qobject_cast<lists::TTranzytyPozycjeWin*>(form_->OpenWindows().last());
+  ASSERT_NE(komunikaty, nullptr);
+  auto wyslij = [&](const char* zdjecie) {
+    GdyOtworzy([zdjecie](QWidget* w) {
+      auto* wiz = qobject_cast<exchange::TWyslijKomunikatWiz*>(w);
+      ASSERT_NE(wiz, nullptr);
+      ASSERT_TRUE(wiz->Kanal(exchange::kKanalPuesc)->isEnabled()) << "the web service is not offered";
+      wiz->Kanal(exchange::kKanalPuesc)->setChecked(true);
+      Zdjecie(wiz, S(zdjecie));
+      EXPECT_TRUE(wiz->Next()) << "channel " << wiz->WybranyKanal();
+      // The clerk reads the log and closes the wizard.
+      for (const QString& l : wiz->LogLines()) EXPECT_FALSE(l.contains(S("Błąd"))) << l.toStdString();
+      if (wiz->isVisible()) wiz->Cancel();
+    });
+    komunikaty->Grid()->selectRow(0);
+    komunikaty->actWyslij->trigger();
+  };
+  wyslij("04_wysylka_IE015");
+  EXPECT_EQ(Tranzyt("TYP"), S("IE028")) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
+  const QString mrn = Tranzyt("MRN");
+  EXPECT_EQ(mrn.size(), 18);
+  Zdjecie(komunikaty, S("05_komunikaty_po_IE028"));
+
+  // An amendment: "0 - modyfikacja deklaracji", answered with an IE004.
+  komunikaty->Dodaj();
+  ASSERT_TRUE(komunikaty->actIE013->isVisible());
+  GdyOtworzy([](QWidget* w) {
+    auto* box = qobject_cast<lists::TIE015PL_Box*>(w);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->windowTitle(), S("IE13 - Sprostowanie zgłoszenia."));
+    box->findChild<QComboBox*>(S("cbTypModyfikacji"))->setCurrentIndex(0);
+    box->Pole(S("ceMasaBrutto"))->setText(S("513"));
+    Zdjecie(box, S("06_sprostowanie"));
+    for (QAbstractButton* b : box->findChildren<QAbstractButton*>())
+      if (b->text() == QLatin1String("OK")) return b->click();
+  });
+  komunikaty->actIE013->trigger();
+  wyslij("07_wysylka_IE013");
+  EXPECT_EQ(Tranzyt("TYP"), S("IE004")) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
+
+  // The release comes later: the receive wizard fetches it by period.
+  GdyOtworzy([](QWidget* w) {
+    auto* wiz = qobject_cast<exchange::TKomunikatOdbierzWiz*>(w);
+    ASSERT_NE(wiz, nullptr);
+    wiz->rbPuesc()->setChecked(true);
+    wiz->UstawOkres(QDateTime::currentDateTime().addDays(-1), QDateTime::currentDateTime().addDays(1));
+    wiz->Next();
+    Zdjecie(wiz, S("08_odbior"));
+    wiz->Finish();
+  });
+  komunikaty->actOdbierz->trigger();
+  EXPECT_EQ(Tranzyt("TYP"), S("IE029")) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
+  EXPECT_EQ(Tranzyt("MRN"), mrn);
+  const lists::MenuKomunikatow menu = komunikaty->Logika().Menu();
+  EXPECT_FALSE(menu.ie013);
+  EXPECT_FALSE(menu.ie014);
+  Zdjecie(form_.get(), S("09_po_zwolnieniu"));
+}
+
+}  // namespace
+}  // namespace velmora::testing
