@@ -14,7 +14,12 @@
 #include "host/main_form.h"
 #include "host/plugin_paths.h"
 #include "host/process_options.h"
+#include "arrival/arrival_boxes.h"
+#include "arrival/unloading_boxes.h"
+#include "lists/arrival_box.h"
 #include "lists/declaration_box.h"
+#include "lists/unloading_box.h"
+#include "support/sample_messages.h"
 #include "lists/message_editors.h"
 #include "lists/tranzyty_lista_win.h"
 #include "lists/tranzyty_pozycje.h"
@@ -25,6 +30,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -163,6 +169,40 @@ class WholeTransit : public ::testing::Test {
       sim_.waitForFinished(5000);
     }
   }
+  // A window nobody answers would hang the run: after a while it is named and closed.
+  void Straznik() {
+    QObject::connect(&straznik_, &QTimer::timeout, [this] {
+      QWidget* w = QApplication::activeModalWidget();
+      if (!w) {
+        czekanie_ = 0;
+        return;
+      }
+      if (++czekanie_ < 120) return;
+      auto* wiz = qobject_cast<host::TTabWizardBox*>(w);
+      ADD_FAILURE() << "left open: " << w->metaObject()->className() << " " << w->windowTitle().toStdString() << " | "
+                    << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString() << " | "
+                    << (wiz ? wiz->LogLines().join(QLatin1Char('|')).toStdString() : std::string());
+      czekanie_ = 0;
+      if (auto* d = qobject_cast<QDialog*>(w)) d->reject();
+    });
+    straznik_.start(500);
+  }
+  // "Wyślij ..." on the newest message, by the web service.
+  void Wyslij(lists::TTranzytyPozycjeWin* komunikaty, const char* zdjecie) {
+    GdyOtworzy([zdjecie](QWidget* w) {
+      auto* wiz = qobject_cast<exchange::TWyslijKomunikatWiz*>(w);
+      ASSERT_NE(wiz, nullptr);
+      ASSERT_TRUE(wiz->Kanal(exchange::kKanalPuesc)->isEnabled()) << "the web service is not offered";
+      wiz->Kanal(exchange::kKanalPuesc)->setChecked(true);
+      Zdjecie(wiz, S(zdjecie));
+      EXPECT_TRUE(wiz->Next()) << "channel " << wiz->WybranyKanal();
+      // The clerk reads the log and closes the wizard.
+      for (const QString& l : wiz->LogLines()) EXPECT_FALSE(l.contains(S("Błąd"))) << l.toStdString();
+      if (wiz->isVisible()) wiz->Cancel();
+    });
+    komunikaty->Grid()->selectRow(0);
+    komunikaty->actWyslij->trigger();
+  }
   void Opcja(const char* section, const char* key, const QString& value) {
     host_.options->WriteOption(S(section), S(key), value, host::OptionScope::Application);
   }
@@ -170,6 +210,8 @@ class WholeTransit : public ::testing::Test {
     return host_.db().QueryValue(S("select %1 from TRANZYTY").arg(S(kolumna))).toString().trimmed();
   }
 
+  QTimer straznik_;
+  int czekanie_ = 0;
   TestHost host_{TestEngine::Sqlite};
   QTemporaryDir root_;
   QProcess sim_;
@@ -178,24 +220,7 @@ class WholeTransit : public ::testing::Test {
 };
 
 TEST_F(WholeTransit, DepartureFromTheListToItsRelease) {
-  // A window nobody answers would hang the run: after a while it is named and closed.
-  QTimer straznik;
-  int czekanie = 0;
-  QObject::connect(&straznik, &QTimer::timeout, [&] {
-    QWidget* w = QApplication::activeModalWidget();
-    if (!w) {
-      czekanie = 0;
-      return;
-    }
-    if (++czekanie < 120) return;
-    auto* wiz = qobject_cast<host::TTabWizardBox*>(w);
-    ADD_FAILURE() << "left open: " << w->metaObject()->className() << " " << w->windowTitle().toStdString() << " | "
-                  << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString() << " | "
-                  << (wiz ? wiz->LogLines().join(QLatin1Char('|')).toStdString() + " page " + std::to_string(wiz->CurrentPage()) : std::string());
-    czekanie = 0;
-    if (auto* d = qobject_cast<QDialog*>(w)) d->reject();
-  });
-  straznik.start(500);
+  Straznik();
   auto* lista = qobject_cast<lists::TTranzytyListaWin*>(form_->OpenWindow(S("TTranzytyOtwarciaWin"), 1001, true, true, 38));
   ASSERT_NE(lista, nullptr);
   form_->show();
@@ -275,22 +300,8 @@ TEST_F(WholeTransit, DepartureFromTheListToItsRelease) {
   lista->Komunikaty();
   auto* komunikaty = qobject_cast<lists::TTranzytyPozycjeWin*>(form_->OpenWindows().last());
   ASSERT_NE(komunikaty, nullptr);
-  auto wyslij = [&](const char* zdjecie) {
-    GdyOtworzy([zdjecie](QWidget* w) {
-      auto* wiz = qobject_cast<exchange::TWyslijKomunikatWiz*>(w);
-      ASSERT_NE(wiz, nullptr);
-      ASSERT_TRUE(wiz->Kanal(exchange::kKanalPuesc)->isEnabled()) << "the web service is not offered";
-      wiz->Kanal(exchange::kKanalPuesc)->setChecked(true);
-      Zdjecie(wiz, S(zdjecie));
-      EXPECT_TRUE(wiz->Next()) << "channel " << wiz->WybranyKanal();
-      // The clerk reads the log and closes the wizard.
-      for (const QString& l : wiz->LogLines()) EXPECT_FALSE(l.contains(S("Błąd"))) << l.toStdString();
-      if (wiz->isVisible()) wiz->Cancel();
-    });
-    komunikaty->Grid()->selectRow(0);
-    komunikaty->actWyslij->trigger();
-  };
-  wyslij("04_wysylka_IE015");
+
+  Wyslij(komunikaty, "04_wysylka_IE015");
   EXPECT_EQ(Tranzyt("TYP"), S("IE028")) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
   const QString mrn = Tranzyt("MRN");
   EXPECT_EQ(mrn.size(), 18);
@@ -310,7 +321,7 @@ TEST_F(WholeTransit, DepartureFromTheListToItsRelease) {
       if (b->text() == QLatin1String("OK")) return b->click();
   });
   komunikaty->actIE013->trigger();
-  wyslij("07_wysylka_IE013");
+  Wyslij(komunikaty, "07_wysylka_IE013");
   EXPECT_EQ(Tranzyt("TYP"), S("IE004")) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
 
   // The release comes later: the receive wizard fetches it by period.
@@ -330,6 +341,112 @@ TEST_F(WholeTransit, DepartureFromTheListToItsRelease) {
   EXPECT_FALSE(menu.ie013);
   EXPECT_FALSE(menu.ie014);
   Zdjecie(form_.get(), S("09_po_zwolnieniu"));
+}
+
+TEST_F(WholeTransit, ARefusedDeclarationIsShownSoAndNothingElseChanges) {
+  Straznik();
+  QFile scenariusz(root_.filePath(S("scenariusz.json")));
+  ASSERT_TRUE(scenariusz.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  scenariusz.write(R"({"ie015": "reject"})");
+  scenariusz.close();
+  host_.db().Exec(S("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, REJESTRY_ID, TYP, STATUS, NUMER) values (7, 0, 1, 'IE015', 1, '7/2024')"));
+  host_.db().Exec(S("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, NR_WLASNY, XML) "
+                    "values (70, 7, 1, 'IE015', 1, '<AUTO>', :X)"),
+                  {{S("X"), PrzykladowaDeklaracja(1).Xml()}});
+  host_.db().DBGetNewID(S("GID_TRANZYTY_POZYCJE"));
+  auto* lista = qobject_cast<lists::TTranzytyListaWin*>(form_->OpenWindow(S("TTranzytyOtwarciaWin"), 1001, true, true, 38));
+  ASSERT_NE(lista, nullptr);
+  lista->Komunikaty();
+  auto* komunikaty = qobject_cast<lists::TTranzytyPozycjeWin*>(form_->OpenWindows().last());
+  ASSERT_NE(komunikaty, nullptr);
+  Wyslij(komunikaty, "18_wysylka_odrzucona");
+  EXPECT_EQ(Tranzyt("TYP"), S("IE016"));
+  EXPECT_EQ(Tranzyt("MRN"), QString());  // no number, no release, no charge
+  EXPECT_EQ(host_.db().QueryValue(S("select count(*) from TRANZYTY_POZYCJE where TYP in ('IE028', 'IE029')")).toInt(), 0);
+  EXPECT_EQ(host_.db().QueryValue(S("select SALDO from GWARANCJE where ID_GWARANCJE = 4")).toDouble(), 100000.0);
+  komunikaty->Grid()->selectRow(0);
+  Zdjecie(komunikaty, S("19_odrzucenie"));
+}
+
+TEST_F(WholeTransit, ArrivalFromTheListToItsRelease) {
+  Straznik();
+  host_.db().Exec(S("update REJESTRY set IE007_UC_PRZEDSTAW = 'PL322020', IE007_ODBIORCA_ID = 1"));
+  auto* lista = qobject_cast<lists::TTranzytyListaWin*>(form_->OpenWindow(S("TTranzytyZamknieciaWin"), 1002, true, true, 39));
+  ASSERT_NE(lista, nullptr);
+  form_->show();
+
+  // "Nowy": the arrival notification with an event.
+  GdyOtworzy([](QWidget* w) {
+    auto* box = qobject_cast<lists::TIE007PL_Box*>(w);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->windowTitle(), S("Informacja dla urzedu celnego"));
+    EXPECT_EQ(box->Pole(S("beUCPrzedstawienia"))->text(), S("PL322020"));
+    EXPECT_EQ(box->Pole(S("beNazwa"))->text(), S("Bałtycka Spedycja Sp. z o.o."));
+    QTest::keyClicks(box->Pole(S("beNrMRN")), S("24PL322010NS0009C1"));
+    GdyOtworzy([](QWidget* e) {
+      auto* z = qobject_cast<arrival::TIE007PL_ZdarzeniaBox*>(e);
+      ASSERT_NE(z, nullptr);
+      QTest::keyClicks(z->Pole(S("beMiejsce")), S("Swiecko"));
+      QTest::keyClicks(z->Pole(S("beKraj")), S("pl"));
+      z->Inne()->setChecked(true);
+      z->Tekst(S("meOpis"))->setPlainText(S("Wymiana plomby"));
+      Zdjecie(z, S("11_zdarzenie"));
+      QTest::keyClick(z->Pole(S("beMiejsce")), Qt::Key_Return);
+    });
+    QTest::keyClick(box->Zdarzenia(), Qt::Key_Insert);
+    EXPECT_EQ(box->Zdarzenia()->rowCount(), 1);
+    Zdjecie(box, S("10_zawiadomienie"));
+    for (QAbstractButton* b : box->findChildren<QAbstractButton*>())
+      if (b->text() == QLatin1String("OK")) return b->click();
+  });
+  lista->Nowy();
+  ASSERT_EQ(host_.db().GetCountFieldVal(S("TRANZYTY")), 1) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
+  EXPECT_EQ(Tranzyt("MRN"), S("24PL322010NS0009C1"));
+
+  lista->Komunikaty();
+  auto* komunikaty = qobject_cast<lists::TTranzytyPozycjeWin*>(form_->OpenWindows().last());
+  ASSERT_NE(komunikaty, nullptr);
+  Wyslij(komunikaty, "12_wysylka_IE007");
+  EXPECT_EQ(Tranzyt("TYP"), S("IE043")) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
+
+  // Unloading remarks with one difference.
+  GdyOtworzy([](QWidget* w) {
+    auto* box = qobject_cast<lists::TIE044PL_Box*>(w);
+    ASSERT_NE(box, nullptr) << w->metaObject()->className();
+    EXPECT_EQ(box->Pole(S("ceLiczbaPozycjiIE43"))->text(), S("3"));
+    box->Zgodnosc()->setChecked(true);
+    box->findChild<QComboBox*>(S("peStanZamkniec"))->setCurrentIndex(1);
+    box->findChild<QPlainTextEdit*>(S("meUwagi"))->setPlainText(S("Mniejsza masa pozycji 2"));
+    GdyOtworzy([](QWidget* wz) {
+      auto* wiz = qobject_cast<arrival::TIE044PL_WynikKontroliWiz*>(wz);
+      ASSERT_NE(wiz, nullptr);
+      wiz->Rodzaj(0)->setChecked(true);
+      wiz->Next();
+      wiz->Lista()->setCurrentCell(1, 0);
+      QTest::keyClick(wiz->Lista(), Qt::Key_Space);
+      Zdjecie(wiz, S("14_wynik_kontroli"));
+      GdyOtworzy([](QWidget* t) {
+        auto* towar = qobject_cast<arrival::TIE044PL_TowarBox*>(t);
+        ASSERT_NE(towar, nullptr);
+        EXPECT_EQ(towar->Pole(S("ceMasaBrutto"))->text(), S("700.500"));
+        towar->Pole(S("ceMasaBrutto"))->setText(S("690"));
+        Zdjecie(towar, S("15_towar_IE044"));
+        for (QAbstractButton* b : towar->findChildren<QAbstractButton*>())
+          if (b->text() == QLatin1String("OK")) return b->click();
+      });
+      wiz->Next();
+    });
+    QTest::keyClick(box->Towary(), Qt::Key_Insert);
+    EXPECT_EQ(box->Towary()->rowCount(), 1);
+    Zdjecie(box, S("13_uwagi_rozladunkowe"));
+    for (QAbstractButton* b : box->findChildren<QAbstractButton*>())
+      if (b->text() == QLatin1String("OK")) return b->click();
+  });
+  komunikaty->Dodaj();
+  EXPECT_EQ(Tranzyt("TYP"), S("IE044")) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
+  Wyslij(komunikaty, "16_wysylka_IE044");
+  EXPECT_EQ(Tranzyt("TYP"), S("IE025")) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
+  Zdjecie(form_.get(), S("17_po_zwolnieniu_towaru"));
 }
 
 }  // namespace
