@@ -5,7 +5,6 @@
 #include "lists/follow_up_editors.h"
 
 #include "declaration_box.h"
-#include "dokument_startowy.h"
 #include "message_editors.h"
 #include "rejestry_win.h"
 #include "tranzyty_pozycje.h"
@@ -235,12 +234,7 @@ void TTranzytyListaWin::Nowy() {
                   {QStringLiteral("RYCZALT"), ctx_.options.ReadOption(QStringLiteral("SALDOWANIE"), QStringLiteral("RYCZALT"), QStringLiteral("6,5"))}};
   try {
     std::unique_ptr<MessageEditor> editor(CreateMessageEditor(typ, ctx_, row, this));
-    if (!editor) {
-      // Without the editor the transit starts from the register's defaults.
-      const DokumentStartowy d = NowyDokumentStartowy(ctx_, logic_.Rodzaj(), frame::AktywnyRejestr.Id);
-      RefreshKey(logic_.UtworzTranzyt(d.kolumny_tranzytu, frame::kAuto, d.xml));
-      return;
-    }
+    if (!editor) return;  // the module registers both editors when it loads
     editor->SetXML(QString());
     if (editor->ShowBox() != 1) return;
     const std::vector<QVariantMap> koszty = editor->Koszty();

@@ -121,7 +121,7 @@ VELMORA_ON_BOTH_ENGINES(TransitLists);
 }  // namespace velmora::testing
 
 #include "host/named_lock.h"
-#include "lists/dokument_startowy.h"
+#include "departure/declaration_editor.h"
 
 namespace velmora::testing {
 namespace {
@@ -131,8 +131,12 @@ TEST_P(TransitLists, NewTransitsAreNumberedOneAtATimeAndStartFromTheRegister) {
                            "values (3, 'Gdynia', 'T1', 'PL322010', 17, 'Bałtycka Spedycja')"));
   frame::AktywnyRejestr = {3, QStringLiteral("Gdynia")};
   ListaTranzytow lista(*ctx_, frame::kRodzajWywoz);
-  const lists::DokumentStartowy d = lists::NowyDokumentStartowy(*ctx_, frame::kRodzajWywoz, 3);
-  const qint64 first = lista.UtworzTranzyt(d.kolumny_tranzytu, frame::kAuto, d.xml);
+  // The declaration editor's new document on the register's defaults.
+  departure::DeklaracjaIE015 deklaracja(*ctx_);
+  deklaracja.UstawRejestr(3);
+  deklaracja.SetXML(QString());
+  const QString xml = deklaracja.GetXML();
+  const qint64 first = lista.UtworzTranzyt({{QStringLiteral("NADAWCA_NAZWA"), QStringLiteral("Bałtycka Spedycja")}}, frame::kAuto, xml);
   const auto t = db().QueryOne(QStringLiteral("select * from TRANZYTY where ID_TRANZYTY = :ID"), {{QStringLiteral("ID"), first}});
   EXPECT_EQ(t->Str(QStringLiteral("NUMER")), QStringLiteral("1/2024"));
   EXPECT_EQ(t->Int(QStringLiteral("REJESTRY_ID")), 3);
@@ -151,10 +155,10 @@ TEST_P(TransitLists, NewTransitsAreNumberedOneAtATimeAndStartFromTheRegister) {
   host::NamedLock their(*other);
   ASSERT_TRUE(their.TryLock(lista.NazwaBlokadyNumeru()));
   lista.UstawProbyBlokady(2);
-  EXPECT_THROW(lista.UtworzTranzyt({}, frame::kAuto, d.xml), lists::NumeracjaZajeta);
+  EXPECT_THROW(lista.UtworzTranzyt({}, frame::kAuto, xml), lists::NumeracjaZajeta);
   EXPECT_EQ(db().GetCountFieldVal(QStringLiteral("TRANZYTY")), 1);
   their.Unlock(lista.NazwaBlokadyNumeru());
-  const qint64 second = lista.UtworzTranzyt({}, frame::kAuto, d.xml);
+  const qint64 second = lista.UtworzTranzyt({}, frame::kAuto, xml);
   EXPECT_EQ(db().QueryValue(QStringLiteral("select NUMER from TRANZYTY where ID_TRANZYTY = :ID"), {{QStringLiteral("ID"), second}}).toString(),
             QStringLiteral("2/2024"));
   // The lock is free again for the other workstation.
