@@ -4,12 +4,16 @@
 #include "host/plugin_paths.h"
 #include "host/process_options.h"
 #include "login_dialog.h"
+#include "host/customs_dictionary.h"
 #include "host/gwarancje_win.h"
 #include "host/host_tables.h"
 #include "host/main_form.h"
 #include "host/tools_db.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QUrl>
 #include <QDir>
 #include <QStandardPaths>
 
@@ -26,6 +30,10 @@ Application::Application(StartOptions options) : options_(std::move(options)) {
 
 Application::~Application() {
   main_form_.reset();
+  if (platforma_ && platforma_->state() != QProcess::NotRunning) {
+    platforma_->terminate();
+    if (!platforma_->waitForFinished(3000)) platforma_->kill();
+  }
   host::SetProcessOptions(nullptr);
   host::SetProcessContext(nullptr);
   if (module_.isLoaded()) {
@@ -65,6 +73,8 @@ QStringList Application::OpenDatabase() {
 bool Application::SeedDemoIfEmpty() {
   if (db_->GetCountFieldVal(QStringLiteral("UZYTKOWNIK")) > 0) return false;
   SeedDemoData(*ctx_);
+  // The module adds a transit to each list as its own editors would.
+  if (auto seed = reinterpret_cast<void (*)(host::HostContext*)>(module_.resolve("SeedDemo"))) seed(ctx_.get());
   return true;
 }
 
@@ -86,6 +96,31 @@ bool Application::ChooseUser(QWidget* parent, QString* error) {
   }
   user_.Set(dialog.Chosen());
   return true;
+}
+
+bool Application::StartTrainingPlatform() {
+  if (ctx_->options.ReadOption(QStringLiteral("KANAL_WYSYLKI"), QStringLiteral("SRODOWISKO"), QString(), host::OptionScope::Application)
+          .trimmed() != QLatin1String("SZKOLENIOWE"))
+    return false;
+  const QUrl adres(host::TPuescTools::GetServiceAddress(*db_, ctx_->options));
+  if (adres.host() != QLatin1String("127.0.0.1") && adres.host() != QLatin1String("localhost")) return false;
+  const QString skrypt = QCoreApplication::applicationDirPath() + QStringLiteral("/../tools/puesc-sim/puesc_sim.py");
+  if (!QFile::exists(skrypt)) return false;
+  const QString katalog = QDir(ctx_->root).filePath(QStringLiteral("szkolenie"));
+  QDir().mkpath(katalog);
+  const QString scenariusz = QDir(katalog).filePath(QStringLiteral("scenariusz.json"));
+  if (!QFile::exists(scenariusz)) {
+    QFile f(scenariusz);
+    if (f.open(QIODevice::WriteOnly)) f.write(R"({"ie029_after": 5})");
+  }
+  // A platform already listening there (another workstation's) makes this one exit at once.
+  platforma_ = std::make_unique<QProcess>();
+  platforma_->setProgram(QStringLiteral("python3"));
+  platforma_->setArguments({skrypt, QStringLiteral("--port"), QString::number(adres.port(80)), QStringLiteral("--config"), scenariusz});
+  platforma_->setStandardOutputFile(QDir(katalog).filePath(QStringLiteral("platforma.log")));
+  platforma_->setStandardErrorFile(QDir(katalog).filePath(QStringLiteral("platforma.log")), QIODevice::Append);
+  platforma_->start();
+  return platforma_->waitForStarted(5000);
 }
 
 host::TMainForm* Application::CreateMainForm() {

@@ -8,6 +8,7 @@
 #include "host/users.h"
 
 #include <QLibrary>
+#include <QProcess>
 #include <QString>
 
 #include <memory>
@@ -40,6 +41,10 @@ class Application {
   // The user by login (the --user option), or through the login dialog.
   bool ChooseUser(QWidget* parent, QString* error);
   host::TMainForm* CreateMainForm();
+  // In the training environment, the platform simulator shipped beside the program answers for
+  // the customs office: started here when its address is on this machine, stopped with the
+  // application. Answers whether it was started.
+  bool StartTrainingPlatform();
 
   host::HostContext& Context() { return *ctx_; }
   host::Db& Database() { return *db_; }
@@ -55,6 +60,7 @@ class Application {
   std::unique_ptr<host::TOptionsDB> host_options_;
   std::unique_ptr<host::HostContext> ctx_;
   std::unique_ptr<host::TMainForm> main_form_;
+  std::unique_ptr<QProcess> platforma_;
 };
 
 }  // namespace velmora::app

@@ -31,6 +31,7 @@ int main(int argc, char** argv) {
     app.OpenDatabase();
     if (app.SeedDemoIfEmpty()) std::fprintf(stderr, "Utworzono dane demonstracyjne (użytkownik admin)\n");
     if (!app.ChooseUser(nullptr, &error)) throw std::runtime_error(error.toStdString());
+    if (app.StartTrainingPlatform()) std::fprintf(stderr, "Środowisko szkoleniowe: platforma uruchomiona\n");
   } catch (const std::exception& e) {
     std::fprintf(stderr, "%s\n", e.what());
     if (!parser.isSet(quit)) QMessageBox::critical(nullptr, QStringLiteral("Velmora"), QString::fromUtf8(e.what()));

@@ -1,5 +1,6 @@
 // Entry points of the module library the host loads at start-up.
 #include "package.h"
+#include "lists/demo_transits.h"
 #include "lists/message_editors.h"
 #include "lists/tranzyty_lista_win.h"
 #include "reference/reference_windows.h"
@@ -26,6 +27,9 @@ VELMORA_EXPORT void Finalize() {
   velmora::reference::ReleaseSlownikCache();
   velmora::frame::Finalize();
 }
+
+// The demo data's transits, for a database seeded on its first start.
+VELMORA_EXPORT void SeedDemo(velmora::host::HostContext* ctx) { velmora::lists::UtworzTranzytyDemo(*ctx); }
 
 // Units of the package in their initialisation order.
 VELMORA_EXPORT const char* const* GetPackageInfoTable() {
