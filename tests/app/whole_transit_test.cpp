@@ -5,6 +5,7 @@
 #include "exchange/receive_wizard.h"
 #include "exchange/send.h"
 #include "exchange/send_wizard.h"
+#include "frame/codes.h"
 #include "frame/package.h"
 #include "frame/shared_state.h"
 #include "host/frm_sql_win.h"
@@ -19,6 +20,8 @@
 #include "lists/arrival_box.h"
 #include "lists/declaration_box.h"
 #include "lists/unloading_box.h"
+#include "lists/wydruk_rejestru.h"
+#include "host/config_rpt_box.h"
 #include "support/sample_messages.h"
 #include "lists/message_editors.h"
 #include "lists/tranzyty_lista_win.h"
@@ -403,11 +406,15 @@ TEST_F(WholeTransit, ArrivalFromTheListToItsRelease) {
   ASSERT_EQ(host_.db().GetCountFieldVal(S("TRANZYTY")), 1) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
   EXPECT_EQ(Tranzyt("MRN"), S("24PL322010NS0009C1"));
 
+  // The clearance the agency keeps for this arrival.
+  host_.db().Exec(S("insert into TRANZYTY_ODPRAWY (ID_TRANZYTY_ODPRAWY, TRANZYTY_ID, NUMER, DATA, PROCEDURA, IE043) "
+                    "select 1, ID_TRANZYTY, 'ODP/1/2024', CREATE_DATE, '4000', 0 from TRANZYTY"));
   lista->Komunikaty();
   auto* komunikaty = qobject_cast<lists::TTranzytyPozycjeWin*>(form_->OpenWindows().last());
   ASSERT_NE(komunikaty, nullptr);
   Wyslij(komunikaty, "12_wysylka_IE007");
   EXPECT_EQ(Tranzyt("TYP"), S("IE043")) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
+  EXPECT_EQ(host_.db().QueryValue(S("select IE043 from TRANZYTY_ODPRAWY")).toInt(), 1);  // the clearance is marked
 
   // Unloading remarks with one difference.
   GdyOtworzy([](QWidget* w) {
@@ -447,6 +454,19 @@ TEST_F(WholeTransit, ArrivalFromTheListToItsRelease) {
   Wyslij(komunikaty, "16_wysylka_IE044");
   EXPECT_EQ(Tranzyt("TYP"), S("IE025")) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
   Zdjecie(form_.get(), S("17_po_zwolnieniu_towaru"));
+
+  // The register printout lists the transit with its clearance.
+  lists::TWydrukRejestruRpt wydruk(*ctx_);
+  wydruk.SetID_REJ(1);
+  wydruk.SetTR_TYP(frame::kRodzajPrzywoz);
+  host::TConfigRptBox::SetOpenAfterPrint(false);
+  ASSERT_TRUE(wydruk.Execute()) << wydruk.LastError().toStdString();
+  ASSERT_EQ(wydruk.Pozycje().size(), 1u);
+  EXPECT_EQ(wydruk.Pozycje()[0].Str(S("NrOdprawy")), S("ODP/1/2024"));
+  QProcess p;
+  p.start(S("pdftotext"), {wydruk.LastPdf(), S("-")});
+  ASSERT_TRUE(p.waitForFinished(20000));
+  EXPECT_TRUE(QString::fromUtf8(p.readAllStandardOutput()).contains(S("24PL322010NS0009C1")));
 }
 
 }  // namespace
