@@ -371,6 +371,50 @@ TEST_F(WholeTransit, ARefusedDeclarationIsShownSoAndNothingElseChanges) {
   Zdjecie(komunikaty, S("19_odrzucenie"));
 }
 
+TEST_F(WholeTransit, AHurriedClerkLosesNothing) {
+  Straznik();
+  auto* lista = qobject_cast<lists::TTranzytyListaWin*>(form_->OpenWindow(S("TTranzytyOtwarciaWin"), 1001, true, true, 38));
+  ASSERT_NE(lista, nullptr);
+  // An editor closed with unsaved changes asks first; "no" keeps it open with what was typed.
+  GdyOtworzy([this](QWidget* w) {
+    auto* box = qobject_cast<lists::TIE015PL_Box*>(w);
+    ASSERT_NE(box, nullptr);
+    box->Pole(S("beUCPrzezn"))->setText(S("DE004851"));
+    QTest::keyClick(box, Qt::Key_Escape);
+    EXPECT_EQ(host_.dialogs.Texts().last(), S("Porzucić zmiany w zgłoszeniu ?"));
+    ASSERT_TRUE(box->isVisible());
+    EXPECT_EQ(box->Pole(S("beUCPrzezn"))->text(), S("DE004851"));
+    host_.dialogs.Answer(host::kIdYes);
+    QTest::keyClick(box, Qt::Key_Escape);
+  });
+  lista->Nowy();
+  EXPECT_EQ(host_.db().GetCountFieldVal(S("TRANZYTY")), 0);
+
+  // The platform gone while answers are fetched: the log says so and nothing is stored.
+  host_.db().Exec(S("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, REJESTRY_ID, TYP, STATUS, NUMER) values (7, 0, 1, 'IE015', 2, '7/2024')"));
+  host_.db().Exec(S("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, NR_WLASNY, XML) "
+                    "values (70, 7, 1, 'IE015', 2, '24IE0150000070', '<IE015/>')"));
+  lista->RefreshKey(7);
+  lista->Komunikaty();
+  auto* komunikaty = qobject_cast<lists::TTranzytyPozycjeWin*>(form_->OpenWindows().last());
+  ASSERT_NE(komunikaty, nullptr);
+  sim_.kill();
+  sim_.waitForFinished(5000);
+  GdyOtworzy([](QWidget* w) {
+    auto* wiz = qobject_cast<exchange::TKomunikatOdbierzWiz*>(w);
+    ASSERT_NE(wiz, nullptr);
+    wiz->rbPuesc()->setChecked(true);
+    wiz->UstawOkres(QDateTime::currentDateTime().addDays(-1), QDateTime::currentDateTime().addDays(1));
+    wiz->Next();
+    EXPECT_TRUE(wiz->LogLines().join(QLatin1Char('|')).contains(S("Błąd"))) << wiz->LogLines().join(QLatin1Char('|')).toStdString();
+    Zdjecie(wiz, S("20_platforma_niedostepna"));
+    wiz->Finish();
+  });
+  komunikaty->actOdbierz->trigger();
+  EXPECT_EQ(host_.db().GetCountFieldVal(S("TRANZYTY_POZYCJE")), 1);
+  EXPECT_EQ(Tranzyt("TYP"), S("IE015"));
+}
+
 TEST_F(WholeTransit, ArrivalFromTheListToItsRelease) {
   Straznik();
   host_.db().Exec(S("update REJESTRY set IE007_UC_PRZEDSTAW = 'PL322020', IE007_ODBIORCA_ID = 1"));
