@@ -46,6 +46,8 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSqlQueryModel>
+#include <QSqlRecord>
+#include <QColor>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
@@ -343,6 +345,20 @@ TEST_F(WholeTransit, DepartureFromTheListToItsRelease) {
   const lists::MenuKomunikatow menu = komunikaty->Logika().Menu();
   EXPECT_FALSE(menu.ie013);
   EXPECT_FALSE(menu.ie014);
+  // The list, refreshed, shows the transit in the release's state and colour, with its MRN.
+  lista->RefreshKey(1);
+  QSqlQueryModel* model = lista->Model();
+  int opis = -1, mrn_kolumna = -1, typ = -1;
+  for (int i = 0; i < model->record().count(); ++i) {
+    const QString n = model->record().fieldName(i).toUpper();
+    if (n == QLatin1String("OPIS")) opis = i;
+    if (n == QLatin1String("MRN")) mrn_kolumna = i;
+    if (n == QLatin1String("TYP")) typ = i;
+  }
+  ASSERT_GE(opis, 0);
+  EXPECT_TRUE(model->data(model->index(0, opis)).toString().startsWith(S("IE029 - Odebrano"))) << model->data(model->index(0, opis)).toString().toStdString();
+  EXPECT_EQ(model->data(model->index(0, mrn_kolumna)).toString().trimmed(), mrn);
+  EXPECT_EQ(model->data(model->index(0, typ), Qt::ForegroundRole).value<QColor>(), lists::KolorKomunikatu(S("IE029"), 11, 0));
   Zdjecie(form_.get(), S("09_po_zwolnieniu"));
 }
 
