@@ -312,6 +312,21 @@ TEST_F(WholeTransit, DepartureFromTheListToItsRelease) {
   EXPECT_EQ(mrn.size(), 18);
   Zdjecie(komunikaty, S("05_komunikaty_po_IE028"));
 
+  // "Wyślij ..." once more on the declaration already sent: asked, declined, nothing leaves again.
+  const int komunikatow = host_.db().GetCountFieldVal(S("TRANZYTY_POZYCJE"));
+  GdyOtworzy([](QWidget* w) {
+    auto* wiz = qobject_cast<exchange::TWyslijKomunikatWiz*>(w);
+    ASSERT_NE(wiz, nullptr);
+    wiz->Kanal(exchange::kKanalPuesc)->setChecked(true);
+    wiz->Next();
+    if (wiz->isVisible()) wiz->Cancel();
+  });
+  komunikaty->Grid()->selectRow(komunikaty->Model()->rowCount() - 1);
+  komunikaty->actWyslij->trigger();
+  EXPECT_TRUE(host_.dialogs.Texts().contains(S("Ten dokument został już wyeksportowany. Czy chcesz to zrobić ponownie ?")));
+  EXPECT_EQ(host_.db().GetCountFieldVal(S("TRANZYTY_POZYCJE")), komunikatow);
+  EXPECT_EQ(Tranzyt("TYP"), S("IE028"));
+
   // An amendment: "0 - modyfikacja deklaracji", answered with an IE004.
   komunikaty->Dodaj();
   ASSERT_TRUE(komunikaty->actIE013->isVisible());
