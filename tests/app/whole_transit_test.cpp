@@ -54,6 +54,9 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QDebug>
+#include <QElapsedTimer>
+
+#include <cstdio>
 
 #include <functional>
 
@@ -226,6 +229,8 @@ class WholeTransit : public ::testing::Test {
 
 TEST_F(WholeTransit, DepartureFromTheListToItsRelease) {
   Straznik();
+  QElapsedTimer zegar;
+  zegar.start();
   auto* lista = qobject_cast<lists::TTranzytyListaWin*>(form_->OpenWindow(S("TTranzytyOtwarciaWin"), 1001, true, true, 38));
   ASSERT_NE(lista, nullptr);
   form_->show();
@@ -375,6 +380,9 @@ TEST_F(WholeTransit, DepartureFromTheListToItsRelease) {
   EXPECT_EQ(model->data(model->index(0, mrn_kolumna)).toString().trimmed(), mrn);
   EXPECT_EQ(model->data(model->index(0, typ), Qt::ForegroundRole).value<QColor>(), lists::KolorKomunikatu(S("IE029"), 11, 0));
   Zdjecie(form_.get(), S("09_po_zwolnieniu"));
+  // The timing report: the whole road, the platform's answers and the pictures included.
+  RecordProperty("departure_ms", static_cast<int>(zegar.elapsed()));
+  std::printf("Timing: the whole departure through the windows took %lld ms\n", static_cast<long long>(zegar.elapsed()));
 }
 
 TEST_F(WholeTransit, ARefusedDeclarationIsShownSoAndNothingElseChanges) {
