@@ -116,7 +116,9 @@ bool Application::StartTrainingPlatform() {
   // A platform already listening there (another workstation's) makes this one exit at once.
   platforma_ = std::make_unique<QProcess>();
   platforma_->setProgram(QStringLiteral("python3"));
-  platforma_->setArguments({skrypt, QStringLiteral("--port"), QString::number(adres.port(80)), QStringLiteral("--config"), scenariusz});
+  // What the platform holds is kept below the root: answers not yet fetched wait across restarts.
+  platforma_->setArguments({skrypt, QStringLiteral("--port"), QString::number(adres.port(80)), QStringLiteral("--config"), scenariusz,
+                            QStringLiteral("--state"), katalog});
   platforma_->setStandardOutputFile(QDir(katalog).filePath(QStringLiteral("platforma.log")));
   platforma_->setStandardErrorFile(QDir(katalog).filePath(QStringLiteral("platforma.log")), QIODevice::Append);
   platforma_->start();

@@ -1,5 +1,7 @@
 #include "demo_data.h"
 
+#include "training_certificate.h"
+
 #include "host/exchange_rates.h"
 #include "host/gwarancje_win.h"
 
@@ -11,6 +13,8 @@
 #include "host/taric.h"
 #include "host/record_store.h"
 #include "host/users.h"
+
+#include <QDir>
 
 namespace velmora::app {
 
@@ -109,7 +113,8 @@ void SeedDemoData(host::HostContext& ctx) {
       "8528;Monitory i projektory;14;23\n8703;Samochody osobowe;10;23\n8708;Części i akcesoria do pojazdów;4,5;23\n"
       "9403;Meble pozostałe i ich części;2,7;23\n9503;Zabawki;4,7;23\n"));
 
-  // The demo sends to the platform simulator that ./run.sh starts: the training environment.
+  // The demo sends to the training platform the application starts itself, signed with a
+  // training certificate made here (the platform checks the signature, not its issuer).
   auto option = [&ctx](const char* section, const char* key, const char* value) {
     ctx.options.WriteOption(QString::fromLatin1(section), QString::fromLatin1(key), QString::fromUtf8(value), host::OptionScope::Application);
   };
@@ -117,6 +122,11 @@ void SeedDemoData(host::HostContext& ctx) {
   option("KANAL_WYSYLKI", "ECIP_SEAP_ID", "agencja");
   option("KANAL_WYSYLKI", "ECIP_SEAP_HASLO", "haslo");
   option("KANAL_ZWROTNY", "URL", "http://127.0.0.1:18089/odpowiedzi");
+  const QString certyfikat = QDir(ctx.root).filePath(QStringLiteral("szkolenie/certyfikat.p12"));
+  if (CreateTrainingCertificate(certyfikat, QStringLiteral("Agencja Celna Velmora (szkolenie)"), "szkolenie").isEmpty()) {
+    ctx.options.WriteOption(QStringLiteral("PODPIS"), QStringLiteral("CERTYFIKAT"), certyfikat, host::OptionScope::Application);
+    option("PODPIS", "HASLO", "szkolenie");
+  }
   tx.Commit();
 }
 

@@ -11,10 +11,12 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLibrary>
 
+#include <atomic>
 #include <chrono>
 #include <future>
 
@@ -67,9 +69,19 @@ KlientPuesc::AcceptFn KlientPuesc::Accept() const { return reinterpret_cast<Acce
 KlientPuesc::BySysRefFn KlientPuesc::BySysRef() const { return reinterpret_cast<BySysRefFn>(library_->resolve("GetDocumentBySysRef")); }
 KlientPuesc::DocumentsFn KlientPuesc::Documents() const { return reinterpret_cast<DocumentsFn>(library_->resolve("GetDocuments")); }
 
+namespace {
+std::atomic<qint64> czas_na_platformie{0};
+}  // namespace
+
+qint64 CzasOczekiwaniaNaPlatformeMs() { return czas_na_platformie.load(); }
+void DodajCzasOczekiwaniaNaPlatforme(qint64 ms) { czas_na_platformie += ms; }
+
 QString WywolajKlienta(const std::function<const char*()>& call) {
+  QElapsedTimer zegar;
+  zegar.start();
   auto answer = std::async(std::launch::async, [&call] { return QString::fromUtf8(call()); });
   while (answer.wait_for(std::chrono::milliseconds(30)) != std::future_status::ready) QCoreApplication::processEvents(QEventLoop::AllEvents, 30);
+  DodajCzasOczekiwaniaNaPlatforme(zegar.elapsed());
   return answer.get();
 }
 

@@ -58,6 +58,11 @@ class KlientPuesc {
 // repainting while the platform answers; the answer is copied before that thread ends.
 QString WywolajKlienta(const std::function<const char*()>& call);
 
+// Time this process has spent waiting for the platform, in milliseconds: the client library's
+// calls and the pause before the answers are asked for. A road's own time is the rest.
+qint64 CzasOczekiwaniaNaPlatformeMs();
+void DodajCzasOczekiwaniaNaPlatforme(qint64 ms);
+
 // Whether the client library's answer is a result: an empty one (no answer) and one with a
 // leading minus sign (an error) are logged and end the road.
 bool OdpowiedzKlienta(const QString& answer, const LogFn& log);

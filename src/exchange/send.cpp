@@ -191,6 +191,7 @@ bool WysylkaKomunikatu::SendWS(const QString& plik, const LogFn& log) {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     QThread::msleep(20);
   }
+  DodajCzasOczekiwaniaNaPlatforme(pauza.elapsed());
   const QByteArray sys_ref8 = sys_ref.toUtf8(), katalog8 = QFile::encodeName(katalog_in);
   const QString lista = WywolajKlienta([&] {
     return by_sys_ref(login.constData(), haslo.constData(), adres.constData(), sys_ref8.constData(), katalog8.constData(),

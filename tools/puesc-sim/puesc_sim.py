@@ -8,7 +8,8 @@ waits, by correlation or by period, with PDF printouts as attachments.
 
   puesc_sim.py --port 0 --config scenario.json [--state DIR]
 
-prints "PORT <n>" once listening. The scenario file is read again on every request, so a
+prints "PORT <n>" once listening. With --state the platform keeps what it holds in DIR and
+finds it there after a restart, as the real office does: answers not yet fetched stay waiting. The scenario file is read again on every request, so a
 test can change it between calls. Keys (all optional):
   users          {"login": "password"}          who may call (default agencja/haslo)
   answer_delay   seconds before answers of an upload become visible (default 0)
@@ -79,12 +80,34 @@ def mrn_check(body):
 
 
 class State:
-    def __init__(self, config_path):
+    def __init__(self, config_path, state_dir=None):
         self.config_path = config_path
         self.lock = threading.Lock()
         self.documents = []  # dicts: sysref, korelacja, name, content, attachments, visible_at, read
         self.counter = 0
         self.mrn_serial = 0
+        self.path = os.path.join(state_dir, "platforma.json") if state_dir else None
+        if self.path and os.path.exists(self.path):
+            with open(self.path, encoding="utf-8") as f:
+                saved = json.load(f)
+            self.counter, self.mrn_serial = saved["counter"], saved["mrn_serial"]
+            for d in saved["documents"]:
+                d["content"] = base64.b64decode(d["content"])
+                d["attachments"] = [(name, PDF) for name in d["attachments"]]
+                d["created"] = dt.datetime.fromisoformat(d["created"])
+                self.documents.append(d)
+
+    def save(self):
+        # Called under the lock after every request; written whole and renamed, so a platform
+        # stopped mid-write keeps the previous state.
+        if not self.path:
+            return
+        docs = [dict(d, content=base64.b64encode(d["content"]).decode(), attachments=[a[0] for a in d["attachments"]],
+                     created=d["created"].isoformat()) for d in self.documents]
+        tmp = self.path + ".tmp"
+        with open(tmp, "w", encoding="utf-8") as f:
+            json.dump({"counter": self.counter, "mrn_serial": self.mrn_serial, "documents": docs}, f)
+        os.replace(tmp, self.path)
 
     def config(self):
         try:
@@ -356,6 +379,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             with state.lock:
                 sysref = state.next_sysref()
             answers_for(state, cfg, sysref, data)
+            with state.lock:
+                state.save()
             self.reply(200, envelope("<ws:AcceptDocumentResponse><result><sysRef>%s</sysRef></result></ws:AcceptDocumentResponse>" % sysref))
         elif name == "GetDocumentsRequest":
             korelacja = (request.findtext("korelacjaSysref") or "").strip()
@@ -375,6 +400,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 found = found[:100]
                 for d in found:
                     d["read"] = True
+                state.save()
             self.reply(200, envelope("<ws:GetDocumentsResponse>%s</ws:GetDocumentsResponse>" % "".join(document_xml(d) for d in found)))
         else:
             self.reply(500, fault("B006", "Nieznana operacja " + name))
@@ -408,9 +434,12 @@ def main():
     p = argparse.ArgumentParser(description="Local customs platform simulator")
     p.add_argument("--port", type=int, default=18089)
     p.add_argument("--config", required=True)
+    p.add_argument("--state", help="directory where the platform keeps what it holds across restarts")
     args = p.parse_args()
+    if args.state:
+        os.makedirs(args.state, exist_ok=True)
     server = Server(("127.0.0.1", args.port), Handler)
-    server.state = State(args.config)
+    server.state = State(args.config, args.state)
     print("PORT %d" % server.server_address[1], flush=True)
     try:
         server.serve_forever()

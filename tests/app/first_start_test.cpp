@@ -1,0 +1,240 @@
+// A new agency's first day, as the program runs it: the module loaded from its library, an
+// empty embedded database, the demo data, the training platform started by the application.
+// The clerk sends the demo declaration, closes the program before the release comes, starts it
+// again and fetches the release. Only windows, menus, buttons and captions are used: the test
+// knows the module through what a person sees of it.
+#include "app/application.h"
+#include "host/frm_sql_win.h"
+#include "host/main_form.h"
+#include "host/tab_wizard_box.h"
+
+#include <QAbstractItemModel>
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace velmora::testing {
+namespace {
+
+QString S(const char* s) { return QString::fromUtf8(s); }
+
+void Zdjecie(QWidget* w, const char* nazwa) {
+  const QString dir = QStringLiteral(VELMORA_ARTIFACT_DIR "/transit");
+  QDir().mkpath(dir);
+  w->grab().save(dir + S("/start_") + S(nazwa) + S(".png"));
+}
+
+// A port nobody listens on, and whether somebody listens on it now.
+int WolnyPort() {
+  const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof a;
+  ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
+  ::close(s);
+  return ntohs(a.sin_port);
+}
+bool Slucha(int port) {
+  const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(static_cast<uint16_t>(port));
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  const bool ok = ::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+  ::close(s);
+  return ok;
+}
+
+QAction* ZMenu(host::TMainForm* form, const char* menu, const char* pozycja) {
+  for (QAction* m : form->menuBar()->actions())
+    if (m->menu() && m->text() == S(menu))
+      for (QAction* a : m->menu()->actions())
+        if (a->text() == S(pozycja)) return a;
+  return nullptr;
+}
+QAction* Akcja(QWidget* okno, const char* tekst) {
+  for (QAction* a : okno->findChildren<QAction*>())
+    if (a->text() == S(tekst)) return a;
+  return nullptr;
+}
+QRadioButton* Opcja(QWidget* okno, const char* tekst) {
+  for (QRadioButton* r : okno->findChildren<QRadioButton*>())
+    if (r->text() == S(tekst)) return r;
+  return nullptr;
+}
+// The texts of a list's rows as a clerk reads them.
+QStringList Wiersze(host::TFrmSqlWin* lista) {
+  QStringList out;
+  QAbstractItemModel* m = lista->Grid()->model();
+  for (int r = 0; r < m->rowCount(); ++r) {
+    QStringList komorki;
+    for (int c = 0; c < m->columnCount(); ++c) komorki << m->data(m->index(r, c)).toString().trimmed();
+    out << komorki.join(QLatin1Char('|'));
+  }
+  return out;
+}
+host::TFrmSqlWin* Otworz(host::TMainForm* form, const char* pozycja) {
+  QAction* a = ZMenu(form, "NCTS2", pozycja);
+  if (!a) return nullptr;
+  a->trigger();
+  return qobject_cast<host::TFrmSqlWin*>(form->OpenWindows().last());
+}
+
+// Runs `krok` on the wizard that opens next.
+void GdyOtworzy(std::function<void(host::TTabWizardBox*)> krok) {
+  QTimer::singleShot(0, [krok] {
+    auto* wiz = qobject_cast<host::TTabWizardBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(wiz, nullptr) << "no wizard opened";
+    krok(wiz);
+  });
+}
+
+// One start of the program, as main() does it with --user admin, on `root`.
+struct Start {
+  app::Application a;
+  host::TMainForm* form = nullptr;
+  explicit Start(const QString& root, int port) : a({{}, root, S("admin"), {}}) {
+    QString error;
+    if (!a.LoadModule(&error)) throw std::runtime_error(error.toStdString());
+    a.OpenDatabase();
+    seeded = a.SeedDemoIfEmpty();
+    // This machine's training platform listens where the test says; the rest is the demo's.
+    a.Database().Exec(S("update SLOWNIK_CELNY set WARTOSC = :W where SLOWNIK = 'WEBSERVICE_URL' and KOD = 'SZKOLENIE'"),
+                      {{S("W"), S("http://127.0.0.1:%1/seap_wsChannel/DocumentHandlingPort").arg(port)}});
+    if (!a.ChooseUser(nullptr, &error)) throw std::runtime_error(error.toStdString());
+    platform = a.StartTrainingPlatform();
+    QElapsedTimer t;
+    t.start();
+    while (platform && !Slucha(port) && t.elapsed() < 15000) QThread::msleep(50);
+    form = a.CreateMainForm();
+    form->resize(1100, 720);
+    form->show();
+  }
+  bool seeded = false;
+  bool platform = false;
+};
+
+class FirstStart : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // A message box nobody expects is a failure: it is named and closed, so the run goes on.
+    QObject::connect(&straznik_, &QTimer::timeout, [] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        ADD_FAILURE() << "message box: " << box->text().toStdString();
+        box->reject();
+      }
+    });
+    straznik_.start(300);
+    // The training platform sends the release with the next download by period.
+    QDir().mkpath(root_.filePath(S("szkolenie")));
+    QFile f(root_.filePath(S("szkolenie/scenariusz.json")));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(R"({"ie029_after": "okres"})");
+  }
+  QTemporaryDir root_;
+  QTimer straznik_;
+  const int port_ = WolnyPort();
+};
+
+TEST_F(FirstStart, DemoTransitsAndTheTrainingPlatformThenARestartMidTransitKeepsEverything) {
+  QString mrn;
+  QStringList komunikaty_przed;
+  {
+    Start start(root_.path(), port_);
+    ASSERT_TRUE(start.seeded);
+    ASSERT_TRUE(start.platform) << "the training platform was not started";
+    ASSERT_TRUE(Slucha(port_)) << "the training platform does not listen";
+
+    // One demo transit in each list.
+    host::TFrmSqlWin* przywozy = Otworz(start.form, "Zakończenia (import)");
+    ASSERT_NE(przywozy, nullptr);
+    EXPECT_EQ(przywozy->Grid()->model()->rowCount(), 1);
+    host::TFrmSqlWin* wywozy = Otworz(start.form, "Objęcia (eksport)");
+    ASSERT_NE(wywozy, nullptr);
+    ASSERT_EQ(wywozy->Grid()->model()->rowCount(), 1);
+    Zdjecie(start.form, "01_pierwsze_uruchomienie");
+
+    // The demo declaration, sent by the web service to the training platform, signed with the
+    // demo's training certificate.
+    GdyOtworzy([](host::TTabWizardBox* wiz) {
+      QRadioButton* puesc = Opcja(wiz, "Wyślij plik do systemu PUESC");
+      ASSERT_NE(puesc, nullptr);
+      puesc->setChecked(true);
+      wiz->Next();
+      Zdjecie(wiz, "02_wysylka");
+      const QString log = wiz->LogLines().join(QLatin1Char('|'));
+      EXPECT_FALSE(log.contains(S("Błąd")) || log.contains(S("Nie podpisano"))) << log.toStdString();
+      if (wiz->isVisible()) wiz->Cancel();
+    });
+    wywozy->Grid()->selectRow(0);
+    Akcja(wywozy, "Wyślij ...")->trigger();
+    Akcja(wywozy, "Odśwież")->trigger();
+    const QString wiersz = Wiersze(wywozy).value(0);
+    mrn = start.a.Database().QueryValue(S("select MRN from TRANZYTY where TYP = 'IE028'")).toString().trimmed();
+    ASSERT_EQ(mrn.size(), 18) << wiersz.toStdString();
+    EXPECT_TRUE(wiersz.contains(mrn)) << wiersz.toStdString();
+    EXPECT_TRUE(wiersz.contains(S("IE028"))) << wiersz.toStdString();
+
+    Akcja(wywozy, "Komunikaty")->trigger();
+    auto* komunikaty = qobject_cast<host::TFrmSqlWin*>(start.form->OpenWindows().last());
+    ASSERT_NE(komunikaty, nullptr);
+    komunikaty_przed = Wiersze(komunikaty);
+    EXPECT_GE(komunikaty_przed.size(), 3);  // the declaration, its acceptance, its MRN
+    Zdjecie(start.form, "03_przed_zamknieciem");
+  }  // the program closes; its training platform with it
+
+  ASSERT_FALSE(Slucha(port_)) << "the training platform outlived the program";
+  {
+    Start start(root_.path(), port_);
+    EXPECT_FALSE(start.seeded) << "demo data added twice";
+    ASSERT_TRUE(Slucha(port_));
+    host::TFrmSqlWin* wywozy = Otworz(start.form, "Objęcia (eksport)");
+    ASSERT_NE(wywozy, nullptr);
+    ASSERT_EQ(wywozy->Grid()->model()->rowCount(), 1);
+    EXPECT_TRUE(Wiersze(wywozy).value(0).contains(mrn));
+    wywozy->Grid()->selectRow(0);
+    Akcja(wywozy, "Komunikaty")->trigger();
+    auto* komunikaty = qobject_cast<host::TFrmSqlWin*>(start.form->OpenWindows().last());
+    ASSERT_NE(komunikaty, nullptr);
+    EXPECT_EQ(Wiersze(komunikaty), komunikaty_przed);
+
+    // The release waited on the platform while the program was closed.
+    GdyOtworzy([](host::TTabWizardBox* wiz) {
+      QRadioButton* puesc = Opcja(wiz, "Odczyt komunikaty z systemu PUESC");
+      ASSERT_NE(puesc, nullptr);
+      puesc->setChecked(true);
+      wiz->Next();
+      Zdjecie(wiz, "04_odbior_po_ponownym_uruchomieniu");
+      wiz->Finish();
+    });
+    Akcja(komunikaty, "Odbierz ...")->trigger();
+    EXPECT_EQ(start.a.Database().QueryValue(S("select TYP from TRANZYTY where MRN = :M"), {{S("M"), mrn}}).toString(), S("IE029"));
+    Akcja(wywozy, "Odśwież")->trigger();
+    EXPECT_TRUE(Wiersze(wywozy).value(0).contains(S("IE029"))) << Wiersze(wywozy).value(0).toStdString();
+    Zdjecie(start.form, "05_po_ponownym_uruchomieniu");
+  }
+}
+
+}  // namespace
+}  // namespace velmora::testing
