@@ -1,5 +1,7 @@
 #include "application.h"
 
+#include "host/host_switches.h"
+
 #include "demo_data.h"
 #include "host/plugin_paths.h"
 #include "host/process_options.h"
@@ -67,7 +69,18 @@ QStringList Application::OpenDatabase() {
   host::RegisterGwarancjeWin();
   host::InstallSigner(options_.root);
   host::InstallPuescClient(options_.root);
+  ApplySiteSwitches();
   return changes;
+}
+
+void Application::ApplySiteSwitches() {
+  const auto wlaczony = [this](const char* key) { return host::SiteSwitch(*host_options_, key); };
+  host::FZADURODER = wlaczony("ZADURODER");
+  using Przelacznik = bool* (*)(const char*);
+  if (auto przelacznik = module_.isLoaded() ? reinterpret_cast<Przelacznik>(module_.resolve("Przelacznik")) : nullptr) {
+    if (bool* f = przelacznik("FKAEM")) *f = wlaczony("KAEM");
+    if (bool* f = przelacznik("FPRATT")) *f = wlaczony("PRATT");
+  }
 }
 
 bool Application::SeedDemoIfEmpty() {

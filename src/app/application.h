@@ -36,6 +36,8 @@ class Application {
   bool LoadModule(QString* error);
   // Opens the database and runs every registered schema routine; answers what was created.
   QStringList OpenDatabase();
+  // The site's switches from the options (section PRZELACZNIKI): the host's and the module's.
+  void ApplySiteSwitches();
   // Seeds the demo data on a database without users; answers whether it did.
   bool SeedDemoIfEmpty();
   // The user by login (the --user option), or through the login dialog.

@@ -1,4 +1,5 @@
 #include "arrival_boxes.h"
+#include "host/edit_box.h"
 
 #include "host/host_context.h"
 #include "reference/slownik_ncts_box.h"
@@ -19,9 +20,6 @@ namespace {
 
 QString S(const char* s) { return QString::fromUtf8(s); }
 
-bool Wybor(const QKeyEvent* key) {
-  return key->key() == Qt::Key_F4 || (key->key() == Qt::Key_Down && (key->modifiers() & Qt::AltModifier));
-}
 bool Enter(const QKeyEvent* key) { return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter; }
 
 
@@ -194,7 +192,7 @@ bool TIE007PL_ZdarzeniaBox::eventFilter(QObject* watched, QEvent* event) {
   auto* e = qobject_cast<QLineEdit*>(watched);
   if (e && event->type() == QEvent::KeyPress && !ViewMode()) {
     auto* key = static_cast<QKeyEvent*>(event);
-    if (Wybor(key) && e->property("slownik").isValid()) {
+    if (host::KlawiszListy(key) && e->property("slownik").isValid()) {
       QString kod = e->text();
       if (reference::TSlownikNCTS_BOX::Listuj(ctx_, e->property("slownik"), kod, e) == reference::TSlownikNCTS_BOX::kMrOk) e->setText(kod);
       return true;
@@ -297,7 +295,7 @@ void TIE007PL_KosztyBox::FocusField(const QString& field) {
 
 bool TIE007PL_KosztyBox::eventFilter(QObject* watched, QEvent* event) {
   auto* e = qobject_cast<QLineEdit*>(watched);
-  if (e && event->type() == QEvent::KeyPress && !ViewMode() && Wybor(static_cast<QKeyEvent*>(event))) {
+  if (e && event->type() == QEvent::KeyPress && !ViewMode() && host::KlawiszListy(static_cast<QKeyEvent*>(event))) {
     const bool kod = e->objectName() == QLatin1String("beKod");
     if (!kod && e->objectName() != QLatin1String("beWaluta")) return host::TEditBox::eventFilter(watched, event);
     QString wartosc = e->text();

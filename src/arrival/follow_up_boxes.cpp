@@ -1,4 +1,5 @@
 #include "follow_up_boxes.h"
+#include "host/edit_box.h"
 
 #include "host/host_context.h"
 #include "host/host_tables.h"
@@ -165,7 +166,7 @@ bool TWniosekBox::eventFilter(QObject* watched, QEvent* event) {
   auto* e = qobject_cast<QLineEdit*>(watched);
   if (e && event->type() == QEvent::KeyPress && !ViewMode()) {
     const auto* key = static_cast<QKeyEvent*>(event);
-    const bool wybor = key->key() == Qt::Key_F4 || (key->key() == Qt::Key_Down && (key->modifiers() & Qt::AltModifier));
+    const bool wybor = host::KlawiszListy(key);
     if (wybor)
       if (auto* b = findChild<QToolButton*>(e->objectName() + S("_Wybierz"))) {
         b->click();

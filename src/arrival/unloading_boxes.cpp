@@ -1,4 +1,5 @@
 #include "unloading_boxes.h"
+#include "host/edit_box.h"
 
 #include "departure/goods_item_editor.h"
 #include "departure/goods_subrecord_boxes.h"
@@ -357,7 +358,7 @@ bool TIE044PL_TowarBox::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress && !ViewMode()) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (watched == pola_.value(S("beCN8")) &&
-        (key->key() == Qt::Key_F4 || (key->key() == Qt::Key_Down && (key->modifiers() & Qt::AltModifier)))) {
+        host::KlawiszListy(key)) {
       if (const auto kod = host::TTARIC_BOX::SelectCN8(ctx_, pola_.value(S("beCN8"))->text(), this)) pola_.value(S("beCN8"))->setText(*kod);
       return true;
     }

@@ -20,6 +20,7 @@
 #include "frame/package.h"
 #include "host/clock.h"
 #include "host/db.h"
+#include "host/host_switches.h"
 #include "host/options.h"
 #include "host/plugin_paths.h"
 #include "host/process_options.h"
@@ -462,6 +463,10 @@ int Run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     ctx.options = std::make_unique<host::TOptionsDB>(*ctx.db, ctx.user);
     // The signing library reads its certificate through the process's options.
     host::SetProcessOptions(ctx.options.get());
+    // The site's switches, as the desktop program sets them at its start.
+    host::FZADURODER = host::SiteSwitch(*ctx.options, "ZADURODER");
+    frame::FKAEM = host::SiteSwitch(*ctx.options, "KAEM");
+    frame::FPRATT = host::SiteSwitch(*ctx.options, "PRATT");
 
     if (command == QLatin1String("init")) return Init(ctx, changes, out);
     if (command == QLatin1String("number")) return Number(ctx, args, out);

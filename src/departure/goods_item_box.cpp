@@ -1,4 +1,5 @@
 #include "goods_item_box.h"
+#include "host/edit_box.h"
 
 #include "declaration_guarantees.h"
 #include "goods_subrecord_boxes.h"
@@ -94,9 +95,6 @@ const Wiazanie kWiazania[] = {
     {"beKodUN", &PolaTowaru::kod_un},
 };
 
-bool Wybor(const QKeyEvent* key) {
-  return key->key() == Qt::Key_F4 || (key->key() == Qt::Key_Down && (key->modifiers() & Qt::AltModifier));
-}
 
 }  // namespace
 
@@ -300,6 +298,7 @@ TIE015_TowarBox::TIE015_TowarBox(host::HostContext& ctx, xml::Message& deklaracj
   for (QTableWidget* t : siatki_) t->installEventFilter(this);
   opis_->installEventFilter(this);
   kontenery_->installEventFilter(this);
+  host::PrzyciskiList(this, {"slownik", "waluta", "taric"});
 }
 
 QLineEdit* TIE015_TowarBox::Dodaj(QFormLayout* form, const char* name, const char* caption, int max_length, bool upper) {
@@ -504,7 +503,7 @@ bool TIE015_TowarBox::eventFilter(QObject* watched, QEvent* event) {
       if (enter && (key->modifiers() & Qt::ControlModifier)) return actReplace(), true;
       Q_UNUSED(t);
     }
-    if (auto* e = qobject_cast<QLineEdit*>(watched); e && Wybor(key)) return Lookup(e), true;
+    if (auto* e = qobject_cast<QLineEdit*>(watched); e && host::KlawiszListy(key)) return Lookup(e), true;
   }
   return host::TEditBox::eventFilter(watched, event);
 }

@@ -1,4 +1,5 @@
 #include "goods_subrecord_boxes.h"
+#include "host/edit_box.h"
 
 #include "goods_subrecords.h"
 #include "host/dialogs.h"
@@ -74,6 +75,11 @@ TIE015_PozycjaListyBox::TIE015_PozycjaListyBox(host::HostContext& ctx, Rodzaj ro
   }
   QLineEdit* kod = pola_.contains(S("dbbeKod")) ? pola_.value(S("dbbeKod")) : pola_.value(S("dbbeRodzaj"));
   kod->installEventFilter(this);
+  host::PrzyciskListy(kod);
+  if (QLineEdit* kraj = pola_.value(S("dbbeKrajWywozu"))) {
+    kraj->installEventFilter(this);
+    host::PrzyciskListy(kraj);
+  }
 }
 
 QLineEdit* TIE015_PozycjaListyBox::Dodaj(const char* name, const char* attribute, const char*, int max_length) {
@@ -101,9 +107,11 @@ bool TIE015_PozycjaListyBox::eventFilter(QObject* watched, QEvent* event) {
   auto* e = qobject_cast<QLineEdit*>(watched);
   if (e && event->type() == QEvent::KeyPress && !view_mode_) {
     auto* key = static_cast<QKeyEvent*>(event);
-    if (key->key() == Qt::Key_F4 || (key->key() == Qt::Key_Down && (key->modifiers() & Qt::AltModifier))) {
+    if (host::KlawiszListy(key)) {
       QString kod = e->text();
-      if (reference::TSlownikNCTS_BOX::Listuj(ctx_, slownik_, kod, e) == reference::TSlownikNCTS_BOX::kMrOk) e->setText(kod);
+      // The country of export has a code list of its own.
+      const int slownik = e->objectName() == QLatin1String("dbbeKrajWywozu") ? 1063 : slownik_;
+      if (reference::TSlownikNCTS_BOX::Listuj(ctx_, slownik, kod, e) == reference::TSlownikNCTS_BOX::kMrOk) e->setText(kod);
       return true;
     }
   }

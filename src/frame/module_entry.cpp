@@ -1,5 +1,6 @@
 // Entry points of the module library the host loads at start-up.
 #include "package.h"
+#include "shared_state.h"
 #include "lists/demo_transits.h"
 #include "lists/message_editors.h"
 #include "lists/tranzyty_lista_win.h"
@@ -26,6 +27,14 @@ VELMORA_EXPORT void Finalize() {
   velmora::reference::UnregisterReferenceWindows();
   velmora::reference::ReleaseSlownikCache();
   velmora::frame::Finalize();
+}
+
+// The site switches the host sets after loading the module, by name; null for an unknown one.
+VELMORA_EXPORT bool* Przelacznik(const char* name) {
+  const QByteArray n(name);
+  if (n == "FKAEM") return &velmora::frame::FKAEM;
+  if (n == "FPRATT") return &velmora::frame::FPRATT;
+  return nullptr;
 }
 
 // The demo data's transits, for a database seeded on its first start.

@@ -4,7 +4,11 @@
 #include "dialogs.h"
 #include "host_context.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QStyle>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDialogButtonBox>
@@ -27,6 +31,29 @@ void WielkieLitery(QLineEdit* e) {
     e->setText(t.toUpper());
     e->setCursorPosition(pos);
   });
+}
+
+bool KlawiszListy(const QKeyEvent* key) {
+  return key->key() == Qt::Key_F4 || (key->key() == Qt::Key_Down && (key->modifiers() & Qt::AltModifier));
+}
+
+void PrzyciskListy(QLineEdit* e) {
+  if (e->property("velmora_lista").toBool()) return;
+  e->setProperty("velmora_lista", true);
+  QAction* a = e->addAction(e->style()->standardIcon(QStyle::SP_ArrowDown), QLineEdit::TrailingPosition);
+  a->setToolTip(QStringLiteral("Lista (F4)"));
+  QObject::connect(a, &QAction::triggered, e, [e] {
+    if (!e->isEnabled() || e->isReadOnly()) return;
+    e->setFocus();
+    QKeyEvent f4(QEvent::KeyPress, Qt::Key_F4, Qt::NoModifier);
+    QCoreApplication::sendEvent(e, &f4);
+  });
+}
+
+void PrzyciskiList(QWidget* box, std::initializer_list<const char*> properties) {
+  for (QLineEdit* e : box->findChildren<QLineEdit*>())
+    for (const char* p : properties)
+      if (e->property(p).isValid()) PrzyciskListy(e);
 }
 
 QLineEdit* PoleFormularza(QWidget* parent, QFormLayout* form, const QString& name, const QString& caption, int max_length, bool upper) {

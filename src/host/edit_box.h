@@ -7,11 +7,14 @@
 #include <QVariantMap>
 
 #include <functional>
+#include <initializer_list>
 
 class QFormLayout;
 class QDialogButtonBox;
 class QLineEdit;
 class QAbstractButton;
+
+class QKeyEvent;
 
 namespace velmora::host {
 
@@ -19,6 +22,14 @@ struct HostContext;
 
 // Text typed into the field turns upper case as it is typed (codes, countries).
 void WielkieLitery(QLineEdit* e);
+
+// F4 or Alt+Down: the keys that open a field's pick list.
+bool KlawiszListy(const QKeyEvent* key);
+// A button at the end of a field that opens its pick list as F4 does (for the mouse); the
+// field's event filter does the picking.
+void PrzyciskListy(QLineEdit* e);
+// The same for every field of `box` that carries one of the `properties` naming its pick list.
+void PrzyciskiList(QWidget* box, std::initializer_list<const char*> properties);
 // A line edit added to `form` under its caption (the caption's "&" letter focuses it): named,
 // limited to `max_length` characters when above 0, upper case when `upper`.
 QLineEdit* PoleFormularza(QWidget* parent, QFormLayout* form, const QString& name, const QString& caption, int max_length = 0,

@@ -37,6 +37,16 @@ const std::vector<OptionKey>& OptionsCatalogue() {
       k("Gwarancje", "SALDOWANIE", "KCS_OBCIAZENIE", "Obciążenie KCS", S::Global, "0"),
       k("Gwarancje", "SALDOWANIE", "KCS_OBJECIE", "Objęcie KCS", S::Global, "0"),
       k("Gwarancje", "GWARANCJE", "AutomatyczneSaldowanie", "Rejestr gwarancji (1 - nowy)", S::Global, "0"),
+      k("Podpis", "PODPIS", "CERTYFIKAT", "Plik certyfikatu (PKCS#12)", S::Application),
+      k("Podpis", "PODPIS", "HASLO", "Hasło certyfikatu", S::Application, "", true),
+      k("System zamówień", "RUVA", "SAP_KATALOG_ZAPIS", "Katalog plików odpowiedzi", S::Application),
+      // Site settings: read when the program starts.
+      k("Przełączniki", "PRZELACZNIKI", "ZADURODER", "Wpisy do rejestru uproszczonego z komunikatów (1/0, po ponownym uruchomieniu)",
+        S::Application, "0"),
+      k("Przełączniki", "PRZELACZNIKI", "KAEM", "Pliki odpowiedzi dla systemu zamówień (1/0, po ponownym uruchomieniu)",
+        S::Application, "0"),
+      k("Przełączniki", "PRZELACZNIKI", "PRATT", "Odprawy na pasku listy zakończeń (1/0, po ponownym uruchomieniu)",
+        S::Application, "0"),
   };
   return keys;
 }

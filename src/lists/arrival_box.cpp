@@ -1,4 +1,5 @@
 #include "arrival_box.h"
+#include "host/edit_box.h"
 
 #include "arrival/arrival_boxes.h"
 #include "host/dialogs.h"
@@ -513,7 +514,7 @@ bool TIE007PL_Box::eventFilter(QObject* watched, QEvent* event) {
   }
   auto* e = qobject_cast<QLineEdit*>(watched);
   if (!e) return MessageEditor::eventFilter(watched, event);
-  const bool wybor = key->key() == Qt::Key_F4 || (key->key() == Qt::Key_Down && (key->modifiers() & Qt::AltModifier));
+  const bool wybor = host::KlawiszListy(key);
   if (wybor && !ViewMode()) {
     if (e->property("slownik").isValid()) {
       QString kod = e->text();

@@ -1,4 +1,5 @@
 #include "declaration_box.h"
+#include "host/edit_box.h"
 
 #include "frame/shared_state.h"
 #include "host/frm_sql_win.h"
@@ -321,7 +322,7 @@ TIE015PL_Box::TIE015PL_Box(host::HostContext& ctx, const QVariantMap& row, bool 
   for (const auto& [pole, slownik] : {std::pair{"beDeklaracja", 1031}, std::pair{"beLokalizacja", 84}, std::pair{"beWK_Kod", 1047},
                                       std::pair{"beST_Rodz", 1018}, std::pair{"beSTG_Rodz", 1018}, std::pair{"beST_Kraj", 1008},
                                       std::pair{"beSTG_Kraj", 1008}, std::pair{"beKrajWysylki", 1008}, std::pair{"beKrajPrzezn", 1008},
-                                      std::pair{"beSpecWarunki", 1096}, std::pair{"beFormaPlatnosci", 1116}}) {
+                                      std::pair{"beSpecWarunki", 1096}, std::pair{"beFormaPlatnosci", 1116}, std::pair{"beTrasa", 1008}}) {
     QLineEdit* e = pola_.value(S(pole));
     e->setProperty("slownik", slownik);
     e->installEventFilter(this);
@@ -332,6 +333,7 @@ TIE015PL_Box::TIE015PL_Box(host::HostContext& ctx, const QVariantMap& row, bool 
     e->setProperty("uc", S(kraj));
     e->installEventFilter(this);
   }
+  host::PrzyciskiList(this, {"slownik", "uc"});
   connect(uproszczona_, &QCheckBox::toggled, this, [this](bool on) {
     CzytajPola();
     const QString ostrzezenie = logic_.UstawProcedureUproszczona(on, wyswietlony_);
@@ -382,15 +384,19 @@ bool TIE015PL_Box::eventFilter(QObject* watched, QEvent* event) {
       if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) return EdytujTowar(), true;
     }
     auto* e = qobject_cast<QLineEdit*>(watched);
-    const bool lookup = key->key() == Qt::Key_F4 || (key->key() == Qt::Key_Down && (key->modifiers() & Qt::AltModifier));
+    const bool lookup = host::KlawiszListy(key);
     if (e && lookup && e->property("uc").isValid() && !ViewMode()) {
       if (const auto uc = host::ListujUC(ctx_, e->property("uc").toString(), e->text(), e)) e->setText(uc->Str(S("Kod")).trimmed());
       return true;
     }
     if (e && lookup && e->property("slownik").isValid() && !ViewMode()) {
       QString kod = e->text();
+      // The route is a list of countries: the chosen one is added to it.
+      const bool lista = e->objectName() == QLatin1String("beTrasa");
+      if (lista) kod.clear();
       if (reference::TSlownikNCTS_BOX::Listuj(ctx_, e->property("slownik"), kod, e) == reference::TSlownikNCTS_BOX::kMrOk) {
-        e->setText(kod);
+        if (lista && !e->text().trimmed().isEmpty()) kod = e->text().trimmed() + QLatin1Char(',') + kod;
+        e->setText(kod.left(e->maxLength()));
         if (e->objectName() == QLatin1String("beDeklaracja")) logic_.ZmienTyp(kod);
       }
       return true;

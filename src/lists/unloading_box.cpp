@@ -1,4 +1,5 @@
 #include "unloading_box.h"
+#include "host/edit_box.h"
 
 #include "arrival/unloading_boxes.h"
 #include "host/dialogs.h"
@@ -369,7 +370,7 @@ bool TIE044PL_Box::eventFilter(QObject* watched, QEvent* event) {
       if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) return EdytujTowar(), true;
     }
     auto* e = qobject_cast<QLineEdit*>(watched);
-    const bool wybor = key->key() == Qt::Key_F4 || (key->key() == Qt::Key_Down && (key->modifiers() & Qt::AltModifier));
+    const bool wybor = host::KlawiszListy(key);
     if (e && wybor && e->property("slownik").isValid() && !ViewMode()) {
       QString kod = e->text();
       if (reference::TSlownikNCTS_BOX::Listuj(ctx_, e->property("slownik"), kod, e) == reference::TSlownikNCTS_BOX::kMrOk) e->setText(kod);

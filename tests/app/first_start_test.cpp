@@ -6,6 +6,7 @@
 #include "app/application.h"
 #include "host/frm_sql_win.h"
 #include "host/main_form.h"
+#include "host/options.h"
 #include "host/tab_wizard_box.h"
 
 #include <QAbstractItemModel>
@@ -170,6 +171,8 @@ TEST_F(FirstStart, DemoTransitsAndTheTrainingPlatformThenARestartMidTransitKeeps
     host::TFrmSqlWin* przywozy = Otworz(start.form, "Zakończenia (import)");
     ASSERT_NE(przywozy, nullptr);
     EXPECT_EQ(przywozy->Grid()->model()->rowCount(), 1);
+    ASSERT_NE(Akcja(przywozy, "Odprawy"), nullptr);
+    EXPECT_EQ(Akcja(przywozy, "Odprawy")->menu(), nullptr);  // the site switch is off
     host::TFrmSqlWin* wywozy = Otworz(start.form, "Objęcia (eksport)");
     ASSERT_NE(wywozy, nullptr);
     ASSERT_EQ(wywozy->Grid()->model()->rowCount(), 1);
@@ -202,6 +205,8 @@ TEST_F(FirstStart, DemoTransitsAndTheTrainingPlatformThenARestartMidTransitKeeps
     komunikaty_przed = Wiersze(komunikaty);
     EXPECT_GE(komunikaty_przed.size(), 3);  // the declaration, its acceptance, its MRN
     Zdjecie(start.form, "03_przed_zamknieciem");
+    // A site switch set in the options takes effect at the next start.
+    start.a.Context().options.WriteOption(S("PRZELACZNIKI"), S("PRATT"), S("1"), host::OptionScope::Application);
   }  // the program closes; its training platform with it
 
   ASSERT_FALSE(Slucha(port_)) << "the training platform outlived the program";
@@ -209,6 +214,9 @@ TEST_F(FirstStart, DemoTransitsAndTheTrainingPlatformThenARestartMidTransitKeeps
     Start start(root_.path(), port_);
     EXPECT_FALSE(start.seeded) << "demo data added twice";
     ASSERT_TRUE(Slucha(port_));
+    host::TFrmSqlWin* przywozy = Otworz(start.form, "Zakończenia (import)");
+    ASSERT_NE(przywozy, nullptr);
+    EXPECT_NE(Akcja(przywozy, "Odprawy")->menu(), nullptr);  // the clearances' drop-down on the toolbar
     host::TFrmSqlWin* wywozy = Otworz(start.form, "Objęcia (eksport)");
     ASSERT_NE(wywozy, nullptr);
     ASSERT_EQ(wywozy->Grid()->model()->rowCount(), 1);
