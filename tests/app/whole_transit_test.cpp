@@ -17,6 +17,7 @@
 #include "host/plugin_paths.h"
 #include "host/process_options.h"
 #include "arrival/arrival_boxes.h"
+#include "arrival/follow_up_boxes.h"
 #include "arrival/unloading_boxes.h"
 #include "lists/arrival_box.h"
 #include "lists/declaration_box.h"
@@ -423,6 +424,75 @@ TEST_F(WholeTransit, ARefusedDeclarationIsShownSoAndNothingElseChanges) {
   EXPECT_EQ(host_.db().QueryValue(S("select SALDO from GWARANCJE where ID_GWARANCJE = 4")).toDouble(), 100000.0);
   komunikaty->Grid()->selectRow(0);
   Zdjecie(komunikaty, S("19_odrzucenie"));
+}
+
+// The requests that follow a declaration, answered by the training platform: a cancellation
+// granted with an IE009; a release refused with an IE051, asked again with an IE054 and given.
+TEST_F(WholeTransit, FollowUpRequestsAreAnsweredByTheOffice) {
+  Straznik();
+  auto scenariusz = [this](const char* tekst) {
+    QFile f(root_.filePath(S("scenariusz.json")));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(tekst);
+  };
+  auto typ = [this](int id) {
+    return host_.db().QueryValue(S("select TYP from TRANZYTY where ID_TRANZYTY = :I"), {{S("I"), id}}).toString().trimmed();
+  };
+  auto lista = qobject_cast<lists::TTranzytyListaWin*>(form_->OpenWindow(S("TTranzytyOtwarciaWin"), 1001, true, true, 38));
+  ASSERT_NE(lista, nullptr);
+  for (int id : {7, 9}) {
+    host_.db().Exec(S("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, REJESTRY_ID, TYP, STATUS, NUMER) values (:I, 0, 1, 'IE015', 1, :N)"),
+                    {{S("I"), id}, {S("N"), S("%1/2024").arg(id)}});
+    host_.db().Exec(S("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, NR_WLASNY, XML) "
+                      "values (:P, :I, 1, 'IE015', 1, '<AUTO>', :X)"),
+                    {{S("P"), id * 10}, {S("I"), id}, {S("X"), PrzykladowaDeklaracja(1).Xml()}});
+  }
+  for (int i = 0; i < 100; ++i) host_.db().DBGetNewID(S("GID_TRANZYTY_POZYCJE"));  // past the rows above
+
+  // The cancellation: IE028, then "Wniosek o unieważnienie IE014", granted.
+  scenariusz(R"({"ie014": "accept"})");
+  lista->RefreshKey(7);
+  lista->Komunikaty();
+  auto* komunikaty = qobject_cast<lists::TTranzytyPozycjeWin*>(form_->OpenWindows().last());
+  ASSERT_NE(komunikaty, nullptr);
+  Wyslij(komunikaty, "23_wysylka_do_uniewaznienia");
+  ASSERT_EQ(typ(7), S("IE028"));
+  komunikaty->Dodaj();
+  ASSERT_TRUE(komunikaty->actIE014->isVisible());
+  GdyOtworzy([](QWidget* w) {
+    auto* box = qobject_cast<arrival::TIE014PL_Box*>(w);
+    ASSERT_NE(box, nullptr) << w->metaObject()->className();
+    box->Powod()->setPlainText(S("Rezygnacja z przewozu"));
+    Zdjecie(box, S("24_wniosek_o_uniewaznienie"));
+    for (QAbstractButton* b : box->findChildren<QAbstractButton*>())
+      if (b->text() == QLatin1String("OK")) return b->click();
+  });
+  komunikaty->actIE014->trigger();
+  ASSERT_EQ(typ(7), S("IE014")) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
+  Wyslij(komunikaty, "25_wysylka_IE014");
+  EXPECT_EQ(typ(7), S("IE009"));
+  EXPECT_EQ(host_.db().QueryValue(S("select STATUS from TRANZYTY_POZYCJE where TRANZYTY_ID = 7 and TYP = 'IE009'")).toInt(), 11);
+
+  // No release: the IE051, then "Dodaj" offers the request for release, which is granted.
+  scenariusz(R"({"ie015": "no_release"})");
+  lista->RefreshKey(9);
+  lista->Komunikaty();
+  komunikaty = qobject_cast<lists::TTranzytyPozycjeWin*>(form_->OpenWindows().last());
+  ASSERT_NE(komunikaty, nullptr);
+  Wyslij(komunikaty, "26_wysylka_bez_zwolnienia");
+  ASSERT_EQ(typ(9), S("IE051"));
+  scenariusz("{}");
+  GdyOtworzy([](QWidget* w) {
+    auto* box = qobject_cast<arrival::TIE054PL_Box*>(w);
+    ASSERT_NE(box, nullptr) << w->metaObject()->className();
+    Zdjecie(box, S("27_wniosek_o_zwolnienie"));
+    for (QAbstractButton* b : box->findChildren<QAbstractButton*>())
+      if (b->text() == QLatin1String("OK")) return b->click();
+  });
+  komunikaty->Dodaj();
+  ASSERT_EQ(typ(9), S("IE054")) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
+  Wyslij(komunikaty, "28_wysylka_IE054");
+  EXPECT_EQ(typ(9), S("IE029"));
 }
 
 TEST_F(WholeTransit, AHurriedClerkLosesNothing) {

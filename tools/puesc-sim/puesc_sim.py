@@ -19,7 +19,11 @@ test can change it between calls. Keys (all optional):
   ie029_after    seconds after the IE028 at which the IE029 appears; "okres": with the next
                  download by period; null: never
   ie007          "IE043" | "IE008"                                  default IE043
-An IE013 is answered with an IE004, an IE044 with an IE025.
+  ie015 may also be "no_release": IE928 + IE028 + IE051 (no release; an IE054 asks again)
+  ie014          "accept" | "refuse"    the IE009 grants or refuses the cancellation
+  ie054          "accept" (IE029) | "refuse" (IE062)
+  ie140_after    seconds after the release at which an IE140 enquiry comes; "okres" as above
+An IE013 is answered with an IE004, an IE044 with an IE025; an IE141 only with UPP and UPO.
   verify         check XAdES signatures with xmlsec1 (default true)
   printouts      attach a PDF printout to every business answer (default true)
   backlog        number of extra IE928 documents waiting in every period (load tests)
@@ -225,6 +229,14 @@ def answers_for(state, cfg, sysref, data):
                                                                "MRN": mrn, "NrWlasnyKomunikatuPowiazanego": own, "LRN": lrn},
                                                           '  <Przyjecie DataPrzyjecia="%s" UCZgloszenia="%s"/>\n'
                                                           % (now().date(), office)), at, printout)
+            if cfg.get("ie015") == "no_release":
+                # The office refuses the release: the agency may ask again with an IE054.
+                state.add(sysref, "IE051_%s.xml" % own,
+                          ncts("IE051", {"NrWlasny": "SIM051" + own[-8:], "DataUtworzenia": iso(now()), "MRN": mrn,
+                                         "NrWlasnyKomunikatuPowiazanego": own},
+                               '  <OdmowaZwolnienia DataOdmowy="%s" Powod="Brak wymaganych dokumentów" UCZgloszenia="%s"/>\n'
+                               % (now().date(), office)), at, printout)
+                return
             after = cfg.get("ie029_after")
             if after is not None:
                 # "okres": held back until a download by period asks.
@@ -235,6 +247,35 @@ def answers_for(state, cfg, sysref, data):
                                          "NrWlasnyKomunikatuPowiazanego": own},
                                '  <Zwolnienie DataZwolnienia="%s" UCZgloszenia="%s" TerminDostarczenia="%s"/>\n'
                                % (now().date(), office, termin)), when, printout)
+                enquiry(state, cfg, sysref, mrn, office, when)
+    elif typ == "IE014":
+        # A cancellation is decided on: granted, or refused with the scenario's "ie014": "refuse".
+        mrn = head.get("MRN", "") if head is not None else ""
+        granted = "0" if cfg.get("ie014") == "refuse" else "1"
+        state.add(sysref, "IE009_%s.xml" % own,
+                  ncts("IE009", {"NrWlasny": "SIM009" + own[-8:], "DataUtworzenia": iso(now()), "MRN": mrn,
+                                 "NrWlasnyKomunikatuPowiazanego": own},
+                       '  <DecyzjaOUniewaznieniu DataDecyzji="%s" Uzasadnienie="%s" DataWniosku="%s" UCZgloszenia="%s" '
+                       'InicjowanaPrzezUC="0" DecyzjaDoWniosku="%s"/>\n'
+                       % (now().date(), "Wniosek zasadny" if granted == "1" else "Towar został już zwolniony", now().date(),
+                          office, granted)), at, printout)
+    elif typ == "IE054":
+        # A request for release: released (an IE029 for the declaration), or refused with "ie054": "refuse".
+        mrn = head.get("MRN", "") if head is not None else ""
+        if cfg.get("ie054") == "refuse":
+            state.add(sysref, "IE062_%s.xml" % own,
+                      ncts("IE062", {"NrWlasny": "SIM062" + own[-8:], "DataUtworzenia": iso(now()), "MRN": mrn,
+                                     "NrWlasnyKomunikatuPowiazanego": own},
+                           '  <OdrzucenieWniosku DataOdrzucenia="%s" PowodOdrzucenia="Wniosek nieuzasadniony" DataWniosku="%s" '
+                           'UCZgloszenia="PL322010" WniosekOZwolnienie="1"/>\n' % (now().date(), now().date())), at, printout)
+        else:
+            declaration = declaration_own(state, mrn)
+            termin = (now() + dt.timedelta(days=8)).date()
+            state.add(sysref, "IE029_%s.xml" % own,
+                      ncts("IE029", {"NrWlasny": "SIM029" + own[-8:], "DataUtworzenia": iso(now()), "MRN": mrn,
+                                     "NrWlasnyKomunikatuPowiazanego": declaration},
+                           '  <Zwolnienie DataZwolnienia="%s" UCZgloszenia="%s" TerminDostarczenia="%s"/>\n'
+                           % (now().date(), office, termin)), at, printout)
     elif typ == "IE044":
         answers_for_unloading(state, cfg, sysref, root, head, own, at, printout)
     elif typ == "IE007":
@@ -261,6 +302,30 @@ def answers_for(state, cfg, sysref, data):
             code = "IE043"
         state.add(sysref, "%s_%s.xml" % (code, own), ncts(code, {"NrWlasny": "SIM%s%s" % (code[2:], own[-8:]), "DataUtworzenia": iso(now()),
                                                                   "MRN": mrn, "NrWlasnyKomunikatuPowiazanego": own}, body), at, printout)
+
+
+def declaration_own(state, mrn):
+    """The declaration's own number for an MRN this platform gave, from its IE028."""
+    with state.lock:
+        for d in state.documents:
+            if d["name"].startswith("IE028_") and ('MRN="%s"' % mrn).encode() in d["content"]:
+                head = ET.fromstring(d["content"]).find("{%s}Naglowek" % NCTS.format("IE028"))
+                if head is not None:
+                    return head.get("NrWlasnyKomunikatuPowiazanego", "")
+    return ""
+
+
+def enquiry(state, cfg, sysref, mrn, office, released_at):
+    """With "ie140_after" the office of departure enquires about the transit after its release:
+    seconds after it, or "okres" for the next download by period."""
+    after = cfg.get("ie140_after")
+    if after is None:
+        return
+    when = float("inf") if after == "okres" else released_at + float(after)
+    state.add(sysref, "IE140_%s.xml" % mrn,
+              ncts("IE140", {"NrWlasny": "SIM140" + mrn[-8:], "DataUtworzenia": iso(now()), "MRN": mrn},
+                   '  <Poszukiwanie CzasNaOdpowiedz="28" UCZgloszenia="%s" DataRozpoczecia="%s" UCPoszukiwania="%s"/>\n'
+                   % (office, now().date(), office)), when, False)
 
 
 def answers_for_unloading(state, cfg, sysref, root, head, own, at, printout):
