@@ -183,6 +183,12 @@ void TTranzytyListaWin::InitSQLStrings(QString& select, QString& where, QString&
       connect(wydruk, &QAction::triggered, this, [this] { WydrukRejestru(); });
       AddActionToMenu(wydruk);
       if (frame::FPRATT) actOdprawy->setMenu(spmOdprawy);
+    } else {
+      // The departures' register printout has no clearances: a plain action.
+      auto* wydruk = new QAction(QStringLiteral("Wydruk"), this);
+      wydruk->setObjectName(QStringLiteral("actWydrukRejestru"));
+      connect(wydruk, &QAction::triggered, this, [this] { WydrukRejestru(); });
+      AddActionToMenu(wydruk);
     }
   }
   select = logic_.Select();

@@ -176,6 +176,7 @@ TEST_F(FirstStart, DemoTransitsAndTheTrainingPlatformThenARestartMidTransitKeeps
     host::TFrmSqlWin* wywozy = Otworz(start.form, "Objęcia (eksport)");
     ASSERT_NE(wywozy, nullptr);
     ASSERT_EQ(wywozy->Grid()->model()->rowCount(), 1);
+    EXPECT_NE(Akcja(wywozy, "Wydruk"), nullptr);  // both lists print their register
     Zdjecie(start.form, "01_pierwsze_uruchomienie");
 
     // The demo declaration, sent by the web service to the training platform, signed with the
