@@ -1,7 +1,9 @@
 #include "sad_conversion.h"
 
 #include "frame/codes.h"
+#include "frame/message_copy.h"
 #include "frame/text_formats.h"
+#include "host/clock.h"
 #include "host/config_rpt_box.h"
 #include "host/db.h"
 #include "host/xml/bodies.h"
@@ -40,6 +42,21 @@ host::SadPodmiot Podmiot(const Group& g) {
 
 // Identity and nationality of a means of transport (18, 21).
 QString Srodek(const Group& g) { return g.IsNull() ? QString() : Razem({g.Get(S("Znaki")), g.Get(S("Kraj"))}); }
+
+// A date-time of the document as people read it; the text as it stands when it is no date-time.
+QString DataCzas(const QString& v) {
+  const QDateTime dt = frame::GetDateTimeFromString(v);
+  return dt.isValid() ? dt.toString(QStringLiteral("yyyy-MM-dd HH:mm")) : v;
+}
+
+QString RodzajSprostowania(int rodzaj) {
+  switch (rodzaj) {
+    case 0: return S("0 – modyfikacja deklaracji");
+    case 1: return S("1 – modyfikacja gwarancji");
+    case 2: return S("2 – powiadomienie o przedstawieniu");
+    default: return QString::number(rodzaj);
+  }
+}
 
 QString Gwarancja(const QString& rodzaj, const Group& g) {
   QStringList l{S("Rodzaj ") + rodzaj};
@@ -83,23 +100,49 @@ host::SadTowar Towar(const Group& t) {
     if (Flaga(i.Get(S("WywozZUE")))) l << S("wywóz z UE ") + i.Get(S("KrajWywozu"));
     w.informacje << Razem(l);
   }
+  for (const Group& tw : t.List(xml::kTowarWrazliwy)) {
+    QStringList l;
+    if (!tw.Get(S("Kod")).isEmpty()) l << S("kod ") + tw.Get(S("Kod"));
+    if (!tw.Get(S("Ilosc")).isEmpty()) l << S("ilość ") + tw.Get(S("Ilosc"));
+    if (!l.isEmpty()) w.towary_wrazliwe << l.join(S(", "));
+  }
+  if (const Group b = t.Get(xml::kIE015_TowarBezpieczenstwo)) {
+    w.forma_platnosci = b.Get(S("FormaPlatnosci"));
+    w.nr_ref_przesylki = b.Get(S("NrReferencyjnyPrzesylki"));
+    w.kod_un = b.Get(S("KodUN"));
+    w.nadawca_bezp = Podmiot(b.Get(xml::kIE015_Nadawca));
+    w.odbiorca_bezp = Podmiot(b.Get(xml::kIE015_Odbiorca));
+  }
   return w;
+}
+
+// The file sent to the office; one that cannot be read is passed over, the print does without it.
+xml::Message Wyslany(const QString& plik) {
+  if (plik.trimmed().isEmpty()) return {};
+  try {
+    return xml::GetAnyMessage(xml::LoadXMLData(frame::NaprawXML(plik)));
+  } catch (const xml::XmlParseError&) {
+  } catch (const xml::BindingError&) {
+  }
+  return {};
 }
 
 }  // namespace
 
-host::SadDocument NCTS2_SAD(const xml::Message& deklaracja, const QString& mrn) {
+host::SadDocument NCTS2_SAD(const xml::Message& deklaracja, const DaneWydrukuSAD& dane) {
   host::SadDocument sad;
-  sad.mrn = mrn.trimmed();
-  const bool zmiana = deklaracja.Type().code == frame::typ::IE013;
-  sad.tytul = zmiana ? S("IE013 – zmiana zgłoszenia tranzytowego") : S("IE015 – zgłoszenie tranzytowe");
+  sad.mrn = dane.mrn.trimmed();
+  const bool zmiana = dane.sprostowanie || deklaracja.Type().code == frame::typ::IE013;
+  sad.tytul = zmiana ? S("IE013 – sprostowanie zgłoszenia tranzytowego") : S("IE015 – zgłoszenie tranzytowe");
+  if (zmiana && dane.rodzaj_sprostowania) sad.rodzaj_sprostowania = RodzajSprostowania(*dane.rodzaj_sprostowania);
   const Group root = deklaracja.Root();
 
   const xml::Naglowek h = deklaracja.GetNaglowek();
-  if (!h.IsNull()) {
-    // An amendment names its declaration by the LRN; before sending the own number is a placeholder.
-    const QString nr = zmiana && !h.LRN().isEmpty() ? h.LRN() : h.NrWlasny();
-    if (nr != frame::kAuto) sad.numer_referencyjny = nr;
+  if (zmiana) {
+    // An amendment names its declaration by the LRN; its own number is not the declaration's.
+    sad.numer_referencyjny = h.IsNull() || h.LRN().isEmpty() ? dane.lrn.trimmed() : h.LRN();
+  } else if (!h.IsNull() && h.NrWlasny() != frame::kAuto) {
+    sad.numer_referencyjny = h.NrWlasny();
   }
 
   if (const Group z = root.Get(xml::kIE015_Zgloszenie)) {
@@ -113,6 +156,7 @@ host::SadDocument NCTS2_SAD(const xml::Message& deklaracja, const QString& mrn) 
     sad.liczba_pozycji = z.Get(S("LiczbaPozycji"));
     sad.liczba_opakowan = z.Get(S("LiczbaOpakowan"));
     sad.masa_brutto = z.Get(S("MasaBrutto"));
+    sad.data_przedstawienia = DataCzas(z.Get(S("DataPrzedstawienia")));
   }
   if (const Group r = root.Get(xml::kIE015_Rodzaj)) {
     sad.deklaracja = r.Get(S("Deklaracja"));
@@ -152,10 +196,35 @@ host::SadDocument NCTS2_SAD(const xml::Message& deklaracja, const QString& mrn) 
     if (referencje.empty()) sad.gwarancje << Gwarancja(gw.Get(S("Rodzaj")), Group());
     for (const Group& g : referencje) sad.gwarancje << Gwarancja(gw.Get(S("Rodzaj")), g);
   }
-  if (const Group md = root.Get(xml::kIE015_MiejsceData)) {
+  if (const Group b = root.Get(xml::kIE015_Bezpieczenstwo)) {
+    host::SadBezpieczenstwo& s = sad.bezpieczenstwo;
+    s.okolicznosci = b.Get(S("SpecyficzneOkolicznosci"));
+    s.forma_platnosci = b.Get(S("FormaPlatnosci"));
+    s.nr_ref_przesylki = b.Get(S("NrReferencyjnyPrzesylki"));
+    s.nr_ref_przewozu = b.Get(S("NrReferencyjnyPrzewozu"));
+    // The security data have no loading place of their own: it is the declaration's (27).
+    s.miejsce_zaladunku = sad.miejsce_zaladunku;
+    s.miejsce_rozladunku = b.Get(S("MiejsceRozladunku"));
+    for (const Group& k : b.List(xml::kIE015_KrajTrasy)) s.kraje_trasy << k.Get(S("Kraj"));
+    s.nadawca = Podmiot(b.Get(xml::kIE015_NadawcaTypy));
+    s.odbiorca = Podmiot(b.Get(xml::kIE015_OdbiorcaTypy));
+    s.przewoznik = Podmiot(b.Get(xml::kIE015_Przewoznik));
+  }
+  // The stored declaration is the editor's and carries no place and date: the sent copy adds
+  // them. So box 50 shows what the office got when the row was sent, else what its copy will
+  // carry: the place of filling and the day it is written, which for a sent row without its
+  // file is the header's creation date (set when the message got its own number).
+  Group md = root.Get(xml::kIE015_MiejsceData);
+  if (md.IsNull() && !dane.wyslany.IsNull()) md = dane.wyslany.Root().Get(xml::kIE015_MiejsceData);
+  if (!md.IsNull()) {
     sad.miejsce = md.Get(S("Miejsce"));
     sad.data = md.Get(S("Data"));
     sad.osoba = md.Get(S("Osoba"));
+  } else {
+    sad.miejsce = dane.miejsce.trimmed().isEmpty() ? sad.glowny_zobowiazany.miejscowosc : dane.miejsce.trimmed();
+    const QDateTime utworzono = h.IsNull() || !dane.wyslane ? QDateTime() : frame::GetDateTimeFromString(h.DataUtworzenia());
+    const QDate data = utworzono.isValid() ? utworzono.date() : dane.dzisiaj;
+    if (data.isValid()) sad.data = frame::GetDateAsString(data);
   }
   for (const Group& t : root.List(xml::kIE015_Towar)) sad.towary.push_back(Towar(t));
   return sad;
@@ -170,7 +239,8 @@ WydrukSAD DrukujSAD(host::HostContext& ctx, qint64 id_pozycji, const QString& pd
   WydrukSAD wynik;
   const host::Params id{{S("ID"), id_pozycji}};
   xml::Message deklaracja;
-  QString mrn, nr_wlasny;
+  DaneWydrukuSAD dane;
+  QString typ, nr_wlasny;
   try {
     const QString tekst = ctx.db.QueryMemoField(S("TRANZYTY_POZYCJE"), S("XML"), S("ID_TRANZYTY_POZYCJE = :ID"), id);
     if (tekst.trimmed().isEmpty()) {
@@ -178,12 +248,20 @@ WydrukSAD DrukujSAD(host::HostContext& ctx, qint64 id_pozycji, const QString& pd
       return wynik;
     }
     deklaracja = xml::GetAnyMessage(xml::LoadXMLData(frame::NaprawXML(tekst)));
-    mrn = ctx.db
-              .QueryValue(S("select MRN from TRANZYTY where ID_TRANZYTY = "
-                            "(select TRANZYTY_ID from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = :ID)"),
-                          id)
-              .toString();
-    nr_wlasny = ctx.db.QueryValue(S("select NR_WLASNY from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = :ID"), id).toString();
+    const auto wiersz = ctx.db.QueryOne(
+        S("select TYP, STATUS, NR_WLASNY, IE013_RODZAJ, TRANZYTY_ID from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = :ID"), id);
+    if (wiersz) {
+      typ = wiersz->Str(S("TYP")).trimmed();
+      nr_wlasny = wiersz->Str(S("NR_WLASNY")).trimmed();
+      dane.wyslane = wiersz->Int(S("STATUS")) >= 2;
+      if (!wiersz->IsNull(S("IE013_RODZAJ"))) dane.rodzaj_sprostowania = wiersz->Int(S("IE013_RODZAJ"));
+      if (const auto tranzyt = ctx.db.QueryOne(S("select MRN, LRN from TRANZYTY where ID_TRANZYTY = :T"),
+                                               {{S("T"), wiersz->Int64(S("TRANZYTY_ID"))}})) {
+        dane.mrn = tranzyt->Str(S("MRN"));
+        dane.lrn = tranzyt->Str(S("LRN"));
+      }
+    }
+    dane.wyslany = Wyslany(ctx.db.QueryMemoField(S("TRANZYTY_POZYCJE"), S("PLIK"), S("ID_TRANZYTY_POZYCJE = :ID"), id));
   } catch (const xml::XmlParseError& e) {
     wynik.blad = S("Nie można odczytać dokumentu komunikatu: %1").arg(e.Message());
     return wynik;
@@ -199,12 +277,16 @@ WydrukSAD DrukujSAD(host::HostContext& ctx, qint64 id_pozycji, const QString& pd
     wynik.blad = S("Wydruk SAD jest możliwy tylko dla zgłoszenia IE015 lub IE013, a komunikat jest typu %1").arg(kod);
     return wynik;
   }
+  // The editor stores an amendment in the declaration's shape: the row tells which it is.
+  dane.sprostowanie = typ == frame::typ::IE013;
+  dane.miejsce = frame::MiejsceWypelnienia(ctx, QString(), false);
+  dane.dzisiaj = ctx.clock.Today();
 
   const QString plik = pdf_file.isEmpty() ? PlikSAD(ctx, id_pozycji) : pdf_file;
   QDir().mkpath(QFileInfo(plik).absolutePath());
-  host::SadDocument sad = NCTS2_SAD(deklaracja, mrn);
+  host::SadDocument sad = NCTS2_SAD(deklaracja, dane);
   // The own number assigned on sending is kept by the row when the stored document still has the placeholder.
-  if (sad.numer_referencyjny.isEmpty() && nr_wlasny.trimmed() != frame::kAuto) sad.numer_referencyjny = nr_wlasny.trimmed();
+  if (sad.numer_referencyjny.isEmpty() && !dane.sprostowanie && nr_wlasny != frame::kAuto) sad.numer_referencyjny = nr_wlasny;
   if (!host::TSAD_WYDRUK::PrintSAD(sad, plik, &wynik.blad)) return wynik;
   wynik.pdf = QFileInfo(plik).absoluteFilePath();
   return wynik;

@@ -1,6 +1,7 @@
 #include "send_wizard.h"
 
 #include "host/dialogs.h"
+#include "host/email_accounts_win.h"
 #include "host/host_context.h"
 
 #include <QFileDialog>
@@ -98,6 +99,11 @@ void TWyslijKomunikatWiz::PokazPole() {
 }
 
 void TWyslijKomunikatWiz::WybierzSciezke() {
+  if (WybranyKanal() == kKanalEmailNcts) {
+    if (const auto konto = host::WybierzKontoEmail(ctx_, be_sciezka_->text().trimmed(), this))
+      be_sciezka_->setText(konto_ = konto->Str(QStringLiteral("EMAIL")).trimmed());
+    return;
+  }
   if (WybranyKanal() != kKanalPlik) return;
   const QString wybrany = QFileDialog::getSaveFileName(this, QString(), be_sciezka_->text(), QStringLiteral("XML (*.xml)"));
   if (!wybrany.isEmpty()) be_sciezka_->setText(plik_ = wybrany);

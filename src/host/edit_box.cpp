@@ -161,6 +161,7 @@ TRecordEditBox::TRecordEditBox(HostContext& ctx, const TableSpec& table_spec, QW
       default: {
         auto* e = new QLineEdit(this);
         if (f.width > 0) e->setMaxLength(f.width);
+        if (f.secret) e->setEchoMode(QLineEdit::Password);
         w = e;
       }
     }
@@ -191,7 +192,7 @@ void TRecordEditBox::ReadFields() {
     QWidget* w = widgets_.value(f.column.toUpper());
     if (!w) continue;
     if (auto* cb = qobject_cast<QComboBox*>(w)) record_.insert(f.column, cb->currentIndex());
-    else if (auto* e = qobject_cast<QLineEdit*>(w)) record_.insert(f.column, e->text().trimmed());
+    else if (auto* e = qobject_cast<QLineEdit*>(w)) record_.insert(f.column, f.secret ? e->text() : e->text().trimmed());
     else if (auto* c = qobject_cast<QCheckBox*>(w)) record_.insert(f.column, c->isChecked() ? 1 : 0);
     else if (auto* s = qobject_cast<QSpinBox*>(w)) record_.insert(f.column, s->value());
     else if (auto* d = qobject_cast<QDoubleSpinBox*>(w)) record_.insert(f.column, d->value());

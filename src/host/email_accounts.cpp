@@ -46,7 +46,9 @@ const QRegularExpression& AddressPattern() {
   return re;
 }
 
-QString CheckServer(const MailServer& s) {
+}  // namespace
+
+QString CheckMailServer(const MailServer& s) {
   if (s.email.trimmed().isEmpty()) return QStringLiteral("Podaj adres e-mail konta pocztowego.");
   if (!AddressPattern().match(s.email.trimmed()).hasMatch())
     return QStringLiteral("Nieprawidłowy adres e-mail konta pocztowego: „%1”.").arg(s.email);
@@ -59,6 +61,8 @@ QString CheckServer(const MailServer& s) {
     return QStringLiteral("Nieprawidłowy numer portu serwera %1: %2.").arg(protocol).arg(s.in_port);
   return {};
 }
+
+namespace {
 
 std::optional<MailTls> TlsFromInt(int value) {
   if (value < 0 || value > 2) return std::nullopt;
@@ -146,12 +150,12 @@ std::optional<MailServer> LoadMailServer(Db& db, int id_email_srv, QString* erro
                     .arg(s.email));
   s.smtp_tls = *smtp_tls;
   s.in_tls = *in_tls;
-  if (const QString problem = CheckServer(s); !problem.isEmpty()) return fail(problem);
+  if (const QString problem = CheckMailServer(s); !problem.isEmpty()) return fail(problem);
   return s;
 }
 
 int AddMailServer(Db& db, const MailServer& s, QString* error) {
-  if (const QString problem = CheckServer(s); !problem.isEmpty()) {
+  if (const QString problem = CheckMailServer(s); !problem.isEmpty()) {
     if (error) *error = problem;
     return 0;
   }

@@ -38,6 +38,8 @@ struct MailServer {
   QString folder = QStringLiteral("INBOX");
 };
 
+// Why an account cannot be used (address, protocol, ports), empty when it can.
+QString CheckMailServer(const MailServer& server);
 // Reads an account; nullopt with the reason in *error when there is none with that key.
 std::optional<MailServer> LoadMailServer(Db& db, int id_email_srv, QString* error);
 // Checks and stores a new account; answers its key, or 0 with the reason in *error.

@@ -7,32 +7,18 @@
 
 namespace velmora::host {
 
-namespace {
-
-FieldSpec F(const char* column, const char* caption, FieldType type = FieldType::String, int width = 0, bool in_grid = true) {
-  FieldSpec f;
-  f.column = QString::fromLatin1(column);
-  f.caption = QString::fromUtf8(caption);
-  f.type = type;
-  f.width = width;
-  f.in_grid = in_grid;
-  return f;
-}
-
-}  // namespace
-
 const TableSpec& GwarancjeSpec() {
   using T = FieldType;
   static const TableSpec tabela = [] {
     TableSpec s{QStringLiteral("GWARANCJE"),
                 QStringLiteral("TGwarancjeWin"),
                 QStringLiteral("Gwarancje"),
-                {F("SYMBOL", "Symbol", T::String, 20), F("NUMER", "Numer", T::String, 50), F("GRN", "GRN", T::String, 24),
-                 F("RODZAJ", "Rodzaj", T::String, 1), F("TYP", "Typ", T::String, 10),
-                 F("KOD_DOSTEPU", "Kod dostępu", T::String, 4), F("LISTA_KODOW", "Kody dostępu", T::String, 255, false),
-                 F("Niewazna_Na_UE", "Nieważna na UE", T::SmallInt, 1), F("Niewazna_Na", "Nieważna na kraje", T::String, 296),
-                 F("VAT", "VAT", T::SmallInt, 1, false), F("WALUTA", "Waluta", T::String, 3), F("KWOTA", "Kwota", T::Float),
-                 F("SALDO", "Saldo", T::Float)},
+                {Field("SYMBOL", "Symbol", T::String, 20), Field("NUMER", "Numer", T::String, 50), Field("GRN", "GRN", T::String, 24),
+                 Field("RODZAJ", "Rodzaj", T::String, 1), Field("TYP", "Typ", T::String, 10),
+                 Field("KOD_DOSTEPU", "Kod dostępu", T::String, 4), Field("LISTA_KODOW", "Kody dostępu", T::String, 255, false),
+                 Field("Niewazna_Na_UE", "Nieważna na UE", T::SmallInt, 1), Field("Niewazna_Na", "Nieważna na kraje", T::String, 296),
+                 Field("VAT", "VAT", T::SmallInt, 1, false), Field("WALUTA", "Waluta", T::String, 3), Field("KWOTA", "Kwota", T::Float),
+                 Field("SALDO", "Saldo", T::Float)},
                 QStringLiteral("SYMBOL")};
     // The balance is the ledger's to keep.
     s.fields.back().in_editor = false;

@@ -1,9 +1,12 @@
 #include "host_tables.h"
 
 #include "dialogs.h"
+#include "email_accounts_win.h"
 #include "exchange_rates.h"
 #include "frm_sql_win.h"
 #include "host_context.h"
+#include "main_form.h"
+#include "raporty_win.h"
 #include "window_registry.h"
 
 #include <QAction>
@@ -17,14 +20,7 @@ using T = FieldType;
 
 FieldSpec F(const char* column, const char* caption, FieldType type = T::String, int width = 0, bool required = false,
             bool in_grid = true) {
-  FieldSpec f;
-  f.column = QString::fromUtf8(column);
-  f.caption = QString::fromUtf8(caption);
-  f.type = type;
-  f.width = width;
-  f.required = required;
-  f.in_grid = in_grid;
-  return f;
+  return Field(column, caption, type, width, in_grid, required);
 }
 
 }  // namespace
@@ -102,12 +98,24 @@ const TableSpec& TaricSpec() {
   return table_spec;
 }
 
+const TableSpec& OpisyRosjaSpec() {
+  static const TableSpec table_spec{QStringLiteral("OPISY_ROSJA"),
+                                    QStringLiteral("OpisyTowarowROSJA"),
+                                    QStringLiteral("Opisy towarów w j.rosyjskim"),
+                                    {F("KOD_CN", "Kod CN", T::String, 10, true), F("OPIS_PL", "Opis polski", T::String, 255),
+                                     F("OPIS_RU", "Opis rosyjski", T::String, 255, true)},
+                                    QStringLiteral("KOD_CN, OPIS_PL")};
+  return table_spec;
+}
+
 void HostTablesSchema(TToolsDB& tools) {
   DeclareTable(tools, TaricSpec());
   tools.AddIndex(TaricSpec().table, QStringLiteral("TARIC_IDX1"), {QStringLiteral("KOD")}, true);
   DeclareTable(tools, KontrahenciSpec());
   tools.AddIndex(KontrahenciSpec().table, QStringLiteral("KONTRAHENCI_IDX1"), {QStringLiteral("Nazwa")});
   tools.AddIndex(KontrahenciSpec().table, QStringLiteral("KONTRAHENCI_IDX2"), {QStringLiteral("NIP")});
+  DeclareTable(tools, OpisyRosjaSpec());
+  tools.AddIndex(OpisyRosjaSpec().table, QStringLiteral("OPISY_ROSJA_IDX1"), {QStringLiteral("KOD_CN")});
   tools.CommitQ();
 }
 
@@ -148,8 +156,18 @@ std::optional<Row> Pick(HostContext& ctx, const TableSpec& table_spec, const QSt
 }  // namespace
 
 void RegisterHostWindows() {
-  for (const TableSpec* table_spec : {&KontrahenciSpec(), &UzytkownicySpec(), &UCSpec(), &WalutySpec(), &KursySpec(), &TaricSpec()})
+  for (const TableSpec* table_spec :
+       {&KontrahenciSpec(), &UzytkownicySpec(), &UCSpec(), &WalutySpec(), &KursySpec(), &TaricSpec(), &OpisyRosjaSpec(), &EmailSrvSpec()})
     RegisterWindowClass(table_spec->window_class, [table_spec](HostContext& ctx, const WindowArgs&) { return OpenSpec(ctx, *table_spec); });
+  // The reports run to their end inside the opening call and leave no child window.
+  RegisterWindowClass(QStringLiteral("TTerminowoscRpt"), [](HostContext& ctx, const WindowArgs&) -> QWidget* {
+    UruchomTerminowosc(ctx, ctx.main_form);
+    return nullptr;
+  });
+  RegisterWindowClass(QStringLiteral("TWPTRpt"), [](HostContext& ctx, const WindowArgs&) -> QWidget* {
+    UruchomSaldoGwarancji(ctx, ctx.main_form);
+    return nullptr;
+  });
 }
 
 std::optional<Row> WybierzKontrahenta(HostContext& ctx, const QVariant& initial_id, QWidget* parent) {

@@ -21,10 +21,12 @@ const TableSpec& WalutySpec();
 const TableSpec& KursySpec();
 // CN codes with their highest duty and VAT rates.
 const TableSpec& TaricSpec();
+// Goods descriptions in Russian by CN code, for documents of transits to the east.
+const TableSpec& OpisyRosjaSpec();
 
-// Declares the host tables owned here (contractors).
+// Declares the host tables owned here (contractors, CN codes, Russian descriptions).
 void HostTablesSchema(TToolsDB& tools);
-// Registers the list windows under their class names.
+// Registers the list windows and the reports under their class names.
 void RegisterHostWindows();
 
 // Pickers: each opens positioned on `initial` and answers the chosen row.

@@ -107,6 +107,8 @@ void TMainForm::BuildMenus() {
     TOpcjeWin win(ctx_, this);
     win.exec();
   });
+  if (ctx_.user.UserInfo().isAdmin())
+    AddHostItem(narzedzia, QStringLiteral("blbKontaEmail"), QStringLiteral("Konta e-mail"), QStringLiteral("TEmailSrvWin"));
 
   QMenu* okno = AddHostMenu(QStringLiteral("blbOkno"), QStringLiteral("&Okno"));
   connect(okno->addAction(QStringLiteral("Kaskada")), &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);

@@ -27,11 +27,24 @@ QVariantMap RecordStore::Empty() const {
   return out;
 }
 
+FieldSpec Field(const char* column, const char* caption, FieldType type, int width, bool in_grid, bool required) {
+  FieldSpec f;
+  f.column = QString::fromUtf8(column);
+  f.caption = QString::fromUtf8(caption);
+  f.type = type;
+  f.width = width;
+  f.in_grid = in_grid;
+  f.required = required;
+  return f;
+}
+
 FieldErrors RecordStore::Validate(const QVariantMap& record) const {
   FieldErrors errors;
   for (const FieldSpec& f : spec_.fields)
     if (f.required && record.value(f.column).toString().trimmed().isEmpty())
       errors.emplace_back(f.column, QStringLiteral("Pole \"%1\" musi być wypełnione").arg(f.caption));
+  if (errors.empty() && spec_.check && !spec_.fields.empty())
+    if (const QString refusal = spec_.check(record); !refusal.isEmpty()) errors.emplace_back(spec_.fields.front().column, refusal);
   return errors;
 }
 

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QVariantMap>
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -24,7 +25,12 @@ struct FieldSpec {
   bool in_grid = true;
   bool in_editor = true;
   QStringList items;  // a pick list: the column stores the item's index
+  bool secret = false;  // a password: typed unseen, kept as typed
 };
+
+// A field as the tables declare it (caption in UTF-8).
+FieldSpec Field(const char* column, const char* caption, FieldType type = FieldType::String, int width = 0, bool in_grid = true,
+                bool required = false);
 
 // A host table with its list window: declared once, used by the schema, the grid and the editor.
 struct TableSpec {
@@ -33,6 +39,8 @@ struct TableSpec {
   QString caption;
   std::vector<FieldSpec> fields;
   QString order;  // order by text
+  // The checks of a whole record beyond the required fields: the refusal's text, empty when fine.
+  std::function<QString(const QVariantMap&)> check;
   QString Key() const { return QStringLiteral("ID_") + table.toUpper(); }
   const FieldSpec* Find(const QString& column) const;
 };

@@ -39,12 +39,35 @@ struct SadTowar {
   QStringList informacje;            // 44: documents produced and additional information
   SadPodmiot nadawca;                // the item's own consignor and consignee
   SadPodmiot odbiorca;
+  QStringList towary_wrazliwe;       // 31: sensitive goods, code and quantity
+  // The item's security data (its "S" row).
+  QString forma_platnosci;
+  QString nr_ref_przesylki;
+  QString kod_un;
+  SadPodmiot nadawca_bezp;
+  SadPodmiot odbiorca_bezp;
+};
+
+// The declaration's security data.
+struct SadBezpieczenstwo {
+  QString okolicznosci;
+  QString forma_platnosci;
+  QString nr_ref_przesylki;
+  QString nr_ref_przewozu;
+  QString miejsce_zaladunku;
+  QString miejsce_rozladunku;
+  QStringList kraje_trasy;
+  SadPodmiot nadawca;
+  SadPodmiot odbiorca;
+  SadPodmiot przewoznik;
 };
 
 // The transit declaration as the single administrative document prints it.
 struct SadDocument {
   QString mrn;                  // printed with its barcode at the top; empty before it is allocated
   QString tytul;                // the document's heading under the form's name
+  QString rodzaj_sprostowania;  // an amendment's kind, beside the heading
+  QString data_przedstawienia;
   QString deklaracja;           // 1
   QString numer_referencyjny;   // 7
   QString liczba_pozycji;       // 5; the number of goods items when empty
@@ -76,17 +99,24 @@ struct SadDocument {
   int liczba_zamkniec = 0;      // D: seals affixed
   QStringList zamkniecia;
   QString nakladajacy;
+  SadBezpieczenstwo bezpieczenstwo;
   std::vector<SadTowar> towary;
 };
 
-// The first page carries goods item 1, each continuation page up to three more.
+// The first page carries goods item 1, each continuation page up to three more. The count is
+// the form's own (box 3); the loading lists and the back page follow those sheets.
 inline constexpr int kSadPozycjiNaKontynuacji = 3;
 int SadLiczbaStron(const SadDocument& sad);
 
+// Ends a box whose content goes on in the loading lists.
+extern const QString kSadCiagDalszy;
+
 class TSAD_WYDRUK {
  public:
-  // Draws the form to `pdf_file` (A4, the file appears whole or not at all). False with
-  // `error` set when it could not be written. Needs a QGuiApplication.
+  // Draws the form to `pdf_file` (A4, the file appears whole or not at all): the first sheet,
+  // the continuation sheets, the loading lists with what did not fit in its box, and the
+  // back page that is filled in by hand en route. False with `error` set when it could not
+  // be written. Needs a QGuiApplication.
   static bool PrintSAD(const SadDocument& sad, const QString& pdf_file, QString* error = nullptr);
 };
 

@@ -16,13 +16,7 @@ namespace {
 using T = host::FieldType;
 
 host::FieldSpec F(const char* column, const char* caption, T type = T::String, int width = 0, bool in_grid = false) {
-  host::FieldSpec f;
-  f.column = QString::fromLatin1(column);
-  f.caption = QString::fromUtf8(caption);
-  f.type = type;
-  f.width = width;
-  f.in_grid = in_grid;
-  return f;
+  return host::Field(column, caption, type, width, in_grid);
 }
 
 host::FieldSpec Hidden(const char* column) {

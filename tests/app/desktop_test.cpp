@@ -1,6 +1,7 @@
 #include "frame/ncts2_menu_creator.h"
 #include "frame/package.h"
 #include "host/edit_box.h"
+#include "host/email_accounts.h"
 #include "host/email_routines.h"
 #include "host/frm_sql_win.h"
 #include "host/host_context.h"
@@ -10,6 +11,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QSpinBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -153,6 +156,40 @@ TEST_P(Desktop, ListWindowAddsEditsAndDeletesRows) {
   win->DeleteRecord();
   EXPECT_EQ(host_->db().GetCountFieldVal(QStringLiteral("KONTRAHENCI")), 0);
   EXPECT_EQ(win->Model()->rowCount(), 0);
+}
+
+// What the mail accounts window stores is what the mail services read; an address they would
+// refuse is refused in their words and nothing is stored; the password is typed unseen.
+TEST_P(Desktop, MailAccountsWindowStoresWhatTheMailServicesRead) {
+  auto* win = static_cast<host::THostTableWin*>(form_->OpenWindow(QStringLiteral("TEmailSrvWin"), 0, true, true, 2));
+  ASSERT_NE(win, nullptr);
+  WhenEditorShows([this](host::TRecordEditBox* box) {
+    auto pole = [box](const char* c) { return qobject_cast<QLineEdit*>(box->FieldWidget(QString::fromLatin1(c))); };
+    pole("EMAIL")->setText(QStringLiteral("agencja.celna@"));
+    EXPECT_FALSE(box->actOkExecute());
+    EXPECT_EQ(host_->dialogs.Texts().last(), QStringLiteral("Nieprawidłowy adres e-mail konta pocztowego: „agencja.celna@”."));
+    pole("EMAIL")->setText(QStringLiteral("agencja@localhost"));
+    pole("SMTP_HOST")->setText(QStringLiteral("127.0.0.1"));
+    qobject_cast<QSpinBox*>(box->FieldWidget(QStringLiteral("SMTP_PORT")))->setValue(2525);
+    qobject_cast<QComboBox*>(box->FieldWidget(QStringLiteral("SMTP_TLS")))->setCurrentIndex(1);
+    pole("IN_PROTOKOL")->setText(QStringLiteral("pop3"));
+    pole("IN_HOST")->setText(QStringLiteral("127.0.0.1"));
+    pole("UZYTKOWNIK")->setText(QStringLiteral("agencja"));
+    EXPECT_EQ(pole("HASLO")->echoMode(), QLineEdit::Password);
+    pole("HASLO")->setText(QStringLiteral(" tajne "));
+    if (box->actOkExecute()) box->accept();
+  });
+  win->NewRecord();
+  ASSERT_EQ(win->Model()->rowCount(), 1);
+  QString error;
+  const auto konto = host::LoadMailServer(host_->db(), static_cast<int>(win->CurrentKey()), &error);
+  ASSERT_TRUE(konto) << error.toStdString();
+  EXPECT_EQ(konto->email, QStringLiteral("agencja@localhost"));
+  EXPECT_EQ(konto->smtp_port, 2525);
+  EXPECT_EQ(konto->smtp_tls, host::MailTls::StartTls);
+  EXPECT_EQ(konto->in_protocol, QStringLiteral("POP3"));
+  EXPECT_EQ(konto->password, QStringLiteral(" tajne "));
+  EXPECT_EQ(konto->folder, QStringLiteral("INBOX"));
 }
 
 VELMORA_ON_BOTH_ENGINES(Desktop);

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 #include <set>
@@ -140,7 +141,7 @@ TEST_F(SadPrint, DeclarationPrintsItsBoxesWithItemsOnContinuationPages) {
   ASSERT_TRUE(w.Ok()) << w.blad.toStdString();
   EXPECT_EQ(w.pdf, root_.filePath(S("TEMP/SAD_51.pdf")));
   ASSERT_TRUE(QFile::exists(w.pdf));
-  EXPECT_EQ(Strony(w.pdf), 3);  // item 1, items 2 to 4, item 5
+  EXPECT_EQ(Strony(w.pdf), 4);  // item 1, items 2 to 4, item 5, the back page
 
   const QString all = Tekst(w.pdf);
   for (const char* s : {"1 DEKLARACJA", "2 Nadawca/Eksporter", "8 Odbiorca", "31 Opakowania i opis towarów", "33 Kod towaru",
@@ -164,6 +165,16 @@ TEST_F(SadPrint, DeclarationPrintsItsBoxesWithItemsOnContinuationPages) {
   EXPECT_TRUE(trzecia.contains(S("Komputery przenośne, pozycja 5")));
   EXPECT_TRUE(trzecia.contains(S("3/3")));
   EXPECT_TRUE(trzecia.contains(kMrn));  // every sheet names its transit
+  EXPECT_FALSE(all.contains(host::kSadCiagDalszy));
+  EXPECT_FALSE(all.contains(S("LISTA TOWAROWA")));
+
+  // The back page comes once, last, empty for the authorities en route and at destination.
+  const QString rewers = Tekst(w.pdf, 4);
+  for (const char* s : {"55 Przeładunki", "56 Inne zdarzenia podczas przewozu", "F Poświadczenie właściwych władz",
+                        "G Poświadczenie właściwych władz", "H ", "I KONTROLA PRZEZ URZĄD PRZEZNACZENIA", "Strona 4 z 4"})
+    EXPECT_TRUE(rewers.contains(S(s))) << s;
+  EXPECT_FALSE(rewers.contains(S("Komputery przenośne")));
+  EXPECT_EQ(all.count(S("55 Przeładunki")), 2);  // two transhipments side by side, on that page only
 
   // The barcode read back from the page: its bars, measured in modules, are the MRN's symbol.
   const QImage naroznik = Naroznik(w.pdf);
@@ -213,11 +224,132 @@ TEST_F(SadPrint, AmendmentPrintsUnderItsOwnTitleWithTheDeclarationsLrn) {
   const departure::WydrukSAD w = departure::DrukujSAD(*ctx_, kZmiana, root_.filePath(S("ie013.pdf")));
   ASSERT_TRUE(w.Ok()) << w.blad.toStdString();
   const QString all = Tekst(w.pdf);
-  EXPECT_TRUE(all.contains(S("IE013 – zmiana zgłoszenia tranzytowego")));
+  EXPECT_TRUE(all.contains(S("IE013 – sprostowanie zgłoszenia tranzytowego")));
   EXPECT_TRUE(all.contains(S("24DK000042")));
   EXPECT_FALSE(all.contains(S("24ZM000007")));
   EXPECT_TRUE(all.contains(kMrn));
   EXPECT_TRUE(all.contains(S("Komputery przenośne, pozycja 4")));
+  EXPECT_FALSE(all.contains(S("Rodzaj sprostowania")));  // the row names no kind
+
+  // As the editor stores it: the declaration's shape, its own number in the header, the kind
+  // and the presentation in the row and the document; the LRN is the transit's.
+  xml::Message zmiana = PrzykladowaDeklaracja(1);
+  zmiana.GetNaglowek().SetNrWlasny(S("24ZM000008"));
+  zmiana.Root().Get(xml::kIE015_Zgloszenie).Set(S("DataPrzedstawienia"), S("2024-03-05T10:30:00"));
+  db().Exec(S("update TRANZYTY set LRN = '24DK000042' where ID_TRANZYTY = 5"));
+  db().Exec(S("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, NR_WLASNY, IE013_RODZAJ, XML) "
+              "values (55, 5, 6, 'IE013', 1, '24ZM000008', 2, :X)"),
+            {{S("X"), zmiana.Xml()}});
+  const departure::WydrukSAD w2 = departure::DrukujSAD(*ctx_, 55, root_.filePath(S("ie013_ie015.pdf")));
+  ASSERT_TRUE(w2.Ok()) << w2.blad.toStdString();
+  const QString druga = Tekst(w2.pdf, 1);
+  for (const char* s : {"IE013 – sprostowanie zgłoszenia tranzytowego", "Rodzaj sprostowania: 2 – powiadomienie o przedstawieniu",
+                        "Data przedstawienia: 2024-03-05 10:30", "24DK000042",
+                        // Not sent yet: the place its copy will carry (the user's, without Polish letters) and today.
+                        "Miejsce i data: Oddzial Gdynia, 2024-03-05"})
+    EXPECT_TRUE(druga.contains(S(s))) << s;
+  EXPECT_FALSE(druga.contains(S("24ZM000008")));
+  EXPECT_FALSE(druga.contains(S("IE015 – zgłoszenie tranzytowe")));
+}
+
+// The security data of the declaration and of its items, the sensitive goods, and box 50 as
+// the office got it in the sent file.
+TEST_F(SadPrint, SecurityDataSensitiveGoodsAndThePlaceAndDateSent) {
+  xml::Message m = PrzykladowaDeklaracja(2);
+  xml::Group root = m.Root();
+  xml::Group b = root.Get(xml::kIE015_Bezpieczenstwo);
+  b.Set(S("SpecyficzneOkolicznosci"), S("E"));
+  b.Set(S("FormaPlatnosci"), S("A"));
+  b.Set(S("NrReferencyjnyPrzesylki"), S("UCR-2024-77"));
+  b.Set(S("MiejsceRozladunku"), S("Hamburg Waltershof"));
+  for (const char* k : {"PL", "DE"}) b.Add(xml::kIE015_KrajTrasy).Set(S("Kraj"), S(k));
+  b.Add(xml::kIE015_NadawcaTypy).Set(S("Nazwa"), S("Nadawca Bezp Sp. z o.o."));
+  b.Add(xml::kIE015_OdbiorcaTypy).Set(S("Nazwa"), S("Empfänger Sicher GmbH"));
+  xml::Group towar = root.List(xml::kIE015_Towar).back();
+  xml::Group tb = towar.Get(xml::kIE015_TowarBezpieczenstwo);
+  tb.Set(S("FormaPlatnosci"), S("B"));
+  tb.Set(S("NrReferencyjnyPrzesylki"), S("POZ-REF-2"));
+  tb.Add(xml::kIE015_Odbiorca).Set(S("Nazwa"), S("Hansa Empfang"));
+  xml::Group tw = towar.Add(xml::kTowarWrazliwy);
+  tw.Set(S("Kod"), S("01"));
+  tw.Set(S("Ilosc"), S("1500.000"));
+
+  xml::Message wyslany = PrzykladowaDeklaracja(2);
+  xml::Group md = wyslany.Root().Add(xml::kIE015_MiejsceData);
+  md.Set(S("Miejsce"), S("Gdynia Port"));
+  md.Set(S("Data"), S("2024-03-04"));
+  md.Set(S("Osoba"), S("Anna Nowak"));
+  db().Exec(S("update TRANZYTY_POZYCJE set XML = :X, PLIK = :P where ID_TRANZYTY_POZYCJE = 51"),
+            {{S("X"), m.Xml()}, {S("P"), wyslany.Xml()}});
+
+  const departure::WydrukSAD w = departure::DrukujSAD(*ctx_, kDeklaracja, root_.filePath(S("bezp.pdf")));
+  ASSERT_TRUE(w.Ok()) << w.blad.toStdString();
+  ASSERT_EQ(Strony(w.pdf), 3);
+  const QString pierwsza = Tekst(w.pdf, 1), druga = Tekst(w.pdf, 2);
+  for (const char* s : {"S Szczególne okoliczności", "S Nr referencyjny przewozu", "PRZEWOZ-1", "UCR-2024-77", "Hamburg Waltershof",
+                        "Łódź Olechów", "PL, DE", "Nadawca Bezp Sp. z o.o.", "Empfänger Sicher GmbH", "Trans-Bałt", "Nr PL5860000031",
+                        "Miejsce i data: Gdynia Port, 2024-03-04", "Podpis: Anna Nowak"})
+    EXPECT_TRUE(pierwsza.contains(S(s))) << s;
+  // Item 1 keeps what the sample gives every item; item 2 has its own.
+  EXPECT_TRUE(pierwsza.contains(S("3480")));
+  EXPECT_TRUE(pierwsza.contains(S("Nadawca: Bałtycka Spedycja")));
+  EXPECT_FALSE(pierwsza.contains(S("POZ-REF-2")));
+  for (const char* s : {"POZ-REF-2", "3480", "Odbiorca: Hansa Empfang", "Towary wrażliwe: kod 01, ilość 1500.000"})
+    EXPECT_TRUE(druga.contains(S(s))) << s;
+}
+
+// Up to 99 packages and containers in box 31 and more seals than box D holds: each box keeps
+// what fits and says where the rest is; nothing is lost.
+TEST_F(SadPrint, WhatDoesNotFitGoesOnToTheLoadingLists) {
+  xml::Message m = PrzykladowaDeklaracja(1);
+  xml::Group root = m.Root();
+  xml::Group towar = root.Get(xml::kIE015_Towar);
+  QStringList kontenery, opakowania, zamkniecia;
+  for (int i = 1; i <= 99; ++i) {
+    xml::Group o = towar.Add(xml::kOpakowanie);
+    o.Set(S("Rodzaj"), S("PK"));
+    o.Set(S("Znaki"), S("ZNAK-%1").arg(i, 3, 10, QChar(u'0')));
+    opakowania << S("ZNAK-%1").arg(i, 3, 10, QChar(u'0'));
+    kontenery << S("MSKU%1").arg(i, 7, 10, QChar(u'0'));
+    towar.Add(xml::kKontener).Set(S("Numer"), kontenery.back());
+  }
+  xml::Group zc = root.Get(xml::kIE015_ZamknieciaCelne);
+  zc.Set(S("Liczba"), S("402"));
+  for (int i = 1; i <= 400; ++i) {
+    zamkniecia << S("PLZ%1").arg(i, 4, 10, QChar(u'0'));
+    zc.Add(xml::kZamkniecie).Set(S("Znak"), zamkniecia.back());
+  }
+  db().Exec(S("update TRANZYTY_POZYCJE set XML = :X where ID_TRANZYTY_POZYCJE = 51"), {{S("X"), m.Xml()}});
+
+  const departure::WydrukSAD w = departure::DrukujSAD(*ctx_, kDeklaracja, root_.filePath(S("listy.pdf")));
+  ASSERT_TRUE(w.Ok()) << w.blad.toStdString();
+  const int stron = Strony(w.pdf), listy = stron - 2;  // the form's one sheet and its back page
+  ASSERT_GE(listy, 1);
+  const QString pierwsza = Tekst(w.pdf, 1);
+  EXPECT_EQ(pierwsza.count(host::kSadCiagDalszy + S(" nr ")), 2);  // boxes 31 and D
+  EXPECT_TRUE(pierwsza.contains(S("PLZ0001")));
+  EXPECT_FALSE(pierwsza.contains(S("PLZ0400")));
+  EXPECT_TRUE(pierwsza.contains(S("Zamknięcia nałożone: liczba 402")));
+  EXPECT_TRUE(pierwsza.contains(S("Termin (ostateczny): 2024-03-12")));  // the short facts stay on the form
+  // Box 4 holds the number of loading lists, beside box 3's "1/1".
+  EXPECT_TRUE(QRegularExpression(S("1/1\\s+%1\\s+1\\s+10\\b").arg(listy)).match(pierwsza).hasMatch()) << pierwsza.toStdString();
+
+  QString lista;
+  for (int i = 1; i <= listy; ++i) {
+    const QString strona = Tekst(w.pdf, 1 + i);
+    EXPECT_TRUE(strona.contains(S("LISTA TOWAROWA nr %1 z %2").arg(i).arg(listy))) << i;
+    EXPECT_TRUE(strona.contains(kMrn)) << i;
+    lista += strona;
+  }
+  EXPECT_TRUE(lista.contains(S("Pozycja 1 – pole 31 Opakowania i opis towarów")));
+  EXPECT_TRUE(lista.contains(S("Zgłoszenie – pole D KONTROLA PRZEZ URZĄD WYJŚCIA")));
+  EXPECT_TRUE(lista.contains(S("PLZ0400")));
+  EXPECT_TRUE(Tekst(w.pdf, stron).contains(S("55 Przeładunki")));
+
+  // Every container, package and seal is on the form or on a list.
+  const QString all = Tekst(w.pdf);
+  for (const QStringList* l : {&kontenery, &opakowania, &zamkniecia})
+    for (const QString& s : *l) EXPECT_TRUE(all.contains(s)) << s.toStdString();
 }
 
 TEST_F(SadPrint, OtherDocumentsAreRefusedAndNothingIsWritten) {
