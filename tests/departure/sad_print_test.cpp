@@ -141,6 +141,9 @@ TEST_F(SadPrint, DeclarationPrintsItsBoxesWithItemsOnContinuationPages) {
   ASSERT_TRUE(w.Ok()) << w.blad.toStdString();
   EXPECT_EQ(w.pdf, root_.filePath(S("TEMP/SAD_51.pdf")));
   ASSERT_TRUE(QFile::exists(w.pdf));
+  // Kept beside the window pictures for people to look at.
+  QFile::remove(S(VELMORA_ARTIFACT_DIR "/sad.pdf"));
+  QFile::copy(w.pdf, S(VELMORA_ARTIFACT_DIR "/sad.pdf"));
   EXPECT_EQ(Strony(w.pdf), 4);  // item 1, items 2 to 4, item 5, the back page
 
   const QString all = Tekst(w.pdf);
