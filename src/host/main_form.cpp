@@ -1,7 +1,10 @@
 #include "main_form.h"
 
 #include "dialogs.h"
+#include "email_accounts_win.h"
+#include "email_client.h"
 #include "host_context.h"
+#include "options.h"
 #include "options_win.h"
 #include "users.h"
 
@@ -107,6 +110,21 @@ void TMainForm::BuildMenus() {
     TOpcjeWin win(ctx_, this);
     win.exec();
   });
+  // The host's mail reception: every new mail of the chosen account is stored and offered to
+  // the packages' mail routines (the module loads the customs office's answers from it).
+  connect(AddHostItem(narzedzia, QStringLiteral("blbOdbierzPoczte"), QStringLiteral("Odbierz pocztę"), {}), &QAction::triggered, this,
+          [this] {
+            const QString nadawca = ctx_.options.ReadOption(QStringLiteral("KANAL_WYSYLKI"), QStringLiteral("EMAIL"), QString(),
+                                                            OptionScope::Application);
+            const auto konto = WybierzKontoEmail(ctx_, nadawca.trimmed(), this);
+            if (!konto) return;
+            QString blad;
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            const int odebrane = ReceiveMail(ctx_.db, konto->Int(QStringLiteral("ID_EMAIL_SRV")), &blad);
+            QApplication::restoreOverrideCursor();
+            if (odebrane < 0) ctx_.dialogs.Blad(blad);
+            else ctx_.dialogs.Informacja(QStringLiteral("Odebrano nowych wiadomości: %1").arg(odebrane));
+          });
   if (ctx_.user.UserInfo().isAdmin())
     AddHostItem(narzedzia, QStringLiteral("blbKontaEmail"), QStringLiteral("Konta e-mail"), QStringLiteral("TEmailSrvWin"));
 
