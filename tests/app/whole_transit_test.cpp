@@ -41,6 +41,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -440,14 +441,14 @@ TEST_F(WholeTransit, FollowUpRequestsAreAnsweredByTheOffice) {
   };
   auto lista = qobject_cast<lists::TTranzytyListaWin*>(form_->OpenWindow(S("TTranzytyOtwarciaWin"), 1001, true, true, 38));
   ASSERT_NE(lista, nullptr);
-  for (int id : {7, 9}) {
+  for (int id : {7, 9, 11}) {
     host_.db().Exec(S("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, REJESTRY_ID, TYP, STATUS, NUMER) values (:I, 0, 1, 'IE015', 1, :N)"),
                     {{S("I"), id}, {S("N"), S("%1/2024").arg(id)}});
     host_.db().Exec(S("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, NR_WLASNY, XML) "
                       "values (:P, :I, 1, 'IE015', 1, '<AUTO>', :X)"),
                     {{S("P"), id * 10}, {S("I"), id}, {S("X"), PrzykladowaDeklaracja(1).Xml()}});
   }
-  for (int i = 0; i < 100; ++i) host_.db().DBGetNewID(S("GID_TRANZYTY_POZYCJE"));  // past the rows above
+  for (int i = 0; i < 120; ++i) host_.db().DBGetNewID(S("GID_TRANZYTY_POZYCJE"));  // past the rows above
 
   // The cancellation: IE028, then "Wniosek o unieważnienie IE014", granted.
   scenariusz(R"({"ie014": "accept"})");
@@ -493,6 +494,36 @@ TEST_F(WholeTransit, FollowUpRequestsAreAnsweredByTheOffice) {
   ASSERT_EQ(typ(9), S("IE054")) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
   Wyslij(komunikaty, "28_wysylka_IE054");
   EXPECT_EQ(typ(9), S("IE029"));
+
+  // An enquiry after the release, answered with an IE141; later the office ends the procedure.
+  scenariusz(R"({"ie029_after": 0, "ie140_after": 0, "ie045_after": "okres"})");
+  lista->RefreshKey(11);
+  lista->Komunikaty();
+  komunikaty = qobject_cast<lists::TTranzytyPozycjeWin*>(form_->OpenWindows().last());
+  ASSERT_NE(komunikaty, nullptr);
+  Wyslij(komunikaty, "29_wysylka_z_zapytaniem");
+  ASSERT_EQ(typ(11), S("IE140"));
+  GdyOtworzy([](QWidget* w) {
+    auto* box = qobject_cast<arrival::TIE141PL_Box*>(w);
+    ASSERT_NE(box, nullptr) << w->metaObject()->className();
+    EXPECT_EQ(box->Tytul()->text(), S("  IE140 - Zapytanie o przesyłkę w ramach procedury poszukiwawczej  "));
+    Zdjecie(box, S("30_odpowiedz_na_zapytanie"));
+    for (QAbstractButton* b : box->findChildren<QAbstractButton*>())
+      if (b->text() == QLatin1String("OK")) return b->click();
+  });
+  komunikaty->Dodaj();
+  ASSERT_EQ(typ(11), S("IE141")) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
+  Wyslij(komunikaty, "31_wysylka_IE141");
+  GdyOtworzy([](QWidget* w) {
+    auto* wiz = qobject_cast<exchange::TKomunikatOdbierzWiz*>(w);
+    ASSERT_NE(wiz, nullptr);
+    wiz->rbPuesc()->setChecked(true);
+    wiz->UstawOkres(QDateTime::currentDateTime().addDays(-1), QDateTime::currentDateTime().addDays(1));
+    wiz->Next();
+    wiz->Finish();
+  });
+  komunikaty->actOdbierz->trigger();
+  EXPECT_EQ(typ(11), S("IE045"));
 }
 
 TEST_F(WholeTransit, AHurriedClerkLosesNothing) {

@@ -23,6 +23,7 @@ test can change it between calls. Keys (all optional):
   ie014          "accept" | "refuse"    the IE009 grants or refuses the cancellation
   ie054          "accept" (IE029) | "refuse" (IE062)
   ie140_after    seconds after the release at which an IE140 enquiry comes; "okres" as above
+  ie045_after    the same for the IE045 that ends the procedure
 An IE013 is answered with an IE004, an IE044 with an IE025; an IE141 only with UPP and UPO.
   verify         check XAdES signatures with xmlsec1 (default true)
   printouts      attach a PDF printout to every business answer (default true)
@@ -316,16 +317,22 @@ def declaration_own(state, mrn):
 
 
 def enquiry(state, cfg, sysref, mrn, office, released_at):
-    """With "ie140_after" the office of departure enquires about the transit after its release:
-    seconds after it, or "okres" for the next download by period."""
+    """After the release, with "ie140_after" the office of departure enquires about the transit and
+    with "ie045_after" it ends the procedure: seconds after the release, or "okres" for the next
+    download by period."""
     after = cfg.get("ie140_after")
-    if after is None:
-        return
-    when = float("inf") if after == "okres" else released_at + float(after)
-    state.add(sysref, "IE140_%s.xml" % mrn,
-              ncts("IE140", {"NrWlasny": "SIM140" + mrn[-8:], "DataUtworzenia": iso(now()), "MRN": mrn},
-                   '  <Poszukiwanie CzasNaOdpowiedz="28" UCZgloszenia="%s" DataRozpoczecia="%s" UCPoszukiwania="%s"/>\n'
-                   % (office, now().date(), office)), when, False)
+    if after is not None:
+        when = float("inf") if after == "okres" else released_at + float(after)
+        state.add(sysref, "IE140_%s.xml" % mrn,
+                  ncts("IE140", {"NrWlasny": "SIM140" + mrn[-8:], "DataUtworzenia": iso(now()), "MRN": mrn},
+                       '  <Poszukiwanie CzasNaOdpowiedz="28" UCZgloszenia="%s" DataRozpoczecia="%s" UCPoszukiwania="%s"/>\n'
+                       % (office, now().date(), office)), when, False)
+    after = cfg.get("ie045_after")
+    if after is not None:
+        when = float("inf") if after == "okres" else released_at + float(after)
+        state.add(sysref, "IE045_%s.xml" % mrn,
+                  ncts("IE045", {"NrWlasny": "SIM045" + mrn[-8:], "DataUtworzenia": iso(now()), "MRN": mrn},
+                       '  <Zamkniecie DataZamkniecia="%s" UCZgloszenia="%s"/>\n' % (now().date(), office)), when, False)
 
 
 def answers_for_unloading(state, cfg, sysref, root, head, own, at, printout):
