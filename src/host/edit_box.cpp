@@ -16,6 +16,7 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QHBoxLayout>
@@ -158,6 +159,12 @@ TRecordEditBox::TRecordEditBox(HostContext& ctx, const TableSpec& table_spec, QW
         w = d;
         break;
       }
+      case FieldType::Memo: {
+        auto* t = new QPlainTextEdit(this);
+        t->setMinimumHeight(120);
+        w = t;
+        break;
+      }
       default: {
         auto* e = new QLineEdit(this);
         if (f.width > 0) e->setMaxLength(f.width);
@@ -183,6 +190,12 @@ void TRecordEditBox::Activate() {
     else if (auto* s = qobject_cast<QSpinBox*>(w)) s->setValue(v.toInt());
     else if (auto* d = qobject_cast<QDoubleSpinBox*>(w)) d->setValue(v.toDouble());
     else if (auto* de = qobject_cast<QDateEdit*>(w)) de->setDate(v.toDate().isValid() ? v.toDate() : ctx_.clock.Today());
+    // A long text stays readable and scrollable in view mode.
+    if (auto* t = qobject_cast<QPlainTextEdit*>(w)) {
+      t->setPlainText(v.toString());
+      t->setReadOnly(view_mode_);
+      continue;
+    }
     w->setEnabled(!view_mode_);
   }
 }
@@ -197,6 +210,7 @@ void TRecordEditBox::ReadFields() {
     else if (auto* s = qobject_cast<QSpinBox*>(w)) record_.insert(f.column, s->value());
     else if (auto* d = qobject_cast<QDoubleSpinBox*>(w)) record_.insert(f.column, d->value());
     else if (auto* de = qobject_cast<QDateEdit*>(w)) record_.insert(f.column, de->date());
+    else if (auto* t = qobject_cast<QPlainTextEdit*>(w)) record_.insert(f.column, t->toPlainText());
   }
 }
 

@@ -1,7 +1,9 @@
 #include "email_accounts_win.h"
 
+#include "edit_box.h"
 #include "email_accounts.h"
 #include "host_context.h"
+#include "window_registry.h"
 
 namespace velmora::host {
 
@@ -51,6 +53,60 @@ const TableSpec& EmailSrvSpec() {
     return t;
   }();
   return spec;
+}
+
+const TableSpec& EmailMsgSpec() {
+  static const TableSpec spec = [] {
+    FieldSpec stan = Field("STAN", "Stan", FieldType::SmallInt);
+    stan.items = {QStringLiteral("nowa"), QStringLiteral("przetworzona")};
+    return TableSpec{QStringLiteral("EMAIL_MSG"),
+                     QStringLiteral("TMailWin"),
+                     QStringLiteral("Poczta"),
+                     {Field("DATA", "Data", FieldType::DateTime), Field("NADAWCA", "Od", FieldType::String, 255),
+                      Field("ODBIORCA", "Do", FieldType::String, 1000), Field("TEMAT", "Temat", FieldType::String, 255), stan,
+                      Field("TRESC", "Treść", FieldType::Memo, 0, false)},
+                     QStringLiteral("DATA desc")};
+  }();
+  return spec;
+}
+
+TMailWin::TMailWin(HostContext& ctx, bool odebrane, QWidget* parent) : THostTableWin(ctx, EmailMsgSpec(), parent) {
+  setWindowTitle(odebrane ? QStringLiteral("Skrytka odbiorcza") : QStringLiteral("Skrytka nadawcza"));
+  SetFilter(QStringLiteral("KIERUNEK = :KIERUNEK"),
+            {{QStringLiteral("KIERUNEK"), static_cast<int>(odebrane ? MailDirection::Received : MailDirection::Sent)}});
+}
+
+void TMailWin::TylkoDoOdczytu() {
+  actNowy->setVisible(false);
+  actUsun->setVisible(false);
+  actNowy->setEnabled(false);
+  actUsun->setEnabled(false);
+}
+
+TEditBox* TMailWin::GetEditBox(bool is_new) {
+  TEditBox* box = THostTableWin::GetEditBox(is_new);
+  box->SetViewMode(true);
+  return box;
+}
+
+QVariant TMailWin::CellData(int row, const QString& column, int role, const QVariant& stored) const {
+  if (role == Qt::DisplayRole && column.compare(QLatin1String("STAN"), Qt::CaseInsensitive) == 0)
+    return stored.toInt() == kMailProcessed ? QStringLiteral("przetworzona") : QStringLiteral("nowa");
+  return THostTableWin::CellData(row, column, role, stored);
+}
+
+void RegisterMailWindows() {
+  RegisterWindowClass(EmailSrvSpec().window_class, [](HostContext& ctx, const WindowArgs&) -> QWidget* {
+    auto* win = new THostTableWin(ctx, EmailSrvSpec());
+    win->Init();
+    return win;
+  });
+  RegisterWindowClass(QStringLiteral("TMailWin"), [](HostContext& ctx, const WindowArgs& args) -> QWidget* {
+    auto* win = new TMailWin(ctx, args.window_id != 1104);
+    win->Init();
+    win->TylkoDoOdczytu();
+    return win;
+  });
 }
 
 std::optional<Row> WybierzKontoEmail(HostContext& ctx, const QString& initial, QWidget* parent) {

@@ -157,8 +157,9 @@ std::optional<Row> Pick(HostContext& ctx, const TableSpec& table_spec, const QSt
 
 void RegisterHostWindows() {
   for (const TableSpec* table_spec :
-       {&KontrahenciSpec(), &UzytkownicySpec(), &UCSpec(), &WalutySpec(), &KursySpec(), &TaricSpec(), &OpisyRosjaSpec(), &EmailSrvSpec()})
+       {&KontrahenciSpec(), &UzytkownicySpec(), &UCSpec(), &WalutySpec(), &KursySpec(), &TaricSpec(), &OpisyRosjaSpec()})
     RegisterWindowClass(table_spec->window_class, [table_spec](HostContext& ctx, const WindowArgs&) { return OpenSpec(ctx, *table_spec); });
+  RegisterMailWindows();
   // The reports run to their end inside the opening call and leave no child window.
   RegisterWindowClass(QStringLiteral("TTerminowoscRpt"), [](HostContext& ctx, const WindowArgs&) -> QWidget* {
     UruchomTerminowosc(ctx, ctx.main_form);

@@ -125,6 +125,10 @@ void TMainForm::BuildMenus() {
             if (odebrane < 0) ctx_.dialogs.Blad(blad);
             else ctx_.dialogs.Informacja(QStringLiteral("Odebrano nowych wiadomości: %1").arg(odebrane));
           });
+  connect(AddHostItem(narzedzia, QStringLiteral("blbSkrytkaOdbiorcza"), QStringLiteral("Skrytka odbiorcza"), {}), &QAction::triggered,
+          this, [this] { OpenWindow(QStringLiteral("TMailWin"), 1103, true, true, 2); });
+  connect(AddHostItem(narzedzia, QStringLiteral("blbSkrytkaNadawcza"), QStringLiteral("Skrytka nadawcza"), {}), &QAction::triggered,
+          this, [this] { OpenWindow(QStringLiteral("TMailWin"), 1104, true, true, 2); });
   if (ctx_.user.UserInfo().isAdmin())
     AddHostItem(narzedzia, QStringLiteral("blbKontaEmail"), QStringLiteral("Konta e-mail"), QStringLiteral("TEmailSrvWin"));
 

@@ -2,6 +2,7 @@
 #include "frame/package.h"
 #include "host/edit_box.h"
 #include "host/email_accounts.h"
+#include "host/email_accounts_win.h"
 #include "host/email_routines.h"
 #include "host/frm_sql_win.h"
 #include "host/host_context.h"
@@ -12,7 +13,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QPlainTextEdit>
 #include <QSpinBox>
+#include <QSqlRecord>
 #include <QDir>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -190,6 +193,39 @@ TEST_P(Desktop, MailAccountsWindowStoresWhatTheMailServicesRead) {
   EXPECT_EQ(konto->in_protocol, QStringLiteral("POP3"));
   EXPECT_EQ(konto->password, QStringLiteral(" tajne "));
   EXPECT_EQ(konto->folder, QStringLiteral("INBOX"));
+}
+
+// The mailboxes show the received and the sent mails apart, newest first, and only read them.
+TEST_P(Desktop, MailboxesShowReceivedAndSentMailsReadOnly) {
+  host::MailMessage m;
+  m.from = QStringLiteral("uc@celna.example");
+  m.to = QStringLiteral("agencja@localhost");
+  m.subject = QStringLiteral("IE028 Nadanie MRN");
+  m.body = QStringLiteral("W załączeniu komunikat.");
+  m.date = QDateTime(QDate(2024, 3, 5), QTime(10, 20));
+  host::Receive_Save(host_->db(), 1, m, host::kMailProcessed);
+  m.subject = QStringLiteral("IE015 Zgłoszenie");
+  host::Sent_Save(host_->db(), 1, m);
+
+  auto* odebrane = qobject_cast<host::TMailWin*>(form_->OpenWindow(QStringLiteral("TMailWin"), 1103, true, true, 2));
+  ASSERT_NE(odebrane, nullptr);
+  ASSERT_EQ(odebrane->Model()->rowCount(), 1);
+  EXPECT_EQ(odebrane->windowTitle(), QStringLiteral("Skrytka odbiorcza"));
+  const QSqlRecord r = odebrane->Model()->record(0);
+  EXPECT_EQ(r.value(QStringLiteral("TEMAT")).toString(), QStringLiteral("IE028 Nadanie MRN"));
+  EXPECT_EQ(odebrane->Model()->data(odebrane->Model()->index(0, r.indexOf(QStringLiteral("STAN")))).toString(), QStringLiteral("przetworzona"));
+  EXPECT_FALSE(odebrane->actNowy->isEnabled());
+  EXPECT_FALSE(odebrane->actUsun->isEnabled());
+  WhenEditorShows([](host::TRecordEditBox* box) {
+    EXPECT_TRUE(box->ViewMode());
+    EXPECT_EQ(qobject_cast<QPlainTextEdit*>(box->FieldWidget(QStringLiteral("TRESC")))->toPlainText(), QStringLiteral("W załączeniu komunikat."));
+    box->reject();
+  });
+  odebrane->EditRecord();
+  auto* wyslane = qobject_cast<host::TMailWin*>(form_->OpenWindow(QStringLiteral("TMailWin"), 1104, true, true, 2));
+  ASSERT_NE(wyslane, nullptr);
+  ASSERT_EQ(wyslane->Model()->rowCount(), 1);
+  EXPECT_EQ(wyslane->Model()->record(0).value(QStringLiteral("TEMAT")).toString(), QStringLiteral("IE015 Zgłoszenie"));
 }
 
 VELMORA_ON_BOTH_ENGINES(Desktop);
