@@ -506,6 +506,20 @@ void TOdbierzMail::Update() {
 
 void TOdbierzMail::Disconnect() { impl_->CloseQuietly(); }
 
+bool ZapiszIPrzekaz(Db& db, int id_email_srv, const MailMessage& m) {
+  const qint64 id = Receive_Save(db, id_email_srv, m, kMailNew);
+  ReceivedMail rm;
+  rm.id = id;
+  rm.from = m.from;
+  rm.subject = m.subject;
+  rm.body = m.body;
+  for (const MailAttachment& a : m.attachments) rm.attachments.push_back({a.file_name, a.content});
+  if (ProcessReceivedMail(rm) == 0) return false;
+  db.Exec(QStringLiteral("UPDATE EMAIL_MSG SET STAN = :STAN WHERE ID_EMAIL_MSG = :ID"),
+          {{QStringLiteral("STAN"), kMailProcessed}, {QStringLiteral("ID"), id}});
+  return true;
+}
+
 int ReceiveMail(Db& db, int id_email_srv, QString* error) {
   TOdbierzMail mailbox;
   if (!mailbox.InitServerConfig(db, id_email_srv, error) || !mailbox.Connect(error)) return -1;
@@ -515,17 +529,8 @@ int ReceiveMail(Db& db, int id_email_srv, QString* error) {
     for (int i = 1; i <= count; ++i) {
       const MailMessage m = mailbox.GetMessageAt(i);
       if (!MailJestWBazie(db, Mail_Hash(m))) {
-        const qint64 id = Receive_Save(db, id_email_srv, m, kMailNew);
+        ZapiszIPrzekaz(db, id_email_srv, m);
         ++stored;
-        ReceivedMail rm;
-        rm.id = id;
-        rm.from = m.from;
-        rm.subject = m.subject;
-        rm.body = m.body;
-        for (const MailAttachment& a : m.attachments) rm.attachments.push_back({a.file_name, a.content});
-        if (ProcessReceivedMail(rm) > 0)
-          db.Exec(QStringLiteral("UPDATE EMAIL_MSG SET STAN = :STAN WHERE ID_EMAIL_MSG = :ID"),
-                  {{QStringLiteral("STAN"), kMailProcessed}, {QStringLiteral("ID"), id}});
       }
       // Only a mail that is in the database leaves the server.
       if (mailbox.Server().delete_source) mailbox.DeleteMessageAt(i);

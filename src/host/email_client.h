@@ -56,6 +56,10 @@ class TOdbierzMail {
   std::unique_ptr<Impl> impl_;
 };
 
+// Stores a received mail in the inbox and offers it to the registered processing routines;
+// marked processed when one took it. Answers whether one did.
+bool ZapiszIPrzekaz(Db& db, int id_email_srv, const MailMessage& m);
+
 // Reads the account's mailbox: stores each mail not stored yet, offers it to the registered
 // processing routines and, when the account says so, deletes it from the server once stored.
 // Answers how many mails were stored, or -1 with a Polish reason in *error.

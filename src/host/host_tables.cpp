@@ -2,6 +2,7 @@
 
 #include "dialogs.h"
 #include "email_accounts_win.h"
+#include "narzedzia_techniczne.h"
 #include "exchange_rates.h"
 #include "frm_sql_win.h"
 #include "host_context.h"
@@ -160,6 +161,7 @@ void RegisterHostWindows() {
        {&KontrahenciSpec(), &UzytkownicySpec(), &UCSpec(), &WalutySpec(), &KursySpec(), &TaricSpec(), &OpisyRosjaSpec()})
     RegisterWindowClass(table_spec->window_class, [table_spec](HostContext& ctx, const WindowArgs&) { return OpenSpec(ctx, *table_spec); });
   RegisterMailWindows();
+  RegisterNarzedziaTechniczne();
   // The reports run to their end inside the opening call and leave no child window.
   RegisterWindowClass(QStringLiteral("TTerminowoscRpt"), [](HostContext& ctx, const WindowArgs&) -> QWidget* {
     UruchomTerminowosc(ctx, ctx.main_form);

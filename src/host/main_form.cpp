@@ -129,8 +129,12 @@ void TMainForm::BuildMenus() {
           this, [this] { OpenWindow(QStringLiteral("TMailWin"), 1103, true, true, 2); });
   connect(AddHostItem(narzedzia, QStringLiteral("blbSkrytkaNadawcza"), QStringLiteral("Skrytka nadawcza"), {}), &QAction::triggered,
           this, [this] { OpenWindow(QStringLiteral("TMailWin"), 1104, true, true, 2); });
-  if (ctx_.user.UserInfo().isAdmin())
+  AddHostItem(narzedzia, QStringLiteral("blbOdbierzZPliku"), QStringLiteral("Odbierz wiadomość z pliku"),
+              QStringLiteral("TOdbierzDanezPlikuWiz"));
+  if (ctx_.user.UserInfo().isAdmin()) {
     AddHostItem(narzedzia, QStringLiteral("blbKontaEmail"), QStringLiteral("Konta e-mail"), QStringLiteral("TEmailSrvWin"));
+    AddHostItem(narzedzia, QStringLiteral("blbZrzutBazy"), QStringLiteral("Zrzut bazy danych"), QStringLiteral("TBackupBox"));
+  }
 
   QMenu* okno = AddHostMenu(QStringLiteral("blbOkno"), QStringLiteral("&Okno"));
   connect(okno->addAction(QStringLiteral("Kaskada")), &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);

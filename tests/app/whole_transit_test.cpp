@@ -14,6 +14,7 @@
 #include "host/host_context.h"
 #include "host/host_tables.h"
 #include "host/main_form.h"
+#include "host/narzedzia_techniczne.h"
 #include "host/plugin_paths.h"
 #include "host/process_options.h"
 #include "arrival/arrival_boxes.h"
@@ -524,6 +525,34 @@ TEST_F(WholeTransit, FollowUpRequestsAreAnsweredByTheOffice) {
   });
   komunikaty->actOdbierz->trigger();
   EXPECT_EQ(typ(11), S("IE045"));
+}
+
+// An answer of the office kept in a file (brought on a disk, say) reaches its transit through the
+// host's "Odbierz wiadomość z pliku", as a mail would; the same file again is only told.
+TEST_F(WholeTransit, AnAnswerInAFileReachesItsTransit) {
+  Straznik();
+  host::SetProcessContext(ctx_.get());
+  host_.db().Exec(S("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, REJESTRY_ID, TYP, STATUS, NUMER) values (7, 0, 1, 'IE015', 2, '7/2024')"));
+  host_.db().Exec(S("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, NR_WLASNY, XML) "
+                    "values (70, 7, 1, 'IE015', 2, '24IE0150000010', :X)"),
+                  {{S("X"), PrzykladowaDeklaracja(1).Xml()}});
+  QAction* odbierz = form_->findChild<QAction*>(S("blbOdbierzZPliku"));
+  ASSERT_NE(odbierz, nullptr);
+  for (const char* oczekiwane : {"IE028.xml - wczytano", "IE028.xml - plik był już wczytany"}) {
+    GdyOtworzy([oczekiwane](QWidget* w) {
+      auto* wiz = qobject_cast<host::TOdbierzDanezPlikuWiz*>(w);
+      ASSERT_NE(wiz, nullptr) << w->metaObject()->className();
+      wiz->DodajPliki({S(VELMORA_TEST_DATA "/incoming/IE028.xml")});
+      wiz->Next();
+      EXPECT_EQ(wiz->LogLines(), QStringList({S(oczekiwane)}));
+      Zdjecie(wiz, S("32_odbior_z_pliku"));
+      wiz->Finish();
+    });
+    odbierz->trigger();
+  }
+  EXPECT_EQ(Tranzyt("TYP"), S("IE028"));
+  EXPECT_EQ(Tranzyt("MRN"), S("24PL322010NS0001A7"));
+  host::SetProcessContext(nullptr);
 }
 
 TEST_F(WholeTransit, AHurriedClerkLosesNothing) {
