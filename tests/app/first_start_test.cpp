@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMdiArea>
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QTableView>
@@ -31,6 +32,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 
 namespace velmora::testing {
@@ -243,6 +245,55 @@ TEST_F(FirstStart, DemoTransitsAndTheTrainingPlatformThenARestartMidTransitKeeps
     EXPECT_TRUE(Wiersze(wywozy).value(0).contains(S("IE029"))) << Wiersze(wywozy).value(0).toStdString();
     Zdjecie(start.form, "05_po_ponownym_uruchomieniu");
   }
+}
+
+// Every command of every menu, hidden ones included, opens its window or says why not: no
+// window class is missing. What opens is named and closed again.
+TEST_F(FirstStart, EveryMenuCommandOpensItsWindow) {
+  straznik_.stop();  // this test closes what opens itself
+  Start start(root_.path(), port_);
+  QStringList otwarte, komunikaty;
+  QTimer zamykacz;
+  QObject::connect(&zamykacz, &QTimer::timeout, [&] {
+    QWidget* w = QApplication::activeModalWidget();
+    if (!w) return;
+    if (auto* box = qobject_cast<QMessageBox*>(w)) {
+      komunikaty << box->text();
+      box->reject();
+    } else if (auto* d = qobject_cast<QDialog*>(w)) {
+      otwarte << QString::fromLatin1(w->metaObject()->className());
+      d->reject();
+    }
+  });
+  zamykacz.start(50);
+  int polecen = 0;
+  std::function<void(QMenu*)> przejdz = [&](QMenu* menu) {
+    for (QAction* a : menu->actions()) {
+      if (a->menu()) {
+        przejdz(a->menu());
+        continue;
+      }
+      if (a->isSeparator() || a->text() == QLatin1String("Zakończ")) continue;
+      const int okien = static_cast<int>(start.form->OpenWindows().size());
+      a->trigger();
+      QApplication::processEvents();
+      ++polecen;
+      if (start.form->OpenWindows().size() > static_cast<size_t>(okien))
+        otwarte << QString::fromLatin1(start.form->OpenWindows().last()->metaObject()->className());
+      start.form->Mdi()->closeAllSubWindows();
+      QApplication::processEvents();
+    }
+  };
+  for (QAction* m : start.form->menuBar()->actions())
+    if (m->menu()) przejdz(m->menu());
+  zamykacz.stop();
+  EXPECT_GE(polecen, 25);
+  for (const QString& k : komunikaty) EXPECT_FALSE(k.contains(S("nie jest załadowany"))) << k.toStdString();
+  const QString wszystkie = otwarte.join(QLatin1Char(' '));
+  for (const char* okno : {"TTranzytyListaWin", "TRejestryWin", "TGwarancjeWin", "TAktualizujSlownikiBox", "TOpcjeWin", "TMailWin",
+                           "TOdbierzDanezPlikuWiz", "TBackupBox"})
+    EXPECT_TRUE(wszystkie.contains(S("::") + S(okno))) << okno << " did not open: " << wszystkie.toStdString();
+  std::printf("Menu commands: %d, windows: %s\n", polecen, qPrintable(otwarte.join(QLatin1Char(' '))));
 }
 
 }  // namespace
