@@ -198,7 +198,8 @@ void DeklaracjaIE015::CzytajPola() {
   const Group uc = root.Get(xml::kIE015_UC);
   pola.uc_zgloszenia = uc.Get(S("Wyjscia"));
   pola.uc_przeznaczenia = uc.Get(S("Przeznaczenia"));
-  pola.uc_tranzytowy = uc.Get(S("Tranzytowy"));
+  const std::vector<Group> tranzytowe = uc.List(xml::kIE015_UCTranzytowy);
+  pola.uc_tranzytowy = tranzytowe.empty() ? QString() : tranzytowe.front().Get(S("Kod"));
   pola.przedstawiciel = root.Get(xml::kGlownyZobowiazany).Get(xml::kPrzedstawiciel).Get(S("TIN"));
   pola.upowazniony_odbiorca = root.Get(xml::kIE015_UpowaznionyOdbiorca).Get(S("TIN"));
   const Group tw = root.Get(xml::kIE015_TransportWyjazd);
@@ -255,8 +256,13 @@ QString DeklaracjaIE015::GetXML() {
   Group uc = Grupa(xml::kIE015_UC);
   uc.Set(S("Wyjscia"), pola.uc_zgloszenia.trimmed().toUpper());
   uc.Set(S("Przeznaczenia"), pola.uc_przeznaczenia.trimmed().toUpper());
-  uc.Remove(S("Tranzytowy"));
-  if (!pola.uc_tranzytowy.trimmed().isEmpty()) uc.Set(S("Tranzytowy"), pola.uc_tranzytowy.trimmed().toUpper());
+  // The list is rebuilt from the one office the window holds.
+  UsunWszystkie(uc.List(xml::kIE015_UCTranzytowy));
+  if (!pola.uc_tranzytowy.trimmed().isEmpty()) {
+    Group t = uc.Add(xml::kIE015_UCTranzytowy);
+    t.Set(S("PozId"), S("1"));
+    t.Set(S("Kod"), pola.uc_tranzytowy.trimmed().toUpper());
+  }
 
   if (!pola.przedstawiciel.trimmed().isEmpty()) Grupa(xml::kGlownyZobowiazany).Ensure(xml::kPrzedstawiciel).Set(S("TIN"), pola.przedstawiciel.trimmed());
   else if (Group p = root.Get(xml::kGlownyZobowiazany).Get(xml::kPrzedstawiciel)) xml::XML_RemoveNode(p.Node());

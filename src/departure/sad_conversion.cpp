@@ -178,7 +178,8 @@ host::SadDocument NCTS2_SAD(const xml::Message& deklaracja, const DaneWydrukuSAD
   }
   if (const Group uc = root.Get(xml::kIE015_UC)) {
     sad.uc_wyjscia = uc.Get(S("Wyjscia"));
-    if (!uc.Get(S("Tranzytowy")).isEmpty()) sad.uc_tranzytowe << uc.Get(S("Tranzytowy"));
+    for (const Group& t : uc.List(xml::kIE015_UCTranzytowy))
+      if (!t.Get(S("Kod")).isEmpty()) sad.uc_tranzytowe << t.Get(S("Kod"));
     sad.uc_przeznaczenia = uc.Get(S("Przeznaczenia"));
   }
   sad.upowazniony_odbiorca = root.Get(xml::kIE015_UpowaznionyOdbiorca).Get(S("TIN"));

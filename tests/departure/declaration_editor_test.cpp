@@ -96,6 +96,23 @@ TEST_F(DeclarationEditor, StoredDeclarationComesBackUnchangedWithWhatTheFormDoes
   again.GetXML();
   EXPECT_EQ(again.Dokument().Root().Get(xml::kIE015_Bezpieczenstwo).Count(xml::kIE015_KrajTrasy), 0);
 
+  // The office of transit: the window's one office is the list's entry number 1; a list of
+  // several from elsewhere shows its first and is written back as the window holds it.
+  again.pola.uc_tranzytowy = QStringLiteral("de004057");
+  again.GetXML();
+  EXPECT_EQ(Kody(again.Dokument().Root().Get(xml::kIE015_UC), xml::kIE015_UCTranzytowy), QStringList{QStringLiteral("1:DE004057")});
+  xml::Group uc = again.Dokument().Root().Get(xml::kIE015_UC);
+  xml::Group drugi = uc.Add(xml::kIE015_UCTranzytowy);
+  drugi.Set(QStringLiteral("PozId"), QStringLiteral("2"));
+  drugi.Set(QStringLiteral("Kod"), QStringLiteral("CZ590000"));
+  DeklaracjaIE015 dwa(*ctx_);
+  dwa.UstawTranzyt(1);
+  dwa.SetXML(again.Dokument().Xml());
+  EXPECT_EQ(dwa.pola.uc_tranzytowy, QStringLiteral("DE004057"));
+  dwa.pola.uc_tranzytowy.clear();
+  dwa.GetXML();
+  EXPECT_EQ(dwa.Dokument().Root().Get(xml::kIE015_UC).Count(xml::kIE015_UCTranzytowy), 0);
+
   // A text that does not parse opens a new document and tells why.
   DeklaracjaIE015 broken(*ctx_);
   broken.UstawTranzyt(1);

@@ -95,7 +95,12 @@ class SadPrint : public ::testing::Test {
     ctx_ = std::make_unique<host::HostContext>(
         host::HostContext{host_.db(), *host_.options, host_.user, host_.clock, host_.dialogs, root_.path(), nullptr});
 
-    const xml::Message ie015 = PrzykladowaDeklaracja(5);
+    xml::Message ie015 = PrzykladowaDeklaracja(5);
+    for (const char* kod : {"DE004851", "CZ590000"}) {
+      xml::Group t = ie015.Root().Get(xml::kIE015_UC).Add(xml::kIE015_UCTranzytowy);
+      t.Set(S("PozId"), QString::number(ie015.Root().Get(xml::kIE015_UC).Count(xml::kIE015_UCTranzytowy)));
+      t.Set(S("Kod"), S(kod));
+    }
     xml::Message ie013 = xml::NewIE013();
     xml::Naglowek h = ie013.EnsureNaglowek();
     h.SetNrWlasny(S("24ZM000007"));
@@ -151,7 +156,7 @@ TEST_F(SadPrint, DeclarationPrintsItsBoxesWithItemsOnContinuationPages) {
                         "35 Masa brutto (kg)", "38 Masa netto (kg)", "40 Dokument poprzedni", "44 Informacje dodatkowe/Przedstawione dokumenty",
                         "50 Główny zobowiązany", "52 Gwarancja", "53 Urząd przeznaczenia", "C URZĄD WYJŚCIA",
                         "D KONTROLA PRZEZ URZĄD WYJŚCIA", "Hansa Logistik GmbH", "Nr PL5860000017", "reprezentowany przez: PL5860000024",
-                        "GD 12345 PL", "Gdynia, nabrzeże Bułgarskie", "PL322010", "DE004057", "GRN 24PL322010000001A1, nieważna dla: CH",
+                        "GD 12345 PL", "Gdynia, nabrzeże Bułgarskie", "PL322010", "DE004057", "DE004851, CZ590000", "GRN 24PL322010000001A1, nieważna dla: CH",
                         "Zamknięcia nałożone: liczba 2, znaki: PL001, PL002", "Termin (ostateczny): 2024-03-12", "24DK000042",
                         "Opakowania: 10 × CT, znaki: BS/1", "T1 24PL322010NS0001", "CAL 100.00 | 24PL322010000001A1", "84713000"})
     EXPECT_TRUE(all.contains(S(s))) << s;

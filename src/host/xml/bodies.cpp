@@ -65,7 +65,10 @@ const GroupDesc kIE015_OdbiorcaTypy = G("OdbiorcaTypy", PodmiotFields());
 const GroupDesc kIE015_Przewoznik = G("Przewoznik", PodmiotFields());
 const GroupDesc kIE015_TransportWyjazd = G("TransportWyjazd", {Attr("Znaki").Len(27), Attr("Rodzaj").Len(2), Attr("Kraj").Len(2)});
 const GroupDesc kIE015_TransportGranica = G("TransportGranica", {Attr("Znaki").Len(27), Attr("Rodzaj").Len(2), Attr("Kraj").Len(2)});
-const GroupDesc kIE015_UC = G("UC", {Attr("Wyjscia").Len(8).Req(), Attr("Tranzytowy").Len(8), Attr("Przeznaczenia").Len(8).Req()});
+// The offices of transit on the way, numbered (the editor writes one).
+const GroupDesc kIE015_UCTranzytowy = G("Tranzytowy", {Poz(), Attr("Kod").Len(8).Req()});
+const GroupDesc kIE015_UC =
+    G("UC", {Attr("Wyjscia").Len(8).Req(), Attr("Przeznaczenia").Len(8).Req(), Sub(kIE015_UCTranzytowy, true).Max(9)});
 const GroupDesc kIE015_UpowaznionyOdbiorca = G("UpowaznionyOdbiorca", {Attr("TIN").Len(17).Req()});
 const GroupDesc kIE015_WynikKontroli = G("WynikKontroli", {Attr("Kod").Len(2).Req(), Attr("TerminDostarczenia").Date()});
 const GroupDesc kIE015_ZamknieciaCelne =

@@ -34,6 +34,7 @@ extern const GroupDesc kIE015_OdbiorcaTypy;
 extern const GroupDesc kIE015_Przewoznik;
 extern const GroupDesc kIE015_TransportWyjazd;
 extern const GroupDesc kIE015_TransportGranica;
+extern const GroupDesc kIE015_UCTranzytowy;
 extern const GroupDesc kIE015_UC;
 extern const GroupDesc kIE015_UpowaznionyOdbiorca;
 extern const GroupDesc kIE015_WynikKontroli;
