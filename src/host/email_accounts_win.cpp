@@ -76,19 +76,6 @@ TMailWin::TMailWin(HostContext& ctx, bool odebrane, QWidget* parent) : THostTabl
             {{QStringLiteral("KIERUNEK"), static_cast<int>(odebrane ? MailDirection::Received : MailDirection::Sent)}});
 }
 
-void TMailWin::TylkoDoOdczytu() {
-  actNowy->setVisible(false);
-  actUsun->setVisible(false);
-  actNowy->setEnabled(false);
-  actUsun->setEnabled(false);
-}
-
-TEditBox* TMailWin::GetEditBox(bool is_new) {
-  TEditBox* box = THostTableWin::GetEditBox(is_new);
-  box->SetViewMode(true);
-  return box;
-}
-
 QVariant TMailWin::CellData(int row, const QString& column, int role, const QVariant& stored) const {
   if (role == Qt::DisplayRole && column.compare(QLatin1String("STAN"), Qt::CaseInsensitive) == 0)
     return stored.toInt() == kMailProcessed ? QStringLiteral("przetworzona") : QStringLiteral("nowa");

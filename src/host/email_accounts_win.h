@@ -22,12 +22,7 @@ class TMailWin : public THostTableWin {
   Q_OBJECT
  public:
   TMailWin(HostContext& ctx, bool odebrane, QWidget* parent = nullptr);
-  // After Init: only "Popraw" (read) and "Odśwież" are offered.
-  void TylkoDoOdczytu();
-  TEditBox* GetEditBox(bool is_new) override;
   QVariant CellData(int row, const QString& column, int role, const QVariant& stored) const override;
-  bool BeforeNewEdit(bool is_new) override { return !is_new; }
-  bool BeforeDelete(qint64) override { return false; }
 };
 
 // Registers TMailWin (window ids 1103 and 1104) and TEmailSrvWin with the window registry.

@@ -295,7 +295,16 @@ TEditBox* THostTableWin::GetEditBox(bool is_new) {
   auto* box = new TRecordEditBox(ctx_, spec_, this);
   RecordStore store(ctx_, spec_);
   box->SetRecord(is_new ? store.Empty() : store.Load(CurrentKey()));
+  box->SetViewMode(read_only_);
   return box;
+}
+
+void THostTableWin::TylkoDoOdczytu() {
+  read_only_ = true;
+  for (QAction* a : {actNowy, actUsun}) {
+    a->setVisible(false);
+    a->setEnabled(false);
+  }
 }
 
 qint64 THostTableWin::AfterApplyNewEdit(TEditBox* box, bool) { return RecordStore(ctx_, spec_).Store(box->Record()); }

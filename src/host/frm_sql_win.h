@@ -123,9 +123,14 @@ class THostTableWin : public TFrmSqlWin {
   const TableSpec& Spec() const { return spec_; }
   // An extra condition, e.g. the customs offices of one country.
   void SetFilter(const QString& where, const Params& params);
+  // After Init: rows are read, not written ("Nowy" and "Usuń" gone, a row opens in view mode).
+  void TylkoDoOdczytu();
+  bool BeforeNewEdit(bool is_new) override { return !(read_only_ && is_new); }
+  bool BeforeDelete(qint64) override { return !read_only_; }
 
  private:
   const TableSpec& spec_;
+  bool read_only_ = false;
   QString filter_;
   Params filter_params_;
 };

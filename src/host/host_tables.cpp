@@ -99,6 +99,18 @@ const TableSpec& TaricSpec() {
   return table_spec;
 }
 
+const TableSpec& WpisyRejestruSpec() {
+  static const TableSpec table_spec{QStringLiteral("IM"),
+                                    QStringLiteral("TWpisyRejestruWin"),
+                                    QStringLiteral("Rejestr uproszczony - wpisy"),
+                                    {F("NrWpisu", "Nr wpisu", T::Integer), F("DataWpisu", "Data wpisu", T::Date),
+                                     F("LpRej", "Pozycja rejestru", T::String, 30), F("NRNCTS", "Nr NCTS", T::String, 50),
+                                     F("LiczbaPoz", "Liczba pozycji", T::Integer), F("MASA_BRUTTO", "Masa brutto", T::Float),
+                                     F("Data", "Data", T::Date)},
+                                    QStringLiteral("ID_IM desc")};
+  return table_spec;
+}
+
 const TableSpec& OpisyRosjaSpec() {
   static const TableSpec table_spec{QStringLiteral("OPISY_ROSJA"),
                                     QStringLiteral("OpisyTowarowROSJA"),
@@ -161,6 +173,12 @@ void RegisterHostWindows() {
        {&KontrahenciSpec(), &UzytkownicySpec(), &UCSpec(), &WalutySpec(), &KursySpec(), &TaricSpec(), &OpisyRosjaSpec()})
     RegisterWindowClass(table_spec->window_class, [table_spec](HostContext& ctx, const WindowArgs&) { return OpenSpec(ctx, *table_spec); });
   RegisterMailWindows();
+  RegisterWindowClass(WpisyRejestruSpec().window_class, [](HostContext& ctx, const WindowArgs&) -> QWidget* {
+    auto* win = new THostTableWin(ctx, WpisyRejestruSpec());
+    win->Init();
+    win->TylkoDoOdczytu();
+    return win;
+  });
   RegisterNarzedziaTechniczne();
   // The reports run to their end inside the opening call and leave no child window.
   RegisterWindowClass(QStringLiteral("TTerminowoscRpt"), [](HostContext& ctx, const WindowArgs&) -> QWidget* {

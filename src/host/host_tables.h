@@ -23,6 +23,9 @@ const TableSpec& KursySpec();
 const TableSpec& TaricSpec();
 // Goods descriptions in Russian by CN code, for documents of transits to the east.
 const TableSpec& OpisyRosjaSpec();
+// The simplified-procedure register's entries (IM), read-only: they come from the SAD documents
+// and are numbered when the release of their transit arrives.
+const TableSpec& WpisyRejestruSpec();
 
 // Declares the host tables owned here (contractors, CN codes, Russian descriptions).
 void HostTablesSchema(TToolsDB& tools);

@@ -102,6 +102,7 @@ void TMainForm::BuildMenus() {
   AddHostItem(kartoteki, QStringLiteral("blbUrzedyCelne"), QStringLiteral("Urzędy celne"), QStringLiteral("TUCWin"));
   AddHostItem(kartoteki, QStringLiteral("blbWaluty"), QStringLiteral("Waluty"), QStringLiteral("TWalutyWin"));
   AddHostItem(kartoteki, QStringLiteral("blbKursy"), QStringLiteral("Kursy walut"), QStringLiteral("TKursyWin"));
+  AddHostItem(kartoteki, QStringLiteral("blbWpisyRejestru"), QStringLiteral("Rejestr uproszczony - wpisy"), QStringLiteral("TWpisyRejestruWin"));
   if (ctx_.user.UserInfo().isAdmin())
     AddHostItem(kartoteki, QStringLiteral("blbUzytkownicy"), QStringLiteral("Użytkownicy"), QStringLiteral("TUsersWin"));
 

@@ -228,6 +228,26 @@ TEST_P(Desktop, MailboxesShowReceivedAndSentMailsReadOnly) {
   EXPECT_EQ(wyslane->Model()->record(0).value(QStringLiteral("TEMAT")).toString(), QStringLiteral("IE015 Zgłoszenie"));
 }
 
+// The simplified register's entries are shown as the release numbered them, and only read.
+TEST_P(Desktop, RegisterEntriesAreShownReadOnly) {
+  host_->db().Exec(QStringLiteral("insert into IM (ID_IM, NrWpisu, DataWpisu, LpRej, NRNCTS, MASA_BRUTTO) values "
+                                  "(1, 7, :D, 'PL/UP/7/2024', '24PL322010NS0001A7', 12.5)"),
+                   {{QStringLiteral("D"), QDate(2024, 3, 5)}});
+  auto* win = qobject_cast<host::THostTableWin*>(form_->OpenWindow(QStringLiteral("TWpisyRejestruWin"), 0, true, true, 2));
+  ASSERT_NE(win, nullptr);
+  ASSERT_EQ(win->Model()->rowCount(), 1);
+  EXPECT_EQ(win->Model()->record(0).value(QStringLiteral("NRNCTS")).toString(), QStringLiteral("24PL322010NS0001A7"));
+  EXPECT_FALSE(win->actNowy->isEnabled());
+  win->NewRecord();  // Insert does nothing here
+  win->DeleteRecord();
+  EXPECT_EQ(host_->db().GetCountFieldVal(QStringLiteral("IM")), 1);
+  WhenEditorShows([](host::TRecordEditBox* box) {
+    EXPECT_TRUE(box->ViewMode());
+    box->reject();
+  });
+  win->EditRecord();
+}
+
 VELMORA_ON_BOTH_ENGINES(Desktop);
 
 TEST(DesktopModule, LoadingTwiceRegistersOnce) {
