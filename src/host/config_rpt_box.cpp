@@ -3,6 +3,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QAbstractTextDocumentLayout>
 #include <QFont>
 #include <QMarginsF>
 #include <QPageLayout>
@@ -43,10 +44,12 @@ bool WriteHtmlPdf(const QString& html, const QString& file_name, const QString& 
     writer.setCreator(QStringLiteral("Velmora"));
 
     QTextDocument document;
+    // Laid out in the writer's own resolution: font sizes in points come out as points on paper,
+    // whatever the screen's resolution.
+    document.documentLayout()->setPaintDevice(&writer);
     document.setDefaultFont(QFont(QString::fromLatin1(kReportFont), kReportFontSize));
     document.setHtml(html);
-    // Lay the text out on the page's printable area in points, whatever the screen's resolution.
-    document.setPageSize(writer.pageLayout().paintRectPoints().size());
+    document.setPageSize(writer.pageLayout().paintRectPixels(writer.resolution()).size());
     document.print(&writer);
   }
   // An inactive painter writes nothing; do not replace a good file with an empty one.

@@ -78,6 +78,9 @@ TEST_F(HostReportWindows, GuaranteeBalancePrintsTheLedgerLinesWithTheirMrn) {
   EXPECT_TRUE(host_.dialogs.Texts().isEmpty()) << host_.dialogs.Texts().join(S("|")).toStdString();
   const QString pdf = root_.filePath(S("TEMP/NCTS_SaldoGwarancji_PL-2024-03-01-2024-03-05.pdf"));
   ASSERT_TRUE(QFile::exists(pdf));
+  // Kept among the test artefacts for people to look at.
+  QFile::remove(S(VELMORA_ARTIFACT_DIR "/saldogwarancji.pdf"));
+  QFile::copy(pdf, S(VELMORA_ARTIFACT_DIR "/saldogwarancji.pdf"));
   if (!HavePdfToText()) GTEST_SKIP() << "pdftotext missing";
   const QString text = PdfText(pdf);
   EXPECT_TRUE(text.contains(S("24PL322010NS0000B2"))) << text.toStdString();
@@ -101,6 +104,9 @@ TEST_F(HostReportWindows, TimelinessPrintsTheTransitsOfThePeriod) {
   EXPECT_TRUE(host_.dialogs.Texts().isEmpty()) << host_.dialogs.Texts().join(S("|")).toStdString();
   const QString pdf = root_.filePath(S("TEMP/NCTS_Terminowosc_PL-2024-03-01-2024-03-05.pdf"));
   ASSERT_TRUE(QFile::exists(pdf));
+  // Kept among the test artefacts for people to look at.
+  QFile::remove(S(VELMORA_ARTIFACT_DIR "/terminowosc.pdf"));
+  QFile::copy(pdf, S(VELMORA_ARTIFACT_DIR "/terminowosc.pdf"));
   if (!HavePdfToText()) GTEST_SKIP() << "pdftotext missing";
   const QString text = PdfText(pdf);
   EXPECT_TRUE(text.contains(S("24PL322010NS0000A1"))) << text.toStdString();
