@@ -285,11 +285,7 @@ int ImportDeclaration(Context& ctx, QStringList args, QTextStream& out, QTextStr
   const QString xml_text = deklaracja.GetXML();
   frame::AktywnyRejestr.Id = rejestr;
   lists::ListaTranzytow lista(host_ctx, frame::kRodzajWywoz);
-  const bool tir = deklaracja.pola.deklaracja.trimmed() == QLatin1String("TIR");
-  const qint64 tranzyt = lista.UtworzTranzyt({{QStringLiteral("NADAWCA_NAZWA"), deklaracja.NazwaStrony(departure::Strona::Nadawca)},
-                                              {QStringLiteral("TIR"), tir ? 1 : 0},
-                                              {QStringLiteral("TIR_NUMER"), tir ? deklaracja.pola.karnet_tir.trimmed() : QString()}},
-                                             frame::kAuto, xml_text);
+  const qint64 tranzyt = lista.UtworzTranzyt(deklaracja.KolumnyTranzytu(), frame::kAuto, xml_text);
   const auto t = ctx.db->QueryOne(QStringLiteral("select NUMER from TRANZYTY where ID_TRANZYTY = :T"), {{QStringLiteral("T"), tranzyt}});
   const QVariant komunikat = ctx.db->QueryValue(QStringLiteral("select max(ID_TRANZYTY_POZYCJE) from TRANZYTY_POZYCJE where TRANZYTY_ID = :T"),
                                                 {{QStringLiteral("T"), tranzyt}});
@@ -436,6 +432,10 @@ int Run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     QString login;
     if (!args.isEmpty() && args.first() == QLatin1String("--user")) login = TakeValue(args, QStringLiteral("--user"));
     if (args.isEmpty()) throw UsageError{QStringLiteral("Brak polecenia")};
+    if (args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")) {
+      out << kUsage;
+      return 0;
+    }
     const QString command = args.takeFirst();
     if (command != QLatin1String("init") && command != QLatin1String("number") && command != QLatin1String("load") && command != QLatin1String("write") &&
         command != QLatin1String("option") && command != QLatin1String("user") && command != QLatin1String("dict") &&

@@ -109,9 +109,12 @@ QString DeklaracjaIE015::SetXML(const QString& text, bool bez_tranzytu_wczytaj) 
       blad = e.Text();
     }
   }
-  if (const auto t = ctx_.db.QueryOne(S("select TIR_NUMER, MRN from TRANZYTY where ID_TRANZYTY = :ID"), {{S("ID"), tranzyt_id_}})) {
+  if (const auto t = ctx_.db.QueryOne(S("select TIR_NUMER, MRN, NADAWCA_ID, ODBIORCA_ID from TRANZYTY where ID_TRANZYTY = :ID"),
+                                      {{S("ID"), tranzyt_id_}})) {
     pola.karnet_tir = t->Str(S("TIR_NUMER")).trimmed();
     mrn_ = t->Str(S("MRN")).trimmed();
+    nadawca_id_ = t->Value(S("NADAWCA_ID"));
+    odbiorca_id_ = t->Value(S("ODBIORCA_ID"));
   } else if (!bez_tranzytu_wczytaj) {
     wczytano = false;
   }
@@ -153,6 +156,7 @@ void DeklaracjaIE015::NowyDokument() {
   }
   if (r->Int(S("IE015_NADAWCA_ID")) > 0) {
     if (const auto k = ctx_.db.QueryOne(S("select * from KONTRAHENCI where ID_KONTRAHENCI = :ID"), {{S("ID"), r->Value(S("IE015_NADAWCA_ID"))}})) {
+      nadawca_id_ = r->Value(S("IE015_NADAWCA_ID"));
       Group n = root.Add(xml::kIE015_Nadawca);
       n.Set(S("Nazwa"), Cut(k->Str(S("Nazwa")), 35));
       n.Set(S("UlicaNumer"), Cut(k->Str(S("Ulica")), 35));
@@ -256,7 +260,8 @@ QString DeklaracjaIE015::GetXML() {
   Group uc = Grupa(xml::kIE015_UC);
   uc.Set(S("Wyjscia"), pola.uc_zgloszenia.trimmed().toUpper());
   uc.Set(S("Przeznaczenia"), pola.uc_przeznaczenia.trimmed().toUpper());
-  // The list is rebuilt from the one office the window holds.
+  // The list is rebuilt from the one office the window holds; under TIR there is none.
+  if (!UCTranzytoweDostepne()) pola.uc_tranzytowy.clear();
   UsunWszystkie(uc.List(xml::kIE015_UCTranzytowy));
   if (!pola.uc_tranzytowy.trimmed().isEmpty()) {
     Group t = uc.Add(xml::kIE015_UCTranzytowy);
@@ -347,6 +352,7 @@ QString DeklaracjaIE015::UstawProcedureUproszczona(bool wlaczona, bool ostrzegaj
 void DeklaracjaIE015::ZmienTyp(const QString& typ) {
   pola.deklaracja = typ;
   Grupa(xml::kGlownyZobowiazany).Set(S("TIR"), typ.trimmed() == kTIR ? S("1") : S("0"));
+  if (!UCTranzytoweDostepne()) pola.uc_tranzytowy.clear();
 }
 
 void DeklaracjaIE015::OpuscTyp(const QString& typ_przy_wejsciu) {
@@ -415,13 +421,21 @@ QString DeklaracjaIE015::WypelnijStrone(Strona s, const host::Row& k) {
   else if (StronaBezpieczenstwa(s))
     tin = TinStrony::Bezpieczenstwa;
   const PodmiotZKontrahenta p = WypelnijPodmiot(GrupaStrony(s, true), k, AdresStrony::Naglowek, tin);
-  if (s == Strona::Nadawca) pola.kraj_wysylki = p.kraj;
-  if (s == Strona::Odbiorca) pola.kraj_przeznaczenia = p.kraj;
+  if (s == Strona::Nadawca) {
+    pola.kraj_wysylki = p.kraj;
+    nadawca_id_ = k.Value(S("ID_KONTRAHENCI"));
+  }
+  if (s == Strona::Odbiorca) {
+    pola.kraj_przeznaczenia = p.kraj;
+    odbiorca_id_ = k.Value(S("ID_KONTRAHENCI"));
+  }
   if (!KodAEO(s).isEmpty()) DodajAEO(KodAEO(s), p.nr_aeo);
   return p.pokazany;
 }
 
 void DeklaracjaIE015::WyczyscStrone(Strona s) {
+  if (s == Strona::Nadawca) nadawca_id_ = QVariant();
+  if (s == Strona::Odbiorca) odbiorca_id_ = QVariant();
   if (s == Strona::Przedstawiciel) pola.przedstawiciel.clear();
   if (s == Strona::UpowaznionyOdbiorca) pola.upowazniony_odbiorca.clear();
   if (!KodAEO(s).isEmpty()) UsunAEO(KodAEO(s));
@@ -440,6 +454,38 @@ QString DeklaracjaIE015::NazwaStrony(Strona s) const {
   const Group g = const_cast<DeklaracjaIE015*>(this)->GrupaStrony(s, false);
   const QString nazwa = g.Get(S("Nazwa"));
   return nazwa.isEmpty() && StronaBezpieczenstwa(s) ? g.Get(S("TIN")) : nazwa;
+}
+
+QVariantMap DeklaracjaIE015::KolumnyTranzytu() const {
+  QVariantMap k = KolumnyTranzytuIE015(doc_);
+  k.insert(S("REJESTRY_ID"), rejestr_id_);
+  k.insert(S("NADAWCA_ID"), nadawca_id_);
+  k.insert(S("ODBIORCA_ID"), odbiorca_id_);
+  return k;
+}
+
+QVariantMap KolumnyTranzytuIE015(const xml::Message& doc) {
+  const Group root = doc.Root();
+  const Group rodzaj = root.Get(xml::kIE015_Rodzaj);
+  const Group z = root.Get(xml::kIE015_Zgloszenie);
+  const Group tw = root.Get(xml::kIE015_TransportWyjazd);
+  const bool tir = rodzaj.Get(S("Deklaracja")).trimmed() == kTIR;
+  bool ok = false;
+  const int opakowania = z.Get(S("LiczbaOpakowan")).trimmed().toInt(&ok);
+  QString masa = z.Get(S("MasaBrutto")).trimmed();
+  masa.replace(QLatin1Char(','), QLatin1Char('.'));
+  bool masa_ok = false;
+  const double waga = masa.toDouble(&masa_ok);
+  return {{S("PU"), Flaga(rodzaj.Get(S("ProceduraUproszczona"))) ? 1 : 0},
+          {S("TIR"), tir ? 1 : 0},
+          {S("TIR_NUMER"), tir ? rodzaj.Get(S("KarnetTIR")).trimmed() : QString()},
+          {S("SAMOCHOD_NR"), tw.Get(S("Znaki")).trimmed()},
+          {S("SAMOCHOD_RODZAJ"), tw.Get(S("Rodzaj")).trimmed()},
+          {S("SAMOCHOD_KRAJ"), tw.Get(S("Kraj")).trimmed()},
+          {S("WAGA_BRUTTO"), masa_ok ? QVariant(waga) : QVariant(0.0)},
+          {S("LICZBA_OPAKOWAN"), ok ? opakowania : 0},
+          {S("NADAWCA_NAZWA"), root.Get(xml::kIE015_Nadawca).Get(S("Nazwa")).trimmed()},
+          {S("ODBIORCA_NAZWA"), root.Get(xml::kIE015_Odbiorca).Get(S("Nazwa")).trimmed()}};
 }
 
 void DeklaracjaIE015::DodajAEO(const QString& kod, const QString& numer) {
@@ -477,6 +523,14 @@ void DeklaracjaIE015::TransportZGranicy() {
 
 QString DeklaracjaIE015::PodsumowanieGwarancji() const {
   return GwarancjeDeklaracji(const_cast<xml::Message&>(doc_), ctx_).Podsumowanie();
+}
+
+QString DeklaracjaIE015::SymbolGwarancji() const {
+  const auto grupy = doc_.Root().List(xml::kIE015_Gwarancje);
+  if (grupy.empty()) return {};
+  const QString grn = grupy.front().Get(xml::kIE015_Gwarancja).Get(S("GRN")).trimmed();
+  if (grn.isEmpty()) return {};
+  return ctx_.db.QueryValue(S("select SYMBOL from GWARANCJE where GRN = :GRN"), {{S("GRN"), grn}}).toString();
 }
 
 void DeklaracjaIE015::DodajGwarancje(const host::Row& w, bool wymien) {

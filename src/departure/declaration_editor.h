@@ -103,6 +103,9 @@ class DeklaracjaIE015 {
   QString WypelnijStrone(Strona s, const host::Row& kontrahent);
   void WyczyscStrone(Strona s);
   QString NazwaStrony(Strona s) const;
+  // The transit row's columns the stored declaration fills: those read from the document
+  // (GetXML first), the register and the contractors chosen for consignor and consignee.
+  QVariantMap KolumnyTranzytu() const;
   void DodajAEO(const QString& kod, const QString& numer);
   void UsunAEO(const QString& kod);
 
@@ -113,6 +116,8 @@ class DeklaracjaIE015 {
   // The guarantee summary the field shows, and a guarantee from the host register (a
   // GWARANCJE row) put into the list; `wymien` empties the list first.
   QString PodsumowanieGwarancji() const;
+  // The register's SYMBOL of the declaration's first guarantee, where the register opens.
+  QString SymbolGwarancji() const;
   void DodajGwarancje(const host::Row& gwarancja, bool wymien);
   // The warning after the guarantees changed, empty when none.
   QString OstrzezenieGwarancji() const;
@@ -154,9 +159,15 @@ class DeklaracjaIE015 {
   QString mrn_;
   int rejestr_id_ = 0;
   qint64 tranzyt_id_ = 0;
+  // The contractors behind the consignor and consignee (0 when none was picked).
+  QVariant nadawca_id_, odbiorca_id_;
   bool tylko_do_odczytu_ = false;
   bool sprostowanie_ = false;
 };
+
+// The transit row's columns an IE015 document carries: PU, TIR, TIR_NUMER, the means of
+// transport, gross mass, packages and the consignor's and consignee's names.
+QVariantMap KolumnyTranzytuIE015(const xml::Message& doc);
 
 // The checks of a text from another system before it is stored as a new declaration: it
 // parses, it is an IE015, it has at most 999 goods items. Empty when it will do.

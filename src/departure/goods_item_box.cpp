@@ -269,6 +269,12 @@ TIE015_TowarBox::TIE015_TowarBox(host::HostContext& ctx, xml::Message& deklaracj
   });
   tabs_->addTab(kont, S("Kontenery  "));
   tabs_->addTab(zakladki_list_.value(static_cast<int>(ListaTowaru::TowaryWrazliwe)), S(OpisListy(ListaTowaru::TowaryWrazliwe).zakladka));
+  // Quotas: the message carries none, so the grid is shown empty and read-only.
+  auto* kontyngenty = new QTableWidget(0, 3, tabs_);
+  kontyngenty->setObjectName(S("dbgKontyngent"));
+  kontyngenty->setHorizontalHeaderLabels({S(" Nr porządkowy"), S(" Wnioskowana ilość lub wartość"), S(" Jednostka miary")});
+  kontyngenty->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  tabs_->addTab(kontyngenty, S("Kontyngenty (31,39)"));
   layout->addWidget(tabs_, 1);
 
   // The list buttons.

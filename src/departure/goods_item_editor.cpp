@@ -187,8 +187,8 @@ void TowarIE015::Load() {
   pola.wartosc = z.Get(S("Wartosc"));
   pola.wartosc_waluta = z.Get(S("WalutaWartosci"));
   pola.gwarancja = z.Get(S("GRN"));
-  // An item without a GRN keeps the one remembered from the last item, for the computation.
-  if (!pola.gwarancja.isEmpty()) ZapamietanyGRNTowaru = pola.gwarancja.left(30);
+  // Even an empty GRN: an item without one is not charged to the previous item's guarantee.
+  ZapamietanyGRNTowaru = pola.gwarancja.left(30);
   if (pola.wartosc_waluta.isEmpty()) pola.wartosc_waluta = ZapamietanaWalutaWartosci;
 
   const Group bezp = w.Get(xml::kIE015_TowarBezpieczenstwo);

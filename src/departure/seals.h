@@ -7,7 +7,7 @@
 
 namespace velmora::departure {
 
-inline constexpr int kMaksZamkniec = 99;          // the most seals the message carries
+inline constexpr int kMaksZamkniec = 9999;        // the most seals the message carries
 inline constexpr int kDlugoscZnaku = 20;          // a seal identifier
 inline constexpr int kDlugoscNakladajacego = 35;  // "Nakładający:"
 

@@ -14,7 +14,7 @@ NumerTranzytu NadajNumerTranzytu(host::Db& db, const host::Clock& clock, int rod
                                          QStringLiteral("ROK = :ROK and RODZAJ = :RODZAJ and REJESTRY_ID = :REJ"),
                                          {{QStringLiteral("ROK"), n.rok},
                                           {QStringLiteral("RODZAJ"), rodzaj},
-                                          {QStringLiteral("REJ"), rejestr_id == 0 ? 1 : rejestr_id}});
+                                          {QStringLiteral("REJ"), rejestr_id}});
   n.nr = max.toInt() + 1;
   n.numer = QStringLiteral("%1/%2").arg(n.nr).arg(n.rok);
   return n;

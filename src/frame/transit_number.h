@@ -16,8 +16,8 @@ struct NumerTranzytu {
   QString numer;  // "15/2024"
 };
 
-// The next register number of a transit of kind `rodzaj` in register `rejestr_id`
-// (0, all registers, numbers in register 1): numbers restart each year.
+// The next register number of a transit of kind `rodzaj` in register `rejestr_id` (0 for a
+// transit made under "<wszystkie>", which is stored with register 0): numbers restart each year.
 NumerTranzytu NadajNumerTranzytu(host::Db& db, const host::Clock& clock, int rodzaj, int rejestr_id);
 
 }  // namespace velmora::frame

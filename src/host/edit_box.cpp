@@ -25,6 +25,10 @@
 
 namespace velmora::host {
 
+namespace {
+const QDate kBrakDaty(1900, 1, 1);
+}  // namespace
+
 void WielkieLitery(QLineEdit* e) {
   QObject::connect(e, &QLineEdit::textEdited, e, [e](const QString& t) {
     if (t == t.toUpper()) return;
@@ -156,6 +160,11 @@ TRecordEditBox::TRecordEditBox(HostContext& ctx, const TableSpec& table_spec, QW
         auto* d = new QDateEdit(this);
         d->setCalendarPopup(true);
         d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+        // The lowest date stands for "no date" and shows as an empty field.
+        if (f.may_be_empty) {
+          d->setMinimumDate(kBrakDaty);
+          d->setSpecialValueText(QStringLiteral(" "));
+        }
         w = d;
         break;
       }
@@ -189,7 +198,7 @@ void TRecordEditBox::Activate() {
     else if (auto* c = qobject_cast<QCheckBox*>(w)) c->setChecked(v.toInt() != 0);
     else if (auto* s = qobject_cast<QSpinBox*>(w)) s->setValue(v.toInt());
     else if (auto* d = qobject_cast<QDoubleSpinBox*>(w)) d->setValue(v.toDouble());
-    else if (auto* de = qobject_cast<QDateEdit*>(w)) de->setDate(v.toDate().isValid() ? v.toDate() : ctx_.clock.Today());
+    else if (auto* de = qobject_cast<QDateEdit*>(w)) de->setDate(v.toDate().isValid() ? v.toDate() : f.may_be_empty ? kBrakDaty : ctx_.clock.Today());
     // A long text stays readable and scrollable in view mode.
     if (auto* t = qobject_cast<QPlainTextEdit*>(w)) {
       t->setPlainText(v.toString());
@@ -209,7 +218,8 @@ void TRecordEditBox::ReadFields() {
     else if (auto* c = qobject_cast<QCheckBox*>(w)) record_.insert(f.column, c->isChecked() ? 1 : 0);
     else if (auto* s = qobject_cast<QSpinBox*>(w)) record_.insert(f.column, s->value());
     else if (auto* d = qobject_cast<QDoubleSpinBox*>(w)) record_.insert(f.column, d->value());
-    else if (auto* de = qobject_cast<QDateEdit*>(w)) record_.insert(f.column, de->date());
+    else if (auto* de = qobject_cast<QDateEdit*>(w))
+      record_.insert(f.column, f.may_be_empty && de->date() == kBrakDaty ? QVariant(QMetaType(QMetaType::QDate)) : QVariant(de->date()));
     else if (auto* t = qobject_cast<QPlainTextEdit*>(w)) record_.insert(f.column, t->toPlainText());
   }
 }

@@ -244,23 +244,29 @@ bool TFrmSqlWin::eventFilter(QObject* watched, QEvent* event) {
       RunDefaultAction();
       return true;
     }
-    if (key->matches(QKeySequence::Copy)) {
+    const bool ctrl_insert = key->key() == Qt::Key_Insert && key->modifiers() == Qt::ControlModifier;
+    if (key->matches(QKeySequence::Copy) || ctrl_insert) {
+      // The cell's text as the grid shows it, not the stored value.
       const QModelIndex i = grid_->currentIndex();
-      if (i.isValid()) QApplication::clipboard()->setText(model_->data(i).toString());
+      if (i.isValid()) QApplication::clipboard()->setText(model_->data(i, Qt::DisplayRole).toString().trimmed());
       return true;
     }
   }
   return QWidget::eventFilter(watched, event);
 }
 
+QString TFrmSqlWin::LayoutSection() const {
+  // Kept under the window's own name, the section its other settings use too.
+  return objectName().isEmpty() ? QString::fromLatin1(metaObject()->className()) : objectName();
+}
+
 void TFrmSqlWin::SaveLayout() {
-  ctx_.options.WriteOption(metaObject()->className() + QStringLiteral("_") + objectName(), QStringLiteral("Uklad"),
-                           QString::fromLatin1(grid_->horizontalHeader()->saveState().toBase64()), OptionScope::User);
+  ctx_.options.WriteOption(LayoutSection(), QStringLiteral("Uklad"), QString::fromLatin1(grid_->horizontalHeader()->saveState().toBase64()),
+                           OptionScope::User);
 }
 
 void TFrmSqlWin::RestoreLayout() {
-  const QString state = ctx_.options.ReadOption(metaObject()->className() + QStringLiteral("_") + objectName(),
-                                                QStringLiteral("Uklad"), QString(), OptionScope::User);
+  const QString state = ctx_.options.ReadOption(LayoutSection(), QStringLiteral("Uklad"), QString(), OptionScope::User);
   if (!state.isEmpty()) grid_->horizontalHeader()->restoreState(QByteArray::fromBase64(state.toLatin1()));
 }
 
@@ -313,8 +319,8 @@ void THostTableWin::AfterQuery() {
   int column = 0;
   Model()->setHeaderData(column++, Qt::Horizontal, QStringLiteral("Id"));
   for (const FieldSpec& f : spec_.fields)
-    if (f.in_grid) Model()->setHeaderData(column++, Qt::Horizontal, f.caption);
-  Grid()->setColumnHidden(0, true);
+    if (f.in_grid) Model()->setHeaderData(column++, Qt::Horizontal, f.grid_caption.isEmpty() ? f.caption : f.grid_caption);
+  Grid()->setColumnHidden(0, !spec_.key_in_grid);
 }
 
 void THostTableWin::DeleteRec(qint64 id) { RecordStore(ctx_, spec_).Delete(id); }

@@ -98,6 +98,7 @@ class TFrmSqlWin : public QWidget {
  private:
   void RunDefaultAction();
   void SaveLayout();
+  QString LayoutSection() const;
   void RestoreLayout();
   QToolBar* toolbar_;
   QTableView* grid_;

@@ -199,6 +199,10 @@ std::optional<Row> WybierzKontrahentaPoNazwie(HostContext& ctx, const QString& n
   return Pick(ctx, KontrahenciSpec(), QStringLiteral("Nazwa"), nazwa, parent);
 }
 
+std::optional<Row> WybierzKontrahentaPoEORI(HostContext& ctx, const QString& eori, QWidget* parent) {
+  return Pick(ctx, KontrahenciSpec(), QStringLiteral("EORI"), eori.trimmed(), parent);
+}
+
 std::optional<Row> WybierzKodCN(HostContext& ctx, const QString& initial_kod, QWidget* parent) {
   return Pick(ctx, TaricSpec(), QStringLiteral("KOD"), initial_kod, parent);
 }

@@ -36,6 +36,8 @@ void RegisterHostWindows();
 std::optional<Row> WybierzKontrahenta(HostContext& ctx, const QVariant& initial_id, QWidget* parent = nullptr);
 // The same, positioned on the contractor of that name.
 std::optional<Row> WybierzKontrahentaPoNazwie(HostContext& ctx, const QString& nazwa, QWidget* parent = nullptr);
+// ... positioned on the contractor whose EORI is `eori`.
+std::optional<Row> WybierzKontrahentaPoEORI(HostContext& ctx, const QString& eori, QWidget* parent = nullptr);
 // A CN code from the TARIC table.
 std::optional<Row> WybierzKodCN(HostContext& ctx, const QString& initial_kod, QWidget* parent = nullptr);
 // The contractors holding a TIR carnet (the principal of a TIR declaration).

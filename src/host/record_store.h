@@ -26,6 +26,8 @@ struct FieldSpec {
   bool in_editor = true;
   QStringList items;  // a pick list: the column stores the item's index
   bool secret = false;  // a password: typed unseen, kept as typed
+  bool may_be_empty = false;  // a date that can hold no date (stored null)
+  QString grid_caption;       // the column's header when it differs from the editor's caption
 };
 
 // A field as the tables declare it (caption in UTF-8).
@@ -41,6 +43,7 @@ struct TableSpec {
   QString order;  // order by text
   // The checks of a whole record beyond the required fields: the refusal's text, empty when fine.
   std::function<QString(const QVariantMap&)> check;
+  bool key_in_grid = false;  // the id column shown as "Id"
   QString Key() const { return QStringLiteral("ID_") + table.toUpper(); }
   const FieldSpec* Find(const QString& column) const;
 };

@@ -2,6 +2,7 @@
 #include "host/edit_box.h"
 
 #include "frame/shared_state.h"
+#include "frame/text_formats.h"
 #include "host/frm_sql_win.h"
 #include "lists/rejestry_win.h"
 #include "host/db.h"
@@ -17,6 +18,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTimeEdit>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -43,6 +45,8 @@ using departure::Strona;
 
 QString S(const char* s) { return QString::fromUtf8(s); }
 
+const QDateTime kBrakDaty(QDate(1900, 1, 1), QTime(0, 0));
+
 // The fields that hold one value of the form each.
 struct Wiazanie {
   const char* pole;
@@ -51,7 +55,7 @@ struct Wiazanie {
 const Wiazanie kWiazania[] = {
     {"beNumerWlasny", &PolaDeklaracji::nr_wlasny},          {"beDataUtworzenia", &PolaDeklaracji::data_utworzenia},
     {"beDeklaracja", &PolaDeklaracji::deklaracja},          {"deTerminDost", &PolaDeklaracji::termin_dostarczenia},
-    {"beWK_Kod", &PolaDeklaracji::wk_kod},                  {"deDataPrzedstawienia", &PolaDeklaracji::data_przedstawienia},
+    {"beWK_Kod", &PolaDeklaracji::wk_kod},
     {"beMiejsceZaladunku", &PolaDeklaracji::miejsce_zaladunku}, {"beLokalizacja", &PolaDeklaracji::lokalizacja_opis},
     {"beKarnetTIR", &PolaDeklaracji::karnet_tir},           {"beST", &PolaDeklaracji::st},
     {"beST_Rodz", &PolaDeklaracji::st_rodz},                {"beST_Kraj", &PolaDeklaracji::st_kraj},
@@ -137,7 +141,14 @@ TIE015PL_Box::TIE015PL_Box(host::HostContext& ctx, const QVariantMap& row, bool 
   typ_modyfikacji_->setObjectName(S("cbTypModyfikacji"));
   typ_modyfikacji_->addItems({S("0 - modyfikacja deklaracji"), S("1 - modyfikacja gwarancji"), S("2- powiadomienie o przedstawieniu")});
   nf->addRow(S("Typ modyfikacji:"), typ_modyfikacji_);
-  Dodaj(nf, "deDataPrzedstawienia", "Data przedstawienia");
+  data_przedstawienia_ = new QDateTimeEdit(naglowek);
+  data_przedstawienia_->setObjectName(S("deDataPrzedstawienia"));
+  data_przedstawienia_->setDisplayFormat(S("yyyy-MM-dd HH:mm:ss"));
+  data_przedstawienia_->setCalendarPopup(true);
+  // The lowest value stands for "not set" and shows as an empty field.
+  data_przedstawienia_->setMinimumDateTime(kBrakDaty);
+  data_przedstawienia_->setSpecialValueText(S(" "));
+  nf->addRow(S("Data przedstawienia"), data_przedstawienia_);
   Dodaj(nf, "beMiejsceZaladunku", "Miejsce załadunku:", 17);
   lokalizacja_ = new QComboBox(naglowek);
   lokalizacja_->setObjectName(S("peLokalizacja"));
@@ -163,7 +174,7 @@ TIE015PL_Box::TIE015PL_Box(host::HostContext& ctx, const QVariantMap& row, bool 
     connect(wybierz, &QToolButton::clicked, this, [this] {
       if (ViewMode()) return;
       CzytajPola();
-      const auto g = host::WybierzGwarancje(ctx_, S("GRN"), QVariant(), this);
+      const auto g = host::WybierzGwarancje(ctx_, S("SYMBOL"), logic_.SymbolGwarancji(), this);
       if (!g) return;
       bool wymien = false;
       if (!logic_.PodsumowanieGwarancji().isEmpty()) {
@@ -212,8 +223,10 @@ TIE015PL_Box::TIE015PL_Box(host::HostContext& ctx, const QVariantMap& row, bool 
     QLineEdit* zc = Dodaj(tf, "beZamknCelne", "Zamknięcia celne:");
     zc->setReadOnly(true);
     auto* zamkniecia = new QToolButton(transport);
+    zamkniecia->setObjectName(S("btZamknCelne"));
     zamkniecia->setText(S("..."));
     tf->addRow(QString(), zamkniecia);
+    zamkniecia_ = zamkniecia;
     connect(zamkniecia, &QToolButton::clicked, this, [this] {
       if (ViewMode() || !uproszczona_->isChecked()) return;
       departure::TIE015_ZamknieciaBox box(ctx_, logic_.Dokument().Root(), this);
@@ -335,7 +348,10 @@ TIE015PL_Box::TIE015PL_Box(host::HostContext& ctx, const QVariantMap& row, bool 
   }
   host::PrzyciskiList(this, {"slownik", "uc"});
   connect(uproszczona_, &QCheckBox::toggled, this, [this](bool on) {
+    // The form is read with the box already switched: the mode it left is the document's.
+    const bool bylo = logic_.pola.uproszczona;
     CzytajPola();
+    logic_.pola.uproszczona = bylo;
     const QString ostrzezenie = logic_.UstawProcedureUproszczona(on, wyswietlony_);
     PokazPola();
     if (!ostrzezenie.isEmpty()) ctx_.dialogs.Ostrzezenie(ostrzezenie);
@@ -365,8 +381,9 @@ TIE015PL_Box::TIE015PL_Box(host::HostContext& ctx, const QVariantMap& row, bool 
       typ_modyfikacji_->setCurrentIndex(logic_.pola.typ_modyfikacji);
     }
   });
-  typ_modyfikacji_->setVisible(sprostowanie);
-  pola_.value(S("deDataPrzedstawienia"))->setVisible(sprostowanie);
+  // Amendment-only rows go with their captions.
+  nf->setRowVisible(typ_modyfikacji_, sprostowanie);
+  nf->setRowVisible(data_przedstawienia_, sprostowanie);
 }
 
 QLineEdit* TIE015PL_Box::Dodaj(QFormLayout* form, const char* name, const char* caption, int max_length, bool upper) {
@@ -409,6 +426,8 @@ void TIE015PL_Box::SetXML(const QString& xml) {
   const QString blad = logic_.SetXML(xml.trimmed().isEmpty() ? logic_.TekstDoWczytania() : xml);
   if (!blad.isEmpty() && !xml.trimmed().isEmpty())
     ctx_.dialogs.Ostrzezenie(S("Zapisane zgłoszenie nie jest poprawnym dokumentem XML: ") + blad);
+  // The switch is applied once as the form is shown, without its warning.
+  logic_.UstawProcedureUproszczona(logic_.pola.uproszczona, false);
   zaladowany_ = logic_.GetXML();
   typ_przy_wejsciu_ = logic_.pola.deklaracja;
   PokazPola();
@@ -424,6 +443,11 @@ void TIE015PL_Box::PokazPola() {
   pola_.value(S("ceZamknieciaLiczba"))->setText(QString::number(logic_.Zamkniecia().size()));
   const QSignalBlocker blokada(uproszczona_);
   uproszczona_->setChecked(p.uproszczona);
+  // Seals belong to the simplified procedure.
+  pola_.value(S("beZamknCelne"))->setEnabled(p.uproszczona);
+  zamkniecia_->setEnabled(p.uproszczona && !ViewMode());
+  const QDateTime przedstawienie = frame::GetDateTimeFromString(p.data_przedstawienia);
+  data_przedstawienia_->setDateTime(p.data_przedstawienia.trimmed().isEmpty() || !przedstawienie.isValid() ? kBrakDaty : przedstawienie);
   lokalizacja_->setCurrentIndex(p.lokalizacja);
   typ_modyfikacji_->setCurrentIndex(p.typ_modyfikacji);
   const bool tir = p.deklaracja.trimmed() == QLatin1String("TIR");
@@ -438,6 +462,7 @@ void TIE015PL_Box::CzytajPola() {
   PolaDeklaracji& p = logic_.pola;
   for (const Wiazanie& w : kWiazania) p.*w.wartosc = pola_.value(S(w.pole))->text();
   p.uproszczona = uproszczona_->isChecked();
+  p.data_przedstawienia = data_przedstawienia_->dateTime() == kBrakDaty ? QString() : frame::GetDateTimeAsString(data_przedstawienia_->dateTime());
   p.lokalizacja = lokalizacja_->currentIndex();
   p.typ_modyfikacji = typ_modyfikacji_->currentIndex();
 }
@@ -490,8 +515,12 @@ void TIE015PL_Box::WybierzStrone(Strona s, const char* field) {
   CzytajPola();
   const bool tir = logic_.pola.deklaracja.trimmed() == QLatin1String("TIR");
   // The picker opens on the contractor the field names.
+  // The representative and the authorised consignee are shown by their EORI, the others by name.
+  const QString tekst = pola_.value(S(field))->text();
+  const bool po_eori = s == Strona::Przedstawiciel || s == Strona::UpowaznionyOdbiorca;
   const auto k = s == Strona::GlownyZobowiazany && tir ? host::WybierzPosiadaczaTIR(ctx_, QVariant(), this)
-                                                       : host::WybierzKontrahentaPoNazwie(ctx_, pola_.value(S(field))->text(), this);
+                 : po_eori                             ? host::WybierzKontrahentaPoEORI(ctx_, tekst, this)
+                                                       : host::WybierzKontrahentaPoNazwie(ctx_, tekst, this);
   if (!k) return;
   pola_.value(S(field))->setText(logic_.WypelnijStrone(s, *k));
   PokazPola();
@@ -511,9 +540,10 @@ QString TIE015PL_Box::GetXML() {
 }
 
 QVariantMap TIE015PL_Box::KolumnyTranzytu() {
-  const bool tir = logic_.pola.deklaracja.trimmed() == QLatin1String("TIR");
-  return {{S("NADAWCA_NAZWA"), logic_.NazwaStrony(Strona::Nadawca)}, {S("TIR"), tir ? 1 : 0},
-          {S("TIR_NUMER"), tir ? logic_.pola.karnet_tir.trimmed() : QString()}};
+  // An amendment leaves the transit's columns as the declaration set them.
+  if (logic_.Sprostowanie()) return {};
+  GetXML();
+  return logic_.KolumnyTranzytu();
 }
 
 void TIE015PL_Box::BeforeActivate() {
@@ -522,6 +552,7 @@ void TIE015PL_Box::BeforeActivate() {
   uproszczona_->setEnabled(edytowalny);
   lokalizacja_->setEnabled(edytowalny);
   typ_modyfikacji_->setEnabled(edytowalny);
+  data_przedstawienia_->setEnabled(edytowalny);
   wyswietlony_ = true;
 }
 

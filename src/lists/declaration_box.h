@@ -8,6 +8,8 @@
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
+class QDateTimeEdit;
+class QToolButton;
 class QLabel;
 class QLineEdit;
 class QTableWidget;
@@ -62,6 +64,8 @@ class TIE015PL_Box : public MessageEditor {
   QCheckBox* uproszczona_;
   QComboBox* lokalizacja_;
   QComboBox* typ_modyfikacji_;
+  QDateTimeEdit* data_przedstawienia_;
+  QToolButton* zamkniecia_ = nullptr;
   QLabel* lbl_karnet_;
   QTableWidget* towary_;
   QString zaladowany_;  // the text as loaded, to tell a change

@@ -48,8 +48,8 @@ void UtworzTranzytyDemo(host::HostContext& ctx) {
     t.Save();
     d.OdswiezTowar(1);
   }
-  ListaTranzytow(ctx, frame::kRodzajWywoz)
-      .UtworzTranzyt({{S("NADAWCA_NAZWA"), d.NazwaStrony(departure::Strona::Nadawca)}}, frame::kAuto, d.GetXML());
+  const QString deklaracja = d.GetXML();
+  ListaTranzytow(ctx, frame::kRodzajWywoz).UtworzTranzyt(d.KolumnyTranzytu(), frame::kAuto, deklaracja);
 
   arrival::ZawiadomienieIE007 z(ctx);
   z.BeforeActivate({{S("ID_TRANZYTY"), 0}, {S("REJESTRY_ID"), rejestr}});

@@ -69,8 +69,12 @@ void ListaTranzytow::Usun(qint64 id) {
   tx.Commit();
 }
 
-QString ListaTranzytow::NazwaBlokadyNumeru() const {
-  return QStringLiteral("NrTranzytu_%1_%2.$$$").arg(rodzaj_).arg(frame::AktywnyRejestr.Id == 0 ? 1 : frame::AktywnyRejestr.Id);
+QString ListaTranzytow::NazwaBlokadyNumeru(int rejestr_id) const {
+  return QStringLiteral("NrTranzytu_%1_%2.$$$").arg(rodzaj_).arg(rejestr_id);
+}
+
+frame::NumerTranzytu ListaTranzytow::Numeruj(int rejestr_id) {
+  return frame::NadajNumerTranzytu(ctx_.db, ctx_.clock, rodzaj_, rejestr_id);
 }
 
 qint64 ListaTranzytow::WstawTranzyt(const frame::NumerTranzytu& n, const QVariantMap& kolumny) {
@@ -119,11 +123,13 @@ qint64 ListaTranzytow::Kopiuj(qint64 id, QString* informacja) {
   for (const char* c : {"REJESTRY_ID", "PU", "TIR", "TIR_NUMER", "SAMOCHOD_NR", "SAMOCHOD_RODZAJ", "SAMOCHOD_KRAJ", "WAGA_BRUTTO",
                         "LICZBA_OPAKOWAN", "NADAWCA_ID", "NADAWCA_NAZWA", "ODBIORCA_ID", "ODBIORCA_NAZWA"})
     kolumny.insert(QString::fromLatin1(c), src->Value(QString::fromLatin1(c)));
-  // Held until the new number is committed, so no other user takes it meanwhile.
-  host::NamedLockGuard numbering(ctx_.db, NazwaBlokadyNumeru(), lock_attempts_, std::chrono::milliseconds(100));
+  // The copy stays in the source's register and is numbered there; the lock is held until the
+  // new number is committed, so no other user takes it meanwhile.
+  const int rejestr = kolumny.value(QStringLiteral("REJESTRY_ID")).toInt();
+  host::NamedLockGuard numbering(ctx_.db, NazwaBlokadyNumeru(rejestr), lock_attempts_, std::chrono::milliseconds(100));
   if (!numbering.Locked()) throw NumeracjaZajeta();
   host::Transaction tx(ctx_.db);
-  const frame::NumerTranzytu n = frame::NadajNumerTranzytu(ctx_.db, ctx_.clock, rodzaj_, frame::AktywnyRejestr.Id);
+  const frame::NumerTranzytu n = Numeruj(rejestr);
   const qint64 nowy = WstawTranzyt(n, kolumny);
   const auto message = ctx_.db.QueryOne(
       wywoz ? QStringLiteral("select * from TRANZYTY_POZYCJE where TRANZYTY_ID=:ID and TYP in ('IE013','IE015') order by LP desc")
@@ -147,10 +153,12 @@ qint64 ListaTranzytow::UtworzTranzyt(const QVariantMap& kolumny, const QString& 
                                      const std::vector<QVariantMap>* koszty) {
   QVariantMap all{{QStringLiteral("REJESTRY_ID"), frame::AktywnyRejestr.Id}};
   all.insert(kolumny);  // the editor's own register wins
-  host::NamedLockGuard numbering(ctx_.db, NazwaBlokadyNumeru(), lock_attempts_, std::chrono::milliseconds(100));
+  // Counted in the register the transit is stored in, whatever the list shows.
+  const int rejestr = all.value(QStringLiteral("REJESTRY_ID")).toInt();
+  host::NamedLockGuard numbering(ctx_.db, NazwaBlokadyNumeru(rejestr), lock_attempts_, std::chrono::milliseconds(100));
   if (!numbering.Locked()) throw NumeracjaZajeta();
   host::Transaction tx(ctx_.db);
-  const frame::NumerTranzytu n = frame::NadajNumerTranzytu(ctx_.db, ctx_.clock, rodzaj_, frame::AktywnyRejestr.Id);
+  const frame::NumerTranzytu n = Numeruj(rejestr);
   const qint64 id = WstawTranzyt(n, all);
   WstawPierwszyKomunikat(id, 0, 1, nr_wlasny, xml);
   if (koszty) SynchronizujKosztyTranzytu(ctx_, id, *koszty);

@@ -59,7 +59,7 @@ class ListaTranzytow {
                        const std::vector<QVariantMap>* koszty = nullptr);
   // Numbering in a register is one user's at a time: the name of that lock, and how long a
   // second user waits for it (attempts 100 ms apart).
-  QString NazwaBlokadyNumeru() const;
+  QString NazwaBlokadyNumeru(int rejestr_id) const;
   void UstawProbyBlokady(int attempts) { lock_attempts_ = attempts; }
   // "Przywróć numer MRN" when the transit has none.
   bool NaprawMRN(qint64 id);
@@ -67,6 +67,7 @@ class ListaTranzytow {
   void UstawZakonczenieInfo(qint64 id);
 
  private:
+  frame::NumerTranzytu Numeruj(int rejestr_id);
   qint64 WstawTranzyt(const frame::NumerTranzytu& n, const QVariantMap& kolumny);
   void WstawPierwszyKomunikat(qint64 tranzyt, int blad, int status, const QString& nr_wlasny, const QString& xml);
   host::HostContext& ctx_;

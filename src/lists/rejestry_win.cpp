@@ -30,6 +30,16 @@ host::FieldSpec Items(host::FieldSpec f, const QStringList& items) {
   return f;
 }
 
+host::FieldSpec MozeBycPusta(host::FieldSpec f) {
+  f.may_be_empty = true;
+  return f;
+}
+
+host::FieldSpec WSiatce(host::FieldSpec f, const char* naglowek) {
+  f.grid_caption = QString::fromUtf8(naglowek);
+  return f;
+}
+
 QStringList LokalizacjeIE015() {
   return {QString(), QStringLiteral("Kod Miejsca Uznanego"), QStringLiteral("Miejsce Uznane"), QStringLiteral("Miejsce Odpraw Celnych")};
 }
@@ -114,7 +124,7 @@ const host::TableSpec& RejestrySpec() {
       QStringLiteral("TRejestryWin"),
       QStringLiteral("Rejestr"),
       {F("NAZWA", "Nazwa rejestru:", T::String, 50, true), F("PU", "Procedura upr.", T::SmallInt, 1, true), F("PU_NUMER", "Nr pozwolenia:", T::String, 50, true),
-       F("PU_DATA", "Data:", T::Date), F("PU_MIEJSCE", "Miejsce:", T::String, 50),
+       MozeBycPusta(F("PU_DATA", "Data:", T::Date)), F("PU_MIEJSCE", "Miejsce:", T::String, 50),
        F("IE015_TYP", "Deklaracja typ:", T::String, 5, true), F("IE015_NADAWCA", "Nadawca nazwa:", T::String, 70),
        Hidden("IE015_NADAWCA_ID"),
        F("IE015_UC_ZGLOSZENIA", "Urząd celny:", T::String, 10),
@@ -132,9 +142,13 @@ const host::TableSpec& OdprawySpec() {
   static const host::TableSpec table_spec{QStringLiteral("TRANZYTY_ODPRAWY"),
                                           QStringLiteral("TOdprawyWin"),
                                           QStringLiteral("Dane odprawy"),
-                                          {F("NUMER", "Nr odprawy:", T::String, 30, true), F("DATA", "Data odprawy:", T::Date, 0, true),
-                                           F("PROCEDURA", "Zastosowana procedura:", T::String, 10, true)},
-                                          QStringLiteral("ID_TRANZYTY_ODPRAWY desc")};
+                                          {WSiatce(F("NUMER", "Nr odprawy:", T::String, 30, true), "Numer"),
+                                           WSiatce(F("DATA", "Data odprawy:", T::Date, 0, true), "Data"),
+                                           WSiatce(F("PROCEDURA", "Zastosowana procedura:", T::String, 10, true), "Procedura"),
+                                           Hidden("TRANZYTY_ID")},
+                                          QStringLiteral("ID_TRANZYTY_ODPRAWY desc"),
+                                          {},
+                                          true};
   return table_spec;
 }
 
@@ -196,12 +210,11 @@ TOdprawyWin::TOdprawyWin(host::HostContext& ctx, qint64 tranzyt_id, QWidget* par
   SetFilter(QStringLiteral("TRANZYTY_ID = :TRANZYTY_ID"), {{QStringLiteral("TRANZYTY_ID"), tranzyt_id}});
 }
 
-qint64 TOdprawyWin::AfterApplyNewEdit(host::TEditBox* box, bool is_new) {
-  const qint64 id = THostTableWin::AfterApplyNewEdit(box, is_new);
-  if (is_new)
-    ctx_.db.Exec(QStringLiteral("update TRANZYTY_ODPRAWY set TRANZYTY_ID = :T where ID_TRANZYTY_ODPRAWY = :ID"),
-                 {{QStringLiteral("T"), tranzyt_id_}, {QStringLiteral("ID"), id}});
-  return id;
+host::TEditBox* TOdprawyWin::GetEditBox(bool is_new) {
+  host::TEditBox* box = THostTableWin::GetEditBox(is_new);
+  // A new clearance carries its transit from the start, so it is stored with the row.
+  if (is_new) box->Record().insert(QStringLiteral("TRANZYTY_ID"), tranzyt_id_);
+  return box;
 }
 
 }  // namespace velmora::lists

@@ -44,7 +44,7 @@ class TOdprawyWin : public host::THostTableWin {
  public:
   TOdprawyWin(host::HostContext& ctx, qint64 tranzyt_id, QWidget* parent = nullptr);
   QString GetMainCaption() override { return QStringLiteral("Lista odpraw dla tranzytu"); }
-  qint64 AfterApplyNewEdit(host::TEditBox* box, bool is_new) override;
+  host::TEditBox* GetEditBox(bool is_new) override;
 
  private:
   qint64 tranzyt_id_;

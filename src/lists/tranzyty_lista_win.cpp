@@ -25,6 +25,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QHeaderView>
 #include <QMenu>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -198,13 +199,18 @@ void TTranzytyListaWin::InitSQLStrings(QString& select, QString& where, QString&
 
 void TTranzytyListaWin::AfterQuery() {
   const bool wywoz = logic_.Rodzaj() == frame::kRodzajWywoz;
-  const std::vector<std::pair<const char*, const char*>> captions = {
+  // In the order the grid shows them; an empty caption hides the column.
+  const std::vector<std::pair<const char*, const char*>> departure = {
       {"ID_TRANZYTY", "Id"}, {"TYP", " "}, {"NUMER", "Numer"}, {"CREATE_DATE", "Data"}, {"MRN", "MRN"},
-      {"SAMOCHOD_NR", "Nr samochodu"}, {"TIR", "TIR"}, {"TIR_NUMER", "Nr karnetu TIR"},
-      {"ODBIORCA_NAZWA", wywoz ? "Odbiorca" : ""}, {"NADAWCA_NAZWA", "Nadawca"},
-      {"OPIS", wywoz ? "Opis status" : "Opis statusu"}, {"WAGA_BRUTTO", wywoz ? "Masa brutto" : "Masa"},
-      {"LICZBA_OPAKOWAN", "Opakowania"}, {"PU", "PU"}, {"DATA_WYSLANIA", wywoz ? "" : "Data zwolnienia IE025"},
+      {"SAMOCHOD_NR", "Nr samochodu"}, {"TIR", "TIR"}, {"TIR_NUMER", "Nr karnetu TIR"}, {"ODBIORCA_NAZWA", "Odbiorca"},
+      {"OPIS", "Opis status"}, {"WAGA_BRUTTO", "Masa brutto"}, {"LICZBA_OPAKOWAN", "Opakowania"}, {"PU", "PU"},
+      {"NADAWCA_NAZWA", "Nadawca"}, {"REJESTR_NAZWA", "Rejestr"}};
+  const std::vector<std::pair<const char*, const char*>> arrival = {
+      {"ID_TRANZYTY", "Id"}, {"TYP", " "}, {"NUMER", "Numer"}, {"CREATE_DATE", "Data"}, {"MRN", "MRN"}, {"TIR", "TIR"},
+      {"TIR_NUMER", "Nr karnetu TIR"}, {"NADAWCA_NAZWA", "Nadawca"}, {"SAMOCHOD_NR", "Nr samochodu"}, {"OPIS", "Opis statusu"},
+      {"WAGA_BRUTTO", "Masa"}, {"LICZBA_OPAKOWAN", "Opakowania"}, {"PU", "PU"}, {"DATA_WYSLANIA", "Data zwolnienia IE025"},
       {"REJESTR_NAZWA", "Rejestr"}};
+  const auto& captions = wywoz ? departure : arrival;
   const QSqlRecord rec = Model()->record();
   for (int i = 0; i < rec.count(); ++i) {
     const QString name = rec.fieldName(i).toUpper();
@@ -214,12 +220,21 @@ void TTranzytyListaWin::AfterQuery() {
     Model()->setHeaderData(i, Qt::Horizontal, caption);
     Grid()->setColumnHidden(i, caption.isEmpty());
   }
+  if (columns_ordered_) return;  // after the first query the clerk's own order stands
+  columns_ordered_ = true;
+  QHeaderView* header = Grid()->horizontalHeader();
+  int visual = 0;
+  for (const auto& [column, text] : captions)
+    for (int i = 0; i < rec.count(); ++i)
+      if (rec.fieldName(i).compare(QLatin1String(column), Qt::CaseInsensitive) == 0) header->moveSection(header->visualIndex(i), visual++);
 }
 
 QVariant TTranzytyListaWin::CellData(int row, const QString& column, int role, const QVariant& stored) const {
   const QString c = column.toUpper();
   if (role == Qt::ForegroundRole && c == QLatin1String("TYP"))
     return KolorKomunikatu(stored.toString(), Stored(row, QStringLiteral("STATUS")).toInt(), 0);
+  if (role == Qt::DecorationRole && c == QLatin1String("TYP"))
+    return IkonaTypu(stored.toString(), Stored(row, QStringLiteral("STATUS")).toInt(), 0);
   if (role != Qt::DisplayRole) return {};
   if (c == QLatin1String("TIR") || c == QLatin1String("PU")) return stored.toInt() == 1 ? QStringLiteral("TAK") : QString();
   if (c == QLatin1String("OPIS") && logic_.Rodzaj() == frame::kRodzajWywoz) {

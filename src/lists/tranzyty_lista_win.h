@@ -51,6 +51,7 @@ class TTranzytyListaWin : public host::TFrmSqlWin {
   QLineEdit* uzytkownik_ = nullptr;
   QTabBar* zakladki_ = nullptr;
   bool made_ = false;
+  bool columns_ordered_ = false;
 };
 
 // Registers the transit windows with the host under their class names.

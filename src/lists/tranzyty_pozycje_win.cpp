@@ -17,6 +17,9 @@
 #include <QCursor>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
 #include <QMenu>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
@@ -24,6 +27,19 @@
 #include <QUrl>
 
 namespace velmora::lists {
+
+QIcon IkonaTypu(const QString& typ, int status, int blad) {
+  if (typ.trimmed().isEmpty()) return {};
+  const QColor kolor = KolorKomunikatu(typ, status, blad);
+  QPixmap pm(14, 14);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setBrush(kolor);
+  p.setPen(kolor.darker(150));
+  p.drawRoundedRect(QRectF(1.5, 1.5, 11, 11), 3, 3);
+  return QIcon(pm);
+}
 
 TTranzytyPozycjeWin::TTranzytyPozycjeWin(host::HostContext& ctx, QWidget* parent) : TFrmSqlWin(ctx, parent) {
   setObjectName(QStringLiteral("TTranzytyPozycjeWin"));
@@ -66,10 +82,13 @@ void TTranzytyPozycjeWin::Init2() {
     // The exchange module brings the wizards; without it the lists stay usable for editing.
     if (Exchange().wyslij && Exchange().wyslij(ctx_, CurrentKey(), this)) RefreshKey(CurrentKey());
   });
-  AddActionToMenu(actWyslij);
-  miCofnijWyslano = new QAction(QStringLiteral("Cofnij status wysłania"), this);
+  // The withdrawal is the drop-down of the send button.
+  auto* wyslij_menu = new QMenu(this);
+  miCofnijWyslano = wyslij_menu->addAction(QStringLiteral("Cofnij status wysłania"));
+  miCofnijWyslano->setObjectName(QStringLiteral("miCofnijWyslano"));
   connect(miCofnijWyslano, &QAction::triggered, this, &TTranzytyPozycjeWin::CofnijWyslano);
-  AddActionToMenu(miCofnijWyslano);
+  actWyslij->setMenu(wyslij_menu);
+  AddActionToMenu(actWyslij);
   actOdbierz = new QAction(QStringLiteral("Odbierz ..."), this);
   connect(actOdbierz, &QAction::triggered, this, [this] {
     if (Exchange().odbierz && Exchange().odbierz(ctx_, Logika().TranzytId(), this)) RefreshKey(CurrentKey());
@@ -131,6 +150,20 @@ void TTranzytyPozycjeWin::AfterQuery() {
       }
     Grid()->setColumnHidden(i, !shown || name == QLatin1String("STATUS") || name == QLatin1String("BLAD"));
   }
+  // The relation values follow the message now last by LP (rows come newest first).
+  QVariantMap keys = MasterKeys();
+  int max_lp = -1;
+  for (int row = 0; row < Model()->rowCount(); ++row)
+    if (const int lp = Stored(row, QStringLiteral("LP")).toInt(); lp > max_lp) {
+      max_lp = lp;
+      keys.insert(QStringLiteral("TYP"), Stored(row, QStringLiteral("TYP")));
+      keys.insert(QStringLiteral("STATUS"), Stored(row, QStringLiteral("STATUS")));
+    }
+  if (max_lp < 0) {
+    keys.insert(QStringLiteral("TYP"), QString());
+    keys.insert(QStringLiteral("STATUS"), 0);
+  }
+  SetMasterKeys(keys);
 }
 
 QVariant TTranzytyPozycjeWin::CellData(int row, const QString& column, int role, const QVariant& stored) const {
@@ -138,6 +171,8 @@ QVariant TTranzytyPozycjeWin::CellData(int row, const QString& column, int role,
   if (role == Qt::ForegroundRole)
     return KolorKomunikatu(Stored(row, QStringLiteral("TYP")).toString(), Stored(row, QStringLiteral("STATUS")).toInt(),
                            Stored(row, QStringLiteral("BLAD")).toInt());
+  if (role == Qt::DecorationRole && c == QLatin1String("TYP"))
+    return IkonaTypu(stored.toString(), Stored(row, QStringLiteral("STATUS")).toInt(), Stored(row, QStringLiteral("BLAD")).toInt());
   if (role != Qt::DisplayRole) return {};
   if (c == QLatin1String("OPIS")) return OpisKomunikatu(Stored(row, QStringLiteral("STATUS")).toInt(), stored.toString());
   if (c == QLatin1String("PDF")) return stored.toInt() == 1 ? QStringLiteral("PDF") : QString();

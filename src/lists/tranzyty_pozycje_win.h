@@ -5,9 +5,13 @@
 
 #include <memory>
 
+class QIcon;
 class QMenu;
 
 namespace velmora::lists {
+
+// The icon of a message type in the grids: a mark in the type's colour.
+QIcon IkonaTypu(const QString& typ, int status, int blad);
 
 // "Lista komunikatów dla tranzytu": the messages of one transit, the hub of their lifecycle.
 class TTranzytyPozycjeWin : public host::TFrmSqlWin {

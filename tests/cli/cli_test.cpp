@@ -104,6 +104,11 @@ TEST_P(Cli, UsageErrorsExitWithTwo) {
     EXPECT_EQ(r.status, 2) << args.join(' ').toStdString();
     EXPECT_TRUE(r.err.contains(QStringLiteral("Użycie: velmora-cli")));
   }
+  for (const char* help : {"--help", "-h"}) {
+    const Result r = Run({QString::fromLatin1(help)});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.out.startsWith(QStringLiteral("Użycie: velmora-cli"))) << r.out.toStdString();
+  }
 }
 
 TEST_P(Cli, ValidateNamesWhatTheSchemaRefuses) {
@@ -208,6 +213,11 @@ TEST_P(Cli, DeclarationFromAnotherSystemIsCheckedStoredAndItsSecurityComputed) {
   ASSERT_EQ(stored.status, 0) << stored.err.toStdString();
   EXPECT_TRUE(stored.out.startsWith(QStringLiteral("Utworzono nowe zgłoszenie 1/"))) << stored.out.toStdString();
   const QString id = stored.out.section(QLatin1Char('\n'), 1, 1);
+  // The transit row shows what the declaration holds.
+  const auto t = database_->Db().QueryOne(QStringLiteral("select * from TRANZYTY"));
+  EXPECT_DOUBLE_EQ(t->Value(QStringLiteral("WAGA_BRUTTO")).toDouble(), 120.5);
+  EXPECT_EQ(t->Int(QStringLiteral("LICZBA_OPAKOWAN")), 5);
+  EXPECT_EQ(t->Int(QStringLiteral("REJESTRY_ID")), 1);
   const Result security = Run({QStringLiteral("security"), id});
   EXPECT_EQ(security.status, 0);
   EXPECT_EQ(security.out, QStringLiteral("1\t1000.00\t120.00\t0.00\t258.00\t378.00\nRazem\t378.00\n"));

@@ -123,7 +123,11 @@ TEST_F(DeclarationEditor, StoredDeclarationComesBackUnchangedWithWhatTheFormDoes
 
 TEST_F(DeclarationEditor, TirCarnetBringsItsGuaranteeAndDocumentAndLeavingTirTakesThemAway) {
   DeklaracjaIE015 d = Nowa(1);
+  d.pola.uc_tranzytowy = QStringLiteral("DE004851");
   d.ZmienTyp(QStringLiteral("TIR"));
+  // Under TIR no office of transit is sent, though the field was filled before.
+  d.GetXML();
+  EXPECT_EQ(d.Dokument().Root().Get(xml::kIE015_UC).Count(xml::kIE015_UCTranzytowy), 0);
   d.pola.karnet_tir = QStringLiteral("AB12345678");
   d.OpuscKarnetTIR();
   d.OpuscKarnetTIR();  // twice: still one of each
@@ -144,6 +148,9 @@ TEST_F(DeclarationEditor, ContractorsFillThePartiesAndTheirAeoEntriesOnce) {
   const auto k = Db().QueryOne(QStringLiteral("select * from KONTRAHENCI where ID_KONTRAHENCI = 5"));
   EXPECT_EQ(d.WypelnijStrone(Strona::Nadawca, *k), QStringLiteral("Bałtycka Spedycja Sp. z o.o."));
   d.WypelnijStrone(Strona::Nadawca, *k);
+  d.GetXML();
+  EXPECT_EQ(d.KolumnyTranzytu().value(QStringLiteral("NADAWCA_ID")).toInt(), 5);
+  EXPECT_EQ(d.KolumnyTranzytu().value(QStringLiteral("NADAWCA_NAZWA")).toString(), QStringLiteral("Bałtycka Spedycja Sp. z o.o."));
   EXPECT_EQ(d.pola.kraj_wysylki, QStringLiteral("PL"));
   EXPECT_EQ(d.Dokument().Root().Get(xml::kIE015_Nadawca).Get(QStringLiteral("UlicaNumer")), QStringLiteral("Portowa 1"));
   EXPECT_EQ(Kody(d.Towar(1), xml::kDokumentWymagany), QStringList{QStringLiteral("1:Y022")});
@@ -153,6 +160,7 @@ TEST_F(DeclarationEditor, ContractorsFillThePartiesAndTheirAeoEntriesOnce) {
   EXPECT_EQ(d.WypelnijStrone(Strona::Przedstawiciel, *k), QStringLiteral("PL586000001700000"));
   d.WyczyscStrone(Strona::Nadawca);
   EXPECT_EQ(Kody(d.Towar(1), xml::kDokumentWymagany), QStringList{QStringLiteral("1:Y025")});
+  EXPECT_TRUE(d.KolumnyTranzytu().value(QStringLiteral("NADAWCA_ID")).isNull());
   d.WyczyscStrone(Strona::Przewoznik);
   EXPECT_FALSE(d.Dokument().Root().Get(xml::kIE015_Bezpieczenstwo).Get(xml::kIE015_Przewoznik));
 }

@@ -42,7 +42,7 @@ TEST_F(GoodsItemBox, CtrlArrowsChangeTabsEvenFromALineEdit) {
   EXPECT_EQ(box.Zakladki()->tabText(box.Zakladki()->currentIndex()), S("Dok. wymagane"));
   QTest::keyClick(cn, Qt::Key_Left, Qt::ControlModifier);
   QTest::keyClick(cn, Qt::Key_Left, Qt::ControlModifier);
-  EXPECT_EQ(box.Zakladki()->tabText(box.Zakladki()->currentIndex()), S("  Towary wrażliwe  "));
+  EXPECT_EQ(box.Zakladki()->tabText(box.Zakladki()->currentIndex()), S("Kontyngenty (31,39)"));
 }
 
 TEST_F(GoodsItemBox, InsertInAGridOpensTheEntryBoxWhichEnterConfirms) {

@@ -213,6 +213,9 @@ TEST_F(GoodsItemEditor, TheCALEntryIsWrittenOnceAskedForAndReadByTheChargeAtSend
   EXPECT_EQ(cal->grn, S("24PL322010000001A1"));
   EXPECT_DOUBLE_EQ(cal->kwota, 1605.5);
   EXPECT_EQ(TowarIE015::ZapamietanyGRN(), S("24PL322010000001A1"));
+  // An item without a GRN of its own takes no guarantee from the item edited before it.
+  Edytor(2);
+  EXPECT_EQ(TowarIE015::ZapamietanyGRN(), QString());
 
   // A foreign amount carries its currency: the charge finds no guarantee under that text.
   TowarIE015 eur = Edytor(1);

@@ -52,11 +52,11 @@ TEST(Seals, WritesTrimmedNonBlankLinesAndReadsThemBack) {
 TEST(Seals, MoreThanTheMessageCarriesIsRefusedAndNothingWritten) {
   xml::Message m = xml::NewIE015();
   ZamknieciaCelne zamkniecia(m.Root());
-  ASSERT_TRUE(zamkniecia.Zapisz(Linie(99) + S("\n\n"), S("UC")));
-  EXPECT_EQ(zamkniecia.Liczba(), 99);
-  EXPECT_EQ(ZamknieciaCelne::Sprawdz(Linie(100)), S("Można podać najwyżej 99 zamknięć celnych (podano 100)."));
-  EXPECT_FALSE(zamkniecia.Zapisz(Linie(100), S("Inny")));
-  EXPECT_EQ(zamkniecia.Liczba(), 99);
+  ASSERT_TRUE(zamkniecia.Zapisz(Linie(9999) + S("\n\n"), S("UC")));
+  EXPECT_EQ(zamkniecia.Liczba(), 9999);
+  EXPECT_EQ(ZamknieciaCelne::Sprawdz(Linie(10000)), S("Można podać najwyżej 9999 zamknięć celnych (podano 10000)."));
+  EXPECT_FALSE(zamkniecia.Zapisz(Linie(10000), S("Inny")));
+  EXPECT_EQ(zamkniecia.Liczba(), 9999);
   EXPECT_EQ(zamkniecia.Nakladajacy(), S("UC"));
 }
 
@@ -72,9 +72,9 @@ TEST(Seals, BoxLoadsKeepsOpenOnRefusalAndWritesOnConfirmation) {
   EXPECT_EQ(box.meDane()->toPlainText(), S("PL001\nPL002"));
   EXPECT_EQ(box.beNakladajacy()->text(), S("UC Gdynia"));
 
-  box.meDane()->setPlainText(Linie(100));
+  box.meDane()->setPlainText(Linie(10000));
   EXPECT_FALSE(box.actOkExecute());
-  EXPECT_EQ(host.dialogs.Texts(), QStringList{S("Można podać najwyżej 99 zamknięć celnych (podano 100).")});
+  EXPECT_EQ(host.dialogs.Texts(), QStringList{S("Można podać najwyżej 9999 zamknięć celnych (podano 10000).")});
   EXPECT_EQ(ZamknieciaCelne(m.Root()).Liczba(), 2);
 
   box.meDane()->setPlainText(S("PL003\n"));

@@ -91,11 +91,12 @@ TEST_P(OwnNumbers, TransitNumbersRunPerYearRegisterAndKind) {
   InsertTransit(3, frame::kRodzajPrzywoz, 1, 2024, 70);
   InsertTransit(4, frame::kRodzajWywoz, 1, 2023, 99);
 
-  const auto n = frame::NadajNumerTranzytu(db(), host_->clock, frame::kRodzajWywoz, 0);  // all registers: register 1
+  const auto n = frame::NadajNumerTranzytu(db(), host_->clock, frame::kRodzajWywoz, 1);
   EXPECT_EQ(n.nr, 15);
   EXPECT_EQ(n.numer, QStringLiteral("15/2024"));
   EXPECT_EQ(n.miesiac, 3);
   EXPECT_EQ(frame::NadajNumerTranzytu(db(), host_->clock, frame::kRodzajWywoz, 2).nr, 41);
+  EXPECT_EQ(frame::NadajNumerTranzytu(db(), host_->clock, frame::kRodzajWywoz, 0).nr, 1);  // stored under "<wszystkie>"
   EXPECT_EQ(frame::NadajNumerTranzytu(db(), host_->clock, frame::kRodzajPrzywoz, 1).numer, QStringLiteral("71/2024"));
   host_->clock.Set(QDateTime(QDate(2025, 1, 2), QTime(9, 0)));
   EXPECT_EQ(frame::NadajNumerTranzytu(db(), host_->clock, frame::kRodzajWywoz, 1).numer, QStringLiteral("1/2025"));

@@ -6,6 +6,8 @@
 #include "support/sample_messages.h"
 #include "support/test_host.h"
 
+#include <QCheckBox>
+#include <QDateTimeEdit>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTableWidget>
@@ -68,6 +70,33 @@ TEST_P(DeclarationBox, GoodsKeysEscAndAnotherWorkstationsChange) {
               {{QStringLiteral("X"), PrzykladowaDeklaracja(1).Xml()}});
   EXPECT_FALSE(box->actOkExecute());
   EXPECT_EQ(host_->dialogs.Texts().last(), QStringLiteral("Komunikat został zmieniony przez innego użytkownika. Zapisać mimo to ?"));
+}
+
+TEST_P(DeclarationBox, StoredSimplifiedDeclarationOpensQuietlyAndTheAmendmentTakesItsPresentationTime) {
+  xml::Message m = PrzykladowaDeklaracja(1);
+  m.Root().Ensure(xml::kIE015_Rodzaj).Set(QStringLiteral("ProceduraUproszczona"), QStringLiteral("1"));
+  host_->db().Exec(QStringLiteral("update TRANZYTY_POZYCJE set XML = :X where ID_TRANZYTY_POZYCJE = 36"), {{QStringLiteral("X"), m.Xml()}});
+  auto box = Open();
+  // Applied once as it opens: no warning, the control result follows, the seals are open.
+  EXPECT_TRUE(host_->dialogs.Texts().isEmpty());
+  EXPECT_EQ(box->Pole(QStringLiteral("beWK_Kod"))->text(), QStringLiteral("A3"));
+  EXPECT_TRUE(box->Pole(QStringLiteral("beZamknCelne"))->isEnabled());
+  box->Uproszczona()->setChecked(false);
+  EXPECT_FALSE(box->Pole(QStringLiteral("beZamknCelne"))->isEnabled());
+  ASSERT_FALSE(host_->dialogs.Texts().isEmpty());
+  EXPECT_TRUE(host_->dialogs.Texts().last().startsWith(QStringLiteral("UWAGA!")));
+
+  // The amendment's presentation date is a date and time, written as the documents write them.
+  const auto row = host_->db().QueryOne(QStringLiteral("select * from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = 36"));
+  QVariantMap record;
+  for (const QString& n : row->Names()) record.insert(n.toUpper(), row->Value(n));
+  lists::TIE015PL_Box amendment(*ctx_, record, true);
+  amendment.SetXML(record.value(QStringLiteral("XML")).toString());
+  auto* data = amendment.findChild<QDateTimeEdit*>(QStringLiteral("deDataPrzedstawienia"));
+  ASSERT_NE(data, nullptr);
+  EXPECT_FALSE(amendment.GetXML().contains(QStringLiteral("DataPrzedstawienia")));
+  data->setDateTime(QDateTime(QDate(2024, 3, 5), QTime(8, 4, 9)));
+  EXPECT_TRUE(amendment.GetXML().contains(QStringLiteral("DataPrzedstawienia=\"2024-03-05T08:04:09\"")));
 }
 
 TEST_P(DeclarationBox, SentDeclarationIsReadOnly) {

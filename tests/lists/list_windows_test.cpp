@@ -2,7 +2,9 @@
 #include "frame/shared_state.h"
 #include "host/host_context.h"
 #include "host/host_tables.h"
+#include "host/edit_box.h"
 #include "host/main_form.h"
+#include "host/options.h"
 #include "lists/rejestry_win.h"
 #include "lists/tranzyty_lista_win.h"
 #include "lists/tranzyty_pozycje_win.h"
@@ -10,6 +12,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QIcon>
+#include <QMenu>
+#include <QTest>
 #include <QDir>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -64,6 +71,19 @@ TEST_P(ListWindows, DepartureListShowsItsTransitsAndOpensTheirMessages) {
   list->UstawZakladke(1);  // WPT: no TIR transits
   EXPECT_EQ(list->Model()->rowCount(), 0);
   list->UstawZakladke(0);
+  // The columns stand in the list's own order; the type shows its icon; Ctrl+C takes the text shown.
+  QHeaderView* header = list->Grid()->horizontalHeader();
+  const auto kolumna = [list](const char* name) { return list->Model()->record().indexOf(QString::fromLatin1(name)); };
+  EXPECT_LT(header->visualIndex(kolumna("CREATE_DATE")), header->visualIndex(kolumna("MRN")));
+  EXPECT_LT(header->visualIndex(kolumna("NUMER")), header->visualIndex(kolumna("CREATE_DATE")));
+  EXPECT_LT(header->visualIndex(kolumna("PU")), header->visualIndex(kolumna("NADAWCA_NAZWA")));
+  EXPECT_FALSE(list->Model()->data(list->Model()->index(0, kolumna("TYP")), Qt::DecorationRole).value<QIcon>().isNull());
+  list->Grid()->setCurrentIndex(list->Model()->index(0, opis));
+  QTest::keyClick(list->Grid(), Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("IE028 - Odebrano Nadanie MRN"));
+  list->Grid()->setCurrentIndex(list->Model()->index(0, kolumna("TIR")));
+  QTest::keyClick(list->Grid(), Qt::Key_Insert, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("TAK"));
 
   list->Komunikaty();
   auto* messages = qobject_cast<lists::TTranzytyPozycjeWin*>(form_->OpenWindows().last());
@@ -72,6 +92,20 @@ TEST_P(ListWindows, DepartureListShowsItsTransitsAndOpensTheirMessages) {
   ASSERT_EQ(messages->Model()->rowCount(), 2);
   // Newest first, coloured by type: the IE028 in blue.
   EXPECT_EQ(messages->Model()->data(messages->Model()->index(0, 0), Qt::ForegroundRole).value<QColor>(), QColor(0, 0, 255));
+  // The withdrawal is the send button's drop-down.
+  ASSERT_NE(messages->actWyslij->menu(), nullptr);
+  EXPECT_TRUE(messages->actWyslij->menu()->actions().contains(messages->miCofnijWyslano));
+  // A refresh takes the transit's state from the message with the highest LP.
+  host_->db().Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, NR_WLASNY, OPIS, XML) "
+                                  "values (3, 1, 3, 'IE013', 0, '<AUTO>', 'modyfikacja', '<IE015/>')"));
+  messages->RefreshKey(1);
+  EXPECT_EQ(messages->MasterKeys().value(QStringLiteral("TYP")).toString(), QStringLiteral("IE013"));
+  EXPECT_EQ(messages->MasterKeys().value(QStringLiteral("STATUS")).toInt(), 0);
+  host_->dialogs.Answer(host::kIdYes);
+  messages->Grid()->selectRow(0);
+  messages->DeleteRecord();
+  EXPECT_EQ(messages->MasterKeys().value(QStringLiteral("TYP")).toString(), QStringLiteral("IE028"));
+  EXPECT_EQ(messages->MasterKeys().value(QStringLiteral("STATUS")).toInt(), 11);
 
   // After an IE028 "add" offers the amendment menu; the declaration editor opens in amendment mode.
   messages->Dodaj();
@@ -117,6 +151,42 @@ TEST_P(ListWindows, RegisterAndUserFiltersAndTheirMemory) {
   EXPECT_EQ(again->findChild<QLineEdit*>(QStringLiteral("beUzytkownik"))->text(), QStringLiteral("Ktoś inny"));
   again->UstawUzytkownika(lists::kWszyscyUzytkownicy, QString());
   EXPECT_EQ(again->Model()->rowCount(), 1);
+  // The grid's layout is kept under the window's own name, as its filter is.
+  again->close();
+  EXPECT_FALSE(host_->options->ReadOption(QStringLiteral("TTranzytyZamknieciaWin"), QStringLiteral("Uklad"), QString(),
+                                           host::OptionScope::User).isEmpty());
+}
+
+TEST_P(ListWindows, ClearancesOfOneTransitAndARegisterWithoutItsDate) {
+  auto& db = host_->db();
+  db.Exec(QStringLiteral("insert into TRANZYTY_ODPRAWY (ID_TRANZYTY_ODPRAWY, TRANZYTY_ID, NUMER) values (1, 1, 'OBCA')"));
+  db.DBGetNewID(QStringLiteral("GID_TRANZYTY_ODPRAWY"));
+  lists::TOdprawyWin win(*ctx_, 2);
+  win.Init();
+  EXPECT_EQ(win.Model()->rowCount(), 0);  // another transit's clearance is not listed
+  EXPECT_FALSE(win.Grid()->isColumnHidden(0));
+  EXPECT_EQ(win.Model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Id"));
+  EXPECT_EQ(win.Model()->headerData(3, Qt::Horizontal).toString(), QStringLiteral("Procedura"));
+  std::unique_ptr<host::TEditBox> box(win.GetEditBox(true));
+  box->Activate();
+  auto* editor = static_cast<host::TRecordEditBox*>(box.get());
+  qobject_cast<QLineEdit*>(editor->FieldWidget(QStringLiteral("NUMER")))->setText(QStringLiteral("OGL/1"));
+  ASSERT_TRUE(box->actOkExecute());
+  const qint64 id = win.AfterApplyNewEdit(box.get(), true);
+  EXPECT_EQ(db.QueryValue(QStringLiteral("select TRANZYTY_ID from TRANZYTY_ODPRAWY where ID_TRANZYTY_ODPRAWY = :ID"), {{QStringLiteral("ID"), id}}).toInt(), 2);
+  win.RefreshKey(id);
+  EXPECT_EQ(win.Model()->rowCount(), 1);
+
+  // A register saved without an authorisation date keeps none.
+  lists::TRejestryWin rejestry(*ctx_);
+  rejestry.Init();
+  std::unique_ptr<host::TEditBox> r(rejestry.GetEditBox(true));
+  r->Activate();
+  auto* re = static_cast<host::TRecordEditBox*>(r.get());
+  qobject_cast<QLineEdit*>(re->FieldWidget(QStringLiteral("NAZWA")))->setText(QStringLiteral("Bez daty"));
+  ASSERT_TRUE(r->actOkExecute());
+  const qint64 rid = rejestry.AfterApplyNewEdit(r.get(), true);
+  EXPECT_TRUE(db.QueryValue(QStringLiteral("select PU_DATA from REJESTRY where ID_REJESTRY = :ID"), {{QStringLiteral("ID"), rid}}).isNull());
 }
 
 TEST_P(ListWindows, RegistersImportOnceAndKeepThoseInUse) {

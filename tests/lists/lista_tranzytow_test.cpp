@@ -129,18 +129,35 @@ namespace {
 TEST_P(TransitLists, NewTransitsAreNumberedOneAtATimeAndStartFromTheRegister) {
   db().Exec(QStringLiteral("insert into REJESTRY (ID_REJESTRY, NAZWA, IE015_TYP, IE015_UC_ZGLOSZENIA, IE015_NADAWCA_ID, IE015_NADAWCA) "
                            "values (3, 'Gdynia', 'T1', 'PL322010', 17, 'Bałtycka Spedycja')"));
+  db().Exec(QStringLiteral("insert into KONTRAHENCI (ID_KONTRAHENCI, Nazwa, Kraj, EORI) values (17, 'Bałtycka Spedycja', 'PL', 'PL5860000017')"));
   frame::AktywnyRejestr = {3, QStringLiteral("Gdynia")};
   ListaTranzytow lista(*ctx_, frame::kRodzajWywoz);
   // The declaration editor's new document on the register's defaults.
   departure::DeklaracjaIE015 deklaracja(*ctx_);
   deklaracja.UstawRejestr(3);
   deklaracja.SetXML(QString());
+  deklaracja.pola.masa_brutto = QStringLiteral("1500,25");
+  deklaracja.pola.liczba_opakowan = QStringLiteral("12");
+  deklaracja.pola.st = QStringLiteral("GD 12345");
+  deklaracja.pola.st_kraj = QStringLiteral("PL");
+  deklaracja.pola.uproszczona = true;
+  deklaracja.DodajTowar();
+  xml::Group odbiorca = deklaracja.Dokument().Root().Ensure(xml::kIE015_Odbiorca);
+  odbiorca.Set(QStringLiteral("Nazwa"), QStringLiteral("Meyer GmbH"));
   const QString xml = deklaracja.GetXML();
-  const qint64 first = lista.UtworzTranzyt({{QStringLiteral("NADAWCA_NAZWA"), QStringLiteral("Bałtycka Spedycja")}}, frame::kAuto, xml);
+  const qint64 first = lista.UtworzTranzyt(deklaracja.KolumnyTranzytu(), frame::kAuto, xml);
   const auto t = db().QueryOne(QStringLiteral("select * from TRANZYTY where ID_TRANZYTY = :ID"), {{QStringLiteral("ID"), first}});
   EXPECT_EQ(t->Str(QStringLiteral("NUMER")), QStringLiteral("1/2024"));
   EXPECT_EQ(t->Int(QStringLiteral("REJESTRY_ID")), 3);
+  // The row shows what the declaration holds: the list's columns and the printout's mass.
   EXPECT_EQ(t->Str(QStringLiteral("NADAWCA_NAZWA")), QStringLiteral("Bałtycka Spedycja"));
+  EXPECT_EQ(t->Int(QStringLiteral("NADAWCA_ID")), 17);
+  EXPECT_EQ(t->Str(QStringLiteral("ODBIORCA_NAZWA")), QStringLiteral("Meyer GmbH"));
+  EXPECT_DOUBLE_EQ(t->Value(QStringLiteral("WAGA_BRUTTO")).toDouble(), 1500.25);
+  EXPECT_EQ(t->Int(QStringLiteral("LICZBA_OPAKOWAN")), 12);
+  EXPECT_EQ(t->Str(QStringLiteral("SAMOCHOD_NR")), QStringLiteral("GD 12345"));
+  EXPECT_EQ(t->Str(QStringLiteral("SAMOCHOD_KRAJ")), QStringLiteral("PL"));
+  EXPECT_EQ(t->Int(QStringLiteral("PU")), 1);
   EXPECT_EQ(t->Str(QStringLiteral("OPIS")), QStringLiteral("zgłoszenie otwarcia tranzytu IE015"));
   const auto m = db().QueryOne(QStringLiteral("select * from TRANZYTY_POZYCJE where TRANZYTY_ID = :ID"), {{QStringLiteral("ID"), first}});
   EXPECT_EQ(m->Int(QStringLiteral("STATUS")), 1);
@@ -153,17 +170,28 @@ TEST_P(TransitLists, NewTransitsAreNumberedOneAtATimeAndStartFromTheRegister) {
   // with nothing stored; once the other is done, the next number follows.
   auto other = host_->database().OpenAnother();
   host::NamedLock their(*other);
-  ASSERT_TRUE(their.TryLock(lista.NazwaBlokadyNumeru()));
+  ASSERT_TRUE(their.TryLock(lista.NazwaBlokadyNumeru(3)));
   lista.UstawProbyBlokady(2);
   EXPECT_THROW(lista.UtworzTranzyt({}, frame::kAuto, xml), lists::NumeracjaZajeta);
   EXPECT_EQ(db().GetCountFieldVal(QStringLiteral("TRANZYTY")), 1);
-  their.Unlock(lista.NazwaBlokadyNumeru());
+  their.Unlock(lista.NazwaBlokadyNumeru(3));
   const qint64 second = lista.UtworzTranzyt({}, frame::kAuto, xml);
   EXPECT_EQ(db().QueryValue(QStringLiteral("select NUMER from TRANZYTY where ID_TRANZYTY = :ID"), {{QStringLiteral("ID"), second}}).toString(),
             QStringLiteral("2/2024"));
   // The lock is free again for the other workstation.
-  EXPECT_TRUE(their.TryLock(lista.NazwaBlokadyNumeru()));
-  their.Unlock(lista.NazwaBlokadyNumeru());
+  EXPECT_TRUE(their.TryLock(lista.NazwaBlokadyNumeru(3)));
+  their.Unlock(lista.NazwaBlokadyNumeru(3));
+
+  // Under "<wszystkie>" each transit is counted in the register it is stored in: the editor's
+  // register, or none; two in a row never share a number.
+  frame::AktywnyRejestr = {0, QStringLiteral("<wszystkie>")};
+  const auto numer = [this](qint64 id) {
+    return db().QueryValue(QStringLiteral("select NUMER from TRANZYTY where ID_TRANZYTY = :ID"), {{QStringLiteral("ID"), id}}).toString();
+  };
+  EXPECT_EQ(numer(lista.UtworzTranzyt({{QStringLiteral("REJESTRY_ID"), 3}}, frame::kAuto, xml)), QStringLiteral("3/2024"));
+  EXPECT_EQ(numer(lista.UtworzTranzyt({{QStringLiteral("REJESTRY_ID"), 3}}, frame::kAuto, xml)), QStringLiteral("4/2024"));
+  EXPECT_EQ(numer(lista.UtworzTranzyt({}, frame::kAuto, xml)), QStringLiteral("1/2024"));
+  EXPECT_EQ(numer(lista.UtworzTranzyt({}, frame::kAuto, xml)), QStringLiteral("2/2024"));
 }
 
 }  // namespace

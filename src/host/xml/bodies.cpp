@@ -72,7 +72,7 @@ const GroupDesc kIE015_UC =
 const GroupDesc kIE015_UpowaznionyOdbiorca = G("UpowaznionyOdbiorca", {Attr("TIN").Len(17).Req()});
 const GroupDesc kIE015_WynikKontroli = G("WynikKontroli", {Attr("Kod").Len(2).Req(), Attr("TerminDostarczenia").Date()});
 const GroupDesc kIE015_ZamknieciaCelne =
-    G("ZamknieciaCelne", {Attr("Liczba").Int(4), Attr("Nakladajacy").Len(35), Sub(kZamkniecie, true).Max(99).Typy()});
+    G("ZamknieciaCelne", {Attr("Liczba").Int(4), Attr("Nakladajacy").Len(35), Sub(kZamkniecie, true).Max(9999).Typy()});
 const GroupDesc kIE015_NiewaznaNaKraj = G("NiewaznaNaKraj", {Poz(), Attr("Kraj").Len(2).Req()});
 const GroupDesc kIE015_Gwarancja = G("Gwarancja", {Attr("Numer").Len(35), Attr("GRN").Len(24), Attr("KodDostepu").Len(4),
                                                    Attr("NiewaznaNaUE").Flag(), Sub(kIE015_NiewaznaNaKraj, true).Max(99)});
