@@ -3,6 +3,7 @@
 #include "host/host_switches.h"
 
 #include "demo_data.h"
+#include "host/child_process.h"
 #include "host/plugin_paths.h"
 #include "host/process_options.h"
 #include "login_dialog.h"
@@ -128,6 +129,8 @@ bool Application::StartTrainingPlatform() {
   }
   // A platform already listening there (another workstation's) makes this one exit at once.
   platforma_ = std::make_unique<QProcess>();
+  // Ended by a signal, a crash or a logout, the program takes its platform along: the port is free again.
+  host::EndWithParent(*platforma_);
   platforma_->setProgram(QStringLiteral("python3"));
   // What the platform holds is kept below the root: answers not yet fetched wait across restarts.
   platforma_->setArguments({skrypt, QStringLiteral("--port"), QString::number(adres.port(80)), QStringLiteral("--config"), scenariusz,

@@ -27,6 +27,7 @@
 #include "host/taric.h"
 #include "host/tools_db.h"
 #include "host/users.h"
+#include "host/xml/document_checks.h"
 #include "host/xml/schema.h"
 #include "host/xml/xml_document.h"
 #include "reference/slownik_ncts.h"
@@ -87,6 +88,13 @@ QString TakeValue(QStringList& args, const QString& name) {
 
 bool TakeFlag(QStringList& args, const QString& name) { return args.removeAll(name) > 0; }
 
+// What is left of the arguments once a command took its own options holds no option: an
+// unknown one would otherwise be read as a file name or stored as a value.
+void RefuseUnknownOptions(const QStringList& args) {
+  for (const QString& a : args)
+    if (a.startsWith(QLatin1String("--"))) throw UsageError{QStringLiteral("Nieznana opcja: ") + a};
+}
+
 host::TUser ServiceUser(host::Users& users) {
   if (auto u = users.FindByLogin(kServiceLogin)) return *u;
   host::NewUser nu;
@@ -108,15 +116,19 @@ int Init(Context& ctx, const QStringList& changes, QTextStream& out) {
 }
 
 int Number(Context& ctx, QStringList args, QTextStream& out) {
+  RefuseUnknownOptions(args);
   if (args.size() != 1) throw UsageError{QStringLiteral("Polecenie number wymaga identyfikatora komunikatu")};
   bool ok = false;
   const qint64 id = args.at(0).toLongLong(&ok);
   if (!ok) throw UsageError{QStringLiteral("Niepoprawny identyfikator komunikatu: ") + args.at(0)};
+  if (!ctx.db->QueryOne(QStringLiteral("select 1 from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = :ID"), {{QStringLiteral("ID"), id}}))
+    throw Failure{QStringLiteral("Nie znaleziono komunikatu o identyfikatorze %1").arg(id)};
   out << frame::NadajNrWlasny(*ctx.db, *ctx.options, ctx.clock, id) << '\n';
   return 0;
 }
 
 int LoadFiles(Context& ctx, const QStringList& files, QTextStream& out, QTextStream& err) {
+  RefuseUnknownOptions(files);
   if (files.isEmpty()) throw UsageError{QStringLiteral("Polecenie load wymaga co najmniej jednego pliku")};
   host::ScriptedDialogs dialogs;
   host::HostContext host_ctx{*ctx.db, *ctx.options, ctx.user, ctx.clock, dialogs, ctx.root, nullptr};
@@ -124,26 +136,36 @@ int LoadFiles(Context& ctx, const QStringList& files, QTextStream& out, QTextStr
   for (const QString& file : files) {
     QString line;
     QFile f(file);
+    QString too_big;
     if (!f.open(QIODevice::ReadOnly)) {
       line = QStringLiteral("Błąd - Nie można otworzyć pliku ") + file;
+    } else if (too_big = xml::OversizeRefusal(f.peek(4096), f.size()); !too_big.isEmpty()) {
+      line = QStringLiteral("Błąd - ") + file + QStringLiteral(": ") + too_big;
     } else {
       try {
-        line = exchange::WczytajKomunikat(host_ctx, QString::fromUtf8(f.readAll()), QFileInfo(file).absoluteFilePath());
+        line = exchange::WczytajKomunikat(host_ctx, xml::DecodeXmlBytes(f.readAll()), QFileInfo(file).absoluteFilePath());
+      } catch (const xml::XmlParseError& e) {
+        line = QStringLiteral("Błąd - %1: %2 (wiersz %3)").arg(file, e.Message()).arg(e.Line());
       } catch (const std::exception& e) {
-        line = QStringLiteral("Błąd - ") + QString::fromUtf8(e.what());
+        line = QStringLiteral("Błąd - ") + file + QStringLiteral(": ") + QString::fromUtf8(e.what());
       }
     }
     // What the processing would have shown in a box goes to the error stream.
     for (const QString& text : dialogs.Texts()) err << text << '\n';
     dialogs.Clear();
     out << line << '\n';
-    failed = failed || line.startsWith(QStringLiteral("Błąd"));
+    // Each file's line is out before the next file is read, whatever becomes of the run.
+    out.flush();
+    err.flush();
+    // An answer loaded before, by an earlier run or by another loader, is no failure of this one.
+    failed = failed || (line.startsWith(QStringLiteral("Błąd")) && !line.endsWith(QStringLiteral(" został już wczytany")));
   }
   return failed ? 1 : 0;
 }
 
 int WriteFile(Context& ctx, QStringList args, QTextStream& out, QTextStream& err) {
   const bool yes = TakeFlag(args, QStringLiteral("--yes"));
+  RefuseUnknownOptions(args);
   if (args.size() != 2) throw UsageError{QStringLiteral("Polecenie write wymaga identyfikatora komunikatu i nazwy pliku")};
   bool ok = false;
   const qint64 id = args[0].toLongLong(&ok);
@@ -168,6 +190,7 @@ int WriteFile(Context& ctx, QStringList args, QTextStream& out, QTextStream& err
 
 // Every file checked whatever the others gave: the schema, then the rules; one line per finding.
 int Validate(const QStringList& args, QTextStream& out, QTextStream&) {
+  RefuseUnknownOptions(args);
   if (args.isEmpty()) throw UsageError{QStringLiteral("Polecenie validate wymaga nazwy pliku")};
   int status = 0;
   for (const QString& file : args) {
@@ -203,6 +226,7 @@ exchange::LogFn LogTo(QTextStream& out) {
 int Send(Context& ctx, QStringList args, QTextStream& out, QTextStream& err) {
   const QString channel = TakeValue(args, QStringLiteral("--channel"));
   const QString path = TakeValue(args, QStringLiteral("--path"));
+  RefuseUnknownOptions(args);
   if (args.size() != 1) throw UsageError{QStringLiteral("Polecenie send wymaga identyfikatora komunikatu")};
   bool ok = false;
   const qint64 id = args[0].toLongLong(&ok);
@@ -238,11 +262,15 @@ int Receive(Context& ctx, QStringList args, QTextStream& out, QTextStream& err) 
     const QDateTime od = QDateTime::fromString(TakeValue(args, QStringLiteral("--from")), Qt::ISODate);
     const QDateTime do_ = QDateTime::fromString(TakeValue(args, QStringLiteral("--to")), Qt::ISODate);
     const bool read = TakeFlag(args, QStringLiteral("--read"));
+    RefuseUnknownOptions(args);
     if (!od.isValid() || !do_.isValid()) throw UsageError{QStringLiteral("Polecenie receive --puesc wymaga dat --from i --to (RRRR-MM-DDTGG:MM)")};
     status = odbior.ReceiveWS(od, do_, read, LogTo(out)) ? 0 : 1;
   } else if (const QString konto = TakeValue(args, QStringLiteral("--mail")); !konto.isEmpty()) {
-    odbior.ZakladkaPoczta(konto, TakeFlag(args, QStringLiteral("--new-only")), LogTo(out));
+    const bool tylko_nowe = TakeFlag(args, QStringLiteral("--new-only"));
+    RefuseUnknownOptions(args);
+    status = odbior.ZakladkaPoczta(konto, tylko_nowe, LogTo(out)) ? 0 : 1;
   } else {
+    RefuseUnknownOptions(args);
     if (args.isEmpty()) throw UsageError{QStringLiteral("Polecenie receive wymaga --puesc, --mail albo plików")};
     status = odbior.WczytajPliki(args, LogTo(out)) ? 0 : 1;
   }
@@ -254,17 +282,18 @@ int ImportDeclaration(Context& ctx, QStringList args, QTextStream& out, QTextStr
   if (args.isEmpty() || args.takeFirst() != QLatin1String("import")) throw UsageError{QStringLiteral("Znane polecenie zgłoszenia: declaration import")};
   const QString register_text = TakeValue(args, QStringLiteral("--register"));
   const bool check_only = TakeFlag(args, QStringLiteral("--check"));
+  RefuseUnknownOptions(args);
   if (args.size() != 1 || register_text.isEmpty()) throw UsageError{QStringLiteral("Polecenie declaration import wymaga pliku i --register ID")};
   QFile f(args[0]);
   if (!f.open(QIODevice::ReadOnly)) throw Failure{QStringLiteral("Nie można otworzyć pliku ") + args[0]};
-  const QByteArray bytes = f.readAll();
+  if (const QString too_big = xml::OversizeRefusal(f.peek(4096), f.size()); !too_big.isEmpty()) throw Failure{args[0] + QStringLiteral(": ") + too_big};
   QString text;
   try {
-    text = xml::XmlDocument::ParseBytes(bytes)->ToXml();
+    text = xml::XmlDocument::ParseBytes(f.readAll())->ToXml();
   } catch (const xml::XmlParseError& e) {
-    throw Failure{QStringLiteral("%1 (wiersz %2)").arg(e.Message()).arg(e.Line())};
+    throw Failure{QStringLiteral("%1: %2 (wiersz %3)").arg(args[0], e.Message()).arg(e.Line())};
   }
-  if (const QString refusal = departure::SprawdzImportowanyTekst(text); !refusal.isEmpty()) throw Failure{refusal};
+  if (const QString refusal = departure::SprawdzImportowanyTekst(text); !refusal.isEmpty()) throw Failure{args[0] + QStringLiteral(": ") + refusal};
   const int rejestr = register_text.toInt();
   if (!ctx.db->QueryOne(QStringLiteral("select ID_REJESTRY from REJESTRY where ID_REJESTRY = :ID"), {{QStringLiteral("ID"), rejestr}}))
     throw Failure{QStringLiteral("Nie znaleziono rejestru ") + register_text};
@@ -319,6 +348,7 @@ int ZastosujZabezpieczenie(Context& ctx, host::HostContext& host_ctx, qint64 id,
 int Security(Context& ctx, QStringList args, QTextStream& out, QTextStream& err) {
   const QString grn = TakeValue(args, QStringLiteral("--grn"));
   const bool apply = TakeFlag(args, QStringLiteral("--apply"));
+  RefuseUnknownOptions(args);
   if (args.size() != 1) throw UsageError{QStringLiteral("Polecenie security wymaga identyfikatora komunikatu")};
   if (!grn.isEmpty() && !apply) throw UsageError{QStringLiteral("Opcja --grn działa tylko z --apply")};
   bool ok = false;
@@ -344,11 +374,12 @@ int Security(Context& ctx, QStringList args, QTextStream& out, QTextStream& err)
 }
 
 int Taric(Context& ctx, QStringList args, QTextStream& out) {
+  RefuseUnknownOptions(args);
   if (args.size() != 2 || args[0] != QLatin1String("import")) throw UsageError{QStringLiteral("Polecenie taric wymaga: taric import PLIK")};
   QFile f(args[1]);
   if (!f.open(QIODevice::ReadOnly)) throw Failure{QStringLiteral("Nie można otworzyć pliku ") + args[1]};
-  const host::WynikImportuTaric w = host::ImportujTaric(*ctx.db, QString::fromUtf8(f.readAll()));
-  if (!w.blad.isEmpty()) throw Failure{w.blad};
+  const host::WynikImportuTaric w = host::ImportujTaric(*ctx.db, f.readAll());
+  if (!w.blad.isEmpty()) throw Failure{args[1] + QStringLiteral(": ") + w.blad};
   out << "Wczytano kodów CN: " << w.wczytano << '\n';
   return 0;
 }
@@ -363,6 +394,7 @@ int Option(Context& ctx, QStringList args, QTextStream& out) {
     scope = host::OptionScope::Application;
   else if (!scope_text.isEmpty() && scope_text != QLatin1String("global"))
     throw UsageError{QStringLiteral("Nieznany zakres opcji: ") + scope_text};
+  RefuseUnknownOptions(args);
   if (args.size() < 2 || args.size() > 3)
     throw UsageError{QStringLiteral("Polecenie option wymaga sekcji i klucza")};
   if (!user_text.isEmpty()) {
@@ -389,6 +421,7 @@ int User(Context& ctx, QStringList args, QTextStream& out) {
   nu.admin = TakeFlag(args, QStringLiteral("--admin"));
   nu.sysadmin = TakeFlag(args, QStringLiteral("--sysadmin"));
   nu.service = TakeFlag(args, QStringLiteral("--service"));
+  RefuseUnknownOptions(args);
   if (args.size() != 2) throw UsageError{QStringLiteral("Polecenie user add wymaga loginu i nazwy")};
   nu.login = args[0];
   nu.name = args[1];
@@ -400,6 +433,7 @@ int User(Context& ctx, QStringList args, QTextStream& out) {
 
 // A code of an NCTS dictionary; reads only the dictionary files, never the database.
 int Dict(const QString& root, const QStringList& args, QTextStream& out) {
+  RefuseUnknownOptions(args);
   if (args.size() != 2) throw UsageError{QStringLiteral("Polecenie dict wymaga numeru słownika i kodu")};
   bool numeric = false;
   const int key = args[0].toInt(&numeric);
@@ -407,7 +441,8 @@ int Dict(const QString& root, const QStringList& args, QTextStream& out) {
   host::ScriptedDialogs dialogs;
   reference::SlownikNCTS slownik(dialogs, root);
   if (!slownik.LoadSlownik(key)) throw Failure{dialogs.Texts().join(QLatin1Char('\n'))};
-  const qsizetype row = slownik.Table().Locate(args[1]);
+  // An empty code would match the first entry as its prefix.
+  const qsizetype row = args[1].trimmed().isEmpty() ? -1 : slownik.Table().Locate(args[1]);
   if (row < 0) throw Failure{QStringLiteral("Kodu %1 nie ma w słowniku %2").arg(args[1]).arg(key)};
   const reference::SlownikRow& found = slownik.Table().Row(row);
   out << "Kod " << args[1] << " jest w słowniku " << key;

@@ -8,6 +8,7 @@
 #include "frame/text_formats.h"
 #include "host/clock.h"
 #include "host/host_context.h"
+#include "host/xml/document_checks.h"
 #include "host/xml/xml_document.h"
 
 #include <QRegularExpression>
@@ -663,6 +664,7 @@ QString SprawdzImportowanyTekst(const QString& text) {
   }
   const xml::XmlNode root = doc->DocumentElement();
   if (root.LocalName() != QLatin1String("IE015")) return QStringLiteral("Plik nie zawiera komunikatu IE015 (element główny %1)").arg(root.NodeName());
+  if (const QString ns = xml::ForeignNamespace(root); !ns.isEmpty()) return QStringLiteral("Komunikat IE015 ma obcą przestrzeń nazw ") + ns;
   if (root.ChildrenByLocalName(QStringLiteral("Towar")).size() > 999) return QStringLiteral("Zgłoszenie może mieć najwyżej 999 pozycji towarowych");
   return {};
 }

@@ -9,8 +9,10 @@
 #include "host/dialogs.h"
 #include "host/host_context.h"
 #include "host/host_switches.h"
+#include "host/named_lock.h"
 #include "host/options.h"
 #include "host/users.h"
+#include "host/xml/document_checks.h"
 #include "host/xml/messages.h"
 #include "host/xml/xml_document.h"
 #include "host/guarantee_ledger.h"
@@ -105,11 +107,17 @@ class Load {
 
   QString Run() {
     host::Transaction tx(db_);
+    // Two loaders of one answer would both pass the duplicate check and both store it.
+    host::LockForTransaction(db_, QStringLiteral("WczytajKomunikat"));
+    if (const QString too_big = xml::OversizeRefusal(xml_.left(4096).toUtf8(), xml_.size()); !too_big.isEmpty()) throw Refusal{too_big};
     doc_ = xml::LoadXMLData(frame::NaprawXML(xml_));
     const xml::XmlNode root = doc_->DocumentElement();
     in_.typ = root.NodeName();
     if (!IsAcceptedRoot(in_.typ))
       throw Refusal{QStringLiteral("- Dokument ") + in_.typ + QStringLiteral(" nie jest obsługiwany przez system NCTS2 ")};
+    // Read by local names, a document of another schema would pass for one of ours.
+    if (const QString ns = xml::ForeignNamespace(root); !ns.isEmpty())
+      throw Refusal{QStringLiteral("Dokument ") + in_.typ + QStringLiteral(" ma obcą przestrzeń nazw ") + ns};
 
     if (IsIeRoot(in_.typ)) {
       ReadIeHeader(root);
@@ -338,10 +346,13 @@ class Load {
 
   // The found transit's type, last ordinal, waiting IE025 and warehouse link.
   void ReadState() {
-    state_ = *db_.QueryOne(QStringLiteral("select t.TYP as T_TYP, " "(select max(LP) from TRANZYTY_POZYCJE x where x.TRANZYTY_ID = t.ID_TRANZYTY) as MAX_LP, "
+    auto state = db_.QueryOne(QStringLiteral("select t.TYP as T_TYP, " "(select max(LP) from TRANZYTY_POZYCJE x where x.TRANZYTY_ID = t.ID_TRANZYTY) as MAX_LP, "
       "(select max(ID_TRANZYTY_POZYCJE) from TRANZYTY_POZYCJE x where x.TRANZYTY_ID = t.ID_TRANZYTY and x.TYP = 'IE025') as IE025_ID, "
       "(select count(*) from EX_SAD e where e.NCTS = 1 and e.IdNCTS = t.ID_TRANZYTY) as EX_ILE" " from TRANZYTY t where t.ID_TRANZYTY = :T"),
                            {{QStringLiteral("T"), in_.tranzyt}});
+    // A message may outlive its transit (a deletion by another program): nothing to attach to.
+    if (!state) throw Refusal{QStringLiteral("Nie znalezniono komunikatu o numerze własnym ") + in_.nr_powiazany};
+    state_ = std::move(*state);
     transit_typ_ = state_.Str(QStringLiteral("T_TYP"));
   }
 

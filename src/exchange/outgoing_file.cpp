@@ -26,8 +26,10 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <QTemporaryFile>
 
 #include <cmath>
+#include <filesystem>
 
 namespace velmora::exchange {
 
@@ -149,10 +151,15 @@ QString ZapiszKomunikatDoPliku(host::HostContext& ctx, qint64 id, const QString&
   const QString mrn = transit ? transit->Str(QStringLiteral("MRN")).trimmed() : QString();
   const QString lrn = transit ? transit->Str(QStringLiteral("LRN")).trimmed() : QString();
 
+  // One transaction from the own number to the sent status: a write refused on the way leaves
+  // the message, its number and its header as they were.
+  host::Transaction tx(db);
   if (frame::NadajNrWlasny(db, ctx.options, ctx.clock, id).isEmpty()) return QStringLiteral("Wystąpił błąd podczas nadawania numeru własnego");
   const QString stored = db.QueryMemoField(QStringLiteral("TRANZYTY_POZYCJE"), QStringLiteral("XML"), QStringLiteral("ID_TRANZYTY_POZYCJE = :ID"),
                                            {{QStringLiteral("ID"), id}});
-  if (QFile::exists(file_name) && !QFile::remove(file_name)) return QStringLiteral("Plik o podanej nazwie już istnieje i nie można go usunąć");
+  // The file at the path goes only when a signed one takes its place (a rename within the directory).
+  const QString kNieMoznaUsunac = QStringLiteral("Plik o podanej nazwie już istnieje i nie można go usunąć");
+  if (QFileInfo::exists(file_name) && (QFileInfo(file_name).isDir() || !QFileInfo(dir).isWritable())) return kNieMoznaUsunac;
 
   // The sendable form.
   QString text;
@@ -253,14 +260,13 @@ QString ZapiszKomunikatDoPliku(host::HostContext& ctx, qint64 id, const QString&
     auto encoder = QStringEncoder(encoding.toLatin1().constData());
     bytes = encoder.isValid() ? QByteArray(encoder(text)) : text.toUtf8();
   }
-  QFile::remove(file_name);
-  {
-    QFile out(file_name);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size())
-      return QStringLiteral("Katalog ") + dir + QStringLiteral(" nie istnieje. Brak uprawnień do jego utworzenia.");
-  }
+  // Written and signed beside the target, under a name of its own, until it is stored.
+  QTemporaryFile temp(QDir(dir).filePath(QStringLiteral(".XXXXXX.") + QFileInfo(file_name).fileName()));
+  if (!temp.open() || temp.write(bytes) != bytes.size() || !temp.flush())
+    return QStringLiteral("Katalog ") + dir + QStringLiteral(" nie istnieje. Brak uprawnień do jego utworzenia.");
+  temp.close();
   xml::XmlDocumentPtr request = xml::LoadXMLData(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><Files></Files>"));
-  request->DocumentElement().AppendChild(QStringLiteral("file")).SetText(QDir::toNativeSeparators(file_name));
+  request->DocumentElement().AppendChild(QStringLiteral("file")).SetText(QDir::toNativeSeparators(temp.fileName()));
   QString refusal;
   {
     KeepSignerLibrariesLoaded();
@@ -275,26 +281,26 @@ QString ZapiszKomunikatDoPliku(host::HostContext& ctx, qint64 id, const QString&
       signer.unload();
     }
   }
-  if (!refusal.isEmpty()) {
-    QFile::remove(file_name);
-    return refusal;
-  }
-  QFile signed_file(file_name);
+  if (!refusal.isEmpty()) return refusal;
+  QFile signed_file(temp.fileName());
   if (!signed_file.open(QIODevice::ReadOnly)) return QStringLiteral("Nie podpisano dokumentu");
   const QByteArray signed_bytes = signed_file.readAll();
+  signed_file.close();
   // The signer keeps the file's encoding.
   QStringDecoder decoder(encoding.toLatin1().constData());
   const QString signed_text = encoding.compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) == 0 || !decoder.isValid()
                                   ? QString::fromUtf8(signed_bytes)
                                   : QString(decoder(signed_bytes));
 
-  {
-    host::Transaction tx(db);
-    db.Exec(QStringLiteral("update TRANZYTY_POZYCJE set STATUS = 2, DATA_WYSLANIA = :D, PLIK = :P where ID_TRANZYTY_POZYCJE = :ID"),
-            {{QStringLiteral("D"), QDateTime(ctx.clock.Today(), QTime(0, 0))}, {QStringLiteral("P"), signed_text}, {QStringLiteral("ID"), id}});
-    db.Exec(QStringLiteral("update TRANZYTY set STATUS = 2 where ID_TRANZYTY = :T"), {{QStringLiteral("T"), tranzyt}});
-    tx.Commit();
-  }
+  db.Exec(QStringLiteral("update TRANZYTY_POZYCJE set STATUS = 2, DATA_WYSLANIA = :D, PLIK = :P where ID_TRANZYTY_POZYCJE = :ID"),
+          {{QStringLiteral("D"), QDateTime(ctx.clock.Today(), QTime(0, 0))}, {QStringLiteral("P"), signed_text}, {QStringLiteral("ID"), id}});
+  db.Exec(QStringLiteral("update TRANZYTY set STATUS = 2 where ID_TRANZYTY = :T"), {{QStringLiteral("T"), tranzyt}});
+  // The signed file takes the path only now; should it fail, the message stays unsent.
+  std::error_code renamed;
+  std::filesystem::rename(QFile::encodeName(temp.fileName()).toStdString(), QFile::encodeName(file_name).toStdString(), renamed);
+  if (renamed) return kNieMoznaUsunac;
+  temp.setAutoRemove(false);
+  tx.Commit();
 
   // The guarantee charges booked when the message leaves.
   const QString automatyczne = ctx.options.ReadOption(QStringLiteral("SALDOWANIE"), QStringLiteral("Automatyczne"), QStringLiteral("0"));

@@ -66,20 +66,23 @@ bool OdbiorKomunikatow::ReceiveWS(const QDateTime& od, const QDateTime& do_, boo
   return true;
 }
 
-void OdbiorKomunikatow::ZakladkaPoczta(const QString& konto, bool tylko_nowe, const LogFn& log) {
+bool OdbiorKomunikatow::ZakladkaPoczta(const QString& konto, bool tylko_nowe, const LogFn& log) {
   const QVariant id = ctx_.db.QueryValue(QStringLiteral("select ID_EMAIL_SRV from EMAIL_SRV where EMAIL = :E"), {{QStringLiteral("E"), konto}});
   if (!id.isValid() || id.isNull()) {
     log(QStringLiteral("Nie zdefiniowano poprawnego konta email do odbioru"));
-    return;
+    return false;
   }
   log(QStringLiteral("- łaczenie z serwerem"));
   host::TOdbierzMail poczta;
   QString blad;
   if (!poczta.InitServerConfig(ctx_.db, id.toInt(), &blad) || !poczta.Connect(&blad)) {
     log(QStringLiteral("Nie można się połączyć ze wskazanym kontem email"));
-    return;
+    // What the server or the network said, for whoever has to put it right.
+    if (!blad.isEmpty()) log(blad);
+    return false;
   }
   const bool usuwaj = poczta.Server().delete_source;
+  bool ok = true;
   try {
     const int liczba = poczta.get_MessageCount();
     if (tylko_nowe) {
@@ -116,8 +119,10 @@ void OdbiorKomunikatow::ZakladkaPoczta(const QString& konto, bool tylko_nowe, co
     }
   } catch (const std::exception& e) {
     log(QStringLiteral("[Błąd] - ") + QString::fromUtf8(e.what()));
+    ok = false;
   }
   log(QStringLiteral("- pobieranie zakończone"));
+  return ok;
 }
 
 QString OdbiorKomunikatow::AnalizujEmail(int id_email_srv, const host::MailMessage& mail) {

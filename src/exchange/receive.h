@@ -26,7 +26,8 @@ class OdbiorKomunikatow {
   bool ReceiveWS(const QDateTime& od, const QDateTime& do_, bool przeczytane, const LogFn& log);
   // Reads the mailbox of account `konto` (its e-mail address) from the newest mail down;
   // with `tylko_nowe` the walk stops at the first mail stored before.
-  void ZakladkaPoczta(const QString& konto, bool tylko_nowe, const LogFn& log);
+  // False when the account is unknown or cannot be reached.
+  bool ZakladkaPoczta(const QString& konto, bool tylko_nowe, const LogFn& log);
   // One mail: its XML attachments loaded (a PDF one becomes the printout), the mail stored
   // in the host's mailbox. Answers the line for the log.
   QString AnalizujEmail(int id_email_srv, const host::MailMessage& mail);

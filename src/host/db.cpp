@@ -6,6 +6,7 @@
 #include <QSqlRecord>
 #include <QUrl>
 #include <QRegularExpression>
+#include <QThread>
 #include <QUrlQuery>
 
 #include <atomic>
@@ -134,6 +135,21 @@ std::atomic<int> g_connection_counter{0};
 
 QString SqlName(const QString& name) { return name.toUpper(); }
 
+// A deferred transaction that reads first cannot become a writer once another process has
+// written meanwhile, and SQLite answers "database is locked" at once, without waiting: the
+// write lock is taken at the start instead, waiting for it and trying again while it is busy.
+void BeginImmediate(const QSqlDatabase& qdb) {
+  constexpr int kAttempts = 6;
+  for (int attempt = 1;; ++attempt) {
+    QSqlQuery q(qdb);
+    if (q.exec(QStringLiteral("BEGIN IMMEDIATE"))) return;
+    const QSqlError e = q.lastError();
+    const bool busy = e.nativeErrorCode() == QLatin1String("5") || e.nativeErrorCode() == QLatin1String("6");
+    if (!busy || attempt == kAttempts) throw DbError(e.text(), QStringLiteral("BEGIN IMMEDIATE"));
+    QThread::msleep(100 * attempt);
+  }
+}
+
 }  // namespace
 
 std::unique_ptr<Db> Db::Open(const QString& url) {
@@ -236,7 +252,11 @@ int Db::Exec(const QString& sql, const Params& params) {
 void Db::StartTransaction() {
   if (depth_ == 0) {
     QSqlDatabase qdb = QSqlDatabase::database(connection_, false);
-    if (!qdb.transaction()) throw DbError(qdb.lastError().text(), QStringLiteral("BEGIN"));
+    if (engine_ == Engine::Sqlite) {
+      BeginImmediate(qdb);
+    } else if (!qdb.transaction()) {
+      throw DbError(qdb.lastError().text(), QStringLiteral("BEGIN"));
+    }
     rollback_only_ = false;
   }
   ++depth_;

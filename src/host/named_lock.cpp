@@ -220,4 +220,9 @@ void NamedLockGuard::Release() {
   lock_.Unlock(name_);
 }
 
+void LockForTransaction(Db& db, const QString& name) {
+  if (db.GetEngine() != Engine::Postgres || !db.InTransaction()) return;
+  db.QueryValue(QStringLiteral("select pg_advisory_xact_lock(hashtext(current_schema() || :N))"), {{QStringLiteral("N"), name}});
+}
+
 }  // namespace velmora::host

@@ -37,6 +37,11 @@ class NamedLock {
   QString schema_;  // PostgreSQL: the schema the connection works in, part of the lock's key
 };
 
+// Inside an open transaction: waits until no other transaction holds `name` this way and holds it
+// to the end of this one, so check-then-insert work runs one at a time. On SQLite, where a write
+// transaction already excludes every other writer, it does nothing.
+void LockForTransaction(Db& db, const QString& name);
+
 // Holds a name from construction (when it could be taken) to destruction or Release().
 class NamedLockGuard {
  public:

@@ -4,6 +4,7 @@
 #include "host_tables.h"
 
 #include <QRegularExpression>
+#include <QStringDecoder>
 #include <QStringList>
 
 #include <cmath>
@@ -50,7 +51,12 @@ WynikImportuTaric ImportujTaric(Db& db, const QString& text) {
     const QString linia = linie[i].trimmed();
     if (linia.isEmpty() || (i == 0 && linia.startsWith(QStringLiteral("KOD"), Qt::CaseInsensitive))) continue;
     const QStringList pola = linia.split(QLatin1Char(';'));
-    auto liczba = [](QString t, bool* ok) { return t.trimmed().replace(QLatin1Char(','), QLatin1Char('.')).toDouble(ok); };
+    // "nan" and "inf" read as numbers but are no rates.
+    auto liczba = [](QString t, bool* ok) {
+      const double v = t.trimmed().replace(QLatin1Char(','), QLatin1Char('.')).toDouble(ok);
+      *ok = *ok && std::isfinite(v);
+      return v;
+    };
     bool ok_clo = false, ok_vat = false;
     const double clo = pola.size() == 4 ? liczba(pola[2], &ok_clo) : 0;
     const double vat = pola.size() == 4 ? liczba(pola[3], &ok_vat) : 0;
@@ -70,6 +76,18 @@ WynikImportuTaric ImportujTaric(Db& db, const QString& text) {
   }
   tx.Commit();
   return {static_cast<int>(kody.size()), {}};
+}
+
+WynikImportuTaric ImportujTaric(Db& db, const QByteArray& bytes) {
+  QString text;
+  const QList<QByteArray> linie = (bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes).split('\n');
+  for (int i = 0; i < linie.size(); ++i) {
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString linia = utf8(linie[i]);
+    if (utf8.hasError()) return {0, QStringLiteral("Wiersz %1: tekst nie jest zapisany w kodowaniu UTF-8").arg(i + 1)};
+    text += linia + QLatin1Char('\n');
+  }
+  return ImportujTaric(db, text);
 }
 
 QString TZabezpieczenieCALBox::DaneOZabazpieczeniuNaString(const QString& grn, const QString& waluta, double kwota) {

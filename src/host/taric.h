@@ -42,6 +42,8 @@ struct WynikImportuTaric {
   QString blad;
 };
 WynikImportuTaric ImportujTaric(Db& db, const QString& text);
+// The same from a file's bytes, which must be UTF-8 (a byte-order mark is skipped).
+WynikImportuTaric ImportujTaric(Db& db, const QByteArray& bytes);
 
 // The security data of a goods item's "CAL" entry as text and back: "1605.00; GRN", and after
 // the GRN a blank and the currency when it is not złoty — the charge at sending then finds no

@@ -1,10 +1,15 @@
 #include "cli/cli.h"
 
+#include "host/email_accounts.h"
 #include "support/test_host.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QStringEncoder>
 #include <QTemporaryDir>
+
+#include <algorithm>
 
 namespace velmora::testing {
 namespace {
@@ -69,7 +74,9 @@ TEST_P(Cli, NumberAssignsTheOwnNumberOfAStoredMessage) {
   const Result r = Run({QStringLiteral("number"), QStringLiteral("36")});
   EXPECT_EQ(r.status, 0) << r.err.toStdString();
   EXPECT_TRUE(r.out.contains(QRegularExpression(QStringLiteral("^\\d\\dIE0150000100\\n$")))) << r.out.toStdString();
-  EXPECT_EQ(Run({QStringLiteral("number"), QStringLiteral("999")}).status, 1);
+  const Result missing = Run({QStringLiteral("number"), QStringLiteral("999")});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.err, QStringLiteral("Nie znaleziono komunikatu o identyfikatorze 999\n"));
 }
 
 TEST_P(Cli, LoadPrintsOneLineAFileAndFailsWhenAnyFails) {
@@ -92,14 +99,134 @@ TEST_P(Cli, LoadPrintsOneLineAFileAndFailsWhenAnyFails) {
   const QStringList lines = bad.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
   ASSERT_EQ(lines.size(), 2);
   EXPECT_TRUE(lines[0].endsWith(QStringLiteral("został już wczytany")));
-  EXPECT_TRUE(lines[1].startsWith(QStringLiteral("Błąd - ")));
+  EXPECT_TRUE(lines[1].startsWith(QStringLiteral("Błąd - ") + broken.fileName() + QStringLiteral(": "))) << lines[1].toStdString();
+  EXPECT_TRUE(lines[1].endsWith(QStringLiteral(" (wiersz 1)"))) << lines[1].toStdString();
   EXPECT_EQ(database_->Db().GetCountFieldVal(QStringLiteral("TRANZYTY_POZYCJE")), 3);
+  // Loaded again, an answer is no failure of the run.
+  EXPECT_EQ(Run({QStringLiteral("load"), data + QStringLiteral("IE028.xml")}).status, 0);
+
+  // The declared encoding is honoured; bytes that are not in it are refused and store nothing.
+  QFile sample(data + QStringLiteral("IE029.xml"));
+  ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+  QString ie029 = QString::fromUtf8(sample.readAll());
+  ie029.replace(QStringLiteral("encoding=\"UTF-8\""), QStringLiteral("encoding=\"windows-1250\""));
+  QStringEncoder cp1250("windows-1250");
+  ASSERT_TRUE(cp1250.isValid());
+  const QByteArray cp1250_bytes = cp1250(ie029);
+  ASSERT_FALSE(cp1250_bytes.contains("\xc5\x82"));  // "ł" is one byte in the code page
+  const QString cp1250_file = root_.filePath(QStringLiteral("IE029_cp1250.xml"));
+  const QString mislabelled = root_.filePath(QStringLiteral("IE029_utf8.xml"));
+  for (const auto& [name, bytes] : {std::pair{cp1250_file, cp1250_bytes}, std::pair{mislabelled, QByteArray(cp1250_bytes).replace("windows-1250", "UTF-8")}}) {
+    QFile f(name);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+  }
+  // A short answer many megabytes long is refused before it is read.
+  const QString huge = root_.filePath(QStringLiteral("IE028_duzy.xml"));
+  {
+    QFile f(huge);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("<?xml version=\"1.0\"?>\n<IE028><!--" + QByteArray(5 << 20, 'x') + "--></IE028>");
+  }
+  EXPECT_EQ(Run({QStringLiteral("load"), huge}).out, QStringLiteral("Błąd - ") + huge + QStringLiteral(": Dokument IE028 jest za duży: 6 MB, dopuszczalne 4 MB\n"));
+  const Result refused = Run({QStringLiteral("load"), mislabelled});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_TRUE(refused.out.startsWith(QStringLiteral("Błąd - ") + mislabelled + QStringLiteral(": "))) << refused.out.toStdString();
+  EXPECT_EQ(database_->Db().GetCountFieldVal(QStringLiteral("TRANZYTY_POZYCJE")), 3);
+  const Result decoded = Run({QStringLiteral("load"), cp1250_file});
+  EXPECT_EQ(decoded.status, 0) << decoded.out.toStdString();
+  const QString stored = database_->Db().QueryValue(QStringLiteral("select XML from TRANZYTY_POZYCJE where TYP = 'IE029'")).toString();
+  EXPECT_TRUE(stored.contains(QStringLiteral("Nazwa=\"Bałtycka Spedycja Sp. z o.o.\""))) << stored.toStdString();
+}
+
+// Scheduled receives beside a clerk's: every loader takes every file, in its own order, while
+// this process writes as the desktop program does. Each answer is stored exactly once.
+TEST_P(Cli, ConcurrentLoadersApplyEveryMessageOnce) {
+  ASSERT_EQ(Run({QStringLiteral("init")}).status, 0);
+  host::Db& db = database_->Db();
+  const int transits = 30;
+  QStringList files;
+  for (int t = 1; t <= transits; ++t) {
+    const QString nr = QStringLiteral("24IE015%1").arg(t, 7, 10, QLatin1Char('0'));
+    db.Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, TYP, STATUS) values (:T, 0, 'IE015', 2)"), {{QStringLiteral("T"), t}});
+    db.Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, NR_WLASNY) values (:T, :T, 1, 'IE015', 2, :NR)"),
+            {{QStringLiteral("T"), t}, {QStringLiteral("NR"), nr}});
+    db.DBGetNewID(QStringLiteral("GID_TRANZYTY_POZYCJE"));
+    for (const QString typ : {QStringLiteral("IE928"), QStringLiteral("IE028"), QStringLiteral("IE029")}) {
+      QFile sample(QStringLiteral(VELMORA_TEST_DATA "/incoming/") + typ + QStringLiteral(".xml"));
+      ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+      QString text = QString::fromUtf8(sample.readAll());
+      text.replace(QStringLiteral("24IE0150000010"), nr)
+          .replace(QRegularExpression(QStringLiteral("NrWlasny=\"24IE\\d\\d\\dUC\\d+\"")),
+                   QStringLiteral("NrWlasny=\"24%1UC%2\"").arg(typ).arg(t, 7, 10, QLatin1Char('0')));
+      QFile f(root_.filePath(QStringLiteral("%1_%2.xml").arg(typ).arg(t)));
+      ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+      f.write(text.toUtf8());
+      files << f.fileName();
+    }
+  }
+  int total_own_writes = 0;
+  for (const int loaders : {2, 4}) {
+    db.Exec(QStringLiteral("delete from TRANZYTY_POZYCJE where TYP <> 'IE015'"));
+    db.Exec(QStringLiteral("update TRANZYTY set TYP = 'IE015', MRN = null where RODZAJ = 0"));
+    std::vector<std::unique_ptr<QProcess>> processes;
+    for (int k = 0; k < loaders; ++k) {
+      QStringList mine = files;
+      std::rotate(mine.begin(), mine.begin() + k * files.size() / loaders, mine.end());
+      auto p = std::make_unique<QProcess>();
+      p->start(QStringLiteral(VELMORA_CLI), QStringList{QStringLiteral("--db"), database_->Url(), QStringLiteral("--root"), root_.path(),
+                                                        QStringLiteral("load")} + mine);
+      processes.push_back(std::move(p));
+    }
+    // The desktop program's own writes go on meanwhile: a read, then a write, in one transaction.
+    int own_writes = 0;
+    auto running = [&processes] {
+      return std::any_of(processes.begin(), processes.end(), [](const auto& p) { return p->state() != QProcess::NotRunning; });
+    };
+    for (int id = 1000 * loaders; running(); ++id) {
+      host::Transaction tx(db);
+      const int nr = db.QueryValue(QStringLiteral("select coalesce(max(NR), 0) from TRANZYTY")).toInt();
+      db.Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, NR) values (:ID, 1, :NR)"),
+              {{QStringLiteral("ID"), id}, {QStringLiteral("NR"), nr + 1}});
+      tx.Commit();
+      ++own_writes;
+      // QProcess learns of an end only while waiting on it.
+      for (auto& p : processes)
+        if (p->state() != QProcess::NotRunning) p->waitForFinished(5);
+    }
+    int applied = 0;
+    for (auto& p : processes) {
+      if (p->state() != QProcess::NotRunning) ASSERT_TRUE(p->waitForFinished(240000));
+      EXPECT_EQ(p->exitStatus(), QProcess::NormalExit);
+      const QString err = QString::fromUtf8(p->readAllStandardError());
+      const QStringList lines = QString::fromUtf8(p->readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+      EXPECT_EQ(p->exitCode(), 0) << err.toStdString();
+      EXPECT_EQ(err, QString());
+      ASSERT_EQ(lines.size(), files.size());
+      for (const QString& line : lines) {
+        if (line.startsWith(QStringLiteral("Wczytano kouminikat "))) ++applied;
+        else EXPECT_TRUE(line.endsWith(QStringLiteral(" został już wczytany"))) << line.toStdString();
+      }
+    }
+    EXPECT_EQ(applied, files.size()) << loaders << " loaders";
+    EXPECT_EQ(db.GetCountFieldVal(QStringLiteral("TRANZYTY_POZYCJE"), QStringLiteral("TYP <> 'IE015'")), files.size());
+    EXPECT_EQ(db.QueryValue(QStringLiteral("select count(*) from (select TRANZYTY_ID, LP from TRANZYTY_POZYCJE "
+                                           "group by TRANZYTY_ID, LP having count(*) > 1) d")).toInt(), 0);
+    EXPECT_EQ(db.GetCountFieldVal(QStringLiteral("TRANZYTY"), QStringLiteral("RODZAJ = 0 and TYP = 'IE029'")), transits);
+    EXPECT_GT(own_writes, 0);
+    total_own_writes += own_writes;
+    EXPECT_EQ(db.GetCountFieldVal(QStringLiteral("TRANZYTY"), QStringLiteral("RODZAJ = 1")), total_own_writes);
+  }
 }
 
 TEST_P(Cli, UsageErrorsExitWithTwo) {
   for (const QStringList& args : {QStringList{}, QStringList{QStringLiteral("frobnicate")},
                                   QStringList{QStringLiteral("number")}, QStringList{QStringLiteral("option"), QStringLiteral("A")},
-                                  QStringList{QStringLiteral("option"), QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("--scope"), QStringLiteral("world")}}) {
+                                  QStringList{QStringLiteral("option"), QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("--scope"), QStringLiteral("world")},
+                                  // Unknown options are neither values nor file names.
+                                  QStringList{QStringLiteral("option"), QStringLiteral("NCTS"), QStringLiteral("PREFIKS"), QStringLiteral("--verbose")},
+                                  QStringList{QStringLiteral("load"), QStringLiteral("--verbose"), QStringLiteral(VELMORA_TEST_DATA "/incoming/IE028.xml")},
+                                  QStringList{QStringLiteral("write"), QStringLiteral("1"), QStringLiteral("x.xml"), QStringLiteral("--force")}}) {
     const Result r = Run(args);
     EXPECT_EQ(r.status, 2) << args.join(' ').toStdString();
     EXPECT_TRUE(r.err.contains(QStringLiteral("Użycie: velmora-cli")));
@@ -109,6 +236,26 @@ TEST_P(Cli, UsageErrorsExitWithTwo) {
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(r.out.startsWith(QStringLiteral("Użycie: velmora-cli"))) << r.out.toStdString();
   }
+  EXPECT_EQ(Run({QStringLiteral("option"), QStringLiteral("NCTS"), QStringLiteral("PREFIKS")}).out, QStringLiteral("\n"));
+  EXPECT_EQ(Run({QStringLiteral("load"), QStringLiteral("--verbose")}).err.section(QLatin1Char('\n'), 0, 0), QStringLiteral("Nieznana opcja: --verbose"));
+
+  // A mailbox that is not there, or that cannot be reached, fails the run and says why.
+  const Result no_account = Run({QStringLiteral("receive"), QStringLiteral("--mail"), QStringLiteral("nikt@example.pl")});
+  EXPECT_EQ(no_account.status, 1);
+  EXPECT_EQ(no_account.out, QStringLiteral("Nie zdefiniowano poprawnego konta email do odbioru\n"));
+  host::MailServer closed;
+  closed.email = QStringLiteral("biuro@example.pl");
+  closed.smtp_host = closed.in_host = QStringLiteral("127.0.0.1");
+  closed.smtp_port = closed.in_port = 1;  // nobody listens there
+  closed.user = QStringLiteral("biuro");
+  QString error;
+  ASSERT_GT(host::AddMailServer(database_->Db(), closed, &error), 0) << error.toStdString();
+  const Result unreachable = Run({QStringLiteral("receive"), QStringLiteral("--mail"), QStringLiteral("biuro@example.pl")});
+  EXPECT_EQ(unreachable.status, 1);
+  const QStringList lines = unreachable.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), 3) << unreachable.out.toStdString();
+  EXPECT_EQ(lines[1], QStringLiteral("Nie można się połączyć ze wskazanym kontem email"));
+  EXPECT_FALSE(lines[2].trimmed().isEmpty());
 }
 
 TEST_P(Cli, ValidateNamesWhatTheSchemaRefuses) {
@@ -205,6 +352,20 @@ TEST_P(Cli, DeclarationFromAnotherSystemIsCheckedStoredAndItsSecurityComputed) {
   // The goods item checks name the item.
   write(QStringLiteral("120.5"), QStringLiteral("PLN"), QStringLiteral("<Opakowanie PozId=\"1\" Rodzaj=\"CT\" LiczbaOpakowan=\"5\"/>"));
   EXPECT_EQ(Run(import).err, QStringLiteral("Pozycja towarowa 1, opakowanie 1: dla wybranego rodzaju opakowań atrybut Znaki jest wymagany\n"));
+
+  // A declaration of another schema is refused, though it reads alike by local names.
+  write(QStringLiteral("120.5"), QStringLiteral("PLN"));
+  QFile foreign(file);
+  ASSERT_TRUE(foreign.open(QIODevice::ReadOnly));
+  const QByteArray own = foreign.readAll();
+  foreign.close();
+  ASSERT_TRUE(foreign.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  foreign.write(QByteArray(own).replace("http://www.mf.gov.pl/schematy/NCTS2/IE015/2013/10/", "urn:obcy:IE015"));
+  foreign.close();
+  const Result foreign_refused = Run(import);
+  EXPECT_EQ(foreign_refused.status, 1);
+  EXPECT_EQ(foreign_refused.err, file + QStringLiteral(": Komunikat IE015 ma obcą przestrzeń nazw urn:obcy:IE015\n"));
+  EXPECT_EQ(database_->Db().GetCountFieldVal(QStringLiteral("TRANZYTY")), 0);
 
   write(QStringLiteral("120.5"), QStringLiteral("PLN"));
   EXPECT_EQ(Run(import + QStringList{QStringLiteral("--check")}).out, QStringLiteral("Zgłoszenie poprawne\n"));

@@ -39,6 +39,15 @@ TEST(Taric, ImportReplacesCodesAndRefusesABadFileWhole) {
   const host::WynikImportuTaric zly = host::ImportujTaric(host.db(), QStringLiteral("0101;Konie;11;8\n01X1;Zły;1;1\n"));
   EXPECT_EQ(zly.blad.left(9), QStringLiteral("Wiersz 2:"));
   EXPECT_FALSE(host::TStawkiBox::MaxCloVat(host.db(), QStringLiteral("0101")));  // nothing of the bad file stored
+  // Rates that are no numbers, and text that is not UTF-8, are refused with their line.
+  for (const QByteArray& bad : {QByteArray("0101;Konie;nan;8\n"), QByteArray("0101;Konie;11;inf\n"), QByteArray("0101;Konie;-inf;8\n"),
+                                QByteArray("0101;Konie;11;8\n0102;Os\xb3y;1;1\n")}) {
+    const host::WynikImportuTaric w = host::ImportujTaric(host.db(), bad);
+    EXPECT_EQ(w.blad.left(9), bad.contains("0102") ? QStringLiteral("Wiersz 2:") : QStringLiteral("Wiersz 1:")) << bad.toStdString();
+    EXPECT_EQ(w.wczytano, 0);
+  }
+  EXPECT_EQ(host::ImportujTaric(host.db(), QByteArray("\xef\xbb\xbf" "0102;Os\xc5\x82y;1;1\n")).wczytano, 1);
+  EXPECT_FALSE(host::TStawkiBox::MaxCloVat(host.db(), QStringLiteral("0101")));
   for (const auto& [kod, dobry] : {std::pair{"", true}, std::pair{"8471", true}, std::pair{"847130", true}, std::pair{"84713000", true},
                                    std::pair{"84713", false}, std::pair{"8471300A", false}})
     EXPECT_EQ(host::SprawdzKodTowarowy(QString::fromLatin1(kod)).isEmpty(), dobry) << kod;

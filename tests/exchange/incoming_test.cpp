@@ -114,6 +114,7 @@ TEST_P(Incoming, RefusalsStoreNothing) {
   ASSERT_EQ(Load(Sample(QStringLiteral("IE028"))).left(8), QStringLiteral("Wczytano"));
   host::Db& d = db();
   d.Exec(QStringLiteral("insert into TRANZYTY_ODPRAWY (ID_TRANZYTY_ODPRAWY, TRANZYTY_ID, IE043) values (1, 1, 0)"));
+  Message(2, 99, 1, frame::typ::IE015, QStringLiteral("24IE0150000990"));
 
   QString no_decision = Sample(QStringLiteral("IE009"));
   no_decision.replace(QRegularExpression(QStringLiteral("<DecyzjaOUniewaznieniu[^>]*/>")), QString());
@@ -124,8 +125,10 @@ TEST_P(Incoming, RefusalsStoreNothing) {
   const Case cases[] = {
       {Sample(QStringLiteral("IE028")),
        QStringLiteral("Błąd - Komunikat IE028 o numerze własnym 24IE028UC0000028 został już wczytany")},
-      {QStringLiteral("<IE016 xmlns=\"x\"><Cos/></IE016>"),
-       QStringLiteral("Błąd - Niepoprawna struktura komunikatu IE016 brak nagłówka")},
+      {QStringLiteral("<IE016><Cos/></IE016>"), QStringLiteral("Błąd - Niepoprawna struktura komunikatu IE016 brak nagłówka")},
+      {WithHeader(QStringLiteral("IE029"), QStringLiteral("NrWlasny"), QStringLiteral("24IE029UC0000777"))
+           .replace(QStringLiteral("/IE029/"), QStringLiteral("/IE028/")),
+       QStringLiteral("Błąd - Dokument IE029 ma obcą przestrzeń nazw http://www.mf.gov.pl/schematy/NCTS2/IE028/2013/10/")},
       {WithHeader(QStringLiteral("IE016"), QStringLiteral("NrWlasnyKomunikatuPowiazanego"), QString()),
        QStringLiteral("Błąd - Brak informacji na temat numeru własnego komunikatu powiązanego")},
       {QStringLiteral("<IE015><Naglowek NrWlasny=\"1\"/></IE015>"),
@@ -138,6 +141,9 @@ TEST_P(Incoming, RefusalsStoreNothing) {
       {Sample(QStringLiteral("Odrzucenie")), QStringLiteral("Błąd - Nie znalezniono komunikatu o numerze własnym ")},
       {WithHeader(QStringLiteral("IE043"), QStringLiteral("MRN"), QStringLiteral("24PL000000000000X0")),
        QStringLiteral("Błąd - Nie znalezniono komunikatu o numerze własnym ")},
+      // The related message is there, its transit is not.
+      {WithHeader(QStringLiteral("IE016"), QStringLiteral("NrWlasnyKomunikatuPowiazanego"), QStringLiteral("24IE0150000990")),
+       QStringLiteral("Błąd - Nie znalezniono komunikatu o numerze własnym 24IE0150000990")},
   };
   const int messages = Count(QStringLiteral("TRANZYTY_POZYCJE"));
   const QString state = TransitRow(1).Str(QStringLiteral("TYP")) + TransitRow(1).Str(QStringLiteral("OPIS"));

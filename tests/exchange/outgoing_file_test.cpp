@@ -68,13 +68,25 @@ TEST_P(OutgoingFile, ReturnChannelIsConfiguredByAnyOfItsKeys) {
 
 TEST_P(OutgoingFile, WithoutTheSignerNothingIsWrittenAndTheMessageStaysUnsent) {
   const QString file = root_.filePath(QStringLiteral("XML2/IE014_x.xml"));
+  const host::Row before = Row();
   EXPECT_EQ(exchange::ZapiszKomunikatDoPliku(*ctx_, 36, file), QStringLiteral("Nie załadowano pliku dll - Tessaro.Xades.dll"));
   EXPECT_FALSE(QFile::exists(file));
   EXPECT_TRUE(QDir(root_.filePath(QStringLiteral("XML2"))).exists());
-  const host::Row r = Row();
-  EXPECT_EQ(r.Int(QStringLiteral("STATUS")), 1);
-  EXPECT_TRUE(r.IsNull(QStringLiteral("PLIK")));
-  EXPECT_EQ(r.Str(QStringLiteral("NR_WLASNY")), QStringLiteral("24IE0140000100"));  // the own number stays
+  // A refused write changes nothing: no own number, no rewritten header.
+  EXPECT_EQ(Row().Values(), before.Values());
+
+  // A file already at the path stays as it was, and nothing is left beside it.
+  {
+    QFile earlier(file);
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+    earlier.write("poprzedni");
+  }
+  EXPECT_EQ(exchange::ZapiszKomunikatDoPliku(*ctx_, 36, file), QStringLiteral("Nie załadowano pliku dll - Tessaro.Xades.dll"));
+  QFile earlier(file);
+  ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
+  EXPECT_EQ(earlier.readAll(), QByteArray("poprzedni"));
+  EXPECT_EQ(QDir(root_.filePath(QStringLiteral("XML2"))).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("IE014_x.xml")});
+  EXPECT_EQ(Row().Values(), before.Values());
 
   // A sent message is written again only when the user says so.
   host_->db().Exec(QStringLiteral("update TRANZYTY_POZYCJE set STATUS = 2, PLIK = 'podpisany'"));

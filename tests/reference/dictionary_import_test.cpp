@@ -117,6 +117,11 @@ TEST(DictCommand, PrintsTheCodeAndItsDescription) {
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, QStringLiteral("Kodu EUR nie ma w słowniku 1116\n"));
 
+  // An empty code is no prefix of every code.
+  run = Cli({QStringLiteral("--root"), r, QStringLiteral("dict"), QStringLiteral("1116"), QString()});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, QStringLiteral("Kodu  nie ma w słowniku 1116\n"));
+
   run = Cli({QStringLiteral("--root"), r, QStringLiteral("dict"), QStringLiteral("1008"), QStringLiteral("PL")});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, QStringLiteral("Plik ze słownikiem 1008 nie istnieje\n"));

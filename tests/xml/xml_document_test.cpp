@@ -32,22 +32,25 @@ struct BadInput {
   const char* name;
   const char* xml;
   int line;
+  const char* message;
 };
 
-TEST(XmlParseTest, MalformedInputReportsLibraryMessageAndLine) {
+TEST(XmlParseTest, MalformedInputReportsItsReasonInPolishAndLine) {
   const BadInput cases[] = {
-      {"mismatched tag", "<a>\n<b>\n</a>", 3},
-      {"unquoted attribute", "<a x=1/>", 1},
-      {"second root", "<a/>\n\n<b/>", 3},
-      {"unclosed", "<?xml version=\"1.0\"?>\n<a>", 2},
-      {"blank lines first", "\n\n<?xml version=\"1.0\"?><a>\n</b>", 4},
+      {"mismatched tag", "<a>\n<b>\n</a>", 3, "Znacznik zamykający nie odpowiada otwierającemu"},
+      {"unquoted attribute", "<a x=1/>", 1, "Wartość atrybutu musi być ujęta w cudzysłów"},
+      {"second root", "<a/>\n\n<b/>", 3, "Po elemencie głównym dokument ma dalszą treść"},
+      {"unclosed", "<?xml version=\"1.0\"?>\n<a>", 2, "Dokument kończy się przed zamknięciem elementu"},
+      {"blank lines first", "\n\n<?xml version=\"1.0\"?><a>\n</b>", 4, "Znacznik zamykający nie odpowiada otwierającemu"},
+      {"empty", "   ", 1, "Dokument jest pusty"},
+      {"not UTF-8", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<a>\n\xb3</a>", 3,
+       "Niedozwolony znak lub bajty niezgodne z kodowaniem dokumentu"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const XmlParseError e = ErrorOf([&] { XmlDocument::Parse(Str(c.xml)); });
+    const XmlParseError e = ErrorOf([&] { XmlDocument::ParseBytes(QByteArray(c.xml)); });
     EXPECT_EQ(e.Line(), c.line);
-    EXPECT_FALSE(e.Message().isEmpty());
-    EXPECT_EQ(e.Message(), e.Message().trimmed());
+    EXPECT_EQ(e.Message(), QString::fromUtf8(c.message));
   }
 }
 

@@ -54,8 +54,24 @@ struct ErrorSink {
   void Record(ErrorArg error) {
     if (!error || error->level <= level) return;
     level = error->level;
-    message = QString::fromUtf8(error->message ? error->message : "").trimmed();
+    message = InPolish(error->code, QString::fromUtf8(error->message ? error->message : "").trimmed());
     line = error->line;
+  }
+
+  // The user reads the system's language; the library's own words stay for what is rare.
+  static QString InPolish(int code, const QString& library_text) {
+    switch (code) {
+      case XML_ERR_DOCUMENT_EMPTY: return QStringLiteral("Dokument jest pusty");
+      case XML_ERR_DOCUMENT_END: return QStringLiteral("Po elemencie głównym dokument ma dalszą treść");
+      case XML_ERR_TAG_NAME_MISMATCH: return QStringLiteral("Znacznik zamykający nie odpowiada otwierającemu");
+      case XML_ERR_TAG_NOT_FINISHED: return QStringLiteral("Dokument kończy się przed zamknięciem elementu");
+      case XML_ERR_ATTRIBUTE_NOT_STARTED:
+      case XML_ERR_ATTRIBUTE_WITHOUT_VALUE: return QStringLiteral("Wartość atrybutu musi być ujęta w cudzysłów");
+      case XML_ERR_INVALID_CHAR:
+      case XML_I18N_CONV_FAILED: return QStringLiteral("Niedozwolony znak lub bajty niezgodne z kodowaniem dokumentu");
+      case XML_ERR_UNSUPPORTED_ENCODING: return QStringLiteral("Nieobsługiwane kodowanie dokumentu");
+      default: return QStringLiteral("Niepoprawny dokument XML (%1)").arg(library_text);
+    }
   }
 };
 

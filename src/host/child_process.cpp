@@ -1,0 +1,26 @@
+#include "child_process.h"
+
+#include <QProcess>
+
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <sys/prctl.h>
+#include <unistd.h>
+#endif
+
+namespace velmora::host {
+
+void EndWithParent(QProcess& process) {
+#ifdef Q_OS_LINUX
+  const pid_t parent = getpid();
+  process.setChildProcessModifier([parent] {
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    // The parent may have died between fork and prctl: no signal would come then.
+    if (getppid() != parent) _exit(1);
+  });
+#else
+  Q_UNUSED(process);
+#endif
+}
+
+}  // namespace velmora::host
