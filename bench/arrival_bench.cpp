@@ -90,7 +90,8 @@ struct World {
                "values (:ID, :T, 1, 'IE007', 1, '24IE0070000100', :X)"),
              {{S("ID"), kTransit}, {S("T"), kTransit}, {S("X"), m.Xml()}});
     // Ten years of daily tables, 35 currencies each.
-    db->Exec(S("insert into TABELA_KURSY (ID_TABELA_KURSY, NUMER, DATA_PUBLIKACJI, ZRODLO) select i + %1, 'T' || i, %2, 'NBP-A' from (%3) s")
+    db->Exec(S("insert into TABELA_KURSY (ID_TABELA_KURSY, NUMER, DATA_PUBLIKACJI, ZRODLO, TYP, DATA, NAZWA) "
+               "select i + %1, 'T' || i, %2, 'NBP-A', 0, %2, 'Tabela nr T' || i from (%3) s")
                  .arg(kOffset)
                  .arg(db->GetEngine() == host::Engine::Postgres ? S("date '2014-01-01' + i") : S("date('2014-01-01', '+' || i || ' days')"))
                  .arg(Series(*db, 2600)));

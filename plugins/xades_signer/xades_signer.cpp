@@ -318,6 +318,33 @@ bool Serialize(xmlDocPtr doc, QByteArray& out) {
   return size > 0;
 }
 
+// Where the root element's start tag begins: past the declaration, comments, processing
+// instructions and a document type; -1 when there is none.
+qsizetype RootStart(const QByteArray& text) {
+  qsizetype at = 0;
+  while ((at = text.indexOf('<', at)) >= 0) {
+    qsizetype end = -1;
+    if (text.mid(at, 2) == "<?") end = text.indexOf("?>", at);
+    else if (text.mid(at, 4) == "<!--") end = text.indexOf("-->", at);
+    else if (text.mid(at, 2) == "<!") end = text.indexOf('>', at);
+    else return at;
+    if (end < 0) return -1;
+    at = end + 1;
+  }
+  return -1;
+}
+
+// The serializer writes what stands before the root element anew (one line a node); the
+// file's own prolog is kept as written, blank lines included. The signature covers none of it.
+void KeepProlog(const QByteArray& original, QByteArray& signed_text) {
+  const qsizetype from = RootStart(original);
+  const qsizetype to = RootStart(signed_text);
+  if (from < 0 || to < 0) return;
+  QByteArray prolog = original.left(from);
+  prolog.replace("\r\n", "\n");
+  signed_text = prolog + signed_text.mid(to);
+}
+
 bool ReadRequest(const char* request, std::vector<std::string>& files) {
   if (!request) return false;
   DocPtr doc(xmlReadMemory(request, static_cast<int>(std::strlen(request)), nullptr, nullptr, kParseOptions));
@@ -359,6 +386,7 @@ bool SignAll(const std::vector<std::string>& files) {
     if (!doc || !SignDocument(doc.get(), key.get(), facts)) return false;
     SignedFile out{path, {}};
     if (!Serialize(doc.get(), out.text)) return false;
+    KeepProlog(original, out.text);
     // The parser reads CR LF as LF; a file written with CR LF keeps them. Line ends are
     // normalised again by every reader, so the digests stay valid.
     if (original.contains("\r\n")) out.text.replace("\n", "\r\n");

@@ -23,10 +23,14 @@ QStringList Linie(const QString& text) {
   return out;
 }
 
-// An endorsement date is written only when it is a real date.
-void UstawDate(Group g, const QString& data) {
+// An endorsement date: a real date after the host's zero date, else none.
+QDate DataAdnotacji(const QString& data) {
   const QDate d = QDate::fromString(data.trimmed().left(10), Qt::ISODate);
-  if (d.isValid() && d > QDate(1899, 12, 30)) g.Set(S("DataAdnotacji"), d.toString(Qt::ISODate));
+  return d.isValid() && d > QDate(1899, 12, 30) ? d : QDate();
+}
+
+void UstawDate(Group g, const QString& data) {
+  if (const QDate d = DataAdnotacji(data); d.isValid()) g.Set(S("DataAdnotacji"), d.toString(Qt::ISODate));
 }
 
 void UstawNiepuste(Group g, const char* pole, const QString& wartosc) {
@@ -131,11 +135,19 @@ host::FieldErrors ZdarzenieIE007::Sprawdz(const JestKodFn& jest_kod) const {
   auto kraj = [&](const char* pole, const QString& kod, int slownik) {
     if (!kod.trimmed().isEmpty() && !jest_kod(slownik, kod.trimmed().toUpper())) out.push_back({S(pole), kNieZnany});
   };
+  // A date typed wrong would be dropped from the document without a word.
+  auto data = [&](const char* pole, const QString& tekst) {
+    if (!tekst.trimmed().isEmpty() && !DataAdnotacji(tekst).isValid()) out.push_back({S(pole), S("Niepoprawna data")});
+  };
   if (pola.przeladunek) {
     kraj("beTransport_Kraj", pola.transport_kraj, 1008);
+    data("deData_Adnotacji", pola.data_adnotacji);
     kraj("beKraj_Adnotacji", pola.kraj_adnotacji, 1008);
   }
-  if (pola.inne) kraj("beInne_Kraj", pola.inne_kraj, 1009);
+  if (pola.inne) {
+    data("deInne_Data", pola.inne_data);
+    kraj("beInne_Kraj", pola.inne_kraj, 1009);
+  }
   return out;
 }
 

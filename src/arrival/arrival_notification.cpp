@@ -297,13 +297,13 @@ Dziesietna ZawiadomienieIE007::PrzeliczKurs() {
   if (waluta == QLatin1String("PLN")) {
     kurs = Dziesietna::Cala(1);  // the złoty has no table of its own
   } else if (const auto r = ctx_.db.QueryOne(
-                 S("select k.KURS, t.NUMER from KURSY k join TABELA_KURSY t on t.ID_TABELA_KURSY = k.TABELA_ID "
-                   "where k.WALUTA = :WALUTA and k.TABELA_ID = (select t2.ID_TABELA_KURSY from TABELA_KURSY t2 "
-                   "where t2.ZRODLO = 'NBP-A' and t2.DATA_PUBLIKACJI <= :DATA "
-                   "order by t2.DATA_PUBLIKACJI desc, t2.ID_TABELA_KURSY desc limit 1)"),
+                 // The newest table of average rates (type 0) dated on or before the date.
+                 S("select k.KURS, (select t.NAZWA from TABELA_KURSY t where t.ID_TABELA_KURSY = k.TABELA_ID) as NAZWA "
+                   "from KURSY k where k.WALUTA = :WALUTA and k.TABELA_ID = (select t.ID_TABELA_KURSY from TABELA_KURSY t "
+                   "where t.TYP = 0 and t.DATA <= :DATA order by t.DATA desc, t.ID_TABELA_KURSY desc limit 1)"),
                  {{S("WALUTA"), waluta}, {S("DATA"), pola.data}})) {
     kurs = Dziesietna::ZKursu(r->Float(S("KURS")));
-    pola.tabela_nbp = r->Str(S("NUMER")).trimmed();
+    pola.tabela_nbp = r->Str(S("NAZWA")).trimmed();
   }
   pola.kurs = ZPrzecinkiem(kurs.Tekst(4));
   PrzeliczWartoscStatystyczna();

@@ -13,6 +13,7 @@
 #include "host/options.h"
 #include "host/plugin_paths.h"
 #include "host/xml/messages.h"
+#include "host/xml/sad.h"
 #include "host/xml/schema.h"
 #include "host/xml/xml_document.h"
 #include "reference/register_check.h"
@@ -97,7 +98,7 @@ QString SprawdzRejestr(host::HostContext& ctx, const QString& xml, const QString
   for (xml::XmlNode n = doc->DocumentElement().FirstChild(); n; n = n.NextSibling()) {
     const QString m = n.Attribute(QStringLiteral("MasaBrutto"));
     if (!m.isEmpty()) {
-      masa = m.toDouble();
+      masa = xml::SadLiczba(m);  // a clerk's decimal comma too
       break;
     }
   }
@@ -105,8 +106,7 @@ QString SprawdzRejestr(host::HostContext& ctx, const QString& xml, const QString
   const QString text = QStringLiteral("Wysłanie komunikatu IE044 nie jest możliwe ponieważ suma wagi\r\n na %1 wpisu do rejestru, różni się "
                                       "od wagi podanej w komunikacie IE044\r\n Waga we wpisie wynosi %2 natomiast waga podana w IE044 %3")
                            .arg(wpisy.size() == 1 ? QStringLiteral("zgłoszeniu") : QStringLiteral("zgłoszeniach"))
-                           .arg(suma)
-                           .arg(masa);
+                           .arg(QString::number(suma, 'g', 15), QString::number(masa, 'g', 15));
   ctx.dialogs.Blad(text);
   return text;
 }
@@ -212,8 +212,7 @@ QString ZapiszKomunikatDoPliku(host::HostContext& ctx, qint64 id, const QString&
   const QString keep = root_name == QLatin1String("IE007") ? QStringLiteral("Lokalizacja")
                        : root_name == QLatin1String("IE015") ? QStringLiteral("Rodzaj,UC")
                                                             : QString();
-  for (xml::XmlNode c : root.Children())
-    if (Przytnij(c, keep) && !keep.contains(c.NodeName())) xml::XML_RemoveNode(c);
+  Przytnij(root, keep);  // the root itself stays, only its empty content and attributes go
 
   // What the customs office would reject is refused here, before anything is written.
   if (const xml::MessageType* type = xml::FindMessageTypeByRoot(root.LocalName()); type && type->direction == xml::Direction::Outgoing) {
@@ -241,10 +240,11 @@ QString ZapiszKomunikatDoPliku(host::HostContext& ctx, qint64 id, const QString&
   rename(QStringLiteral("NadawcaTypy"), QStringLiteral("Nadawca"));
   rename(QStringLiteral("OdbiorcaTypy"), QStringLiteral("Odbiorca"));
 
-  // The header comment after the declaration, every line ended by CR LF.
+  // The header comment after the declaration, every line ended by CR LF; the comment's own
+  // closing CR LF leaves an empty line after it.
   QStringList lines = text.split(QRegularExpression(QStringLiteral("\r?\n")));
   const QString comment = QStringLiteral("<!--\r\n\tPlik utworzony %1 przez program: %2 %3\r\n\tVelmora — moduł tranzytowy NCTS2\r\n"
-                                         "\tul. Portowa 1, 81-350 Gdynia\r\n-->")
+                                         "\tul. Portowa 1, 81-350 Gdynia\r\n-->\r\n")
                               .arg(frame::GetDateTimeAsString(ctx.clock.Now()), QCoreApplication::applicationName(),
                                    QCoreApplication::applicationVersion());
   lines.insert(1, comment);

@@ -100,14 +100,18 @@ bool OdbiorKomunikatow::ZakladkaPoczta(const QString& konto, bool tylko_nowe, co
         if (host::MailJestWBazie(ctx_.db, hash)) {
           if (usuwaj) poczta.DeleteMessageAt(i);
           if (tylko_nowe) break;
-          log(QStringLiteral(" - ") + numer.trimmed() + QStringLiteral(" wiadomość już istnieje w bazie(") + m.subject + QStringLiteral(") - "));
+          const QString linia = QStringLiteral(" - ") + numer.trimmed() + QStringLiteral(" wiadomość już istnieje w bazie(") + m.subject +
+                                QStringLiteral(") - ");
+          log(linia);
+          log(linia);  // and once more as its handling ends
           continue;
         }
         const QString wynik = AnalizujEmail(id.toInt(), m);
         const QString linia = QStringLiteral("- ") + numer + m.subject + wynik;
         // A mail the database refused answers with "-" too; it stays on the server, not lost.
         if (usuwaj && wynik.startsWith(QLatin1Char('-')) && host::MailJestWBazie(ctx_.db, hash)) poczta.DeleteMessageAt(i);
-        log(linia);
+        log(linia + (linia.startsWith(QLatin1Char('-')) ? QStringLiteral(" ") : QStringLiteral(" - ")));
+        log(linia);  // and once more as its handling ends
       } catch (const std::exception& e) {
         log(QStringLiteral("[Exception pobieranie wiadomości] - ") + QString::fromUtf8(e.what()));
       }

@@ -110,6 +110,11 @@ bool WysylkaKomunikatu::Wyslij(int kanal, const QString& pole, const LogFn& log,
     log(QStringLiteral(" - ") + wynik);
     return false;
   }
+  // A conversion that yields no document ends the write without a reason of its own.
+  if (!QFile::exists(plik)) {
+    log(QStringLiteral(" - Nie zapisano komunikatu do pliku - brak dokumentu do wysłania"));
+    return false;
+  }
   log(QStringLiteral("Komunikat zapisano do pliku ..."));
   log(plik);
   log(QStringLiteral(" - OK"));
@@ -118,7 +123,10 @@ bool WysylkaKomunikatu::Wyslij(int kanal, const QString& pole, const LogFn& log,
   switch (kanal) {
     case kKanalEmailPoczta: {
       log(QStringLiteral("Utworzenie wiadomości email z załącznikiem ..."));
-      const QString blad = host::OpenInMailProgram(ctx_.options, adres_urzedu_, nazwa, QString(), plik);
+      // The return channel's mailbox is the sender, where the office is to answer.
+      const QString zwrotny = Opcja(ctx_, "KANAL_ZWROTNY", "EMAIL");
+      const QString blad = host::OpenInMailProgram(ctx_.options, {host::ExtractEmail_Name(zwrotny), host::ExtractEmail_Adress(zwrotny)},
+                                                   adres_urzedu_, nazwa, QString(), plik);
       log(blad.isEmpty() ? QStringLiteral(" - OK") : QStringLiteral(" - ") + blad);
       ok = blad.isEmpty();
       return ok;

@@ -546,12 +546,27 @@ int ReceiveMail(Db& db, int id_email_srv, QString* error) {
   return stored;
 }
 
-QStringList MailProgramCommand(Options& options, const QString& to, const QString& subject, const QString& body,
-                               const QString& attachment_path) {
+// "Biuro <biuro@agencja.pl>", "\"Biuro\" <biuro@agencja.pl>" or a bare address.
+QString ExtractEmail_Name(const QString& text) {
+  static const QRegularExpression re(QStringLiteral(R"re(^\s*"?([^"<]*?)"?\s*<[^>]*>\s*$)re"));
+  const auto m = re.match(text);
+  return m.hasMatch() ? m.captured(1).trimmed() : QString();
+}
+
+QString ExtractEmail_Adress(const QString& text) {
+  static const QRegularExpression re(QStringLiteral(R"(<([^>]*)>)"));
+  const auto m = re.match(text);
+  return (m.hasMatch() ? m.captured(1) : text).trimmed();
+}
+
+QStringList MailProgramCommand(Options& options, const MailSender& from, const QString& to, const QString& subject,
+                               const QString& body, const QString& attachment_path) {
   const QString kDefault = QStringLiteral("xdg-email");
   QStringList command = QProcess::splitCommand(
       options.ReadOption(QStringLiteral("EMAIL"), QStringLiteral("PROGRAM"), kDefault).trimmed());
   if (command.isEmpty()) command << kDefault;
+  for (QString& part : command)
+    part.replace(QLatin1String("%NADAWCA%"), from.name).replace(QLatin1String("%ADRES_NADAWCY%"), from.address);
   command << QStringLiteral("--utf8");
   if (!subject.isEmpty()) command << QStringLiteral("--subject") << subject;
   if (!body.isEmpty()) command << QStringLiteral("--body") << body;
@@ -560,11 +575,11 @@ QStringList MailProgramCommand(Options& options, const QString& to, const QStrin
   return command;
 }
 
-QString OpenInMailProgram(Options& options, const QString& to, const QString& subject, const QString& body,
-                          const QString& attachment_path) {
+QString OpenInMailProgram(Options& options, const MailSender& from, const QString& to, const QString& subject,
+                          const QString& body, const QString& attachment_path) {
   if (!attachment_path.isEmpty() && !QFileInfo(attachment_path).isFile())
     return QStringLiteral("Nie znaleziono pliku załącznika „%1”.").arg(attachment_path);
-  QStringList command = MailProgramCommand(options, to, subject, body, attachment_path);
+  QStringList command = MailProgramCommand(options, from, to, subject, body, attachment_path);
   const QString program = command.takeFirst();
   if (!QProcess::startDetached(program, command))
     return QStringLiteral("Nie można uruchomić programu pocztowego „%1”. Sprawdź opcję EMAIL/PROGRAM.").arg(program);

@@ -65,12 +65,23 @@ bool ZapiszIPrzekaz(Db& db, int id_email_srv, const MailMessage& m);
 // Answers how many mails were stored, or -1 with a Polish reason in *error.
 int ReceiveMail(Db& db, int id_email_srv, QString* error);
 
+// The name and the address of "Name <address>"; a bare address has no name.
+QString ExtractEmail_Name(const QString& text);
+QString ExtractEmail_Adress(const QString& text);
+
+struct MailSender {
+  QString name;
+  QString address;
+};
+
 // The user's own mail program (option EMAIL/PROGRAM, "xdg-email" unless set), with a new
-// mail ready to send: the program first, then its arguments.
-QStringList MailProgramCommand(Options& options, const QString& to, const QString& subject, const QString& body,
-                               const QString& attachment_path);
+// mail ready to send: the program first, then its arguments. The sender reaches a program
+// whose command names it with %NADAWCA% (name) and %ADRES_NADAWCY% (address); xdg-email
+// itself cannot be given one, the program then sends from its own account.
+QStringList MailProgramCommand(Options& options, const MailSender& from, const QString& to, const QString& subject,
+                               const QString& body, const QString& attachment_path);
 // Starts that program; answers an error text, empty when it started.
-QString OpenInMailProgram(Options& options, const QString& to, const QString& subject, const QString& body,
-                          const QString& attachment_path);
+QString OpenInMailProgram(Options& options, const MailSender& from, const QString& to, const QString& subject,
+                          const QString& body, const QString& attachment_path);
 
 }  // namespace velmora::host

@@ -37,9 +37,9 @@ const QString kSqlDodajWalute = QStringLiteral(
     "insert into WALUTY (ID_WALUTY, KOD, NAZWA, AKTYWNA, CREATE_ID_USER, CREATE_USER_NAME, CREATE_DATE, CREATE_TIME) "
     "values (:ID_WALUTY, :KOD, :NAZWA, 1, :CREATE_ID_USER, :CREATE_USER_NAME, :CREATE_DATE, :CREATE_TIME)");
 const QString kSqlDodajTabele = QStringLiteral(
-    "insert into TABELA_KURSY (ID_TABELA_KURSY, NUMER, DATA_PUBLIKACJI, DATA_NOTOWANIA, ZRODLO, CREATE_ID_USER, "
-    "CREATE_USER_NAME, CREATE_DATE, CREATE_TIME) values (:ID_TABELA_KURSY, :NUMER, :PUBLIKACJA, :NOTOWANIE, :ZRODLO, "
-    ":CREATE_ID_USER, :CREATE_USER_NAME, :CREATE_DATE, :CREATE_TIME)");
+    "insert into TABELA_KURSY (ID_TABELA_KURSY, NUMER, DATA_PUBLIKACJI, DATA_NOTOWANIA, ZRODLO, TYP, DATA, NAZWA, "
+    "CREATE_ID_USER, CREATE_USER_NAME, CREATE_DATE, CREATE_TIME) values (:ID_TABELA_KURSY, :NUMER, :PUBLIKACJA, :NOTOWANIE, "
+    ":ZRODLO, 0, :PUBLIKACJA, :NAZWA, :CREATE_ID_USER, :CREATE_USER_NAME, :CREATE_DATE, :CREATE_TIME)");
 const QString kSqlDodajKurs = QStringLiteral(
     "insert into KURSY (ID_KURSY, TABELA_ID, DATA, WALUTA, PRZELICZNIK, KURS, CREATE_ID_USER, CREATE_USER_NAME, "
     "CREATE_DATE, CREATE_TIME) values (:ID_KURSY, :TABELA_ID, :DATA_KURSU, :WALUTA, :PRZELICZNIK, :KURS, "
@@ -204,11 +204,19 @@ void ExchangeRatesSchema(TToolsDB& tools) {
   tools.AddField(kTabelaKursy, QStringLiteral("DATA_NOTOWANIA"), T::Date);
   tools.AddField(kTabelaKursy, QStringLiteral("ZRODLO"), T::String, 20, {}, false,
                  QStringLiteral("Źródło tabeli, np. NBP-A"));
+  // The columns by which the arrival editor finds its table and shows it.
+  tools.AddField(kTabelaKursy, QStringLiteral("TYP"), T::SmallInt, 0, QStringLiteral("0"), false,
+                 QStringLiteral("Rodzaj tabeli: 0 - kursy średnie"));
+  tools.AddField(kTabelaKursy, QStringLiteral("DATA"), T::Date, 0, {}, false, QStringLiteral("Data tabeli"));
+  tools.AddField(kTabelaKursy, QStringLiteral("NAZWA"), T::String, kNazwaWidth);
   AddAuditFields(tools, kTabelaKursy);
   tools.CommitQ();
+  // Tables imported before these columns existed.
+  tools.GetDb().Exec(QStringLiteral("update TABELA_KURSY set DATA = DATA_PUBLIKACJI, NAZWA = 'Tabela nr ' || NUMER || ' z dnia ' || "
+                                    "DATA_PUBLIKACJI where DATA is null"));
   tools.AddIndex(kTabelaKursy, QStringLiteral("tabela_kursy_IDX1"), {QStringLiteral("NUMER")});
-  // The newest table of a source on or before a date.
-  tools.AddIndex(kTabelaKursy, QStringLiteral("tabela_kursy_IDX2"), {QStringLiteral("ZRODLO"), QStringLiteral("DATA_PUBLIKACJI")});
+  // The newest table of a kind on or before a date.
+  tools.AddIndex(kTabelaKursy, QStringLiteral("tabela_kursy_IDX3"), {QStringLiteral("TYP"), QStringLiteral("DATA")});
   tools.CommitQ();
 
   tools.CreateTable(kKursy);
@@ -285,6 +293,7 @@ ImportResult ExchangeRates::ImportDocument(const xml::XmlDocument& doc) {
     t.insert(QStringLiteral("PUBLIKACJA"), table.data_publikacji);
     t.insert(QStringLiteral("NOTOWANIE"), table.data_notowania);
     t.insert(QStringLiteral("ZRODLO"), kZrodloTabelaA);
+    t.insert(QStringLiteral("NAZWA"), QStringLiteral("Tabela nr %1 z dnia %2").arg(table.numer, table.data_publikacji.toString(Qt::ISODate)));
     db_.Exec(kSqlDodajTabele, t);
 
     for (const ParsedRate& rate : table.kursy) {

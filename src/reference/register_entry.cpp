@@ -28,6 +28,7 @@ const QString kTytulWpisu = QStringLiteral("Wpis do rejestru PU ...");
 const QString kNieMoznaZatwierdzic = QStringLiteral("Nie można zatwierdzić wybranego wpisu !");
 const QString kPrzerwano = QStringLiteral(" - przerwano zatwierdzanie wpisu.");
 const QString kObciazanie = QStringLiteral("obciążanie gwarancji nr %1 na kwotę %2");
+const QString kNieObciazona = QStringLiteral("Gwarancja %1 nie zostanie obciążona ponieważ kwota obciązenia jest mniejsza niż 0.01 zł");
 const QString kTypRejestru = QStringLiteral("PU");
 const QString kObiektIm = QStringLiteral("IM");
 
@@ -329,12 +330,12 @@ bool Zatwierdzenie::ObciazGwarancje() {
 
   const Params g{{QStringLiteral("ID"), id_gwarancji}};
   QString numer;
+  bool bez_vat = false;
   if (nowe_gwarancje_) {
     const auto gw = db_.QueryOne(QStringLiteral("select NUMER, VAT from GWARANCJE where ID_GWARANCJE = :ID"), g);
     if (gw) {
       numer = gw->Str(QStringLiteral("NUMER")).trimmed();
-      // A guarantee that does not cover VAT is charged with the duty and other charges only.
-      if (gw->Int(QStringLiteral("VAT")) == 0) kwota = Cents(dc_clo + dc_inne);
+      bez_vat = gw->Int(QStringLiteral("VAT")) == 0;
     }
   } else {
     numer = db_.QueryValue(QStringLiteral("select Numer from Gwar where ID_Gwar = :ID"), g).toString().trimmed();
@@ -346,14 +347,21 @@ bool Zatwierdzenie::ObciazGwarancje() {
                                                                  "mniejsza niż 0.01 zł\r\nCzy kontynuować ? ")) !=
                        host::kIdYes)
       return false;
-    Log(QStringLiteral("Gwarancja ") + numer +
-        QStringLiteral(" nie zostanie obciążona ponieważ kwota obciązenia jest mniejsza niż 0.01 zł"));
+    Log(kNieObciazona.arg(numer));
     return true;
   }
 
   const QString odnosnik = Odnosnik(id_rgrej_, nr_, rok_);
   QString komunikat;
   if (nowe_gwarancje_) {
+    // A guarantee that does not cover VAT is charged with the duty and other charges only; the
+    // declaration's total decided above whether anything is charged at all.
+    if (bez_vat) kwota = Cents(dc_clo + dc_inne);
+    // VAT alone on such a guarantee leaves nothing to charge: approved, not refused by the ledger.
+    if (kwota < 0.01) {
+      Log(kNieObciazona.arg(numer));
+      return true;
+    }
     host::TWpisGwarancja wpis = host::NoweObciazenie(ctx_.user, ctx_.clock);
     wpis.kwota = kwota;
     wpis.obj_nr = odnosnik;
@@ -415,8 +423,7 @@ bool Zatwierdzenie::ZatwierdzKorekte() {
            {{QStringLiteral("id_ext_nowe"), im_.Int(QStringLiteral("KOR_ID_IM"))}, {QStringLiteral("id_ext"), id_im_}});
   double kwota = im_.Float(QStringLiteral("DC_CLO")) + im_.Float(QStringLiteral("DC_Inne"));
   if (!rej_.VAT_bez_Zabezpieczenia) kwota += im_.Float(QStringLiteral("DC_VAT"));
-  // A correction down to nothing leaves the guarantee released.
-  if (Cents(kwota) <= 0) return true;
+  // A correction down to nothing is refused by the debit itself, and the approval with it.
   const qint64 id = departure::Gwar_Obciazenie(ctx_, kwota, id_gwar_, komunikat, kTypRejestru, true, id_im_, id_im_,
                                                odnosnik, data_korekty, &db_, QString(), QDateTime(), true);
   if (!komunikat.isEmpty()) return BladGwarancji(komunikat);

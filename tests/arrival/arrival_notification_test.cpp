@@ -126,7 +126,7 @@ TEST_P(ArrivalNotification, RateStatisticalValueAndAmount) {
   z->pola.waluta = S("EUR");
   z->pola.data = QDate(2024, 3, 5);
   EXPECT_EQ(z->PrzeliczKurs().Tekst(4), S("4.2512"));
-  EXPECT_EQ(z->pola.tabela_nbp, S("044/A/NBP/2024"));
+  EXPECT_EQ(z->pola.tabela_nbp, S("Tabela nr 044/A/NBP/2024 z dnia 2024-03-04"));
   arrival::KosztIE007 k = z->NowyKoszt();
   k.kod = S("99");
   k.kwota_wal = S("-200");
@@ -179,6 +179,21 @@ TEST_P(ArrivalNotification, RateStatisticalValueAndAmount) {
   EXPECT_EQ(b[0].second, S("Nie znaleziono kodu \"ZZ\" w słowniku 87"));
   EXPECT_EQ(b[1].second, S("Wartość musi być liczbą (15,2)"));
   EXPECT_EQ(b[2].second, S("Nie znaleziono kodu \"XYZ\" w słowniku 26"));
+
+  // The newest table of average rates by its date, named by its name; a newer table of another
+  // kind is not looked at, and a currency the newest table lacks has no rate.
+  db().Exec(S("insert into TABELA_KURSY (ID_TABELA_KURSY, TYP, DATA, NAZWA) values "
+              "(901, 0, '2024-03-05', ' Tabela A nr 045 '), (902, 1, '2024-03-05', 'Tabela C nr 045')"));
+  db().Exec(S("insert into KURSY (ID_KURSY, TABELA_ID, WALUTA, KURS) values (901, 901, 'EUR', 4.3), (902, 902, 'EUR', 4.9)"));
+  z->pola.waluta = S("EUR");
+  EXPECT_EQ(z->PrzeliczKurs().Tekst(4), S("4.3000"));
+  EXPECT_EQ(z->pola.tabela_nbp, S("Tabela A nr 045"));
+  z->pola.waluta = S("HUF");
+  EXPECT_EQ(z->PrzeliczKurs().Tekst(4), S("0.0000"));
+  EXPECT_EQ(z->pola.kurs, S("0,0000"));
+  EXPECT_TRUE(z->pola.tabela_nbp.isEmpty());
+  z->pola.data = QDate(2024, 3, 4);
+  EXPECT_EQ(z->PrzeliczKurs().Tekst(4), S("0.0110"));
 }
 
 TEST_P(ArrivalNotification, DocumentRoundTripEventsAndTheMRNOfAnotherTransit) {
@@ -250,13 +265,22 @@ TEST(ArrivalEvent, TranshipmentIncidentContainersAndSeals) {
   EXPECT_TRUE(z.Get(xml::kIE007_Przeladunek).IsNull());  // every detail goes, containers too
   EXPECT_EQ(z.Get(xml::kIE007_ZamknieciaCelne).Get(S("Liczba")), S("0"));
 
+  // The box refuses what the document would drop: a date that is none, in either part.
   e.pola.przeladunek = true;
   e.pola.transport_kraj = S("XX");
+  e.pola.data_adnotacji = S("05.03.2024");
+  e.pola.inne = true;
+  e.pola.inne_data = S("2024-02-30");
   e.pola.inne_kraj = S("PL");
-  const host::FieldErrors b = e.Sprawdz([](int slownik, const QString& kod) { return kod != QLatin1String("XX") && slownik > 0; });
-  ASSERT_EQ(b.size(), 1u);
-  EXPECT_EQ(b[0].first, S("beTransport_Kraj"));
-  EXPECT_EQ(b[0].second, S("Nie można zidentyfikować podanego kraju"));
+  const auto jest_kod = [](int slownik, const QString& kod) { return kod != QLatin1String("XX") && slownik > 0; };
+  const host::FieldErrors b = e.Sprawdz(jest_kod);
+  ASSERT_EQ(b.size(), 3u);
+  EXPECT_EQ(b[0], (std::pair{S("beTransport_Kraj"), S("Nie można zidentyfikować podanego kraju")}));
+  EXPECT_EQ(b[1], (std::pair{S("deData_Adnotacji"), S("Niepoprawna data")}));
+  EXPECT_EQ(b[2], (std::pair{S("deInne_Data"), S("Niepoprawna data")}));
+  e.pola.data_adnotacji = S("2024-03-05");
+  e.pola.inne_data = S(" ");
+  EXPECT_EQ(e.Sprawdz(jest_kod).size(), 1u);  // a real date, and none at all, pass
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "exchange/receive_wizard.h"
+#include "exchange/send.h"
 #include "exchange/send_wizard.h"
 #include "host/host_context.h"
 #include "support/sample_messages.h"
@@ -57,6 +58,19 @@ TEST_F(ExchangeWizards, SendWizardRefusesWhatCannotLeaveAndOffersTheLastRoad) {
     EXPECT_TRUE(wiz.Sciezka()->text().endsWith(QStringLiteral("XML2/IE015_24IE0150000100.xml"))) << wiz.Sciezka()->text().toStdString();
     EXPECT_TRUE(wiz.Sciezka()->isVisible() || !wiz.isVisible());
   }
+}
+
+TEST_F(ExchangeWizards, ANotificationWithoutItsPlaceIsNeitherWrittenNorReportedWritten) {
+  host_.db().Exec(QStringLiteral("update TRANZYTY_POZYCJE set TYP = 'IE007', XML = :X where ID_TRANZYTY_POZYCJE = 36"),
+                  {{QStringLiteral("X"), PrzykladowePrzybycie(QString()).Xml()}});
+  host_.user.Set(host::TUser(1, QStringLiteral("jan"), QStringLiteral("Jan Kowalski"), QString(), false, false, false));  // no place either
+  QStringList log;
+  const QString plik = root_.filePath(QStringLiteral("IE007.xml"));
+  EXPECT_FALSE(exchange::WysylkaKomunikatu(*ctx_, 36).Wyslij(exchange::kKanalPlik, plik, [&log](const QString& l) { log << l; }));
+  EXPECT_FALSE(QFile::exists(plik));
+  EXPECT_EQ(log.filter(QStringLiteral("Komunikat zapisano")), QStringList()) << log.join('\n').toStdString();
+  EXPECT_EQ(log.last(), QStringLiteral(" - Nie zapisano komunikatu do pliku - brak dokumentu do wysłania"));
+  EXPECT_TRUE(host_.dialogs.Texts().last().startsWith(QStringLiteral("Nie podano miejsca wypełnienia dokumentu")));
 }
 
 TEST_F(ExchangeWizards, ReceiveWizardWalksToTheRoadChosenAndLoadsTheFile) {

@@ -2,11 +2,14 @@
 #include "departure/goods_item_editor.h"
 #include "arrival/arrival_notification.h"
 #include "exchange/outgoing_file.h"
+#include "exchange/send.h"
 #include "frame/shared_state.h"
 #include "lists/lista_tranzytow.h"
 #include "frame/codes.h"
 #include "host/exchange_rates.h"
 #include "host/host_context.h"
+#include "host/host_switches.h"
+#include "host/xml/bodies.h"
 #include "host/xml/messages.h"
 #include "host/xml/schema.h"
 #include "support/sample_messages.h"
@@ -95,6 +98,33 @@ TEST_P(OutgoingFile, WithoutTheSignerNothingIsWrittenAndTheMessageStaysUnsent) {
   EXPECT_EQ(Row().Str(QStringLiteral("PLIK")), QStringLiteral("podpisany"));
 }
 
+TEST_P(OutgoingFile, UnloadingRemarksWeighAsMuchAsTheRegisterEntriesOfTheirMRN) {
+  struct Zaduroder {
+    Zaduroder() { host::FZADURODER = true; }
+    ~Zaduroder() { host::FZADURODER = false; }
+  } zaduroder;
+  xml::Message m = xml::NewIE044();
+  m.EnsureNaglowek().SetMRN(QStringLiteral("24PL322010NS0001A7"));
+  m.Root().Ensure(xml::kIE044_UwagiDoRozladunku).Set(QStringLiteral("MasaBrutto"), QStringLiteral("1500,25"));  // as typed
+  host_->db().Exec(QStringLiteral("update TRANZYTY_POZYCJE set TYP = 'IE044', XML = :X"), {{QStringLiteral("X"), m.Xml()}});
+  const QString sad = QStringLiteral("<SAD><Zgloszenie><Towar PozId=\"1\"><DokumentPoprzedni Kod=\"821\" Nr=\"24PL322010NS0001A7\"/>"
+                                     "</Towar></Zgloszenie></SAD>");
+  const QString refusal = QStringLiteral("Wysłanie komunikatu IE044 nie jest możliwe ponieważ suma wagi\r\n na zgłoszeniu wpisu do rejestru, "
+                                         "różni się od wagi podanej w komunikacie IE044\r\n Waga we wpisie wynosi 1234567.125 natomiast "
+                                         "waga podana w IE044 1500.25");
+  const QString file = root_.filePath(QStringLiteral("XML2/IE044_x.xml"));
+  host_->db().Exec(QStringLiteral("insert into IM (ID_IM, SAD, MASA_BRUTTO) values (1, :S, 1234567.125)"), {{QStringLiteral("S"), sad}});
+  EXPECT_EQ(exchange::ZapiszKomunikatDoPliku(*ctx_, 36, file), refusal);
+  EXPECT_EQ(host_->dialogs.Texts().last(), refusal);
+
+  // Two entries of 1000.1 and 500.15 make the message's mass: the check lets it pass.
+  host_->db().Exec(QStringLiteral("update IM set MASA_BRUTTO = 1000.1"));
+  host_->db().Exec(QStringLiteral("insert into IM (ID_IM, SAD, MASA_BRUTTO) values (2, :S, 500.15)"), {{QStringLiteral("S"), sad}});
+  host_->dialogs.Clear();
+  EXPECT_FALSE(exchange::ZapiszKomunikatDoPliku(*ctx_, 36, file).startsWith(QStringLiteral("Wysłanie komunikatu IE044")));
+  EXPECT_TRUE(host_->dialogs.Texts().isEmpty()) << host_->dialogs.Texts().join('\n').toStdString();
+}
+
 VELMORA_ON_BOTH_ENGINES(OutgoingFile);
 
 }  // namespace
@@ -104,6 +134,7 @@ VELMORA_ON_BOTH_ENGINES(OutgoingFile);
 #include "host/process_options.h"
 
 #include <QProcess>
+#include <QThread>
 
 namespace velmora::testing {
 namespace {
@@ -163,21 +194,48 @@ class SignedOutgoingFile : public OutgoingFile {
 };
 
 TEST_P(SignedOutgoingFile, SignedFileVerifiesAndTheMessageIsSent) {
-  // A request with an empty group.
+  // A request with an empty group and a blank attribute on its root.
   xml::Message m = Wniosek();
   m.Root().Node().AppendChild(QStringLiteral("Pusty")).SetAttribute(QStringLiteral("PozId"), QStringLiteral("1"));
+  m.Root().Node().SetAttribute(QStringLiteral("Wersja"), QStringLiteral(" "));
   Store("IE014", m);
 
   const QString text = WriteVerified(QStringLiteral("IE014.xml"));
   EXPECT_TRUE(text.contains(QStringLiteral("<typy:WebService Url=\"https://127.0.0.1/odpowiedzi\"/>")));
   EXPECT_FALSE(text.contains(QStringLiteral("<Pusty")));  // an ordinal alone is nothing
+  EXPECT_FALSE(text.contains(QStringLiteral("Wersja")));
   EXPECT_TRUE(text.contains(QStringLiteral("Plik utworzony ")));
+  EXPECT_TRUE(text.contains(QStringLiteral("-->\r\n\r\n<"))) << text.left(400).toStdString();  // an empty line after the comment
   EXPECT_TRUE(text.contains(QStringLiteral("NrWlasny=\"24IE0140000100\"")));
   const host::Row r = Row();
   EXPECT_EQ(r.Int(QStringLiteral("STATUS")), 2);
   EXPECT_EQ(r.Str(QStringLiteral("PLIK")), text);
   EXPECT_EQ(r.Value(QStringLiteral("DATA_WYSLANIA")).toDate(), QDate(2024, 3, 5));
   EXPECT_EQ(host_->db().QueryValue(QStringLiteral("select STATUS from TRANZYTY where ID_TRANZYTY = 1")).toInt(), 2);
+}
+
+TEST_P(SignedOutgoingFile, OwnMailProgramWritesFromTheReturnChannelsMailbox) {
+  Channel("EMAIL", QStringLiteral("Biuro Agencji <biuro@agencja.example>"));
+  // A mail program that records what it was given.
+  const QString program = root_.filePath(QStringLiteral("poczta.sh"));
+  const QString recorded = root_.filePath(QStringLiteral("poczta.txt"));
+  {
+    QFile f(program);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1.tmp' && mv '%1.tmp' '%1'\n").arg(recorded).toUtf8());
+  }
+  QFile::setPermissions(program, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  host_->options->WriteOption(QStringLiteral("EMAIL"), QStringLiteral("PROGRAM"),
+                              QStringLiteral("\"%1\" --od \"%NADAWCA%|%ADRES_NADAWCY%\"").arg(program));
+  QStringList log;
+  exchange::WysylkaKomunikatu wysylka(*ctx_, 36);
+  EXPECT_TRUE(wysylka.Wyslij(exchange::kKanalEmailPoczta, QString(), [&log](const QString& l) { log << l; })) << log.join('\n').toStdString();
+  for (int i = 0; i < 200 && !QFile::exists(recorded); ++i) QThread::msleep(50);
+  QFile f(recorded);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  const QStringList args = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  EXPECT_EQ(args.mid(0, 2), QStringList({QStringLiteral("--od"), QStringLiteral("Biuro Agencji|biuro@agencja.example")}));
+  EXPECT_TRUE(args.contains(root_.filePath(QStringLiteral("TEMP/XML2/")) + wysylka.NazwaPliku())) << args.join('|').toStdString();
 }
 
 TEST_P(SignedOutgoingFile, DeclarationIsSentThroughItsExportCopy) {

@@ -413,26 +413,42 @@ VELMORA_ON_BOTH_ENGINES(MailTest);
 
 TEST(MailProgram, CommandCarriesSubjectRecipientsAndAttachment) {
   TestHost h(TestEngine::Sqlite);
-  EXPECT_EQ(host::MailProgramCommand(*h.options, QStringLiteral("uc@celna.example; biuro@agencja.example"),
+  const host::MailSender biuro{QStringLiteral("Biuro Agencji"), QStringLiteral("biuro@agencja.example")};
+  EXPECT_EQ(host::MailProgramCommand(*h.options, biuro, QStringLiteral("uc@celna.example; biuro@agencja.example"),
                                      QStringLiteral("IE015 – zgłoszenie"), {}, QStringLiteral("/tmp/x/IE015.xml")),
             QStringList({QStringLiteral("xdg-email"), QStringLiteral("--utf8"), QStringLiteral("--subject"),
                          QStringLiteral("IE015 – zgłoszenie"), QStringLiteral("--attach"),
                          QStringLiteral("/tmp/x/IE015.xml"), QStringLiteral("uc@celna.example"),
                          QStringLiteral("biuro@agencja.example")}));
 
-  h.options->WriteOption(QStringLiteral("EMAIL"), QStringLiteral("PROGRAM"), QStringLiteral("\"/opt/moja poczta/bin/poczta\" --nowa"));
+  // A program that can be told the sender names it in its command.
+  h.options->WriteOption(QStringLiteral("EMAIL"), QStringLiteral("PROGRAM"),
+                         QStringLiteral("\"/opt/moja poczta/bin/poczta\" --nowa --od \"%NADAWCA% <%ADRES_NADAWCY%>\""));
   const QStringList custom =
-      host::MailProgramCommand(*h.options, QStringLiteral("uc@celna.example"), {}, QStringLiteral("Treść"), {});
-  EXPECT_EQ(custom, QStringList({QStringLiteral("/opt/moja poczta/bin/poczta"), QStringLiteral("--nowa"),
-                                 QStringLiteral("--utf8"), QStringLiteral("--body"), QStringLiteral("Treść"),
-                                 QStringLiteral("uc@celna.example")}));
+      host::MailProgramCommand(*h.options, biuro, QStringLiteral("uc@celna.example"), {}, QStringLiteral("Treść"), {});
+  EXPECT_EQ(custom, QStringList({QStringLiteral("/opt/moja poczta/bin/poczta"), QStringLiteral("--nowa"), QStringLiteral("--od"),
+                                 QStringLiteral("Biuro Agencji <biuro@agencja.example>"), QStringLiteral("--utf8"),
+                                 QStringLiteral("--body"), QStringLiteral("Treść"), QStringLiteral("uc@celna.example")}));
+
+  const struct {
+    const char* text;
+    const char* name;
+    const char* address;
+  } senders[] = {{"Biuro Agencji <biuro@agencja.example>", "Biuro Agencji", "biuro@agencja.example"},
+                 {"\"Kowalski, Jan\" <jan@agencja.example>", "Kowalski, Jan", "jan@agencja.example"},
+                 {" biuro@agencja.example ", "", "biuro@agencja.example"},
+                 {"", "", ""}};
+  for (const auto& c : senders) {
+    EXPECT_EQ(host::ExtractEmail_Name(QString::fromUtf8(c.text)), QString::fromUtf8(c.name)) << c.text;
+    EXPECT_EQ(host::ExtractEmail_Adress(QString::fromUtf8(c.text)), QString::fromUtf8(c.address)) << c.text;
+  }
 
   // Neither call gets as far as a mail program.
-  EXPECT_EQ(host::OpenInMailProgram(*h.options, QStringLiteral("uc@celna.example"), QStringLiteral("x"), {},
+  EXPECT_EQ(host::OpenInMailProgram(*h.options, biuro, QStringLiteral("uc@celna.example"), QStringLiteral("x"), {},
                                     QStringLiteral("/nonexistent/IE015.xml")),
             QStringLiteral("Nie znaleziono pliku załącznika „/nonexistent/IE015.xml”."));
   h.options->WriteOption(QStringLiteral("EMAIL"), QStringLiteral("PROGRAM"), QStringLiteral("/nonexistent/poczta"));
-  EXPECT_EQ(host::OpenInMailProgram(*h.options, QStringLiteral("uc@celna.example"), QStringLiteral("x"), {}, {}),
+  EXPECT_EQ(host::OpenInMailProgram(*h.options, biuro, QStringLiteral("uc@celna.example"), QStringLiteral("x"), {}, {}),
             QStringLiteral("Nie można uruchomić programu pocztowego „/nonexistent/poczta”. Sprawdź opcję EMAIL/PROGRAM."));
 }
 

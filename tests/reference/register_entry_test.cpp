@@ -223,6 +223,15 @@ TEST_P(RegisterEntry, RefusalsLeaveTheEntryAsItWas) {
          host_->dialogs.Answer(host::kIdNo);
        },
        "Gwarancja  PL-GW-1 nie zostanie obciążona ponieważ kwota obciązenia jest mniejsza niż 0.01 zł\r\nCzy kontynuować ? "},
+      {32,
+       [&] {
+         // A correction down to nothing: the debit refuses it, and the approval with it.
+         Entry(32, 1, 0, {{QStringLiteral("NrWpisu"), 10}, {QStringLiteral("Rok"), 2024}, {QStringLiteral("KOR_Stat"), 1},
+                          {QStringLiteral("KOR_ID_IM"), 21}, {QStringLiteral("ID_Gwar"), 1}});
+         host_->dialogs.Answer(host::kIdYes);
+         host_->dialogs.Answer(host::kIdYes);
+       },
+       "Kwota obciążenia gwarancji <= 0 !"},
       {777, [] {}, " - brak wpisu [id_im=777]."},
   };
   for (const Case& c : cases) {
@@ -323,6 +332,21 @@ TEST_P(RegisterEntry, LedgerChargesTheRegistersGuaranteeAndTheEndUseShare) {
   ASSERT_TRUE(Approve(61, &log, true));
   EXPECT_EQ(log.last(), QStringLiteral("Dokument zostal juz obciazony gwarancja typu End-Use"));
   EXPECT_EQ(db().QueryValue(QStringLiteral("select count(*) from GWARANCJE_POZYCJE where GWARANCJE_ID = 6")).toInt(), 1);
+
+  // The declaration's total decides whether anything is charged, before the guarantee's VAT;
+  // VAT alone on a guarantee without VAT leaves nothing to charge.
+  Entry(62, 1, 0.004, {{QStringLiteral("DC_Clo"), 100}, {QStringLiteral("DC_Inne"), 20}});
+  Entry(63, 1, 40, {{QStringLiteral("DC_VAT"), 40}});
+  const QString g4 = QStringLiteral("select count(*) from GWARANCJE_POZYCJE where GWARANCJE_ID = 4");
+  const int charges = db().QueryValue(g4).toInt();
+  for (int id : {62, 63}) {
+    log.clear();
+    ASSERT_TRUE(Approve(id, &log, true)) << id << log.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("Gwarancja G-4 nie zostanie obciążona ponieważ kwota obciązenia jest mniejsza niż 0.01 zł")))
+        << id << log.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(Im(id).Int(QStringLiteral("GWAR_NOWA_POZ")), 0) << id;
+  }
+  EXPECT_EQ(db().QueryValue(g4).toInt(), charges);
 }
 
 TEST_P(RegisterEntry, CorrectionRecomputesPaymentAndRenewsTheCharge) {

@@ -1,4 +1,5 @@
 #include "host/xml/messages.h"
+#include "host/xml/sad.h"
 
 #include "support/test_host.h"
 
@@ -77,6 +78,18 @@ TEST(MessageBinding, GroupCopyFollowsTheDescriptionAndSkipsWhatIsAbsent) {
             QStringLiteral("<Kraj>DE</Kraj><Zamkniecie Znak=\"A1\"/><Zamkniecie Znak=\"A2\"/><Uwagi>u</Uwagi></Transport>"));
   EXPECT_EQ(to.Get(QStringLiteral("Rodzaj")), QStringLiteral("30"));
   EXPECT_FALSE(to.Has(QStringLiteral("Oznaczenie")));
+}
+
+TEST(SadBinding, ADocumentIsBoundAndSharedAsTheHostsCurrentSad) {
+  Sad sad = GetSAD(LoadXMLData(QStringLiteral("<SAD><Zgloszenie NrWlasny=\"IM/1\"/></SAD>")));
+  EXPECT_EQ(sad.Zgloszenie().Get(QStringLiteral("NrWlasny")), QStringLiteral("IM/1"));
+  AssignSAD(sad);
+  sad.EnsureZgloszenie().Set(QStringLiteral("NrWlasny"), QStringLiteral("IM/2"));
+  EXPECT_EQ(GetMainSAD().Zgloszenie().Get(QStringLiteral("NrWlasny")), QStringLiteral("IM/2"));  // one document
+  AssignSAD(Sad());
+  EXPECT_TRUE(GetMainSAD().IsNull());
+  EXPECT_THROW(GetSAD(LoadXMLData(QStringLiteral("<IE015/>"))), BindingError);
+  EXPECT_THROW(GetSAD(nullptr), BindingError);
 }
 
 }  // namespace

@@ -35,15 +35,29 @@ std::vector<Group> Sad::Towary() const { return Zgloszenie().List(kSadTowar); }
 
 Sad NewSAD() { return Sad(XmlDocument::Create(kSadRoot.name)); }
 
-Sad CreateSAD(const QString& text) {
-  if (text.trimmed().isEmpty()) return NewSAD();
-  XmlDocumentPtr doc = LoadXMLData(text);
-  const XmlNode root = doc->DocumentElement();
+Sad GetSAD(XmlDocumentPtr doc) {
+  const XmlNode root = doc ? doc->DocumentElement() : XmlNode();
   if (root.IsNull() || root.LocalName() != kSadRoot.name)
     throw BindingError(QStringLiteral("Dokument nie jest dokumentem SAD (element główny %1)")
                            .arg(root.IsNull() ? QString() : root.NodeName()));
   return Sad(std::move(doc));
 }
+
+Sad CreateSAD(const QString& text) {
+  if (text.trimmed().isEmpty()) return NewSAD();
+  return GetSAD(LoadXMLData(text));
+}
+
+namespace {
+Sad& MainSAD() {
+  static Sad current;
+  return current;
+}
+}  // namespace
+
+void AssignSAD(const Sad& sad) { MainSAD() = sad; }
+
+Sad GetMainSAD() { return MainSAD(); }
 
 double SadLiczba(const QString& text) {
   QString t = text.trimmed();

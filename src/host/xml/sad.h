@@ -39,6 +39,13 @@ class Sad {
 // An empty text gives a new, empty SAD.
 Sad CreateSAD(const QString& text);
 Sad NewSAD();
+// A parsed document bound as a SAD; BindingError for another root.
+Sad GetSAD(XmlDocumentPtr doc);
+
+// The host's current SAD, which its SAD windows and checks work on; a null SAD until one is
+// assigned. The document is shared, not copied.
+void AssignSAD(const Sad& sad);
+Sad GetMainSAD();
 
 // A number as the SAD writes it, with a full stop or a decimal comma; 0 when empty or not a number.
 double SadLiczba(const QString& text);
