@@ -26,6 +26,7 @@ struct FieldSpec {
   bool in_editor = true;
   QStringList items;  // a pick list: the column stores the item's index
   bool secret = false;  // a password: typed unseen, kept as typed
+  QVariant initial;     // what a new record holds
 };
 
 // A field as the tables declare it (caption in UTF-8).
