@@ -12,6 +12,7 @@
 #include "host/xml/messages.h"
 #include "lists/lista_tranzytow.h"
 #include "exchange/outgoing_file.h"
+#include "exchange/phase5.h"
 #include "exchange/receive.h"
 #include "exchange/send.h"
 #include "frame/own_number.h"
@@ -201,7 +202,9 @@ int Validate(const QStringList& args, QTextStream& out, QTextStream&) {
       continue;
     }
     try {
-      for (const departure::UstalenieKomunikatu& u : departure::SprawdzKomunikat(f.readAll())) {
+      const QByteArray bytes = f.readAll();
+      const auto cc = exchange::SprawdzKomunikatCC(bytes);
+      for (const departure::UstalenieKomunikatu& u : cc ? *cc : departure::SprawdzKomunikat(bytes)) {
         out << file << ": ";
         if (!u.kod.isEmpty()) out << u.kod << (u.sciezka.isEmpty() ? QString() : QLatin1Char(' ') + u.sciezka) << ": ";
         out << u.tekst << '\n';
@@ -293,6 +296,10 @@ int ImportDeclaration(Context& ctx, QStringList args, QTextStream& out, QTextStr
   } catch (const xml::XmlParseError& e) {
     throw Failure{QStringLiteral("%1: %2 (wiersz %3)").arg(args[0], e.Message()).arg(e.Line())};
   }
+  // A CC015C from another system becomes a transit of its phase whatever the register's.
+  const exchange::ImportCC cc = exchange::ImportujCC015C(text);
+  if (!cc.odmowa.isEmpty()) throw Failure{args[0] + QStringLiteral(": ") + cc.odmowa};
+  if (cc.cc) text = cc.ie_xml;
   if (const QString refusal = departure::SprawdzImportowanyTekst(text); !refusal.isEmpty()) throw Failure{args[0] + QStringLiteral(": ") + refusal};
   const int rejestr = register_text.toInt();
   if (!ctx.db->QueryOne(QStringLiteral("select ID_REJESTRY from REJESTRY where ID_REJESTRY = :ID"), {{QStringLiteral("ID"), rejestr}}))
@@ -314,7 +321,9 @@ int ImportDeclaration(Context& ctx, QStringList args, QTextStream& out, QTextStr
   const QString xml_text = deklaracja.GetXML();
   frame::AktywnyRejestr.Id = rejestr;
   lists::ListaTranzytow lista(host_ctx, frame::kRodzajWywoz);
-  const qint64 tranzyt = lista.UtworzTranzyt(deklaracja.KolumnyTranzytu(), frame::kAuto, xml_text);
+  QVariantMap kolumny = deklaracja.KolumnyTranzytu();
+  if (cc.cc) kolumny.insert(QStringLiteral("FAZA"), cc.faza);
+  const qint64 tranzyt = lista.UtworzTranzyt(kolumny, frame::kAuto, xml_text);
   const auto t = ctx.db->QueryOne(QStringLiteral("select NUMER from TRANZYTY where ID_TRANZYTY = :T"), {{QStringLiteral("T"), tranzyt}});
   const QVariant komunikat = ctx.db->QueryValue(QStringLiteral("select max(ID_TRANZYTY_POZYCJE) from TRANZYTY_POZYCJE where TRANZYTY_ID = :T"),
                                                 {{QStringLiteral("T"), tranzyt}});

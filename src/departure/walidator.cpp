@@ -241,6 +241,8 @@ void RegulyElementow(_xmlNode* n, const QString& sciezka, int glebokosc, std::ve
 
 }  // namespace
 
+long long SumaOpakowan(const xml::XmlNode& deklaracja) { return CzytajPozycje(Group(nullptr, deklaracja, &xml::kIE015)).opakowania; }
+
 RodzajOpakowania RodzajTowaru(const QString& rodzaj) {
   if (Na(cC060_1, rodzaj)) return RodzajOpakowania::Luzem;
   if (Na(cC060_2, rodzaj)) return RodzajOpakowania::Nieopakowane;

@@ -23,6 +23,8 @@ inline constexpr std::array<QLatin1String, 3> cC060_2{QLatin1String("NE"), QLati
 
 enum class RodzajOpakowania { Luzem, Nieopakowane, Opakowane };
 RodzajOpakowania RodzajTowaru(const QString& rodzaj);
+// R105's sum over a declaration (its root): every package, every piece, one for each bulk entry.
+long long SumaOpakowan(const xml::XmlNode& deklaracja);
 
 // A party of the declaration: identified by its TIN or by name and address. The optional
 // kind (the security parties) follows the same rule.

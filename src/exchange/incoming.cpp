@@ -1,5 +1,7 @@
 #include "incoming.h"
 
+#include "phase5.h"
+
 #include "departure/guarantee_charges.h"
 #include "frame/codes.h"
 #include "frame/shared_state.h"
@@ -565,6 +567,10 @@ int RankTypu(const QString& typ) {
 QString IncomingProcessor::WczytajKomunikat(const QString& xml, const QString& file_name) {
   frame::OstatniWczytanyKomunikatId = 0;
   try {
+    // A CC answer is loaded as its phase-4 counterpart; the file keeps what was received.
+    const OdczytCC cc = OdczytajCC(ctx_.db, xml);
+    if (!cc.odmowa.isEmpty()) throw Refusal{cc.odmowa};
+    if (cc.cc) return Load(ctx_, cc.ie_xml, file_name.isEmpty() ? xml : file_name).Run();
     return Load(ctx_, xml, file_name).Run();
   } catch (const Refusal& r) {
     return QStringLiteral("Błąd - ") + r.reason;

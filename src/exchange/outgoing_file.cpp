@@ -1,5 +1,7 @@
 #include "outgoing_file.h"
 
+#include "phase5.h"
+
 #include "arrival/arrival_copies.h"
 #include "departure/declaration_copies.h"
 #include "departure/guarantee_charges.h"
@@ -215,7 +217,9 @@ QString ZapiszKomunikatDoPliku(host::HostContext& ctx, qint64 id, const QString&
   Przytnij(root, keep);  // the root itself stays, only its empty content and attributes go
 
   // What the customs office would reject is refused here, before anything is written.
-  if (const xml::MessageType* type = xml::FindMessageTypeByRoot(root.LocalName()); type && type->direction == xml::Direction::Outgoing) {
+  const int faza = FazaTranzytu(db, tranzyt);
+  if (const xml::MessageType* type = xml::FindMessageTypeByRoot(root.LocalName());
+      faza == 4 && type && type->direction == xml::Direction::Outgoing) {
     const auto faults = xml::ValidateMessage(doc, *type);
     if (!faults.empty()) return xml::SchemaRefusal(*type, faults.front());
   }
@@ -226,10 +230,18 @@ QString ZapiszKomunikatDoPliku(host::HostContext& ctx, qint64 id, const QString&
   text = doc->ToXml();
   text.replace(QStringLiteral("><"), QStringLiteral(">\n<"));
   const QString accounting_text = text;
+  if (faza > 4) {
+    const KomunikatCC cc = NaFaze(ctx, faza, doc);
+    if (!cc.odmowa.isEmpty()) return cc.odmowa;
+    doc = cc.doc;
+    text = doc->ToXml();
+    text.replace(QStringLiteral("><"), QStringLiteral(">\n<"));
+  }
 
   // Renamed into the shared types' namespace. Closing tags follow their opening ones, so an
   // element with content stays well formed.
-  auto rename = [&text](const QString& from, const QString& to) {
+  auto rename = [&text, faza](const QString& from, const QString& to) {
+    if (faza > 4) return;
     text.replace(QLatin1Char('<') + from, QLatin1Char('<') + to);
     text.replace(QStringLiteral("</") + from, QStringLiteral("</") + to);
   };

@@ -64,6 +64,8 @@ const std::vector<Table>& Tables() {
         {"IE007_MIEJSCE_TYP", T::Integer},
         {"IE007_MIEJSCE_OPIS", T::String, 50},
         {"IE007_PRZEDSTAWICIEL", T::String, 50},
+        // The phase a new transit of the register is sent in: registers kept from before stay at 4.
+        {"FAZA", T::Integer, 0, "4"},
         kAudit},
        {},
        {}},
@@ -105,6 +107,7 @@ const std::vector<Table>& Tables() {
         {"GWARANCJA_NUMER", T::String, 50},
         {"GWARANCJA_KWOTA", T::Float},
         {"OBCIAZENIE_ID", T::Integer},
+        {"FAZA", T::Integer, 0, "4"},
         kAudit},
        {{"REJESTRY_ID"}, {"TYP"}, {"CREATE_ID_USER"}, {"CREATE_DATE"}, {"TIR"}, {"ROK"}, {"MRN"}, {"RODZAJ"}},
        {}},

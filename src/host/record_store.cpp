@@ -23,7 +23,7 @@ QVariantMap RecordStore::Load(qint64 id) {
 
 QVariantMap RecordStore::Empty() const {
   QVariantMap out;
-  for (const FieldSpec& f : spec_.fields) out.insert(f.column, QVariant());
+  for (const FieldSpec& f : spec_.fields) out.insert(f.column, f.initial);
   return out;
 }
 

@@ -28,6 +28,7 @@ struct FieldSpec {
   bool secret = false;  // a password: typed unseen, kept as typed
   bool may_be_empty = false;  // a date that can hold no date (stored null)
   QString grid_caption;       // the column's header when it differs from the editor's caption
+  QVariant initial;     // what a new record holds
 };
 
 // A field as the tables declare it (caption in UTF-8).

@@ -1,6 +1,7 @@
 #include "lista_tranzytow.h"
 
 #include "tranzyty_pozycje.h"
+#include "exchange/phase5.h"
 #include "frame/codes.h"
 #include "frame/mrn_repair.h"
 #include "frame/shared_state.h"
@@ -84,8 +85,12 @@ qint64 ListaTranzytow::WstawTranzyt(const frame::NumerTranzytu& n, const QVarian
            {QStringLiteral("ROK"), n.rok},     {QStringLiteral("MIESIAC"), n.miesiac}, {QStringLiteral("NR"), n.nr},
            {QStringLiteral("NUMER"), n.numer}, {QStringLiteral("OPIS"), OpisNowegoKomunikatu(typ)}};
   host::SetCreateAudit(p, ctx_.user.UserInfo(), ctx_.clock);
+  QVariantMap all = kolumny;
+  // The transit keeps the phase of its register from its creation.
+  if (!all.contains(QStringLiteral("FAZA")))
+    all.insert(QStringLiteral("FAZA"), exchange::FazaRejestru(ctx_.db, all.value(QStringLiteral("REJESTRY_ID")).toLongLong()));
   QStringList columns, values;
-  for (auto it = kolumny.begin(); it != kolumny.end(); ++it) {
+  for (auto it = all.begin(); it != all.end(); ++it) {
     columns << QStringLiteral(", ") + it.key();
     values << QStringLiteral(", :K_") + it.key();
     p.insert(QStringLiteral("K_") + it.key(), it.value());

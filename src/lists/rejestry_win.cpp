@@ -15,6 +15,12 @@ namespace {
 
 using T = host::FieldType;
 
+// A new register is sent in the EU's phase 5.
+host::FieldSpec Initial(host::FieldSpec f, const QVariant& value) {
+  f.initial = value;
+  return f;
+}
+
 host::FieldSpec F(const char* column, const char* caption, T type = T::String, int width = 0, bool in_grid = false) {
   return host::Field(column, caption, type, width, in_grid);
 }
@@ -133,7 +139,7 @@ const host::TableSpec& RejestrySpec() {
        F("IE007_ODBIORCA", "Odbiorca nazwa:", T::String, 50), Hidden("IE007_ODBIORCA_ID"),
        F("IE007_PRZEDSTAWICIEL", "Przedstawiciel:", T::String, 50), F("IE007_UC_PRZEDSTAW", "UC:", T::String, 10),
        Items(F("IE007_MIEJSCE_TYP", "Lokalizacja:", T::Integer), LokalizacjeIE007()),
-       F("IE007_MIEJSCE_OPIS", "Opis:", T::String, 50)},
+       F("IE007_MIEJSCE_OPIS", "Opis:", T::String, 50), Initial(F("FAZA", "Faza NCTS:", T::SmallInt, 1, true), 5)},
       QStringLiteral("ID_REJESTRY desc")};
   return table_spec;
 }
@@ -184,6 +190,8 @@ host::FieldErrors Rejestry::Sprawdz(const QVariantMap& row) const {
   host::FieldErrors e;
   if (row.value(QStringLiteral("PU")).toInt() == 1 && row.value(QStringLiteral("PU_NUMER")).toString().trimmed().isEmpty())
     e.emplace_back(QStringLiteral("PU_NUMER"), QStringLiteral("Proszę wprowadzić numer pozwolenia"));
+  if (const int faza = row.value(QStringLiteral("FAZA")).toInt(); faza != 4 && faza != 5)
+    e.emplace_back(QStringLiteral("FAZA"), QStringLiteral("Faza NCTS rejestru to 4 albo 5"));
   return e;
 }
 

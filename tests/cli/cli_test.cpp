@@ -1,6 +1,8 @@
 #include "cli/cli.h"
 
 #include "host/email_accounts.h"
+#include "exchange/cc_tables.h"
+#include "host/xml/xml_document.h"
 #include "support/test_host.h"
 
 #include <QFile>
@@ -401,6 +403,47 @@ TEST_P(Cli, DeclarationFromAnotherSystemIsCheckedStoredAndItsSecurityComputed) {
   const Result second = Run(import);
   ASSERT_EQ(second.status, 0);
   EXPECT_EQ(Run({QStringLiteral("security"), second.out.section(QLatin1Char('\n'), 1, 1)}).status, 1);
+}
+
+// A CC015C written by another system: checked against the EU's schema and our rules, stored as a
+// phase-5 transit whatever its register's phase, and written back with the same data.
+TEST_P(Cli, CCDeclarationIsValidatedImportedAndWrittenBackTheSame) {
+  ASSERT_EQ(Run({QStringLiteral("init")}).status, 0);
+  database_->Db().Exec(QStringLiteral("insert into REJESTRY (ID_REJESTRY, NAZWA, PU, IE015_TYP) values (1, 'Główny', 0, 'T1')"));
+  const QString file = QStringLiteral(VELMORA_TEST_DATA "/outgoing/CC015C.xml");
+  const Result valid = Run({QStringLiteral("validate"), file});
+  EXPECT_EQ(valid.status, 0);
+  EXPECT_EQ(valid.out, QString());
+
+  const Result stored = Run({QStringLiteral("declaration"), QStringLiteral("import"), file, QStringLiteral("--register"), QStringLiteral("1")});
+  ASSERT_EQ(stored.status, 0) << stored.err.toStdString();
+  const auto t = database_->Db().QueryOne(QStringLiteral("select ID_TRANZYTY, FAZA from TRANZYTY"));
+  EXPECT_EQ(t->Int(QStringLiteral("FAZA")), 5);
+  const QString xml = database_->Db().QueryValue(QStringLiteral("select XML from TRANZYTY_POZYCJE")).toString();
+  const xml::XmlDocumentPtr ie015 = xml::LoadXMLData(xml);
+  const xml::XmlDocumentPtr original = xml::LoadXMLDocument(file);
+  const xml::CcTable& table = *exchange::FindCcTable(5, QStringLiteral("CC015C"));
+  const xml::XmlDocumentPtr back = xml::WriteCc(table, ie015, {{QStringLiteral("sender"), QStringLiteral("PL5860000017")}});
+  for (const char* part : {"TransitOperation", "CustomsOfficeOfDeparture", "CustomsOfficeOfDestinationDeclared", "HolderOfTheTransitProcedure",
+                           "Guarantee", "Consignment"}) {
+    const QString name = QString::fromLatin1(part);
+    EXPECT_EQ(back->DocumentElement().ChildByLocalName(name).Xml(), original->DocumentElement().ChildByLocalName(name).Xml()) << part;
+  }
+
+  // What the schema refuses is named with its path and stores nothing.
+  const QString broken = root_.filePath(QStringLiteral("CC015C.xml"));
+  QFile in(file), out(broken);
+  ASSERT_TRUE(in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly));
+  out.write(in.readAll().replace("<grossMass>1234.5</grossMass>", "<grossMass>dużo</grossMass>"));
+  out.close();
+  const Result bad = Run({QStringLiteral("validate"), broken});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_TRUE(bad.out.startsWith(broken + QStringLiteral(": XSD /CC015C/Consignment/grossMass: "))) << bad.out.toStdString();
+  const Result refused = Run({QStringLiteral("declaration"), QStringLiteral("import"), broken, QStringLiteral("--register"), QStringLiteral("1")});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_TRUE(refused.err.startsWith(QStringLiteral("Komunikat CC015C nie jest zgodny ze schematem: /CC015C/Consignment/grossMass: ")))
+      << refused.err.toStdString();
+  EXPECT_EQ(database_->Db().GetCountFieldVal(QStringLiteral("TRANZYTY")), 1);
 }
 
 VELMORA_ON_BOTH_ENGINES(Cli);

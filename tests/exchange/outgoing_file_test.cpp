@@ -257,6 +257,79 @@ TEST_P(SignedOutgoingFile, DeclarationIsSentThroughItsExportCopy) {
   EXPECT_EQ(Row().Int(QStringLiteral("STATUS")), 2);
 }
 
+// Each sent message of a phase-5 (or 6) transit leaves as its CC message: signed, and valid
+// against the EU's schema by libxml2's own command line.
+TEST_P(SignedOutgoingFile, PhaseFiveAndSixTransitsSendTheirCCMessages) {
+  xml::Message deklaracja = PrzykladowaDeklaracjaCC(2);
+  deklaracja.EnsureNaglowek().SetNrWlasny(frame::kAuto);
+  xml::Message uwagi = xml::NewIE044();
+  uwagi.EnsureNaglowek().SetMRN(QStringLiteral("24PL322010NS0001A7"));
+  uwagi.EnsureNaglowek().SetDataUtworzenia(QStringLiteral("2024-03-08T10:00:00"));
+  uwagi.Root().Add(xml::kIE044_UCPrzedstawienia).Set(QStringLiteral("Kod"), QStringLiteral("PL322020"));
+  xml::Group u = uwagi.Root().Add(xml::kIE044_UwagiRozladunkowe);
+  u.Set(QStringLiteral("Data"), QStringLiteral("2024-03-08"));
+  u.Set(QStringLiteral("Zgodnosc"), QStringLiteral("1"));
+  u.Set(QStringLiteral("Zakonczony"), QStringLiteral("1"));
+  uwagi.Root().Add(xml::kIE044_Odbiorca).Set(QStringLiteral("TIN"), QStringLiteral("PL584000001100000"));
+  // The cancellation takes the holder from the declaration, as its editor does.
+  xml::Message wniosek = Wniosek();
+  xml::Group gz = wniosek.Root().Add(xml::kGlownyZobowiazany);
+  gz.Set(QStringLiteral("Nazwa"), QStringLiteral("Bałtycka Spedycja"));
+  gz.Set(QStringLiteral("TIN"), QStringLiteral("PL5860000017"));
+  xml::Message przybycie = PrzykladowePrzybycie(QStringLiteral("Gdańsk Port"));
+  przybycie.Root().Get(xml::kIE007_Lokalizacja).Set(QStringLiteral("MiejsceUznane"), QStringLiteral("PL322020AB"));
+  struct Case {
+    const char* typ;
+    xml::Message message;
+    const char* cc;
+    QStringList parts;
+  };
+  const Case cases[] = {
+      {"IE015", deklaracja, "CC015C", {"<ConsignmentItem>", "<identifier>PL001</identifier>", "<amountToBeCovered>201.00</amountToBeCovered>"}},
+      {"IE014", wniosek, "CC014C", {"<MRN>24PL322010NS0001A7</MRN>", "<justification>Pomyłka w zgłoszeniu, ładunek nie wyjedzie</justification>"}},
+      {"IE007", przybycie, "CC007C", {"<referenceNumber>PL322020</referenceNumber>", "<authorisationNumber>PL322020AB</authorisationNumber>"}},
+      {"IE044", uwagi, "CC044C", {"<unloadingDate>2024-03-08</unloadingDate>", "<conform>1</conform>"}},
+  };
+  for (int faza : {5, 6}) {
+    host_->db().Exec(QStringLiteral("update TRANZYTY set FAZA = :F"), {{QStringLiteral("F"), faza}});
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.cc) + " " + std::to_string(faza));
+      Store(c.typ, c.message);
+      host_->db().Exec(QStringLiteral("update TRANZYTY_POZYCJE set STATUS = 1, NR_WLASNY = '<AUTO>'"));
+      const QString file = root_.filePath(QStringLiteral("XML2/%1_%2.xml").arg(QString::fromLatin1(c.cc)).arg(faza));
+      ASSERT_EQ(exchange::ZapiszKomunikatDoPliku(*ctx_, 36, file), QString());
+      QString out;
+      EXPECT_EQ(RunTool(QStringLiteral("xmlsec1"), {"--verify", "--enabled-reference-uris", "empty,same-doc", "--trusted-pem", keys_ + "/cert.pem", file}, &out), 0)
+          << out.toStdString();
+      // The schema is met by the file as it was before the enveloped signature closed it.
+      const xml::XmlDocumentPtr unsigned_doc = xml::LoadXMLDocument(file);
+      xml::XML_RemoveNode(unsigned_doc->DocumentElement().ChildByLocalName(QStringLiteral("Signature")));
+      const QString unsigned_file = file + QStringLiteral(".unsigned");
+      unsigned_doc->Save(unsigned_file);
+      const QString schema = QStringLiteral(VELMORA_NCTS_DIR "/p%1/%2.xsd").arg(faza).arg(QString::fromLatin1(c.cc).toLower());
+      EXPECT_EQ(RunTool(QStringLiteral("xmllint"), {"--noout", "--schema", schema, unsigned_file}, &out), 0) << out.toStdString();
+      const QString text = Row().Str(QStringLiteral("PLIK"));
+      EXPECT_TRUE(text.contains(QStringLiteral("<ncts:") + QString::fromLatin1(c.cc) + QStringLiteral(" xmlns:ncts=\"http://ncts.dgtaxud.ec\"")));
+      EXPECT_TRUE(text.contains(QStringLiteral("<messageIdentification>") + Row().Str(QStringLiteral("NR_WLASNY")) + QStringLiteral("</")));
+      for (const QString& part : c.parts) EXPECT_TRUE(text.contains(part)) << part.toStdString();
+      EXPECT_EQ(Row().Int(QStringLiteral("STATUS")), 2);
+    }
+  }
+}
+
+TEST_P(SignedOutgoingFile, APhaseFiveFileTheSchemaRefusesIsNeitherWrittenNorMarkedSent) {
+  host_->db().Exec(QStringLiteral("update TRANZYTY set FAZA = 5"));
+  xml::Message m = PrzykladowaDeklaracja(2);  // the national codes and GRN: not the EU's
+  Store("IE015", m);
+  const QString file = root_.filePath(QStringLiteral("XML2/CC015C.xml"));
+  const QString result = exchange::ZapiszKomunikatDoPliku(*ctx_, 36, file);
+  EXPECT_TRUE(result.startsWith(QStringLiteral("Komunikat CC015C nie jest zgodny ze schematem: /CC015C/Guarantee/GuaranteeReference/GRN: ")))
+      << result.toStdString();
+  EXPECT_FALSE(QFile::exists(file));
+  EXPECT_EQ(Row().Int(QStringLiteral("STATUS")), 1);
+  EXPECT_TRUE(Row().IsNull(QStringLiteral("PLIK")));
+}
+
 TEST_P(SignedOutgoingFile, ArrivalNotificationKeepsItsEmptyLocation) {
   Store("IE007", PrzykladowePrzybycie(QStringLiteral("Gdańsk Port")));
   const QString text = WriteVerified(QStringLiteral("IE007.xml"));

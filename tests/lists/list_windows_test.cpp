@@ -3,6 +3,7 @@
 #include "host/host_context.h"
 #include "host/host_tables.h"
 #include "host/edit_box.h"
+#include "host/record_store.h"
 #include "host/main_form.h"
 #include "host/options.h"
 #include "lists/rejestry_win.h"
@@ -205,6 +206,12 @@ TEST_P(ListWindows, RegistersImportOnceAndKeepThoseInUse) {
             QStringLiteral("Nie można usunąć rejestru ponieważ jest z nim zwiazanych 2 tranzytów"));
   EXPECT_EQ(rejestry.Sprawdz({{QStringLiteral("PU"), 1}, {QStringLiteral("PU_NUMER"), QString()}}).front().second,
             QStringLiteral("Proszę wprowadzić numer pozwolenia"));
+  // A new register is in phase 5; only phases 4 and 5 may be chosen.
+  QVariantMap nowy = host::RecordStore(*ctx_, lists::RejestrySpec()).Empty();
+  EXPECT_EQ(nowy.value(QStringLiteral("FAZA")).toInt(), 5);
+  EXPECT_TRUE(rejestry.Sprawdz(nowy).empty());
+  nowy.insert(QStringLiteral("FAZA"), 6);
+  EXPECT_EQ(rejestry.Sprawdz(nowy), (host::FieldErrors{{QStringLiteral("FAZA"), QStringLiteral("Faza NCTS rejestru to 4 albo 5")}}));
 }
 
 VELMORA_ON_BOTH_ENGINES(ListWindows);

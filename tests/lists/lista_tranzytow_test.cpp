@@ -175,7 +175,14 @@ TEST_P(TransitLists, NewTransitsAreNumberedOneAtATimeAndStartFromTheRegister) {
   EXPECT_THROW(lista.UtworzTranzyt({}, frame::kAuto, xml), lists::NumeracjaZajeta);
   EXPECT_EQ(db().GetCountFieldVal(QStringLiteral("TRANZYTY")), 1);
   their.Unlock(lista.NazwaBlokadyNumeru(3));
+  // The register turns to phase 5: the transit made before keeps its phase 4.
+  db().Exec(QStringLiteral("update REJESTRY set FAZA = 5"));
   const qint64 second = lista.UtworzTranzyt({}, frame::kAuto, xml);
+  auto faza = [&](qint64 id) {
+    return db().QueryValue(QStringLiteral("select FAZA from TRANZYTY where ID_TRANZYTY = :ID"), {{QStringLiteral("ID"), id}}).toInt();
+  };
+  EXPECT_EQ(faza(first), 4);
+  EXPECT_EQ(faza(second), 5);
   EXPECT_EQ(db().QueryValue(QStringLiteral("select NUMER from TRANZYTY where ID_TRANZYTY = :ID"), {{QStringLiteral("ID"), second}}).toString(),
             QStringLiteral("2/2024"));
   // The lock is free again for the other workstation.

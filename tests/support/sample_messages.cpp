@@ -92,6 +92,34 @@ xml::Message PrzykladowaDeklaracja(int towary) {
   return m;
 }
 
+xml::Message PrzykladowaDeklaracjaCC(int towary) {
+  using namespace xml;
+  Message m = PrzykladowaDeklaracja(towary);
+  m.EnsureNaglowek().SetNrWlasny(QStringLiteral("24IE0150000010"));
+  Group root = m.Root();
+  root.Get(kIE015_Zgloszenie).Set(QStringLiteral("Kontener"), QStringLiteral("1"));
+  root.Get(kIE015_Rodzaj).Set(QStringLiteral("Bezpieczenstwo"), QStringLiteral("1"));
+  root.Get(kIE015_Gwarancje).Get(kIE015_Gwarancja).Set(QStringLiteral("GRN"), QStringLiteral("24PL3220100000011"));
+  root.Get(kIE015_TransportWyjazd).Set(QStringLiteral("Rodzaj"), QStringLiteral("30"));
+  int i = 0;
+  for (Group t : root.List(kIE015_Towar)) {
+    t.Set(QStringLiteral("MasaBrutto"), QStringLiteral("12.5"));
+    t.Get(kIE015_DokumentPoprzedni).Set(QStringLiteral("Kod"), QStringLiteral("N821"));
+    t.Get(kIE015_InformacjaDodatkowa).Set(QStringLiteral("Tekst"), QStringLiteral("100.50; 24PL3220100000011"));
+    if (i == 0) {
+      Group o = t.Ensure(kIE015_Odbiorca);
+      o.Set(QStringLiteral("Nazwa"), QStringLiteral("Hansa Lager"));
+      o.Set(QStringLiteral("TIN"), QStringLiteral("DE987654321"));
+    }
+    if (++i <= 2) {
+      Group k = t.Add(kKontener);
+      k.Set(QStringLiteral("PozId"), QStringLiteral("1"));
+      k.Set(QStringLiteral("Numer"), QStringLiteral("MSKU1234567"));
+    }
+  }
+  return m;
+}
+
 xml::Message PrzykladowePrzybycie(const QString& miejsce) {
   using namespace xml;
   Message m = NewIE007();

@@ -25,6 +25,8 @@ test can change it between calls. Keys (all optional):
   ie140_after    seconds after the release at which an IE140 enquiry comes; "okres" as above
   ie045_after    the same for the IE045 that ends the procedure
 An IE013 is answered with an IE004, an IE044 with an IE025; an IE141 only with UPP and UPO.
+A phase-5 message is answered the same way in CC messages (CC015C: CC928C, CC028C, CC029C or
+CC056C/CC051C, CC045C; CC013C: CC004C; CC014C: CC009C; CC007C: CC043C or CC057C; CC044C: CC025C).
   verify         check XAdES signatures with xmlsec1 (default true)
   printouts      attach a PDF printout to every business answer (default true)
   backlog        number of extra IE928 documents waiting in every period (load tests)
@@ -188,11 +190,16 @@ def answers_for(state, cfg, sysref, data):
     typ = local(root.tag)
     head = next((c for c in root if local(c.tag) == "Naglowek"), None)
     own = head.get("NrWlasny", "") if head is not None else ""
+    if typ.startswith("CC"):
+        own = root.findtext("messageIdentification", "")
     if cfg.get("verify", True) and not verify_signature(data):
         state.add(sysref, "NPP_%s.xml" % own, platform_notice("NPP", "Negatywne poświadczenie przedłożenia", own), at, False)
         return
     state.add(sysref, "UPP_%s.xml" % own, platform_notice("UPP", "Urzędowe poświadczenie przedłożenia", own), at, False)
     state.add(sysref, "UPO_%s.xml" % own, upo(sysref, own, typ), at, False)
+    if typ.startswith("CC"):
+        cc_answers(state, cfg, sysref, root, typ, own, at, printout)
+        return
     office = "PL322010"
     if typ in ("IE015", "IE013"):
         uc = next((c for c in root if local(c.tag) == "UC"), None)
@@ -342,6 +349,201 @@ def answers_for_unloading(state, cfg, sysref, root, head, own, at, printout):
                                                        "NrWlasnyKomunikatuPowiazanego": own},
                                                   '  <Zwolnienie DataZwolnienia="%s" UCZgloszenia="PL322020"/>\n' % now().date()),
               at, printout)
+
+
+# Phase 5: the EU's CC messages, elements unqualified below a root in the NCTS namespace.
+CC_NS = "http://ncts.dgtaxud.ec"
+
+
+def esc(text):
+    return text.replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;")
+
+
+def el(name, *children):
+    """An element: children are texts (its value) or elements; empty ones are left out."""
+    inner = "".join(c for c in children if c)
+    if not inner:
+        return ""
+    if len(children) == 1 and not children[0].startswith("<"):
+        return "<%s>%s</%s>" % (name, esc(children[0]), name)
+    return "<%s>%s</%s>" % (name, inner, name)
+
+
+def cc(code, own, correlation, *body):
+    number = "SIM%s%s" % (code[2:5], own[-12:])
+    return ('<?xml version="1.0" encoding="UTF-8"?>\n<ncts:%s xmlns:ncts="%s">%s%s%s%s%s%s%s</ncts:%s>\n'
+            % (code, CC_NS, el("messageSender", "NTA.PL"), el("messageRecipient", "AGENCJA"),
+               el("preparationDateAndTime", iso(now())), el("messageIdentification", number), el("messageType", code),
+               el("correlationIdentifier", correlation), "".join(body), code))
+
+
+def child(node, *path):
+    for name in path:
+        if node is None:
+            return None
+        node = node.find(name)
+    return node
+
+
+def text(node, *path):
+    n = child(node, *path)
+    return (n.text or "").strip() if n is not None else ""
+
+
+def copy(node, name=None):
+    """A received element written again unchanged (unqualified, as it came)."""
+    if node is None:
+        return ""
+    inner = "".join(copy(c) for c in node) if len(node) else esc((node.text or "").strip())
+    return "<%s>%s</%s>" % (name or node.tag, inner, name or node.tag)
+
+
+def holder(root):
+    h = root.find("HolderOfTheTransitProcedure")
+    if h is None:
+        return el("HolderOfTheTransitProcedure", el("name", "Nieznany"))
+    return el("HolderOfTheTransitProcedure", el("identificationNumber", text(h, "identificationNumber")), el("name", text(h, "name")),
+              copy(h.find("Address")))
+
+
+def new_mrn(state, office):
+    # Phase 5: the seventeenth character is the procedure, "J" for a transit.
+    with state.lock:
+        state.mrn_serial += 1
+        serial = state.mrn_serial
+    body = "%s%s%s" % (now().strftime("%y"), office[:8].ljust(8, "0"), "NS") + "%04d" % (serial % 10000) + "J"
+    return body + mrn_check(body)
+
+
+def release_cc029(root, lrn, mrn, office):
+    """The release: the declaration as the office accepted it, with its items and seals."""
+    op = root.find("TransitOperation")
+    guarantees = ""
+    for g in root.findall("Guarantee"):
+        refs = "".join(el("GuaranteeReference", el("sequenceNumber", text(r, "sequenceNumber")), el("GRN", text(r, "GRN")),
+                          el("amountToBeCovered", text(r, "amountToBeCovered") or "0.00"), el("currency", text(r, "currency") or "EUR"))
+                       for r in g.findall("GuaranteeReference"))
+        guarantees += el("Guarantee", el("sequenceNumber", text(g, "sequenceNumber")), el("guaranteeType", text(g, "guaranteeType")), refs)
+    consignment = root.find("Consignment")
+    equipment = "".join(copy(t) for t in consignment.findall("TransportEquipment"))
+    houses = ""
+    for h in consignment.findall("HouseConsignment"):
+        items = ""
+        for i in h.findall("ConsignmentItem"):
+            c = i.find("Commodity")
+            measure = child(c, "GoodsMeasure")
+            code = child(c, "CommodityCode")
+            items += el("ConsignmentItem", el("goodsItemNumber", text(i, "goodsItemNumber")),
+                        el("declarationGoodsItemNumber", text(i, "declarationGoodsItemNumber")),
+                        el("Commodity", el("descriptionOfGoods", text(c, "descriptionOfGoods")), copy(code),
+                           el("GoodsMeasure", el("grossMass", text(measure, "grossMass") or "0"), el("netMass", text(measure, "netMass")))
+                           if measure is not None else ""),
+                        "".join(copy(p) for p in i.findall("Packaging")))
+        houses += el("HouseConsignment", el("sequenceNumber", text(h, "sequenceNumber")), el("grossMass", text(h, "grossMass")), items)
+    return (el("TransitOperation", el("LRN", lrn), el("MRN", mrn), el("declarationType", text(op, "declarationType")),
+               el("additionalDeclarationType", text(op, "additionalDeclarationType") or "A"),
+               el("declarationAcceptanceDate", str(now().date())), el("releaseDate", str(now().date())),
+               el("security", text(op, "security") or "0"), el("reducedDatasetIndicator", "0"), el("bindingItinerary", "0")),
+            el("CustomsOfficeOfDeparture", el("referenceNumber", office)),
+            el("CustomsOfficeOfDestinationDeclared", el("referenceNumber", text(root, "CustomsOfficeOfDestinationDeclared", "referenceNumber"))),
+            holder(root), guarantees,
+            el("Consignment", el("containerIndicator", text(consignment, "containerIndicator") or "0"),
+               el("grossMass", text(consignment, "grossMass")), equipment, houses))
+
+
+def cc_answers(state, cfg, sysref, root, typ, own, at, printout):
+    """Phase 5 answers, as the office gives the phase-4 ones."""
+    office = text(root, "CustomsOfficeOfDeparture", "referenceNumber") or "PL322010"
+    mrn = text(root, "TransitOperation", "MRN")
+    today = iso(now())
+    if typ == "CC015C":
+        lrn = text(root, "TransitOperation", "LRN")
+        items = root.findall("Consignment/HouseConsignment/ConsignmentItem")
+        if cfg.get("ie015", "accept") == "reject" or not items:
+            state.add(sysref, "CC056C_%s.xml" % own,
+                      cc("CC056C", own, own,
+                         el("TransitOperation", el("LRN", lrn), el("businessRejectionType", "015"), el("rejectionDateAndTime", today),
+                            el("rejectionCode", "12"), el("rejectionReason", "Zgłoszenie zawiera błędy")),
+                         el("CustomsOfficeOfDeparture", el("referenceNumber", office)), holder(root),
+                         el("FunctionalError", el("errorPointer", "/CC015C/Consignment/HouseConsignment"), el("errorCode", "12"),
+                            el("errorReason", "R105"))), at, printout)
+            return
+        state.add(sysref, "CC928C_%s.xml" % own,
+                  cc("CC928C", own, own, el("TransitOperation", el("LRN", lrn)), el("CustomsOfficeOfDeparture", el("referenceNumber", office)),
+                     holder(root)), at, printout)
+        mrn = new_mrn(state, office)
+        state.add(sysref, "CC028C_%s.xml" % own,
+                  cc("CC028C", own, own, el("TransitOperation", el("LRN", lrn), el("MRN", mrn), el("declarationAcceptanceDate", str(now().date()))),
+                     el("CustomsOfficeOfDeparture", el("referenceNumber", office)), holder(root)), at, printout)
+        if cfg.get("ie015") == "no_release":
+            state.add(sysref, "CC051C_%s.xml" % own,
+                      cc("CC051C", own, own,
+                         el("TransitOperation", el("MRN", mrn), el("declarationSubmissionDateAndTime", today),
+                            el("noReleaseMotivationCode", "01"), el("noReleaseMotivationText", "Brak wymaganych dokumentów")),
+                         el("CustomsOfficeOfDeparture", el("referenceNumber", office)), holder(root)), at, printout)
+            return
+        after = cfg.get("ie029_after")
+        if after is not None:
+            when = float("inf") if after == "okres" else at + float(after)
+            state.add(sysref, "CC029C_%s.xml" % own, cc("CC029C", own, own, *release_cc029(root, lrn, mrn, office)), when, printout)
+            after = cfg.get("ie045_after")
+            if after is not None:
+                end = float("inf") if after == "okres" else when + float(after)
+                state.add(sysref, "CC045C_%s.xml" % mrn,
+                          cc("CC045C", mrn, "", el("TransitOperation", el("MRN", mrn), el("writeOffDate", str(now().date()))),
+                             el("CustomsOfficeOfDeparture", el("referenceNumber", office)), holder(root)), end, False)
+    elif typ == "CC013C":
+        state.add(sysref, "CC004C_%s.xml" % own,
+                  cc("CC004C", own, own,
+                     el("TransitOperation", el("MRN", mrn), el("amendmentSubmissionDateAndTime", today), el("amendmentAcceptanceDateAndTime", today)),
+                     el("CustomsOfficeOfDeparture", el("referenceNumber", office)), holder(root)), at, printout)
+    elif typ == "CC014C":
+        granted = "0" if cfg.get("ie014") == "refuse" else "1"
+        state.add(sysref, "CC009C_%s.xml" % own,
+                  cc("CC009C", own, own, el("TransitOperation", el("MRN", mrn)),
+                     el("Invalidation", el("requestDateAndTime", today), el("decisionDateAndTime", today), el("decision", granted),
+                        el("initiatedByCustoms", "0"),
+                        el("justification", "Wniosek zasadny" if granted == "1" else "Towar został już zwolniony")),
+                     el("CustomsOfficeOfDeparture", el("referenceNumber", office)), holder(root)), at, printout)
+    elif typ == "CC007C":
+        destination = text(root, "CustomsOfficeOfDestinationActual", "referenceNumber") or "PL322020"
+        trader = text(root, "TraderAtDestination", "identificationNumber")
+        if cfg.get("ie007", "IE043") == "IE008":
+            state.add(sysref, "CC057C_%s.xml" % own,
+                      cc("CC057C", own, own,
+                         el("TransitOperation", el("MRN", mrn), el("businessRejectionType", "007"), el("rejectionDateAndTime", today),
+                            el("rejectionCode", "12"), el("rejectionReason", "Odrzucone przez symulator")),
+                         el("CustomsOfficeOfDestinationActual", el("referenceNumber", destination)),
+                         el("TraderAtDestination", el("identificationNumber", trader))), at, printout)
+            return
+        # The permission lists what the declaration carried: three items of the training transit.
+        goods = [("1", "Komputery przenośne", "847130", "00", "500.000", "450.000", "CT", "10", "BS/1"),
+                 ("2", "Meble biurowe", "940330", "11", "700.500", "650.000", "PX", "14", "MB/1"),
+                 ("3", "Zabawki", "950300", "00", "50.000", "45.000", "BX", "1", "Z/1")]
+        items = "".join(
+            el("ConsignmentItem", el("goodsItemNumber", n), el("declarationGoodsItemNumber", n),
+               el("Commodity", el("descriptionOfGoods", d), el("CommodityCode", el("harmonizedSystemSubHeadingCode", hs), el("combinedNomenclatureCode", cn)),
+                  el("GoodsMeasure", el("grossMass", gm), el("netMass", nm))),
+               el("Packaging", el("sequenceNumber", "1"), el("typeOfPackages", tp), el("numberOfPackages", np), el("shippingMarks", sm)))
+            for n, d, hs, cn, gm, nm, tp, np, sm in goods)
+        state.add(sysref, "CC043C_%s.xml" % own,
+                  cc("CC043C", own, own,
+                     el("TransitOperation", el("MRN", mrn), el("declarationType", "T1"), el("security", "0"), el("reducedDatasetIndicator", "0")),
+                     el("CustomsOfficeOfDestinationActual", el("referenceNumber", destination)),
+                     el("TraderAtDestination", el("identificationNumber", trader or "PL584000001100000")),
+                     el("Consignment", el("containerIndicator", "0"), el("grossMass", "1250.5"),
+                        el("TransportEquipment", el("sequenceNumber", "1"), el("numberOfSeals", "2"),
+                           el("Seal", el("sequenceNumber", "1"), el("identifier", "PL0001")),
+                           el("Seal", el("sequenceNumber", "2"), el("identifier", "PL0002"))),
+                        el("DepartureTransportMeans", el("sequenceNumber", "1"), el("typeOfIdentification", "30"),
+                           el("identificationNumber", "GD12345"), el("nationality", "PL")),
+                        el("HouseConsignment", el("sequenceNumber", "1"), el("grossMass", "1250.5"), items))), at, printout)
+    elif typ == "CC044C":
+        state.add(sysref, "CC025C_%s.xml" % own,
+                  cc("CC025C", own, own, el("TransitOperation", el("MRN", mrn), el("releaseDate", str(now().date())), el("releaseIndicator", "1")),
+                     el("CustomsOfficeOfDestinationActual", el("referenceNumber", text(root, "CustomsOfficeOfDestinationActual", "referenceNumber"))),
+                     el("TraderAtDestination", el("identificationNumber", text(root, "TraderAtDestination", "identificationNumber")))),
+                  at, printout)
 
 
 def fault(code, text):

@@ -159,13 +159,31 @@ QString SchemaText(const MessageType& type) {
   return out;
 }
 
+_xmlSchema* CompiledSchemaFile(const QString& file) {
+  static std::mutex mutex;
+  static QHash<QString, std::shared_ptr<xmlSchema>> cache;
+  std::lock_guard lock(mutex);
+  if (auto it = cache.find(file); it != cache.end()) return it->get();
+  xmlSchemaParserCtxtPtr parser = xmlSchemaNewParserCtxt(file.toLocal8Bit().constData());
+  xmlSchemaSetParserStructuredErrors(parser, [](void*, ErrorPtr) {}, nullptr);
+  std::shared_ptr<xmlSchema> schema(xmlSchemaParse(parser), SchemaDeleter());
+  xmlSchemaFreeParserCtxt(parser);
+  if (schema) cache.insert(file, schema);
+  return schema.get();
+}
+
 std::vector<SchemaFault> ValidateMessage(const XmlDocumentPtr& doc, const MessageType& type) {
+  return ValidateWithSchema(doc, Compiled(type));
+}
+
+std::vector<SchemaFault> ValidateWithSchema(const XmlDocumentPtr& doc, _xmlSchema* schema) {
   std::vector<SchemaFault> faults;
-  xmlSchemaValidCtxtPtr ctxt = xmlSchemaNewValidCtxt(Compiled(type));
+  xmlSchemaValidCtxtPtr ctxt = xmlSchemaNewValidCtxt(schema);
   xmlSchemaSetValidStructuredErrors(
       ctxt,
       [](void* data, ErrorPtr error) {
-        static const QRegularExpression kNamespace(QStringLiteral("\\{[^}]*\\}"));
+        // "{uri}" before a name; a pattern's "{2}" stays.
+        static const QRegularExpression kNamespace(QStringLiteral("\\{[^}]*:[^}]*\\}"));
         SchemaFault f;
         f.path = PathOf(static_cast<xmlNodePtr>(error->node));
         f.line = error->line;

@@ -7,6 +7,8 @@
 
 #include <vector>
 
+struct _xmlSchema;
+
 namespace velmora::xml {
 
 // The XML schema of a message type as it is sent, built from its description: elements in
@@ -23,6 +25,12 @@ struct SchemaFault {
 
 // The faults the document has against its type's schema; none when it conforms.
 std::vector<SchemaFault> ValidateMessage(const XmlDocumentPtr& doc, const MessageType& type);
+
+// An XSD file (its includes beside it) compiled once per path; null when it does not compile.
+_xmlSchema* CompiledSchemaFile(const QString& file);
+
+// The faults against a compiled schema (read-only, any thread).
+std::vector<SchemaFault> ValidateWithSchema(const XmlDocumentPtr& doc, _xmlSchema* schema);
 
 // The element's place in its document: "/IE015/Towar[3]/Opakowanie" (an index where it has
 // siblings of its name).
