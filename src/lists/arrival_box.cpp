@@ -108,7 +108,7 @@ TIE007PL_Box::TIE007PL_Box(host::HostContext& ctx, const QVariantMap& row, QWidg
     QLineEdit* r = Dodaj(nf, "beRejestr", "Rejestr:");
     r->setReadOnly(true);
     r->setText(S("<wszystkie>"));
-    nf->addRow(QString(), ZPrzyciskami(r, [this] {
+    host::ObokPola(nf, r, ZPrzyciskami(r, [this] {
                  auto* picker = new TRejestryWin(ctx_);
                  picker->Init();
                  if (const auto w = host::PickRow(picker, S("NAZWA"), logic_.pola.rejestr, this)) {
@@ -128,7 +128,7 @@ TIE007PL_Box::TIE007PL_Box(host::HostContext& ctx, const QVariantMap& row, QWidg
   {
     QLineEdit* uc = Dodaj(zf, "beUCPrzedstawienia", "UC Przedstawienia:", 8, true);
     uc->setReadOnly(true);
-    zf->addRow(QString(), ZPrzyciskami(uc, [this, uc] {
+    host::ObokPola(zf, uc, ZPrzyciskami(uc, [this, uc] {
                  if (const auto r = host::ListujUC(ctx_, S("PL"), uc->text(), this)) uc->setText(r->Str(S("Kod")).trimmed());
                }));
   }
@@ -144,7 +144,7 @@ TIE007PL_Box::TIE007PL_Box(host::HostContext& ctx, const QVariantMap& row, QWidg
     QLineEdit* e = Dodaj(of, (S("be") + S(kPodmiot[i].pole)).toUtf8().constData(), kPodpisyPodmiotu[i]);
     e->setReadOnly(true);
   }
-  of->addRow(QString(), ZPrzyciskami(pola_.value(S("beNazwa")), [this] {
+  host::ObokPola(of, pola_.value(S("beNazwa")), ZPrzyciskami(pola_.value(S("beNazwa")), [this] {
                if (const auto k = host::WybierzKontrahentaPoNazwie(ctx_, pola_.value(S("beNazwa"))->text(), this)) {
                  Czytaj();
                  logic_.UstawOdbiorce(*k);
@@ -152,7 +152,7 @@ TIE007PL_Box::TIE007PL_Box(host::HostContext& ctx, const QVariantMap& row, QWidg
                }
              }));
   QLineEdit* przedstawiciel = Dodaj(of, "bePrzedstawiciel_TIN", "Przedstawiciel TIN:", 17);
-  of->addRow(QString(), ZPrzyciskami(
+  host::ObokPola(of, przedstawiciel, ZPrzyciskami(
                             przedstawiciel,
                             [this] {
                               if (const auto k = host::WybierzKontrahenta(ctx_, QVariant(), this)) {
@@ -172,7 +172,7 @@ TIE007PL_Box::TIE007PL_Box(host::HostContext& ctx, const QVariantMap& row, QWidg
   auto* naf = new QFormLayout(nadawca);
   for (int i = 0; i < 6; ++i)
     Dodaj(naf, (S("beNadawca_") + S(kPodmiot[i].pole)).toUtf8().constData(), kPodpisyPodmiotu[i])->setReadOnly(true);
-  naf->addRow(QString(), ZPrzyciskami(pola_.value(S("beNadawca_Nazwa")), [this] {
+  host::ObokPola(naf, pola_.value(S("beNadawca_Nazwa")), ZPrzyciskami(pola_.value(S("beNadawca_Nazwa")), [this] {
                 if (const auto k = host::WybierzKontrahentaPoNazwie(ctx_, pola_.value(S("beNadawca_Nazwa"))->text(), this)) {
                   Czytaj();
                   logic_.UstawNadawce(*k);
@@ -204,7 +204,7 @@ TIE007PL_Box::TIE007PL_Box(host::HostContext& ctx, const QVariantMap& row, QWidg
   {
     QLineEdit* waluta = Dodaj(gf, "beWaluta", "Waluta: ", 3, true);
     waluta->setProperty("waluta", true);
-    gf->addRow(QString(), ZPrzyciskami(waluta, [this, waluta] {
+    host::ObokPola(gf, waluta, ZPrzyciskami(waluta, [this, waluta] {
                  if (const auto w = host::WybierzWalute(ctx_, waluta->text().trimmed(), this)) {
                    waluta->setText(w->Str(S("KOD")).trimmed());
                    Czytaj();
@@ -264,7 +264,7 @@ TIE007PL_Box::TIE007PL_Box(host::HostContext& ctx, const QVariantMap& row, QWidg
   {
     QLineEdit* grn = Dodaj(gf2, "beGwarancja", "Numer gwarancji i kwota", 0);
     grn->setReadOnly(true);
-    gf2->addRow(QString(), ZPrzyciskami(
+    host::ObokPola(gf2, grn, ZPrzyciskami(
                                grn,
                                [this] {
                                  if (const auto g = host::WybierzGwarancje(ctx_, S("ID_GWARANCJE"), logic_.pola.gwarancja.id, this,
@@ -324,7 +324,6 @@ QWidget* TIE007PL_Box::ZPrzyciskami(QLineEdit* e, const std::function<void()>& w
       if (!ViewMode()) wyczysc();
     });
   }
-  h->addStretch();
   return w;
 }
 
@@ -527,10 +526,7 @@ bool TIE007PL_Box::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   // Enter moves on to the next field, as in the agency's other forms.
-  if (enter) {
-    focusNextChild();
-    return true;
-  }
+  if (host::EnterDoNastepnegoPola(e, key)) return true;
   return MessageEditor::eventFilter(watched, event);
 }
 

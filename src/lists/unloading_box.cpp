@@ -158,8 +158,7 @@ TIE044PL_Box::TIE044PL_Box(host::HostContext& ctx, const QVariantMap& row, QWidg
     wyczysc->setText(S("X"));
     h->addWidget(wybierz);
     h->addWidget(wyczysc);
-    h->addStretch();
-    gf->addRow(QString(), w);
+    host::ObokPola(gf, grn, w);
     connect(wybierz, &QToolButton::clicked, this, [this, grn] {
       if (ViewMode()) return;
       if (const auto g = host::WybierzGwarancje(ctx_, S("ID_GWARANCJE"), logic_.pola.gwarancja.id, this, arrival::PolaGwarancji::Rodzaje())) {

@@ -6,6 +6,8 @@
 #include "support/sample_messages.h"
 #include "support/test_host.h"
 
+#include <QHBoxLayout>
+#include <QToolButton>
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QKeyEvent>
@@ -140,6 +142,12 @@ TEST_P(DeclarationBox, TirDeclarationOfThreeItemsIsStoredAndReopensUnchanged) {
   box.Pole(QStringLiteral("beUCPrzezn"))->setText(QStringLiteral("RU10216000"));
   box.Pole(QStringLiteral("ceLiczbaOpak"))->setText(QStringLiteral("30"));
   box.Pole(QStringLiteral("ceMasaBrutto"))->setText(QStringLiteral("300"));
+  // The "..." buttons stand on their fields' lines.
+  for (const auto& [pole, przycisk] : {std::pair{"beGwarancje", "beGwarancje_Wybierz"}, std::pair{"beZamknCelne", "btZamknCelne"}}) {
+    auto* linia = qobject_cast<QHBoxLayout*>(box.Pole(QString::fromLatin1(pole))->parentWidget()->layout());
+    ASSERT_NE(linia, nullptr) << pole;
+    EXPECT_GE(linia->indexOf(box.findChild<QToolButton*>(QString::fromLatin1(przycisk))), 0) << pole;
+  }
   const host::FieldErrors errors = box.Validate();
   EXPECT_TRUE(errors.empty()) << (errors.empty() ? std::string() : (errors.front().first + QStringLiteral(": ") + errors.front().second).toStdString());
 
