@@ -311,7 +311,7 @@ void TTranzytyListaWin::WydrukRejestru() {
   auto* do_ = new QDateEdit(report.DataDo(), &dialog);
   for (QDateEdit* e : {od, do_}) {
     e->setCalendarPopup(true);
-    e->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    e->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
   }
   form->addRow(QStringLiteral("Okres od:"), od);
   form->addRow(QStringLiteral("do:"), do_);
