@@ -252,6 +252,7 @@ QString TFrmSqlWin::CutCellText(const QModelIndex& index) const {
   // Measured as the grid measures a column it fits to its content: padding and icon included.
   QStyleOptionViewItem option;
   option.initFrom(grid_);
+  option.widget = grid_;
   const int icon = grid_->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, grid_);
   option.decorationSize = grid_->iconSize().isValid() ? grid_->iconSize() : QSize(icon, icon);
   const int needed = grid_->itemDelegate()->sizeHint(option, index).width();
