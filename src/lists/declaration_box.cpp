@@ -18,6 +18,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QDateTimeEdit>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -56,7 +57,7 @@ struct Wiazanie {
 };
 const Wiazanie kWiazania[] = {
     {"beNumerWlasny", &PolaDeklaracji::nr_wlasny},          {"beDataUtworzenia", &PolaDeklaracji::data_utworzenia},
-    {"beDeklaracja", &PolaDeklaracji::deklaracja},          {"deTerminDost", &PolaDeklaracji::termin_dostarczenia},
+    {"beDeklaracja", &PolaDeklaracji::deklaracja},
     {"beWK_Kod", &PolaDeklaracji::wk_kod},
     {"beMiejsceZaladunku", &PolaDeklaracji::miejsce_zaladunku}, {"beLokalizacja", &PolaDeklaracji::lokalizacja_opis},
     {"beKarnetTIR", &PolaDeklaracji::karnet_tir},           {"beST", &PolaDeklaracji::st},
@@ -147,7 +148,13 @@ TIE015PL_Box::TIE015PL_Box(host::HostContext& ctx, const QVariantMap& row, bool 
   uproszczona_ = new QCheckBox(S("Procedura uproszczona"), naglowek);
   uproszczona_->setObjectName(S("cbPowiadomienie"));
   nf->addRow(uproszczona_);
-  Dodaj(nf, "deTerminDost", "Termin dostarcz.:", 10);
+  termin_ = new QDateEdit(naglowek);
+  termin_->setObjectName(S("deTerminDost"));
+  termin_->setDisplayFormat(S("dd.MM.yyyy"));
+  termin_->setCalendarPopup(true);
+  termin_->setMinimumDate(kBrakDaty.date());
+  termin_->setSpecialValueText(S(" "));
+  nf->addRow(S("Termin dostarcz.:"), termin_);
   Dodaj(nf, "beWK_Kod", "Wynik kontoli:", 2, true);
   typ_modyfikacji_ = new QComboBox(naglowek);
   typ_modyfikacji_->setObjectName(S("cbTypModyfikacji"));
@@ -155,7 +162,7 @@ TIE015PL_Box::TIE015PL_Box(host::HostContext& ctx, const QVariantMap& row, bool 
   nf->addRow(S("Typ modyfikacji:"), typ_modyfikacji_);
   data_przedstawienia_ = new QDateTimeEdit(naglowek);
   data_przedstawienia_->setObjectName(S("deDataPrzedstawienia"));
-  data_przedstawienia_->setDisplayFormat(S("yyyy-MM-dd HH:mm:ss"));
+  data_przedstawienia_->setDisplayFormat(S("dd.MM.yyyy HH:mm:ss"));
   data_przedstawienia_->setCalendarPopup(true);
   // The lowest value stands for "not set" and shows as an empty field.
   data_przedstawienia_->setMinimumDateTime(kBrakDaty);
@@ -460,6 +467,8 @@ void TIE015PL_Box::PokazPola() {
   zamkniecia_->setEnabled(p.uproszczona && !ViewMode());
   const QDateTime przedstawienie = frame::GetDateTimeFromString(p.data_przedstawienia);
   data_przedstawienia_->setDateTime(p.data_przedstawienia.trimmed().isEmpty() || !przedstawienie.isValid() ? kBrakDaty : przedstawienie);
+  const QDate termin = QDate::fromString(p.termin_dostarczenia.trimmed(), Qt::ISODate);
+  termin_->setDate(termin.isValid() ? termin : kBrakDaty.date());
   lokalizacja_->setCurrentIndex(p.lokalizacja);
   typ_modyfikacji_->setCurrentIndex(p.typ_modyfikacji);
   const bool tir = p.deklaracja.trimmed() == QLatin1String("TIR");
@@ -475,6 +484,7 @@ void TIE015PL_Box::CzytajPola() {
   for (const Wiazanie& w : kWiazania) p.*w.wartosc = pola_.value(S(w.pole))->text();
   p.uproszczona = uproszczona_->isChecked();
   p.data_przedstawienia = data_przedstawienia_->dateTime() == kBrakDaty ? QString() : frame::GetDateTimeAsString(data_przedstawienia_->dateTime());
+  p.termin_dostarczenia = termin_->date() == kBrakDaty.date() ? QString() : frame::GetDateAsString(termin_->date());
   p.lokalizacja = lokalizacja_->currentIndex();
   p.typ_modyfikacji = typ_modyfikacji_->currentIndex();
 }
@@ -565,6 +575,7 @@ void TIE015PL_Box::BeforeActivate() {
   lokalizacja_->setEnabled(edytowalny);
   typ_modyfikacji_->setEnabled(edytowalny);
   data_przedstawienia_->setEnabled(edytowalny);
+  termin_->setEnabled(edytowalny);
   wyswietlony_ = true;
 }
 

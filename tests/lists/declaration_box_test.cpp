@@ -82,6 +82,12 @@ TEST_P(DeclarationBox, StoredSimplifiedDeclarationOpensQuietlyAndTheAmendmentTak
   // Applied once as it opens: no warning, the control result follows, the seals are open.
   EXPECT_TRUE(host_->dialogs.Texts().isEmpty());
   EXPECT_EQ(box->Pole(QStringLiteral("beWK_Kod"))->text(), QStringLiteral("A3"));
+  // The delivery limit is a date in a date editor, written back as the documents write it.
+  auto* termin = box->findChild<QDateEdit*>(QStringLiteral("deTerminDost"));
+  ASSERT_NE(termin, nullptr);
+  EXPECT_EQ(termin->date(), QDate(2024, 3, 12));
+  termin->setDate(QDate(2024, 3, 14));
+  EXPECT_TRUE(box->GetXML().contains(QStringLiteral("TerminDostarczenia=\"2024-03-14\"")));
   EXPECT_TRUE(box->Pole(QStringLiteral("beZamknCelne"))->isEnabled());
   box->Uproszczona()->setChecked(false);
   EXPECT_FALSE(box->Pole(QStringLiteral("beZamknCelne"))->isEnabled());
