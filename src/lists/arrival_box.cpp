@@ -1,4 +1,5 @@
 #include "arrival_box.h"
+#include "host/date_field.h"
 #include "host/edit_box.h"
 
 #include "arrival/arrival_boxes.h"
@@ -219,7 +220,7 @@ TIE007PL_Box::TIE007PL_Box(host::HostContext& ctx, const QVariantMap& row, QWidg
       Pokaz();
     });
   }
-  QLineEdit* data = Dodaj(gf, "deData", "Data:", 10);
+  QLineEdit* data = host::PoleDaty(Dodaj(gf, "deData", "Data:", 10));
   data->setPlaceholderText(S("RRRR-MM-DD"));
   connect(data, &QLineEdit::editingFinished, this, [this] {
     if (ViewMode()) return;
