@@ -1,6 +1,7 @@
 #include "display_text.h"
 
 #include <QDateTime>
+#include <QLocale>
 #include <QRegularExpression>
 
 namespace velmora::host {
@@ -43,7 +44,7 @@ QString TekstKomorki(const QVariant& value) {
       return value.toDate().toString(kFormatDaty);
     case QMetaType::Double:
     case QMetaType::Float:
-      return QString::number(value.toDouble(), 'f', -1).replace(QLatin1Char('.'), QLatin1Char(','));
+      return QString::number(value.toDouble(), 'f', QLocale::FloatingPointShortest).replace(QLatin1Char('.'), QLatin1Char(','));
     default:
       break;
   }
