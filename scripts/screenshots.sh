@@ -10,7 +10,8 @@ for name in main_window_ncts2 declaration_box goods_item_box arrival_box unloadi
   cp "build/artifacts/$name.png" "docs/img/$name.png"
 done
 # From the whole transits driven through the windows.
-for name in 04_wysylka_IE015 05_komunikaty_po_IE028 14_wynik_kontroli 24_wniosek_o_uniewaznienie \
+for name in 04_wysylka_IE015 05_komunikaty_po_IE028 09_po_zwolnieniu 14_wynik_kontroli 19_odrzucenie \
+            20_platforma_niedostepna 24_wniosek_o_uniewaznienie \
             start_01_pierwsze_uruchomienie start_05_po_ponownym_uruchomieniu; do
   cp "build/artifacts/transit/$name.png" "docs/img/$name.png"
 done

@@ -1,4 +1,5 @@
 #include "arrival_boxes.h"
+#include "host/date_field.h"
 #include "host/edit_box.h"
 
 #include "host/host_context.h"
@@ -56,7 +57,7 @@ TIE007PL_ZdarzeniaBox::TIE007PL_ZdarzeniaBox(host::HostContext& ctx, xml::Group 
   kontenery->setTabChangesFocus(true);
   teksty_.insert(S("meKontener"), kontenery);
   pf->addRow(S("Nowe Kontenery:"), kontenery);
-  Dodaj(pf, "deData_Adnotacji", "Data adnotacji:", 10)->setPlaceholderText(S("RRRR-MM-DD"));
+  host::PoleDaty(Dodaj(pf, "deData_Adnotacji", "Data adnotacji:", 10))->setPlaceholderText(S("RRRR-MM-DD"));
   Dodaj(pf, "beWladze_Adnotacji", "Władze adnotacji:", 35);
   Dodaj(pf, "beMiejsce_Adnotacji", "Miejsce adnotacji:", 35);
   Dodaj(pf, "beKraj_Adnotacji", "Kraj adnotacji:", 2, true, 1009);
@@ -75,7 +76,7 @@ TIE007PL_ZdarzeniaBox::TIE007PL_ZdarzeniaBox(host::HostContext& ctx, xml::Group 
   opis->setTabChangesFocus(true);
   teksty_.insert(S("meOpis"), opis);
   inf->addRow(S("Opis dotyczący adnotacji:"), opis);
-  Dodaj(inf, "deInne_Data", "Data adnotacji:", 10)->setPlaceholderText(S("RRRR-MM-DD"));
+  host::PoleDaty(Dodaj(inf, "deInne_Data", "Data adnotacji:", 10))->setPlaceholderText(S("RRRR-MM-DD"));
   Dodaj(inf, "beInne_Wladze", "Władze adnotacji:", 35);
   Dodaj(inf, "beInne_Miejsce", "Miejsce adnotacji:", 35);
   Dodaj(inf, "beInne_Kraj", "Kraj adnotacji:", 2, true, 1008);

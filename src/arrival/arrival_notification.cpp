@@ -4,6 +4,7 @@
 #include "frame/text_formats.h"
 #include "host/clock.h"
 #include "host/dialogs.h"
+#include "host/display_text.h"
 #include "host/host_context.h"
 #include "host/options.h"
 #include "host/users.h"
@@ -17,6 +18,7 @@ namespace velmora::arrival {
 namespace {
 
 using host::Dziesietna;
+using host::ZPrzecinkiem;
 using xml::Group;
 
 QString S(const char* s) { return QString::fromUtf8(s); }
@@ -25,8 +27,6 @@ const char* const kPolaLokalizacji[] = {"MiejsceUznane", "Opis", "MiejsceOdpraw"
 
 bool Flaga(const QString& v) { return v == QLatin1String("1") || v.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0; }
 
-// Edits show numbers with a comma, documents and columns keep points.
-QString ZPrzecinkiem(const QString& text) { return QString(text).replace(QLatin1Char('.'), QLatin1Char(',')); }
 double Liczba(const QString& text) { return Dziesietna::Z(text).Surowa() / static_cast<double>(Dziesietna::kSkala); }
 
 QString TekstZKolumny(const QVariant& v, int miejsca) {

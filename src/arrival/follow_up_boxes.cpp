@@ -1,4 +1,5 @@
 #include "follow_up_boxes.h"
+#include "host/date_field.h"
 #include "host/edit_box.h"
 
 #include "host/host_context.h"
@@ -197,7 +198,7 @@ TIE014PL_Box::TIE014PL_Box(host::HostContext& ctx, const QVariantMap& row, QWidg
     powod_->setPlainText(t.left(350));
     powod_->moveCursor(QTextCursor::End);
   });
-  Dodaj(decyzja, "deDataWniosku", "Data wniosku :", 10)->setPlaceholderText(S("RRRR-MM-DD"));
+  host::PoleDaty(Dodaj(decyzja, "deDataWniosku", "Data wniosku :", 10))->setPlaceholderText(S("RRRR-MM-DD"));
   QLineEdit* uc = Dodaj(decyzja, "beUCZglosz", "UC zgłoszenia :", 8);
   Przycisk(decyzja, uc, [this, uc] {
     if (const auto r = host::ListujUC(ctx_, S("PL"), uc->text().trimmed(), this)) {
@@ -235,7 +236,7 @@ TIE141PL_Box::TIE141PL_Box(host::HostContext& ctx, const QVariantMap& row, QWidg
       logic_(ctx) {
   QFormLayout* poszukiwanie = DodajGrupe(" Poszukiwanie tranzytu  ");
   DodajZnacznik(poszukiwanie, "cbTC11", "TC11 dostarczone");
-  Dodaj(poszukiwanie, "deDataDostarczeniaTC11", "Data dostarczenia :", 10)->setPlaceholderText(S("RRRR-MM-DD"));
+  host::PoleDaty(Dodaj(poszukiwanie, "deDataDostarczeniaTC11", "Data dostarczenia :", 10))->setPlaceholderText(S("RRRR-MM-DD"));
   DodajZnacznik(poszukiwanie, "cbFormaPapierowa", "Forma papierowa");
   Dodaj(poszukiwanie, "beInformacja", "Informacja :", 140);
   Dodaj(poszukiwanie, "beUCOkazania", "UC okazania :", 8, true);
@@ -281,7 +282,7 @@ TIE054PL_Box::TIE054PL_Box(host::HostContext& ctx, const QVariantMap& row, QWidg
   QFormLayout* zmiany = DodajGrupe("  Przyjęcie zmian   ");
   DodajZnacznik(zmiany, "cbBrakSprzeciwu", "Brak sprzeciwu (zgoda na wykryte w czasie kontroli rozbieżności)");
   Dodaj(zmiany, "beUCZgloszenia", "UC zgłoszenia :", 8);
-  Dodaj(zmiany, "deDataWniosku", "Data złożenia :", 10, true);
+  host::PoleDaty(Dodaj(zmiany, "deDataWniosku", "Data złożenia :", 10, true));
   DodajZobowiazanego();
 }
 

@@ -156,7 +156,8 @@ TIE015_TowarBox::TIE015_TowarBox(host::HostContext& ctx, xml::Message& deklaracj
   kf->setContentsMargins(0, 0, 0, 0);
   Dodaj(kf, "beKwota", "Kwota:", 11);
   Dodaj(kf, "beWaluta", "Waluta:", 3, true);
-  Dodaj(kf, "beGwarancja", "Gwarancja (GRN):")->setReadOnly(true);
+  QLineEdit* gwarancja = Dodaj(kf, "beGwarancja", "Gwarancja (GRN):");
+  gwarancja->setReadOnly(true);
   {
     auto* wybierz = new QToolButton(this);
     wybierz->setObjectName(S("beGwarancja_Wybierz"));
@@ -164,10 +165,8 @@ TIE015_TowarBox::TIE015_TowarBox(host::HostContext& ctx, xml::Message& deklaracj
     auto* wyczysc = new QToolButton(this);
     wyczysc->setObjectName(S("beGwarancja_Wyczysc"));
     wyczysc->setText(S("X"));
-    auto* w = new QHBoxLayout;
-    w->addWidget(wybierz);
-    w->addWidget(wyczysc);
-    kf->addRow(QString(), w);
+    host::ObokPola(kf, gwarancja, wybierz);
+    host::ObokPola(kf, gwarancja, wyczysc);
     connect(wybierz, &QToolButton::clicked, this, [this] {
       if (ViewMode() || logic_.ZabezpieczenieZablokowane()) return;
       if (const auto grn = GwarancjeDeklaracji::WybierzGRN(ctx_, deklaracja_, this)) pola_.value(S("beGwarancja"))->setText(*grn);

@@ -6,6 +6,7 @@
 #include "host/clock.h"
 #include "host/config_rpt_box.h"
 #include "host/db.h"
+#include "host/display_text.h"
 #include "host/xml/bodies.h"
 
 #include <QDir>
@@ -15,6 +16,7 @@ namespace velmora::departure {
 
 namespace {
 
+using host::ZPrzecinkiem;
 using xml::Group;
 
 QString S(const char* s) { return QString::fromUtf8(s); }
@@ -80,8 +82,8 @@ host::SadTowar Towar(const Group& t) {
   w.kraj_przeznaczenia = t.Get(S("KrajPrzeznaczenia"));
   w.opis = t.Get(S("OpisTowaru"));
   w.kod_towarowy = t.Get(S("KodTowarowy"));
-  w.masa_brutto = t.Get(S("MasaBrutto"));
-  w.masa_netto = t.Get(S("MasaNetto"));
+  w.masa_brutto = ZPrzecinkiem(t.Get(S("MasaBrutto")));
+  w.masa_netto = ZPrzecinkiem(t.Get(S("MasaNetto")));
   w.nadawca = Podmiot(t.Get(xml::kIE015_Nadawca));
   w.odbiorca = Podmiot(t.Get(xml::kIE015_Odbiorca));
   for (const Group& o : t.List(xml::kOpakowanie)) {
@@ -103,7 +105,7 @@ host::SadTowar Towar(const Group& t) {
   for (const Group& tw : t.List(xml::kTowarWrazliwy)) {
     QStringList l;
     if (!tw.Get(S("Kod")).isEmpty()) l << S("kod ") + tw.Get(S("Kod"));
-    if (!tw.Get(S("Ilosc")).isEmpty()) l << S("ilość ") + tw.Get(S("Ilosc"));
+    if (!tw.Get(S("Ilosc")).isEmpty()) l << S("ilość ") + ZPrzecinkiem(tw.Get(S("Ilosc")));
     if (!l.isEmpty()) w.towary_wrazliwe << l.join(S(", "));
   }
   if (const Group b = t.Get(xml::kIE015_TowarBezpieczenstwo)) {
@@ -155,7 +157,7 @@ host::SadDocument NCTS2_SAD(const xml::Message& deklaracja, const DaneWydrukuSAD
     sad.kontener = Flaga(z.Get(S("Kontener")));
     sad.liczba_pozycji = z.Get(S("LiczbaPozycji"));
     sad.liczba_opakowan = z.Get(S("LiczbaOpakowan"));
-    sad.masa_brutto = z.Get(S("MasaBrutto"));
+    sad.masa_brutto = ZPrzecinkiem(z.Get(S("MasaBrutto")));
     sad.data_przedstawienia = DataCzas(z.Get(S("DataPrzedstawienia")));
   }
   if (const Group r = root.Get(xml::kIE015_Rodzaj)) {

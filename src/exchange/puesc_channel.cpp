@@ -101,7 +101,14 @@ double DataCzasJakoLiczba(const QDateTime& t) {
   return static_cast<double>(QDate(1899, 12, 30).daysTo(t.date())) + t.time().msecsSinceStartOfDay() / 86400000.0;
 }
 
-void WczytajListeDokumentow(host::HostContext& ctx, const QString& katalog, const QString& lista, bool zalaczniki, const LogFn& log) {
+bool Dalej(const PostepFn& postep, int done, int total, const LogFn& log) {
+  if (!postep || postep(done, total)) return true;
+  log(kOdbiorPrzerwany);
+  return false;
+}
+
+void WczytajListeDokumentow(host::HostContext& ctx, const QString& katalog, const QString& lista, bool zalaczniki, const LogFn& log,
+                            const PostepFn& postep) {
   xml::XmlDocumentPtr doc;
   try {
     doc = xml::LoadXMLData(lista);
@@ -110,7 +117,10 @@ void WczytajListeDokumentow(host::HostContext& ctx, const QString& katalog, cons
     return;
   }
   const QDir dir(katalog);
-  for (const xml::XmlNode& d : doc->DocumentElement().ChildrenByLocalName(QStringLiteral("dokument"))) {
+  const auto dokumenty = doc->DocumentElement().ChildrenByLocalName(QStringLiteral("dokument"));
+  int done = 0;
+  for (const xml::XmlNode& d : dokumenty) {
+    if (!Dalej(postep, done++, static_cast<int>(dokumenty.size()), log)) return;
     const QString path = dir.filePath(d.Attribute(QStringLiteral("nazwa")));
     try {
       const QString text = xml::LoadXMLDocument(path)->ToXml();

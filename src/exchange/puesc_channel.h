@@ -17,6 +17,13 @@ namespace velmora::exchange {
 
 // Where the send and receive roads write their progress, line by line.
 using LogFn = std::function<void(const QString&)>;
+// Told before each document of a long road (documents done, all documents); answering false
+// stops the road there, the documents not reached left unread.
+using PostepFn = std::function<bool(int, int)>;
+// The log line of a road the clerk stopped.
+inline const QString kOdbiorPrzerwany = QStringLiteral("- odbiór przerwany, pozostałe komunikaty nie zostały wczytane");
+// Asks `postep` (when there is one) whether the road goes on, logging the stop.
+bool Dalej(const PostepFn& postep, int done, int total, const LogFn& log);
 
 // The platform account, address, waiting and proxy as the options give them.
 struct PolaczeniePuesc {
@@ -73,7 +80,8 @@ double DataCzasJakoLiczba(const QDateTime& t);
 // Loads every document of the library's answer list (files below `katalog`) through
 // WczytajKomunikat, logging each result; with `zalaczniki` the printouts named with a
 // document are stored with the message just loaded. A list that is no XML is logged as it is.
-void WczytajListeDokumentow(host::HostContext& ctx, const QString& katalog, const QString& lista, bool zalaczniki, const LogFn& log);
+void WczytajListeDokumentow(host::HostContext& ctx, const QString& katalog, const QString& lista, bool zalaczniki, const LogFn& log,
+                             const PostepFn& postep = {});
 
 // Stores the file as the PDF printout of message `message_id`; answers the attachment's id.
 qint64 SaveAttach(host::HostContext& ctx, const QString& path, qint64 message_id);

@@ -15,7 +15,9 @@ namespace velmora::exchange {
 
 bool OdbiorKomunikatow::WczytajPliki(const QStringList& pliki, const LogFn& log) {
   bool ok = true;
-  for (const QString& plik : pliki) {
+  for (int i = 0; i < pliki.size(); ++i) {
+    if (!Dalej(postep_, i, static_cast<int>(pliki.size()), log)) return false;
+    const QString& plik = pliki[i];
     QString wynik;
     try {
       wynik = WczytajKomunikat(ctx_, xml::LoadXMLDocument(plik)->ToXml());
@@ -62,7 +64,7 @@ bool OdbiorKomunikatow::ReceiveWS(const QDateTime& od, const QDateTime& do_, boo
                      DataCzasJakoLiczba(do_), przeczytane, pu.constData(), pp.constData(), ph.constData(), p.proxy_port, p.proxy_domyslne);
   });
   if (!OdpowiedzKlienta(lista, log)) return false;
-  WczytajListeDokumentow(ctx_, katalog_in, lista, true, log);
+  WczytajListeDokumentow(ctx_, katalog_in, lista, true, log, postep_);
   return true;
 }
 
@@ -93,6 +95,8 @@ bool OdbiorKomunikatow::ZakladkaPoczta(const QString& konto, bool tylko_nowe, co
     }
     // From the newest down: with only new mail wanted, the first stored one ends the walk.
     for (int i = liczba; i >= 1; --i) {
+      // What is not reached stays on the server for the next reading.
+      if (!Dalej(postep_, liczba - i, liczba, log)) break;
       const QString numer = QStringLiteral("(%1/%2) ").arg(i).arg(liczba);
       try {
         const host::MailMessage m = poczta.GetMessageAt(i);

@@ -18,6 +18,8 @@ namespace velmora::exchange {
 class OdbiorKomunikatow {
  public:
   explicit OdbiorKomunikatow(host::HostContext& ctx) : ctx_(ctx) {}
+  // Told before each file, document or mail; answering false stops the road there.
+  void UstawPostep(PostepFn postep) { postep_ = std::move(postep); }
 
   // Loads the files one by one; answers whether every one was loaded without an error.
   bool WczytajPliki(const QStringList& pliki, const LogFn& log);
@@ -34,6 +36,7 @@ class OdbiorKomunikatow {
 
  private:
   host::HostContext& ctx_;
+  PostepFn postep_;
 };
 
 // The processing routine registered with the host's mail reception: the first attachment of

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QRadioButton>
 #include <QTimeEdit>
 #include <QToolButton>
@@ -169,6 +170,16 @@ void TKomunikatOdbierzWiz::InitCurrentPage(int page) {
   if (page != kZapiszDoBazyDanych || wczytano_) return;
   wczytano_ = true;
   const LogFn log = [this](const QString& l) { AddToLog(l); };
+  // Many answers take a while: the clerk sees how far it got and may stop between two of them.
+  QProgressDialog postep(QStringLiteral("Wczytywanie komunikatów ..."), QStringLiteral("Przerwij"), 0, 0, this);
+  postep.setWindowTitle(windowTitle());
+  postep.setWindowModality(Qt::WindowModal);
+  postep.setMinimumDuration(1000);
+  odbior_.UstawPostep([&postep](int done, int total) {
+    postep.setMaximum(total);
+    postep.setValue(done);
+    return !postep.wasCanceled();
+  });
   if (rb_email_->isChecked()) {
     ctx_.options.WriteOption(kSekcja, QStringLiteral("be_Email"), be_email_->text().trimmed());
     odbior_.ZakladkaPoczta(be_email_->text().trimmed(), cb_tylko_nowe_->isChecked(), log);
@@ -184,6 +195,7 @@ void TKomunikatOdbierzWiz::InitCurrentPage(int page) {
     }
     lbl_zapis_->setText(lbl_zapis_->text() + QStringLiteral(" analiza zakończona"));
   }
+  odbior_.UstawPostep({});
 }
 
 }  // namespace velmora::exchange

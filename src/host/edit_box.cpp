@@ -72,6 +72,38 @@ QLineEdit* PoleFormularza(QWidget* parent, QFormLayout* form, const QString& nam
   return e;
 }
 
+bool EnterDoNastepnegoPola(QWidget* field, const QKeyEvent* key) {
+  if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) return false;
+  QWidget* next = field->nextInFocusChain();
+  while (next != field && !(next->isVisible() && next->isEnabled() && (next->focusPolicy() & Qt::TabFocus)))
+    next = next->nextInFocusChain();
+  next->setFocus(Qt::TabFocusReason);
+  return true;
+}
+
+void ObokPola(QFormLayout* form, QWidget* field, QWidget* beside) {
+  static const char* const kLinia = "velmora_obok_pola";
+  QWidget* holder = field->parentWidget();
+  if (!holder || !holder->property(kLinia).toBool()) {
+    int row = -1;
+    QFormLayout::ItemRole role;
+    form->getWidgetPosition(field, &row, &role);
+    if (row < 0) {
+      form->addRow(QString(), beside);
+      return;
+    }
+    holder = new QWidget(field->parentWidget());
+    holder->setProperty(kLinia, true);
+    auto* line = new QHBoxLayout(holder);
+    line->setContentsMargins(0, 0, 0, 0);
+    form->removeWidget(field);
+    line->addWidget(field, 1);
+    form->setWidget(row, QFormLayout::FieldRole, holder);
+  }
+  beside->setParent(holder);
+  static_cast<QHBoxLayout*>(holder->layout())->addWidget(beside);
+}
+
 TEditBox::TEditBox(HostContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) {
   setLayout(new QVBoxLayout(this));
 }
@@ -227,21 +259,9 @@ void TRecordEditBox::ReadFields() {
 QAbstractButton* TRecordEditBox::AddFieldButton(const QString& column, const QString& text, std::function<void()> action) {
   QWidget* field = FieldWidget(column);
   if (!field) return nullptr;
-  int row = -1;
-  QFormLayout::ItemRole role;
-  form_->getWidgetPosition(field->parentWidget() && field->parentWidget() != this ? field->parentWidget() : field, &row, &role);
-  QWidget* holder = field->parentWidget() && field->parentWidget() != this ? field->parentWidget() : nullptr;
-  if (!holder) {
-    holder = new QWidget(this);
-    auto* line = new QHBoxLayout(holder);
-    line->setContentsMargins(0, 0, 0, 0);
-    form_->removeWidget(field);
-    line->addWidget(field);
-    form_->setWidget(row, QFormLayout::FieldRole, holder);
-  }
-  auto* button = new QToolButton(holder);
+  auto* button = new QToolButton(this);
   button->setText(text);
-  holder->layout()->addWidget(button);
+  ObokPola(form_, field, button);
   connect(button, &QToolButton::clicked, this, [action] { action(); });
   return button;
 }

@@ -34,6 +34,12 @@ void PrzyciskiList(QWidget* box, std::initializer_list<const char*> properties);
 // limited to `max_length` characters when above 0, upper case when `upper`.
 QLineEdit* PoleFormularza(QWidget* parent, QFormLayout* form, const QString& name, const QString& caption, int max_length = 0,
                           bool upper = false);
+// Enter in a field of a form moves on to the next field instead of accepting the dialog;
+// true when the key was taken.
+bool EnterDoNastepnegoPola(QWidget* field, const QKeyEvent* key);
+// Puts `beside` (a "..." button, a row of them) on the line of `field` in `form`, after the
+// field, instead of on a line of its own; a second call adds to the same line.
+void ObokPola(QFormLayout* form, QWidget* field, QWidget* beside);
 
 // A modal editor over one record: OK/Cancel, view mode, validation that keeps the editor
 // open on the first refused field with its message.

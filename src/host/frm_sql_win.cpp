@@ -1,6 +1,7 @@
 #include "frm_sql_win.h"
 
 #include "dialogs.h"
+#include "display_text.h"
 #include "edit_box.h"
 #include "host_context.h"
 #include "main_form.h"
@@ -16,11 +17,18 @@
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QScopedValueRollback>
+#include <QStyle>
+#include <QStyleOptionViewItem>
+#include <QAbstractItemDelegate>
 #include <QSqlError>
+#include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
 #include <QTableView>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -33,10 +41,22 @@ class ListModel : public QSqlQueryModel {
  public:
   ListModel(TFrmSqlWin* win) : QSqlQueryModel(win), win_(win) {}
   QVariant data(const QModelIndex& index, int role) const override {
+    if (role == Qt::ToolTipRole) {
+      const QString whole = win_->CutCellText(index);
+      return whole.isEmpty() ? QVariant() : QVariant(whole);
+    }
     const QVariant stored = QSqlQueryModel::data(index, Qt::DisplayRole);
     if (role != Qt::DisplayRole && role != Qt::ForegroundRole && role != Qt::DecorationRole && role != Qt::TextAlignmentRole)
       return QSqlQueryModel::data(index, role);
-    return win_->CellData(index.row(), record().fieldName(index.column()), role, stored);
+    const QVariant shown = win_->CellData(index.row(), record().fieldName(index.column()), role, stored);
+    if (role != Qt::DisplayRole) return shown;
+    // A decimal column may come back as text (PostgreSQL's numeric, SQLite's affinity).
+    if (record().field(index.column()).metaType().id() == QMetaType::Double && shown.typeId() == QMetaType::QString) {
+      bool ok = false;
+      const double v = shown.toDouble(&ok);
+      if (ok) return TekstKomorki(v);
+    }
+    return TekstKomorki(shown);
   }
 
  private:
@@ -70,6 +90,17 @@ TFrmSqlWin::TFrmSqlWin(HostContext& ctx, QWidget* parent)
   grid_->verticalHeader()->hide();
   grid_->installEventFilter(this);
   connect(grid_, &QTableView::doubleClicked, this, [this] { RunDefaultAction(); });
+  save_timer_ = new QTimer(this);
+  save_timer_->setSingleShot(true);
+  save_timer_->setInterval(500);
+  connect(save_timer_, &QTimer::timeout, this, &TFrmSqlWin::SaveLayout);
+  QHeaderView* header = grid_->horizontalHeader();
+  header->setSectionsMovable(true);
+  header->setResizeContentsPrecision(100);
+  header->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(header, &QHeaderView::customContextMenuRequested, this, &TFrmSqlWin::ShowHeaderMenu);
+  connect(header, &QHeaderView::sectionResized, this, &TFrmSqlWin::ClerkChangedLayout);
+  connect(header, &QHeaderView::sectionMoved, this, &TFrmSqlWin::ClerkChangedLayout);
 }
 
 TFrmSqlWin::~TFrmSqlWin() = default;
@@ -126,19 +157,124 @@ void TFrmSqlWin::RebuildQuery() {
     if (sql_.contains(QLatin1Char(':') + it.key())) params.insert(it.key(), it.value());
   for (auto it = params.begin(); it != params.end(); ++it) q.bindValue(QLatin1Char(':') + it.key(), it.value());
   if (!q.exec()) throw DbError(q.lastError().text(), sql_);
+  QScopedValueRollback<bool> arranging(arranging_, true);
   model_->setQuery(std::move(q));
+  for (const QString& column : clerk_hidden_)
+    if (const int c = ColumnOf(column); c >= 0) grid_->setColumnHidden(c, false);
   AfterQuery();
+  program_hidden_.clear();
+  for (int c = 0; c < model_->record().count(); ++c)
+    if (grid_->isColumnHidden(c)) program_hidden_ << model_->record().fieldName(c).toUpper();
   if (!layout_restored_) {
     RestoreLayout();
     layout_restored_ = true;
   }
+  ApplyHiddenColumns();
+  FitColumns();
   if (model_->rowCount() > 0 && !grid_->currentIndex().isValid()) grid_->selectRow(0);
+}
+
+int TFrmSqlWin::ColumnOf(const QString& column) const {
+  const QSqlRecord rec = model_->record();
+  for (int i = 0; i < rec.count(); ++i)
+    if (rec.fieldName(i).compare(column, Qt::CaseInsensitive) == 0) return i;
+  return -1;
+}
+
+void TFrmSqlWin::ApplyHiddenColumns() {
+  const QSqlRecord rec = model_->record();
+  for (int c = 0; c < rec.count(); ++c) {
+    const QString name = rec.fieldName(c).toUpper();
+    grid_->setColumnHidden(c, program_hidden_.contains(name) || clerk_hidden_.contains(name));
+  }
+}
+
+void TFrmSqlWin::SetColumnHiddenByUser(const QString& column, bool hidden) {
+  const QString name = column.toUpper();
+  const int c = ColumnOf(name);
+  if (c < 0 || program_hidden_.contains(name)) return;
+  clerk_hidden_.removeAll(name);
+  if (hidden) clerk_hidden_ << name;
+  {
+    QScopedValueRollback<bool> arranging(arranging_, true);
+    grid_->setColumnHidden(c, hidden);
+  }
+  ClerkChangedLayout();
+}
+
+void TFrmSqlWin::ShowHeaderMenu(const QPoint& at) {
+  QMenu menu(this);
+  const QSqlRecord rec = model_->record();
+  for (int c = 0; c < rec.count(); ++c) {
+    const QString name = rec.fieldName(c).toUpper();
+    if (program_hidden_.contains(name)) continue;
+    QString caption = model_->headerData(c, Qt::Horizontal).toString().trimmed();
+    QAction* a = menu.addAction(caption.isEmpty() ? name : caption);
+    a->setCheckable(true);
+    a->setChecked(!grid_->isColumnHidden(c));
+    connect(a, &QAction::toggled, this, [this, name](bool shown) { SetColumnHiddenByUser(name, !shown); });
+  }
+  menu.exec(grid_->horizontalHeader()->mapToGlobal(at));
+}
+
+void TFrmSqlWin::ClerkChangedLayout() {
+  if (arranging_) return;
+  clerk_layout_ = true;
+  save_timer_->start();
+}
+
+void TFrmSqlWin::FitColumns() {
+  if (clerk_layout_ || model_->columnCount() == 0) return;
+  QScopedValueRollback<bool> arranging(arranging_, true);
+  // Long free texts would push the rest out of sight; their whole text is the tooltip.
+  constexpr int kNajszersza = 360;
+  grid_->resizeColumnsToContents();
+  for (int c = 0; c < model_->columnCount(); ++c)
+    if (grid_->columnWidth(c) > kNajszersza) grid_->setColumnWidth(c, kNajszersza);
+  StretchColumn();
+}
+
+void TFrmSqlWin::StretchColumn() {
+  const int stretch = ColumnOf(GetStretchColumn());
+  if (clerk_layout_ || stretch < 0 || grid_->isColumnHidden(stretch)) return;
+  QScopedValueRollback<bool> arranging(arranging_, true);
+  int others = 0;
+  for (int c = 0; c < model_->columnCount(); ++c)
+    if (c != stretch && !grid_->isColumnHidden(c)) others += grid_->columnWidth(c);
+  const int room = grid_->viewport()->width() - others;
+  if (room > static_cast<const QAbstractItemView*>(grid_)->sizeHintForColumn(stretch)) grid_->setColumnWidth(stretch, room);
+}
+
+QString TFrmSqlWin::CutCellText(const QModelIndex& index) const {
+  if (!index.isValid()) return {};
+  const QString text = model_->data(index, Qt::DisplayRole).toString();
+  if (text.isEmpty()) return {};
+  // Measured as the grid measures a column it fits to its content: padding and icon included.
+  QStyleOptionViewItem option;
+  option.initFrom(grid_);
+  option.widget = grid_;
+  const int icon = grid_->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, grid_);
+  option.decorationSize = grid_->iconSize().isValid() ? grid_->iconSize() : QSize(icon, icon);
+  const int needed = grid_->itemDelegate()->sizeHint(option, index).width();
+  return needed > grid_->columnWidth(index.column()) ? text : QString();
+}
+
+void TFrmSqlWin::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  StretchColumn();
 }
 
 void TFrmSqlWin::RefreshKey(qint64 id) {
   RebuildQuery();
   if (id > 0) Locate(GetKeyName(), id);
   UpdateControls();
+}
+
+void TFrmSqlWin::RefreshOpenLists(qint64 id) {
+  RefreshKey(id > 0 ? id : CurrentKey());
+  if (!ctx_.main_form) return;
+  for (QWidget* w : ctx_.main_form->OpenWindows())
+    if (auto* list = qobject_cast<TFrmSqlWin*>(w); list && list != this) list->RefreshKey(list->CurrentKey());
 }
 
 bool TFrmSqlWin::Locate(const QString& column, const QVariant& value) {
@@ -261,18 +397,23 @@ QString TFrmSqlWin::LayoutSection() const {
 }
 
 void TFrmSqlWin::SaveLayout() {
+  save_timer_->stop();
   ctx_.options.WriteOption(LayoutSection(), QStringLiteral("Uklad"), QString::fromLatin1(grid_->horizontalHeader()->saveState().toBase64()),
                            OptionScope::User);
+  ctx_.options.WriteOption(LayoutSection(), QStringLiteral("Ukryte"), clerk_hidden_.join(QLatin1Char(';')), OptionScope::User);
 }
 
 void TFrmSqlWin::RestoreLayout() {
   const QString state = ctx_.options.ReadOption(LayoutSection(), QStringLiteral("Uklad"), QString(), OptionScope::User);
-  if (!state.isEmpty()) grid_->horizontalHeader()->restoreState(QByteArray::fromBase64(state.toLatin1()));
+  if (!state.isEmpty() && grid_->horizontalHeader()->restoreState(QByteArray::fromBase64(state.toLatin1()))) clerk_layout_ = true;
+  const QString hidden = ctx_.options.ReadOption(LayoutSection(), QStringLiteral("Ukryte"), QString(), OptionScope::User);
+  clerk_hidden_ = hidden.split(QLatin1Char(';'), Qt::SkipEmptyParts);
 }
 
 void TFrmSqlWin::closeEvent(QCloseEvent* event) {
   DoClose();
-  SaveLayout();
+  // A layout the clerk never touched is fitted to the rows again next time.
+  if (clerk_layout_) SaveLayout();
   QWidget::closeEvent(event);
 }
 

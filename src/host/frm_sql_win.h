@@ -9,7 +9,9 @@
 #include <optional>
 
 class QAction;
+class QModelIndex;
 class QSqlQueryModel;
+class QTimer;
 class QTableView;
 class QToolBar;
 
@@ -62,6 +64,12 @@ class TFrmSqlWin : public QWidget {
   virtual QVariant CellData(int row, const QString& column, int role, const QVariant& stored) const;
   // The stored value of a column in a row of the grid.
   QVariant Stored(int row, const QString& column) const;
+  // The column that takes the width the others leave (the description).
+  virtual QString GetStretchColumn() { return QStringLiteral("OPIS"); }
+  // The whole text of a cell the grid cuts; empty when it fits.
+  QString CutCellText(const QModelIndex& index) const;
+  // A clerk hides or shows a column from the header's menu; kept per user.
+  void SetColumnHiddenByUser(const QString& column, bool hidden);
 
   // Called by subclasses and the host.
   std::optional<Row> GetBoxQuery() const;  // the current row
@@ -70,6 +78,9 @@ class TFrmSqlWin : public QWidget {
   void RebuildQuery();
   // Runs the query again and puts the cursor on the row with this key.
   void RefreshKey(qint64 id);
+  // After work that stores rows other lists show (a send, a receive): every open list reads
+  // again, each keeping its cursor; this one goes to `id` when one is given.
+  void RefreshOpenLists(qint64 id = 0);
   bool Locate(const QString& column, const QVariant& value);
   void AddActionToMenu(QAction* action, bool is_default = false);
   // The whole statement as it is run (for tests and the status line).
@@ -93,6 +104,7 @@ class TFrmSqlWin : public QWidget {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   HostContext& ctx_;
 
  private:
@@ -100,12 +112,25 @@ class TFrmSqlWin : public QWidget {
   void SaveLayout();
   QString LayoutSection() const;
   void RestoreLayout();
+  int ColumnOf(const QString& column) const;
+  void ApplyHiddenColumns();
+  // Columns sized to what they show, the description taking the rest, until the clerk
+  // sets a layout of their own.
+  void FitColumns();
+  void StretchColumn();
+  void ShowHeaderMenu(const QPoint& at);
+  void ClerkChangedLayout();
   QToolBar* toolbar_;
   QTableView* grid_;
   QSqlQueryModel* model_;
   QList<QAction*> default_actions_;
   QString sql_;
   bool layout_restored_ = false;
+  bool clerk_layout_ = false;
+  bool arranging_ = false;  // the program, not the clerk, is moving sections
+  QStringList program_hidden_;
+  QStringList clerk_hidden_;
+  QTimer* save_timer_;
   QVariantMap master_keys_;
 };
 

@@ -1,4 +1,5 @@
 #include "arrival_box.h"
+#include "host/date_field.h"
 #include "host/edit_box.h"
 
 #include "arrival/arrival_boxes.h"
@@ -108,7 +109,7 @@ TIE007PL_Box::TIE007PL_Box(host::HostContext& ctx, const QVariantMap& row, QWidg
     QLineEdit* r = Dodaj(nf, "beRejestr", "Rejestr:");
     r->setReadOnly(true);
     r->setText(S("<wszystkie>"));
-    nf->addRow(QString(), ZPrzyciskami(r, [this] {
+    host::ObokPola(nf, r, ZPrzyciskami(r, [this] {
                  auto* picker = new TRejestryWin(ctx_);
                  picker->Init();
                  if (const auto w = host::PickRow(picker, S("NAZWA"), logic_.pola.rejestr, this)) {
@@ -128,7 +129,7 @@ TIE007PL_Box::TIE007PL_Box(host::HostContext& ctx, const QVariantMap& row, QWidg
   {
     QLineEdit* uc = Dodaj(zf, "beUCPrzedstawienia", "UC Przedstawienia:", 8, true);
     uc->setReadOnly(true);
-    zf->addRow(QString(), ZPrzyciskami(uc, [this, uc] {
+    host::ObokPola(zf, uc, ZPrzyciskami(uc, [this, uc] {
                  if (const auto r = host::ListujUC(ctx_, S("PL"), uc->text(), this)) uc->setText(r->Str(S("Kod")).trimmed());
                }));
   }
@@ -144,7 +145,7 @@ TIE007PL_Box::TIE007PL_Box(host::HostContext& ctx, const QVariantMap& row, QWidg
     QLineEdit* e = Dodaj(of, (S("be") + S(kPodmiot[i].pole)).toUtf8().constData(), kPodpisyPodmiotu[i]);
     e->setReadOnly(true);
   }
-  of->addRow(QString(), ZPrzyciskami(pola_.value(S("beNazwa")), [this] {
+  host::ObokPola(of, pola_.value(S("beNazwa")), ZPrzyciskami(pola_.value(S("beNazwa")), [this] {
                if (const auto k = host::WybierzKontrahentaPoNazwie(ctx_, pola_.value(S("beNazwa"))->text(), this)) {
                  Czytaj();
                  logic_.UstawOdbiorce(*k);
@@ -152,7 +153,7 @@ TIE007PL_Box::TIE007PL_Box(host::HostContext& ctx, const QVariantMap& row, QWidg
                }
              }));
   QLineEdit* przedstawiciel = Dodaj(of, "bePrzedstawiciel_TIN", "Przedstawiciel TIN:", 17);
-  of->addRow(QString(), ZPrzyciskami(
+  host::ObokPola(of, przedstawiciel, ZPrzyciskami(
                             przedstawiciel,
                             [this] {
                               if (const auto k = host::WybierzKontrahenta(ctx_, QVariant(), this)) {
@@ -172,7 +173,7 @@ TIE007PL_Box::TIE007PL_Box(host::HostContext& ctx, const QVariantMap& row, QWidg
   auto* naf = new QFormLayout(nadawca);
   for (int i = 0; i < 6; ++i)
     Dodaj(naf, (S("beNadawca_") + S(kPodmiot[i].pole)).toUtf8().constData(), kPodpisyPodmiotu[i])->setReadOnly(true);
-  naf->addRow(QString(), ZPrzyciskami(pola_.value(S("beNadawca_Nazwa")), [this] {
+  host::ObokPola(naf, pola_.value(S("beNadawca_Nazwa")), ZPrzyciskami(pola_.value(S("beNadawca_Nazwa")), [this] {
                 if (const auto k = host::WybierzKontrahentaPoNazwie(ctx_, pola_.value(S("beNadawca_Nazwa"))->text(), this)) {
                   Czytaj();
                   logic_.UstawNadawce(*k);
@@ -204,7 +205,7 @@ TIE007PL_Box::TIE007PL_Box(host::HostContext& ctx, const QVariantMap& row, QWidg
   {
     QLineEdit* waluta = Dodaj(gf, "beWaluta", "Waluta: ", 3, true);
     waluta->setProperty("waluta", true);
-    gf->addRow(QString(), ZPrzyciskami(waluta, [this, waluta] {
+    host::ObokPola(gf, waluta, ZPrzyciskami(waluta, [this, waluta] {
                  if (const auto w = host::WybierzWalute(ctx_, waluta->text().trimmed(), this)) {
                    waluta->setText(w->Str(S("KOD")).trimmed());
                    Czytaj();
@@ -219,7 +220,7 @@ TIE007PL_Box::TIE007PL_Box(host::HostContext& ctx, const QVariantMap& row, QWidg
       Pokaz();
     });
   }
-  QLineEdit* data = Dodaj(gf, "deData", "Data:", 10);
+  QLineEdit* data = host::PoleDaty(Dodaj(gf, "deData", "Data:", 10));
   data->setPlaceholderText(S("RRRR-MM-DD"));
   connect(data, &QLineEdit::editingFinished, this, [this] {
     if (ViewMode()) return;
@@ -264,7 +265,7 @@ TIE007PL_Box::TIE007PL_Box(host::HostContext& ctx, const QVariantMap& row, QWidg
   {
     QLineEdit* grn = Dodaj(gf2, "beGwarancja", "Numer gwarancji i kwota", 0);
     grn->setReadOnly(true);
-    gf2->addRow(QString(), ZPrzyciskami(
+    host::ObokPola(gf2, grn, ZPrzyciskami(
                                grn,
                                [this] {
                                  if (const auto g = host::WybierzGwarancje(ctx_, S("ID_GWARANCJE"), logic_.pola.gwarancja.id, this,
@@ -324,7 +325,6 @@ QWidget* TIE007PL_Box::ZPrzyciskami(QLineEdit* e, const std::function<void()>& w
       if (!ViewMode()) wyczysc();
     });
   }
-  h->addStretch();
   return w;
 }
 
@@ -527,10 +527,7 @@ bool TIE007PL_Box::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   // Enter moves on to the next field, as in the agency's other forms.
-  if (enter) {
-    focusNextChild();
-    return true;
-  }
+  if (host::EnterDoNastepnegoPola(e, key)) return true;
   return MessageEditor::eventFilter(watched, event);
 }
 

@@ -18,6 +18,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QDateTimeEdit>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -31,6 +32,8 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTabWidget>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -54,7 +57,7 @@ struct Wiazanie {
 };
 const Wiazanie kWiazania[] = {
     {"beNumerWlasny", &PolaDeklaracji::nr_wlasny},          {"beDataUtworzenia", &PolaDeklaracji::data_utworzenia},
-    {"beDeklaracja", &PolaDeklaracji::deklaracja},          {"deTerminDost", &PolaDeklaracji::termin_dostarczenia},
+    {"beDeklaracja", &PolaDeklaracji::deklaracja},
     {"beWK_Kod", &PolaDeklaracji::wk_kod},
     {"beMiejsceZaladunku", &PolaDeklaracji::miejsce_zaladunku}, {"beLokalizacja", &PolaDeklaracji::lokalizacja_opis},
     {"beKarnetTIR", &PolaDeklaracji::karnet_tir},           {"beST", &PolaDeklaracji::st},
@@ -112,15 +115,25 @@ TIE015PL_Box::TIE015PL_Box(host::HostContext& ctx, const QVariantMap& row, bool 
   layout->addWidget(tabs_);
 
   auto* naglowek = new QWidget(tabs_);
-  auto* nf = new QFormLayout(naglowek);
+  auto* kolumny = new QHBoxLayout(naglowek);
+  auto* nf = new QFormLayout;
+  kolumny->addLayout(nf);
+  // The long header in two columns when the screen is wide enough, so it needs no scrolling.
+  QFormLayout* nf2 = nf;
+  if (const QScreen* ekran = QGuiApplication::primaryScreen(); ekran && ekran->availableGeometry().width() >= 1200) {
+    nf2 = new QFormLayout;
+    kolumny->addSpacing(16);
+    kolumny->addLayout(nf2);
+  }
   Dodaj(nf, "beNumerWlasny", "Nr własny:", 10)->setReadOnly(true);
   Dodaj(nf, "beDataUtworzenia", "Data utworzenia:")->setReadOnly(true);
   {
-    Dodaj(nf, "beRejestr", "Aktywny rejestr:")->setReadOnly(true);
+    QLineEdit* pole = Dodaj(nf, "beRejestr", "Aktywny rejestr:");
+    pole->setReadOnly(true);
     auto* rejestr = new QToolButton(naglowek);
     rejestr->setText(S("..."));
     rejestr->setToolTip(S("Wybierz rejestr"));
-    nf->addRow(QString(), rejestr);
+    host::ObokPola(nf, pole, rejestr);
     connect(rejestr, &QToolButton::clicked, this, [this] {
       if (ViewMode()) return;
       auto* picker = new TRejestryWin(ctx_);
@@ -135,7 +148,13 @@ TIE015PL_Box::TIE015PL_Box(host::HostContext& ctx, const QVariantMap& row, bool 
   uproszczona_ = new QCheckBox(S("Procedura uproszczona"), naglowek);
   uproszczona_->setObjectName(S("cbPowiadomienie"));
   nf->addRow(uproszczona_);
-  Dodaj(nf, "deTerminDost", "Termin dostarcz.:", 10);
+  termin_ = new QDateEdit(naglowek);
+  termin_->setObjectName(S("deTerminDost"));
+  termin_->setDisplayFormat(S("dd.MM.yyyy"));
+  termin_->setCalendarPopup(true);
+  termin_->setMinimumDate(kBrakDaty.date());
+  termin_->setSpecialValueText(S(" "));
+  nf->addRow(S("Termin dostarcz.:"), termin_);
   Dodaj(nf, "beWK_Kod", "Wynik kontoli:", 2, true);
   typ_modyfikacji_ = new QComboBox(naglowek);
   typ_modyfikacji_->setObjectName(S("cbTypModyfikacji"));
@@ -143,7 +162,7 @@ TIE015PL_Box::TIE015PL_Box(host::HostContext& ctx, const QVariantMap& row, bool 
   nf->addRow(S("Typ modyfikacji:"), typ_modyfikacji_);
   data_przedstawienia_ = new QDateTimeEdit(naglowek);
   data_przedstawienia_->setObjectName(S("deDataPrzedstawienia"));
-  data_przedstawienia_->setDisplayFormat(S("yyyy-MM-dd HH:mm:ss"));
+  data_przedstawienia_->setDisplayFormat(S("dd.MM.yyyy HH:mm:ss"));
   data_przedstawienia_->setCalendarPopup(true);
   // The lowest value stands for "not set" and shows as an empty field.
   data_przedstawienia_->setMinimumDateTime(kBrakDaty);
@@ -154,12 +173,12 @@ TIE015PL_Box::TIE015PL_Box(host::HostContext& ctx, const QVariantMap& row, bool 
   lokalizacja_->setObjectName(S("peLokalizacja"));
   lokalizacja_->addItems({QString(), S("Kod miejsca uznanego"), S("Miejsce uznane"), S("Miejsce odpraw celnych"),
                           S("Kod miejsca wskazanego w pozwoleniu")});
-  nf->addRow(S("Lokalizacja:"), lokalizacja_);
-  Dodaj(nf, "beLokalizacja", "Miejsce:", 18, true);
-  Dodaj(nf, "beKarnetTIR", "Nr karnetu TIR:", 17, true);
-  lbl_karnet_ = qobject_cast<QLabel*>(nf->labelForField(pola_.value(S("beKarnetTIR"))));
+  nf2->addRow(S("Lokalizacja:"), lokalizacja_);
+  Dodaj(nf2, "beLokalizacja", "Miejsce:", 18, true);
+  Dodaj(nf2, "beKarnetTIR", "Nr karnetu TIR:", 17, true);
+  lbl_karnet_ = qobject_cast<QLabel*>(nf2->labelForField(pola_.value(S("beKarnetTIR"))));
   {
-    QLineEdit* gw = Dodaj(nf, "beGwarancje", "Gwarancje:");
+    QLineEdit* gw = Dodaj(nf2, "beGwarancje", "Gwarancje:");
     gw->setReadOnly(true);
     auto* wybierz = new QToolButton(naglowek);
     wybierz->setObjectName(S("beGwarancje_Wybierz"));
@@ -167,10 +186,8 @@ TIE015PL_Box::TIE015PL_Box(host::HostContext& ctx, const QVariantMap& row, bool 
     wybierz->setToolTip(S("Wybierz gwarancję z rejestru"));
     auto* lista = new QToolButton(naglowek);
     lista->setText(S("Lista"));
-    auto* wiersz = new QHBoxLayout;
-    wiersz->addWidget(wybierz);
-    wiersz->addWidget(lista);
-    nf->addRow(QString(), wiersz);
+    host::ObokPola(nf2, gw, wybierz);
+    host::ObokPola(nf2, gw, lista);
     connect(wybierz, &QToolButton::clicked, this, [this] {
       if (ViewMode()) return;
       CzytajPola();
@@ -193,14 +210,14 @@ TIE015PL_Box::TIE015PL_Box(host::HostContext& ctx, const QVariantMap& row, bool 
       PokazPola();
     });
   }
-  Dodaj(nf, "beKrajWysylki", "Kraj wysyłki:", 2, true);
-  Dodaj(nf, "beKrajPrzezn", "Kraj przeznaczenia:", 2, true);
-  Dodaj(nf, "beUCZglosz", "UC zgłoszenia:", 8, true);
-  Dodaj(nf, "beUCPrzezn", "UC przeznaczenia:", 8, true);
-  Dodaj(nf, "beUCtranzyt", "Lista UC tranzytowych:", 8, true);
-  Dodaj(nf, "ceLiczbaPoz", "Liczba pozycji:")->setReadOnly(true);
-  Dodaj(nf, "ceLiczbaOpak", "Liczba opakowań:", 7);
-  Dodaj(nf, "ceMasaBrutto", "Masa brutto:", 16);
+  Dodaj(nf2, "beKrajWysylki", "Kraj wysyłki:", 2, true);
+  Dodaj(nf2, "beKrajPrzezn", "Kraj przeznaczenia:", 2, true);
+  Dodaj(nf2, "beUCZglosz", "UC zgłoszenia:", 8, true);
+  Dodaj(nf2, "beUCPrzezn", "UC przeznaczenia:", 8, true);
+  Dodaj(nf2, "beUCtranzyt", "Lista UC tranzytowych:", 8, true);
+  Dodaj(nf2, "ceLiczbaPoz", "Liczba pozycji:")->setReadOnly(true);
+  Dodaj(nf2, "ceLiczbaOpak", "Liczba opakowań:", 7);
+  Dodaj(nf2, "ceMasaBrutto", "Masa brutto:", 16);
   tabs_->addTab(naglowek, S("Nagłówek"));
 
   auto* transport = new QWidget(tabs_);
@@ -225,7 +242,7 @@ TIE015PL_Box::TIE015PL_Box(host::HostContext& ctx, const QVariantMap& row, bool 
     auto* zamkniecia = new QToolButton(transport);
     zamkniecia->setObjectName(S("btZamknCelne"));
     zamkniecia->setText(S("..."));
-    tf->addRow(QString(), zamkniecia);
+    host::ObokPola(tf, zc, zamkniecia);
     zamkniecia_ = zamkniecia;
     connect(zamkniecia, &QToolButton::clicked, this, [this] {
       if (ViewMode() || !uproszczona_->isChecked()) return;
@@ -347,6 +364,7 @@ TIE015PL_Box::TIE015PL_Box(host::HostContext& ctx, const QVariantMap& row, bool 
     e->installEventFilter(this);
   }
   host::PrzyciskiList(this, {"slownik", "uc"});
+  for (QLineEdit* e : pola_) e->installEventFilter(this);
   connect(uproszczona_, &QCheckBox::toggled, this, [this](bool on) {
     // The form is read with the box already switched: the mode it left is the document's.
     const bool bylo = logic_.pola.uproszczona;
@@ -418,6 +436,7 @@ bool TIE015PL_Box::eventFilter(QObject* watched, QEvent* event) {
       }
       return true;
     }
+    if (e && host::EnterDoNastepnegoPola(e, key)) return true;
   }
   return MessageEditor::eventFilter(watched, event);
 }
@@ -448,6 +467,8 @@ void TIE015PL_Box::PokazPola() {
   zamkniecia_->setEnabled(p.uproszczona && !ViewMode());
   const QDateTime przedstawienie = frame::GetDateTimeFromString(p.data_przedstawienia);
   data_przedstawienia_->setDateTime(p.data_przedstawienia.trimmed().isEmpty() || !przedstawienie.isValid() ? kBrakDaty : przedstawienie);
+  const QDate termin = QDate::fromString(p.termin_dostarczenia.trimmed(), Qt::ISODate);
+  termin_->setDate(termin.isValid() ? termin : kBrakDaty.date());
   lokalizacja_->setCurrentIndex(p.lokalizacja);
   typ_modyfikacji_->setCurrentIndex(p.typ_modyfikacji);
   const bool tir = p.deklaracja.trimmed() == QLatin1String("TIR");
@@ -463,6 +484,7 @@ void TIE015PL_Box::CzytajPola() {
   for (const Wiazanie& w : kWiazania) p.*w.wartosc = pola_.value(S(w.pole))->text();
   p.uproszczona = uproszczona_->isChecked();
   p.data_przedstawienia = data_przedstawienia_->dateTime() == kBrakDaty ? QString() : frame::GetDateTimeAsString(data_przedstawienia_->dateTime());
+  p.termin_dostarczenia = termin_->date() == kBrakDaty.date() ? QString() : frame::GetDateAsString(termin_->date());
   p.lokalizacja = lokalizacja_->currentIndex();
   p.typ_modyfikacji = typ_modyfikacji_->currentIndex();
 }
@@ -553,6 +575,7 @@ void TIE015PL_Box::BeforeActivate() {
   lokalizacja_->setEnabled(edytowalny);
   typ_modyfikacji_->setEnabled(edytowalny);
   data_przedstawienia_->setEnabled(edytowalny);
+  termin_->setEnabled(edytowalny);
   wyswietlony_ = true;
 }
 

@@ -65,6 +65,7 @@ class TIE015PL_Box : public MessageEditor {
   QComboBox* lokalizacja_;
   QComboBox* typ_modyfikacji_;
   QDateTimeEdit* data_przedstawienia_;
+  QDateEdit* termin_;
   QToolButton* zamkniecia_ = nullptr;
   QLabel* lbl_karnet_;
   QTableWidget* towary_;

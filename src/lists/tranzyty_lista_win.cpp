@@ -151,12 +151,15 @@ void TTranzytyListaWin::InitSQLStrings(QString& select, QString& where, QString&
       if (!Exchange().wyslij) return;  // the exchange module brings the wizard
       const qint64 last = ctx_.db.QueryValue(QStringLiteral("select ID_TRANZYTY_POZYCJE from TRANZYTY_POZYCJE where TRANZYTY_ID = :ID order by LP desc"),
                                              {{QStringLiteral("ID"), id}}).toLongLong();
-      if (Exchange().wyslij(ctx_, last, this)) RefreshKey(id);
+      Exchange().wyslij(ctx_, last, this);
+      RefreshOpenLists();
     });
     AddActionToMenu(actWyslij);
     actOdbierz = new QAction(QStringLiteral("Odbierz ..."), this);
     connect(actOdbierz, &QAction::triggered, this, [this] {
-      if (Exchange().odbierz && Exchange().odbierz(ctx_, 0, this)) RefreshKey(CurrentKey());
+      if (!Exchange().odbierz) return;
+      Exchange().odbierz(ctx_, 0, this);
+      RefreshOpenLists();
     });
     AddActionToMenu(actOdbierz);
     actKopiuj = new QAction(logic_.Rodzaj() == frame::kRodzajWywoz ? QStringLiteral("Kopiuj zgłoszenie") : QStringLiteral("Kopiuj"), this);
@@ -201,12 +204,12 @@ void TTranzytyListaWin::AfterQuery() {
   const bool wywoz = logic_.Rodzaj() == frame::kRodzajWywoz;
   // In the order the grid shows them; an empty caption hides the column.
   const std::vector<std::pair<const char*, const char*>> departure = {
-      {"ID_TRANZYTY", "Id"}, {"TYP", " "}, {"NUMER", "Numer"}, {"CREATE_DATE", "Data"}, {"MRN", "MRN"},
+      {"ID_TRANZYTY", "Id"}, {"TYP", "Typ"}, {"NUMER", "Numer"}, {"CREATE_DATE", "Data"}, {"MRN", "MRN"},
       {"SAMOCHOD_NR", "Nr samochodu"}, {"TIR", "TIR"}, {"TIR_NUMER", "Nr karnetu TIR"}, {"ODBIORCA_NAZWA", "Odbiorca"},
       {"OPIS", "Opis status"}, {"WAGA_BRUTTO", "Masa brutto"}, {"LICZBA_OPAKOWAN", "Opakowania"}, {"PU", "PU"},
       {"NADAWCA_NAZWA", "Nadawca"}, {"REJESTR_NAZWA", "Rejestr"}};
   const std::vector<std::pair<const char*, const char*>> arrival = {
-      {"ID_TRANZYTY", "Id"}, {"TYP", " "}, {"NUMER", "Numer"}, {"CREATE_DATE", "Data"}, {"MRN", "MRN"}, {"TIR", "TIR"},
+      {"ID_TRANZYTY", "Id"}, {"TYP", "Typ"}, {"NUMER", "Numer"}, {"CREATE_DATE", "Data"}, {"MRN", "MRN"}, {"TIR", "TIR"},
       {"TIR_NUMER", "Nr karnetu TIR"}, {"NADAWCA_NAZWA", "Nadawca"}, {"SAMOCHOD_NR", "Nr samochodu"}, {"OPIS", "Opis statusu"},
       {"WAGA_BRUTTO", "Masa"}, {"LICZBA_OPAKOWAN", "Opakowania"}, {"PU", "PU"}, {"DATA_WYSLANIA", "Data zwolnienia IE025"},
       {"REJESTR_NAZWA", "Rejestr"}};
@@ -308,7 +311,7 @@ void TTranzytyListaWin::WydrukRejestru() {
   auto* do_ = new QDateEdit(report.DataDo(), &dialog);
   for (QDateEdit* e : {od, do_}) {
     e->setCalendarPopup(true);
-    e->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    e->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
   }
   form->addRow(QStringLiteral("Okres od:"), od);
   form->addRow(QStringLiteral("do:"), do_);

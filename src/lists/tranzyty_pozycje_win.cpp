@@ -80,7 +80,10 @@ void TTranzytyPozycjeWin::Init2() {
       return;
     }
     // The exchange module brings the wizards; without it the lists stay usable for editing.
-    if (Exchange().wyslij && Exchange().wyslij(ctx_, CurrentKey(), this)) RefreshKey(CurrentKey());
+    if (!Exchange().wyslij) return;
+    // The answers are stored while the wizard runs, however the clerk closes it.
+    Exchange().wyslij(ctx_, CurrentKey(), this);
+    RefreshOpenLists();
   });
   // The withdrawal is the drop-down of the send button.
   auto* wyslij_menu = new QMenu(this);
@@ -91,7 +94,9 @@ void TTranzytyPozycjeWin::Init2() {
   AddActionToMenu(actWyslij);
   actOdbierz = new QAction(QStringLiteral("Odbierz ..."), this);
   connect(actOdbierz, &QAction::triggered, this, [this] {
-    if (Exchange().odbierz && Exchange().odbierz(ctx_, Logika().TranzytId(), this)) RefreshKey(CurrentKey());
+    if (!Exchange().odbierz) return;
+    Exchange().odbierz(ctx_, Logika().TranzytId(), this);
+    RefreshOpenLists();
   });
   AddActionToMenu(actOdbierz);
 
@@ -205,7 +210,7 @@ void TTranzytyPozycjeWin::OpenEditor(const QString& typ, bool is_new) {
   if (editor->ShowBox() != 1 || zapisany >= 2) return;
   const std::vector<QVariantMap> koszty = editor->Koszty();
   const qint64 id = logic.Zapisz(row, editor->GetXML(), is_new, editor->KolumnyTranzytu(), editor->MaKoszty() ? &koszty : nullptr);
-  RefreshKey(id);
+  RefreshOpenLists(id);
 }
 
 void TTranzytyPozycjeWin::Dodaj() {
@@ -264,7 +269,7 @@ bool TTranzytyPozycjeWin::BeforeDelete(qint64 id) {
 void TTranzytyPozycjeWin::DeleteRec(qint64 id) { Logika().Usun(id); }
 
 void TTranzytyPozycjeWin::CofnijWyslano() {
-  if (CurrentKey() > 0 && Logika().CofnijWyslanie(CurrentKey())) RefreshKey(CurrentKey());
+  if (CurrentKey() > 0 && Logika().CofnijWyslanie(CurrentKey())) RefreshOpenLists();
 }
 
 void TTranzytyPozycjeWin::ZapiszDoPliku() {

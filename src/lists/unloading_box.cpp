@@ -1,4 +1,5 @@
 #include "unloading_box.h"
+#include "host/date_field.h"
 #include "host/edit_box.h"
 
 #include "arrival/unloading_boxes.h"
@@ -89,7 +90,7 @@ TIE044PL_Box::TIE044PL_Box(host::HostContext& ctx, const QVariantMap& row, QWidg
 
   auto* stan = new QGroupBox(S("Stan rozładunku  "), this);
   auto* stf = new QFormLayout(stan);
-  Dodaj(stf, "deDataRozladunku", "Data rozładunku:", 10)->setPlaceholderText(S("RRRR-MM-DD"));
+  host::PoleDaty(Dodaj(stf, "deDataRozladunku", "Data rozładunku:", 10))->setPlaceholderText(S("RRRR-MM-DD"));
   zakonczony_ = new QCheckBox(S("Rozładunek zakończony"), stan);
   zakonczony_->setObjectName(S("cbRozladunekZakonczony"));
   stf->addRow(zakonczony_);
@@ -158,8 +159,7 @@ TIE044PL_Box::TIE044PL_Box(host::HostContext& ctx, const QVariantMap& row, QWidg
     wyczysc->setText(S("X"));
     h->addWidget(wybierz);
     h->addWidget(wyczysc);
-    h->addStretch();
-    gf->addRow(QString(), w);
+    host::ObokPola(gf, grn, w);
     connect(wybierz, &QToolButton::clicked, this, [this, grn] {
       if (ViewMode()) return;
       if (const auto g = host::WybierzGwarancje(ctx_, S("ID_GWARANCJE"), logic_.pola.gwarancja.id, this, arrival::PolaGwarancji::Rodzaje())) {

@@ -1,5 +1,7 @@
 #include "wydruk_rejestru.h"
 
+#include "host/display_text.h"
+
 #include "frame/text_formats.h"
 #include "host/clock.h"
 #include "host/host_context.h"
@@ -63,8 +65,9 @@ void TWydrukRejestruRpt::ZapiszTTX(const QString& file, const std::vector<host::
 }
 
 QString TWydrukRejestruRpt::RenderHtml() {
+  // Dates and masses as the clerk writes them; the file names keep the documents' format.
   QString html = QStringLiteral("<h2>Rejestr NCTS.</h2><p>Okres od: %1 do: %2</p>")
-                     .arg(frame::GetDateAsString(data_od_), frame::GetDateAsString(data_do_));
+                     .arg(host::TekstKomorki(data_od_), host::TekstKomorki(data_do_));
   html += QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"2\" width=\"100%\"><tr>"
                          "<th width=\"14%\">Nr odprawy</th><th width=\"11%\">Data odprawy</th><th width=\"9%\">Procedura</th>"
                          "<th width=\"12%\">Data wprowadzenia</th><th width=\"22%\">Nr MRN</th><th width=\"12%\">Masa brutto</th>"
@@ -72,10 +75,10 @@ QString TWydrukRejestruRpt::RenderHtml() {
   for (const host::Row& r : pozycje_) {
     html += QStringLiteral("<tr><td nowrap>%1</td><td nowrap>%2</td><td nowrap>%3</td><td nowrap>%4</td><td nowrap>%5</td>"
                                "<td nowrap align=\"right\">%6</td><td nowrap>%7</td></tr>")
-                .arg(Html(r.Str(QStringLiteral("NrOdprawy"))), Html(r.Value(QStringLiteral("DataOdprawy")).toDate().toString(Qt::ISODate)),
+                .arg(Html(r.Str(QStringLiteral("NrOdprawy"))), Html(host::TekstKomorki(r.Value(QStringLiteral("DataOdprawy")).toDate())),
                      Html(r.Str(QStringLiteral("PROCEDURA"))),
-                     Html(r.Value(QStringLiteral("DataCzasWprow")).toDate().toString(Qt::ISODate)), Html(r.Str(QStringLiteral("NrMRN"))),
-                     Html(frame::GetMasa(r.Float(QStringLiteral("x_WagaB")))), Html(r.Str(QStringLiteral("OsobaZglaszajaca"))));
+                     Html(host::TekstKomorki(r.Value(QStringLiteral("DataCzasWprow")).toDate())), Html(r.Str(QStringLiteral("NrMRN"))),
+                     Html(host::ZPrzecinkiem(frame::GetMasa(r.Float(QStringLiteral("x_WagaB"))))), Html(r.Str(QStringLiteral("OsobaZglaszajaca"))));
   }
   html += QStringLiteral("</table><p>Liczba pozycji: %1</p>").arg(pozycje_.size());
   return html;

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressDialog>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -58,8 +59,17 @@ host::FieldErrors TAktualizujSlownikiBox::Validate() {
 
 bool TAktualizujSlownikiBox::actOkExecute() {
   if (!host::TEditBox::actOkExecute()) return false;
-  const ImportResult result = DictionaryImport(ctx_.root).Import(folder_->text().trimmed());
-  if (result.imported.isEmpty())
+  QProgressDialog postep(QStringLiteral("Aktualizacja słowników ..."), QStringLiteral("Anuluj"), 0, 0, this);
+  postep.setWindowTitle(windowTitle());
+  postep.setWindowModality(Qt::WindowModal);
+  postep.setMinimumDuration(500);
+  const ImportResult result = DictionaryImport(ctx_.root).Import(folder_->text().trimmed(), [&postep](int done, int total) {
+    postep.setMaximum(total);
+    postep.setValue(done);
+    return !postep.wasCanceled();
+  });
+  postep.reset();
+  if (result.imported.isEmpty() && !result.przerwano)
     ctx_.dialogs.Blad(DictionaryImport::Summary(result));
   else
     ctx_.dialogs.Informacja(DictionaryImport::Summary(result));

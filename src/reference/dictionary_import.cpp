@@ -47,7 +47,7 @@ QString DictionaryImport::StoredName(const QString& file_name) {
   return (m.capturedLength(1) > 0 ? QStringLiteral("RD") : QString()) + m.captured(2) + QStringLiteral(".xml");
 }
 
-ImportResult DictionaryImport::Import(const QString& source_dir) {
+ImportResult DictionaryImport::Import(const QString& source_dir, const PostepImportu& postep) {
   ImportResult result;
   const QDir source(source_dir);
   const QString target_dir = QDir(root_).filePath(QStringLiteral("Slowniki"));
@@ -63,7 +63,13 @@ ImportResult DictionaryImport::Import(const QString& source_dir) {
     }
   }
 
-  for (const QString& name : DictionaryFiles(source_dir)) {
+  const QStringList files = DictionaryFiles(source_dir);
+  for (int i = 0; i < files.size(); ++i) {
+    if (postep && !postep(i, static_cast<int>(files.size()))) {
+      result.przerwano = true;
+      break;
+    }
+    const QString& name = files[i];
     const QString path = source.filePath(name);
     try {
       ReadSlownikFile(path, DictionaryName().match(name).captured(2));
@@ -88,6 +94,7 @@ QString DictionaryImport::Summary(const ImportResult& result) {
   QString text = QStringLiteral("Zaktualizowano słowniki: %1").arg(result.imported.size());
   if (!result.imported.isEmpty()) text += QStringLiteral(" (") + result.imported.join(QStringLiteral(", ")) + QLatin1Char(')');
   if (!result.skipped.isEmpty()) text += QStringLiteral("\nPominięto:\n") + result.skipped.join(QLatin1Char('\n'));
+  if (result.przerwano) text += QStringLiteral("\nAktualizację przerwano: pozostałe słowniki są bez zmian.");
   if (!result.imported.isEmpty()) text += QStringLiteral("\nZmiany będą widoczne po ponownym uruchomieniu programu.");
   return text;
 }

@@ -3,13 +3,19 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace velmora::reference {
 
 // What one dictionary update did.
 struct ImportResult {
   QStringList imported;  // file names, as stored
   QStringList skipped;   // "file name - reason"
+  bool przerwano = false;  // stopped by the clerk; the files not reached stay as they were
 };
+
+// Told before each file (files done, all files); answering false stops the update there.
+using PostepImportu = std::function<bool(int, int)>;
 
 // The dictionary update: copies dictionary files from a folder into the application root's
 // "Slowniki/" directory. The lookups never write there; only this command does.
@@ -25,7 +31,7 @@ class DictionaryImport {
   // Copies every dictionary file of `source_dir` that reads as a dictionary; the others are
   // reported and left out. A root without its own directory first gets the shipped lists, so
   // that the lists not in this update still resolve once the root has a directory.
-  ImportResult Import(const QString& source_dir);
+  ImportResult Import(const QString& source_dir, const PostepImportu& postep = {});
   // The text the update command shows afterwards.
   static QString Summary(const ImportResult& result);
 

@@ -212,8 +212,9 @@ class WholeTransit : public ::testing::Test {
       ASSERT_NE(wiz, nullptr);
       ASSERT_TRUE(wiz->Kanal(exchange::kKanalPuesc)->isEnabled()) << "the web service is not offered";
       wiz->Kanal(exchange::kKanalPuesc)->setChecked(true);
-      Zdjecie(wiz, S(zdjecie));
       EXPECT_TRUE(wiz->Next()) << "channel " << wiz->WybranyKanal();
+      // The picture shows the log of this send, with the office's answers.
+      Zdjecie(wiz, S(zdjecie));
       // The clerk reads the log and closes the wizard.
       for (const QString& l : wiz->LogLines()) EXPECT_FALSE(l.contains(S("Błąd"))) << l.toStdString();
       if (wiz->isVisible()) wiz->Cancel();
@@ -326,6 +327,9 @@ TEST_F(WholeTransit, DepartureFromTheListToItsRelease) {
   EXPECT_EQ(Tranzyt("TYP"), S("IE028")) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
   const QString mrn = Tranzyt("MRN");
   EXPECT_EQ(mrn.size(), 18);
+  // The answers are on the list as soon as the wizard closes, with no "Odśwież".
+  EXPECT_EQ(komunikaty->Model()->rowCount(), host_.db().GetCountFieldVal(S("TRANZYTY_POZYCJE")));
+  EXPECT_EQ(komunikaty->Stored(0, S("TYP")).toString(), S("IE028"));
   Zdjecie(komunikaty, S("05_komunikaty_po_IE028"));
 
   // "Wyślij ..." once more on the declaration already sent: asked, declined, nothing leaves again.
@@ -376,8 +380,7 @@ TEST_F(WholeTransit, DepartureFromTheListToItsRelease) {
   const lists::MenuKomunikatow menu = komunikaty->Logika().Menu();
   EXPECT_FALSE(menu.ie013);
   EXPECT_FALSE(menu.ie014);
-  // The list, refreshed, shows the transit in the release's state and colour, with its MRN.
-  lista->RefreshKey(1);
+  // The list follows by itself: the transit in the release's state and colour, with its MRN.
   QSqlQueryModel* model = lista->Model();
   int opis = -1, mrn_kolumna = -1, typ = -1;
   for (int i = 0; i < model->record().count(); ++i) {
@@ -425,6 +428,7 @@ TEST_F(WholeTransit, ARefusedDeclarationIsShownSoAndNothingElseChanges) {
   EXPECT_EQ(host_.db().QueryValue(S("select count(*) from TRANZYTY_POZYCJE where TYP in ('IE028', 'IE029')")).toInt(), 0);
   EXPECT_EQ(host_.db().QueryValue(S("select SALDO from GWARANCJE where ID_GWARANCJE = 4")).toDouble(), 100000.0);
   komunikaty->Grid()->selectRow(0);
+  EXPECT_EQ(komunikaty->Stored(0, S("TYP")).toString(), S("IE016"));
   Zdjecie(komunikaty, S("19_odrzucenie"));
 }
 

@@ -4,7 +4,9 @@
 #include "lists/arrival_box.h"
 #include "support/test_host.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -70,6 +72,16 @@ TEST_F(ArrivalBoxes, EventsGridKeysAndAViewOnlyMessage) {
   box.Pole(S("beNrMRN"))->setFocus();
   QTest::keyClick(box.Pole(S("beNrMRN")), Qt::Key_Return);
   EXPECT_EQ(box.result(), 0);
+
+  // A date field has its calendar: the day picked is written as the documents write it.
+  QLineEdit* data = box.Pole(S("deData"));
+  QAction* kalendarz = data->findChild<QAction*>(S("deData_Kalendarz"));
+  ASSERT_NE(kalendarz, nullptr);
+  kalendarz->trigger();
+  auto* dni = data->findChild<QCalendarWidget*>();
+  ASSERT_NE(dni, nullptr);
+  emit dni->clicked(QDate(2024, 3, 5));
+  EXPECT_EQ(data->text(), S("2024-03-05"));
 
   // A sent message is shown, not edited; its costs stay as stored.
   lists::TIE007PL_Box sent(ctx_, {{S("ID_TRANZYTY"), 5}, {S("REJESTRY_ID"), 1}, {S("STATUS"), 2}});

@@ -161,6 +161,10 @@ TEST_F(SadPrint, DeclarationPrintsItsBoxesWithItemsOnContinuationPages) {
                         "Opakowania: 10 × CT, znaki: BS/1", "T1 24PL322010NS0001", "CAL 100.00 | 24PL322010000001A1", "84713000"})
     EXPECT_TRUE(all.contains(S(s))) << s;
   EXPECT_FALSE(all.contains(S("AB12")));  // the guarantee's access code
+  // Masses with a decimal comma, the header's total as the items' ones.
+  EXPECT_TRUE(all.contains(S("1234,5")));
+  EXPECT_FALSE(all.contains(S("1234.5")));
+  EXPECT_TRUE(all.contains(S("12,5")));
   EXPECT_TRUE(all.contains(S("Bałtycka Spedycja Sp. z o.o.")));
   EXPECT_TRUE(all.contains(kMrn));
 
@@ -302,7 +306,7 @@ TEST_F(SadPrint, SecurityDataSensitiveGoodsAndThePlaceAndDateSent) {
   EXPECT_TRUE(pierwsza.contains(S("3480")));
   EXPECT_TRUE(pierwsza.contains(S("Nadawca: Bałtycka Spedycja")));
   EXPECT_FALSE(pierwsza.contains(S("POZ-REF-2")));
-  for (const char* s : {"POZ-REF-2", "3480", "Odbiorca: Hansa Empfang", "Towary wrażliwe: kod 01, ilość 1500.000"})
+  for (const char* s : {"POZ-REF-2", "3480", "Odbiorca: Hansa Empfang", "Towary wrażliwe: kod 01, ilość 1500,000"})
     EXPECT_TRUE(druga.contains(S(s))) << s;
 }
 

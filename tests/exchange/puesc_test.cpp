@@ -125,6 +125,21 @@ TEST_P(Puesc, DepartureIsUploadedAndItsAnswersLoadedThenTheReleaseFetchedWithIts
       Db().QueryValue(QStringLiteral("select BODY from EMAIL_ATTACH where ID_EMAIL_ATTACH = :A"), {{QStringLiteral("A"), ie029->Value(QStringLiteral("ID_EMAIL_ATTACH_PDF"))}})
           .toByteArray();
   EXPECT_TRUE(pdf.startsWith("%PDF"));
+
+  // A road the clerk stops: told before each file, it ends where it was stopped and says so.
+  exchange::OdbiorKomunikatow odbior(*ctx_);
+  QList<int> told;
+  odbior.UstawPostep([&told](int done, int total) {
+    told << done << total;
+    return done < 1;
+  });
+  QStringList stopped;
+  EXPECT_FALSE(odbior.WczytajPliki({root_.filePath(QStringLiteral("brak1.xml")), root_.filePath(QStringLiteral("brak2.xml"))},
+                                   [&stopped](const QString& l) { stopped << l; }));
+  EXPECT_EQ(told, (QList<int>{0, 2, 1, 2}));
+  ASSERT_EQ(stopped.size(), 2) << stopped.join(QLatin1Char('\n')).toStdString();
+  EXPECT_TRUE(stopped[0].startsWith(QStringLiteral("Błąd - ")));
+  EXPECT_EQ(stopped[1], exchange::kOdbiorPrzerwany);
 }
 
 TEST_P(Puesc, PlatformFaultsEndTheRoadWithTheFileKeptAndNothingHalfStored) {

@@ -1,4 +1,5 @@
 #include "frame/text_formats.h"
+#include "host/display_text.h"
 
 #include "support/test_host.h"
 
@@ -37,6 +38,28 @@ TEST(TextFormats, MassesWithThreeDecimalsOrWholeWhenTooLong) {
       {-3.25, "-3.250"},
   };
   for (const Case& c : cases) EXPECT_EQ(GetMasa(c.mass), QString::fromLatin1(c.text)) << c.mass;
+}
+
+// What the lists and printouts show a clerk: the document forms turned into the Polish ones.
+TEST(TextFormats, ShownValuesTakePolishDatesAndADecimalComma) {
+  const std::pair<QVariant, const char*> cases[] = {
+      {QStringLiteral("2026-12-07T09:05:00"), "07.12.2026 09:05"},
+      {QStringLiteral("2026-12-07 09:05:31.250"), "07.12.2026 09:05"},
+      {QStringLiteral("2026-12-07"), "07.12.2026"},
+      {QStringLiteral("2026-13-07"), "2026-13-07"},  // no date: left as stored
+      {QStringLiteral("24PL322010NS0001A7"), "24PL322010NS0001A7"},
+      {QStringLiteral("1234.5"), "1234.5"},  // a text column keeps its text
+      {QDateTime(QDate(2024, 3, 5), QTime(8, 4, 9)), "05.03.2024 08:04"},
+      {QDate(2024, 3, 5), "05.03.2024"},
+      {1234.5, "1234,5"},
+      {100000.0, "100000"},
+      {qint64(42), "42"},
+      {QVariant(), ""},
+  };
+  for (const auto& [value, shown] : cases) EXPECT_EQ(host::TekstKomorki(value), QString::fromUtf8(shown)) << shown;
+  for (const auto& [text, shown] : {std::pair{"1234.5", "1234,5"}, std::pair{"-0.250", "-0,250"}, std::pair{"12,5", "12,5"},
+                                    std::pair{"1.2.3", "1.2.3"}, std::pair{"v1.5a", "v1.5a"}})
+    EXPECT_EQ(host::ZPrzecinkiem(QString::fromLatin1(text)), QString::fromLatin1(shown)) << text;
 }
 
 TEST(TextFormats, NaprawXMLDropsWhatStandsBeforeTheFirstBracket) {

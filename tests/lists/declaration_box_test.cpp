@@ -6,6 +6,8 @@
 #include "support/sample_messages.h"
 #include "support/test_host.h"
 
+#include <QHBoxLayout>
+#include <QToolButton>
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QKeyEvent>
@@ -80,6 +82,12 @@ TEST_P(DeclarationBox, StoredSimplifiedDeclarationOpensQuietlyAndTheAmendmentTak
   // Applied once as it opens: no warning, the control result follows, the seals are open.
   EXPECT_TRUE(host_->dialogs.Texts().isEmpty());
   EXPECT_EQ(box->Pole(QStringLiteral("beWK_Kod"))->text(), QStringLiteral("A3"));
+  // The delivery limit is a date in a date editor, written back as the documents write it.
+  auto* termin = box->findChild<QDateEdit*>(QStringLiteral("deTerminDost"));
+  ASSERT_NE(termin, nullptr);
+  EXPECT_EQ(termin->date(), QDate(2024, 3, 12));
+  termin->setDate(QDate(2024, 3, 14));
+  EXPECT_TRUE(box->GetXML().contains(QStringLiteral("TerminDostarczenia=\"2024-03-14\"")));
   EXPECT_TRUE(box->Pole(QStringLiteral("beZamknCelne"))->isEnabled());
   box->Uproszczona()->setChecked(false);
   EXPECT_FALSE(box->Pole(QStringLiteral("beZamknCelne"))->isEnabled());
@@ -140,6 +148,12 @@ TEST_P(DeclarationBox, TirDeclarationOfThreeItemsIsStoredAndReopensUnchanged) {
   box.Pole(QStringLiteral("beUCPrzezn"))->setText(QStringLiteral("RU10216000"));
   box.Pole(QStringLiteral("ceLiczbaOpak"))->setText(QStringLiteral("30"));
   box.Pole(QStringLiteral("ceMasaBrutto"))->setText(QStringLiteral("300"));
+  // The "..." buttons stand on their fields' lines.
+  for (const auto& [pole, przycisk] : {std::pair{"beGwarancje", "beGwarancje_Wybierz"}, std::pair{"beZamknCelne", "btZamknCelne"}}) {
+    auto* linia = qobject_cast<QHBoxLayout*>(box.Pole(QString::fromLatin1(pole))->parentWidget()->layout());
+    ASSERT_NE(linia, nullptr) << pole;
+    EXPECT_GE(linia->indexOf(box.findChild<QToolButton*>(QString::fromLatin1(przycisk))), 0) << pole;
+  }
   const host::FieldErrors errors = box.Validate();
   EXPECT_TRUE(errors.empty()) << (errors.empty() ? std::string() : (errors.front().first + QStringLiteral(": ") + errors.front().second).toStdString());
 

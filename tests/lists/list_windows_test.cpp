@@ -46,7 +46,7 @@ class ListWindows : public DbTest {
     auto& db = host_->db();
     db.Exec(QStringLiteral("insert into REJESTRY (ID_REJESTRY, NAZWA) values (1, 'Gdynia')"));
     db.DBGetNewID(QStringLiteral("GID_REJESTRY"));
-    db.Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, REJESTRY_ID, TYP, STATUS, OPIS, NUMER, TIR) values (1, 0, 1, 'IE028', 11, 'Nadanie MRN', '1/2024', 1)"));
+    db.Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, REJESTRY_ID, TYP, STATUS, OPIS, NUMER, TIR, CREATE_DATE, WAGA_BRUTTO) values (1, 0, 1, 'IE028', 11, 'Nadanie MRN', '1/2024', 1, '2026-12-07T09:05:00', 1234.5)"));
     db.Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, REJESTRY_ID, TYP, STATUS, NUMER) values (2, 1, 1, 'IE007', 1, '1/2024')"));
     db.Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, NR_WLASNY, OPIS, XML) values (1, 1, 1, 'IE015', 2, 'N1', 'zgłoszenie', '<IE015/>')"));
     db.Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, NR_WLASNY, OPIS, XML) values (2, 1, 2, 'IE028', 11, 'N2', 'Nadanie', '<IE028><Naglowek NrWlasny=\"N2\"/></IE028>')"));
@@ -74,7 +74,7 @@ TEST_P(ListWindows, DepartureListShowsItsTransitsAndOpensTheirMessages) {
   list->UstawZakladke(0);
   // The columns stand in the list's own order; the type shows its icon; Ctrl+C takes the text shown.
   QHeaderView* header = list->Grid()->horizontalHeader();
-  const auto kolumna = [list](const char* name) { return list->Model()->record().indexOf(QString::fromLatin1(name)); };
+  const auto kolumna = [&list](const char* name) { return list->Model()->record().indexOf(QString::fromLatin1(name)); };
   EXPECT_LT(header->visualIndex(kolumna("CREATE_DATE")), header->visualIndex(kolumna("MRN")));
   EXPECT_LT(header->visualIndex(kolumna("NUMER")), header->visualIndex(kolumna("CREATE_DATE")));
   EXPECT_LT(header->visualIndex(kolumna("PU")), header->visualIndex(kolumna("NADAWCA_NAZWA")));
@@ -85,6 +85,32 @@ TEST_P(ListWindows, DepartureListShowsItsTransitsAndOpensTheirMessages) {
   list->Grid()->setCurrentIndex(list->Model()->index(0, kolumna("TIR")));
   QTest::keyClick(list->Grid(), Qt::Key_Insert, Qt::ControlModifier);
   EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("TAK"));
+  // Dates and numbers as a clerk writes them; every column has its header.
+  EXPECT_EQ(list->Model()->data(list->Model()->index(0, kolumna("CREATE_DATE"))).toString(), QStringLiteral("07.12.2026 09:05"));
+  EXPECT_EQ(list->Model()->data(list->Model()->index(0, kolumna("WAGA_BRUTTO"))).toString(), QStringLiteral("1234,5"));
+  EXPECT_EQ(list->Model()->headerData(kolumna("TYP"), Qt::Horizontal).toString(), QStringLiteral("Typ"));
+  // Columns fit what they show, the description takes the rest; a cut cell tells its whole text.
+  for (const char* c : {"NUMER", "CREATE_DATE", "OPIS"})
+    EXPECT_GE(list->Grid()->columnWidth(kolumna(c)), static_cast<QAbstractItemView*>(list->Grid())->sizeHintForColumn(kolumna(c))) << c;
+  const QModelIndex opis_komorka = list->Model()->index(0, opis);
+  EXPECT_FALSE(list->Model()->data(opis_komorka, Qt::ToolTipRole).isValid());
+  list->Grid()->setColumnWidth(opis, 30);
+  EXPECT_EQ(list->Model()->data(opis_komorka, Qt::ToolTipRole).toString(), QStringLiteral("IE028 - Odebrano Nadanie MRN"));
+  // A column the clerk hides stays hidden after a refresh and the next time the list opens;
+  // one the program hides is not the clerk's to show.
+  list->SetColumnHiddenByUser(QStringLiteral("MRN"), true);
+  list->SetColumnHiddenByUser(QStringLiteral("STATUS"), false);
+  list->RefreshKey(1);
+  EXPECT_TRUE(list->Grid()->isColumnHidden(kolumna("MRN")));
+  EXPECT_TRUE(list->Grid()->isColumnHidden(kolumna("STATUS")));
+  list->Grid()->horizontalHeader()->moveSection(list->Grid()->horizontalHeader()->visualIndex(kolumna("PU")), 2);
+  list->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  list = qobject_cast<lists::TTranzytyListaWin*>(form_->OpenWindow(QStringLiteral("TTranzytyOtwarciaWin"), 1001, true, true, 38));
+  ASSERT_NE(list, nullptr);
+  EXPECT_TRUE(list->Grid()->isColumnHidden(kolumna("MRN")));
+  EXPECT_EQ(list->Grid()->horizontalHeader()->visualIndex(kolumna("PU")), 2);
+  EXPECT_EQ(list->Grid()->columnWidth(opis), 30);
 
   list->Komunikaty();
   auto* messages = qobject_cast<lists::TTranzytyPozycjeWin*>(form_->OpenWindows().last());
@@ -152,7 +178,8 @@ TEST_P(ListWindows, RegisterAndUserFiltersAndTheirMemory) {
   EXPECT_EQ(again->findChild<QLineEdit*>(QStringLiteral("beUzytkownik"))->text(), QStringLiteral("Ktoś inny"));
   again->UstawUzytkownika(lists::kWszyscyUzytkownicy, QString());
   EXPECT_EQ(again->Model()->rowCount(), 1);
-  // The grid's layout is kept under the window's own name, as its filter is.
+  // The grid's layout the clerk set is kept under the window's own name, as its filter is.
+  again->Grid()->horizontalHeader()->resizeSection(2, 150);
   again->close();
   EXPECT_FALSE(host_->options->ReadOption(QStringLiteral("TTranzytyZamknieciaWin"), QStringLiteral("Uklad"), QString(),
                                            host::OptionScope::User).isEmpty());

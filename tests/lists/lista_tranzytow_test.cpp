@@ -246,6 +246,8 @@ TEST_P(TransitLists, RegisterPrintoutListsThePeriodsTransitsWithTheirClearances)
   const QString text = QString::fromUtf8(p.readAllStandardOutput());
   EXPECT_TRUE(text.contains(QStringLiteral("24PL322010NS0001A7"))) << text.toStdString();
   EXPECT_TRUE(text.contains(QStringLiteral("Osoba zgłaszająca")));
+  for (const char* s : {"Okres od: 01.03.2024 do: 05.03.2024", "05.03.2024", "04.03.2024"})
+    EXPECT_TRUE(text.contains(QString::fromUtf8(s))) << s;
   EXPECT_FALSE(text.contains(QStringLiteral("24PL322010NS0002B8")));  // before the period
   EXPECT_FALSE(text.contains(QStringLiteral("NS0003C9")));
   if (!HasFailure()) QFile::remove(report.LastPdf());

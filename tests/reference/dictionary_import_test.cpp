@@ -77,6 +77,20 @@ TEST(DictionaryImport, AnExistingDirectoryIsUpdatedNotSeeded) {
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
   EXPECT_EQ(f.readAll(), Dictionary("500", "NEW", "nowy"));
   EXPECT_EQ(QDir(root.filePath(QStringLiteral("Slowniki"))).entryList(QDir::Files), QStringList{QStringLiteral("500.xml")});
+
+  // Stopped by the clerk after the first file: the rest is left as it was, and the summary says so.
+  Write(source.filePath(QStringLiteral("600.xml")), Dictionary("600", "A", "a"));
+  Write(source.filePath(QStringLiteral("700.xml")), Dictionary("700", "B", "b"));
+  QList<int> told;
+  const ImportResult stopped = DictionaryImport(root.path()).Import(source.path(), [&told](int done, int total) {
+    told << done << total;
+    return done < 1;
+  });
+  EXPECT_EQ(told, (QList<int>{0, 3, 1, 3}));
+  EXPECT_EQ(stopped.imported, QStringList{QStringLiteral("500.xml")});
+  EXPECT_TRUE(stopped.przerwano);
+  EXPECT_FALSE(QFile::exists(root.filePath(QStringLiteral("Slowniki/600.xml"))));
+  EXPECT_TRUE(DictionaryImport::Summary(stopped).contains(QStringLiteral("\nAktualizację przerwano: pozostałe słowniki są bez zmian.")));
 }
 
 // ---- velmora-cli dict ----
