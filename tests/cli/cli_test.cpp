@@ -441,7 +441,7 @@ TEST_P(Cli, CCDeclarationIsValidatedImportedAndWrittenBackTheSame) {
   EXPECT_TRUE(bad.out.startsWith(broken + QStringLiteral(": XSD /CC015C/Consignment/grossMass: "))) << bad.out.toStdString();
   const Result refused = Run({QStringLiteral("declaration"), QStringLiteral("import"), broken, QStringLiteral("--register"), QStringLiteral("1")});
   EXPECT_EQ(refused.status, 1);
-  EXPECT_TRUE(refused.err.startsWith(QStringLiteral("Komunikat CC015C nie jest zgodny ze schematem: /CC015C/Consignment/grossMass: ")))
+  EXPECT_TRUE(refused.err.startsWith(broken + QStringLiteral(": Komunikat CC015C nie jest zgodny ze schematem: /CC015C/Consignment/grossMass: ")))
       << refused.err.toStdString();
   EXPECT_EQ(database_->Db().GetCountFieldVal(QStringLiteral("TRANZYTY")), 1);
 }
