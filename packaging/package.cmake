@@ -32,6 +32,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_PACKAGE_CONTACT "Velmora <velmora@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Velmora - tranzyt NCTS2 dla agencji celnej")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
+# Debug information stays in the build tree; a clerk's PC gets the program only.
+set(CPACK_STRIP_FILES ON)
 # The libraries the program links come from dpkg-shlibdeps; the ones it loads by name do not.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/bin)
