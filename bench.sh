@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 TOP=$(pwd)
-scripts/deps.sh
+scripts/deps.sh test
 export BUILD_DIR=${BUILD_DIR:-build-bench}
 BUILD_TYPE=Release scripts/build.sh
 PGDIR=$(mktemp -d /tmp/velmora-bench-pg.XXXXXX)

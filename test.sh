@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, starts the local servers, runs every test, stops the servers.
+# Installs what is missing, builds the program and its package, starts the local servers, runs
+# every test, stops the servers.
 set -euo pipefail
 cd "$(dirname "$0")"
 TOP=$(pwd)
-scripts/deps.sh
-scripts/build.sh
+scripts/deps.sh test
+# Configured again so the tests come in even where ./run.sh built without GoogleTest.
+scripts/build.sh -DVELMORA_TESTS=ON
+# The Debian package lands in build/; a test unpacks it and starts it from there.
+cmake --build build --target package
 # A short run of every fuzz target first (no crash, no leak), so the test summary closes the run.
 scripts/fuzz.sh 15
 PGDIR=$(mktemp -d /tmp/velmora-pg.XXXXXX)

@@ -93,6 +93,7 @@ struct World {
     set("PODPIS", "HASLO", QStringLiteral("bench"));
     set("KANAL_ZWROTNY", "URL", QStringLiteral("https://127.0.0.1/odpowiedzi"));
     set("KANAL_WYSYLKI", "ECIP_SEAP_ID", QStringLiteral("agencja"));
+    set("KANAL_WYSYLKI", "SRODOWISKO", QStringLiteral("PRODUKCYJNE"));
     set("KANAL_WYSYLKI", "ECIP_SEAP_HASLO", QStringLiteral("haslo"));
     host::SetProcessOptions(options.get());
     // The transits the waiting documents answer.

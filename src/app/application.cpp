@@ -8,6 +8,7 @@
 #include "host/process_options.h"
 #include "login_dialog.h"
 #include "host/customs_dictionary.h"
+#include "host/srodowisko.h"
 #include "host/gwarancje_win.h"
 #include "host/host_tables.h"
 #include "host/main_form.h"
@@ -32,6 +33,8 @@ Application::Application(StartOptions options) : options_(std::move(options)) {
 }
 
 Application::~Application() {
+  // Ended without closing its window (a signal, a test): the session is kept all the same.
+  if (main_form_ && main_form_->isVisible()) main_form_->SaveSession();
   main_form_.reset();
   if (platforma_ && platforma_->state() != QProcess::NotRunning) {
     platforma_->terminate();
@@ -113,14 +116,12 @@ bool Application::ChooseUser(QWidget* parent, QString* error) {
 }
 
 bool Application::StartTrainingPlatform() {
-  if (ctx_->options.ReadOption(QStringLiteral("KANAL_WYSYLKI"), QStringLiteral("SRODOWISKO"), QString(), host::OptionScope::Application)
-          .trimmed() != QLatin1String("SZKOLENIOWE"))
-    return false;
+  if (host::CzytajSrodowisko(ctx_->options) != host::Srodowisko::Szkoleniowe) return false;
   const QUrl adres(host::TPuescTools::GetServiceAddress(*db_, ctx_->options));
   if (adres.host() != QLatin1String("127.0.0.1") && adres.host() != QLatin1String("localhost")) return false;
   const QString skrypt = QCoreApplication::applicationDirPath() + QStringLiteral("/../tools/puesc-sim/puesc_sim.py");
   if (!QFile::exists(skrypt)) return false;
-  const QString katalog = QDir(ctx_->root).filePath(QStringLiteral("szkolenie"));
+  const QString katalog = QDir(ctx_->root).filePath(QLatin1String(host::kKatalogSzkolenia));
   QDir().mkpath(katalog);
   const QString scenariusz = QDir(katalog).filePath(QStringLiteral("scenariusz.json"));
   if (!QFile::exists(scenariusz)) {

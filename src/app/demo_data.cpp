@@ -10,6 +10,7 @@
 #include "host/host_context.h"
 #include "host/host_tables.h"
 #include "host/options.h"
+#include "host/srodowisko.h"
 #include "host/taric.h"
 #include "host/record_store.h"
 #include "host/users.h"
@@ -118,14 +119,14 @@ void SeedDemoData(host::HostContext& ctx) {
   auto option = [&ctx](const char* section, const char* key, const char* value) {
     ctx.options.WriteOption(QString::fromLatin1(section), QString::fromLatin1(key), QString::fromUtf8(value), host::OptionScope::Application);
   };
-  option("KANAL_WYSYLKI", "SRODOWISKO", "SZKOLENIOWE");
-  option("KANAL_WYSYLKI", "ECIP_SEAP_ID", "agencja");
-  option("KANAL_WYSYLKI", "ECIP_SEAP_HASLO", "haslo");
+  option("KANAL_WYSYLKI", "SRODOWISKO", host::kSrodowiskoSzkoleniowe);
+  option("KANAL_WYSYLKI", "ECIP_SEAP_ID", host::kDemoLoginPlatformy);
+  option("KANAL_WYSYLKI", "ECIP_SEAP_HASLO", host::kDemoHasloPlatformy);
   option("KANAL_ZWROTNY", "URL", "http://127.0.0.1:18089/odpowiedzi");
-  const QString certyfikat = QDir(ctx.root).filePath(QStringLiteral("szkolenie/certyfikat.p12"));
-  if (CreateTrainingCertificate(certyfikat, QStringLiteral("Agencja Celna Velmora (szkolenie)"), "szkolenie").isEmpty()) {
+  const QString certyfikat = QDir(QDir(ctx.root).filePath(QLatin1String(host::kKatalogSzkolenia))).filePath(QStringLiteral("certyfikat.p12"));
+  if (CreateTrainingCertificate(certyfikat, QStringLiteral("Agencja Celna Velmora (szkolenie)"), host::kDemoHasloCertyfikatu).isEmpty()) {
     ctx.options.WriteOption(QStringLiteral("PODPIS"), QStringLiteral("CERTYFIKAT"), certyfikat, host::OptionScope::Application);
-    option("PODPIS", "HASLO", "szkolenie");
+    option("PODPIS", "HASLO", host::kDemoHasloCertyfikatu);
   }
   tx.Commit();
 }

@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   velmora::host::TMainForm* form = app.CreateMainForm();
-  form->show();
+  form->RestoreSession();
   if (parser.isSet(quit)) return 0;
   return qapp.exec();
 }

@@ -6,6 +6,7 @@
 #include "host/email_client.h"
 #include "host/email_routines.h"
 #include "host/host_context.h"
+#include "host/srodowisko.h"
 #include "host/xml/xml_document.h"
 
 #include <QDir>
@@ -48,6 +49,10 @@ bool OdbiorKomunikatow::ReceiveWS(const QDateTime& od, const QDateTime& do_, boo
   }
   if (p.login.isEmpty() || p.haslo.isEmpty()) {
     log(QStringLiteral("Nie zdefiniowano loginu i (lub) hasła do systemu PUESC w opcjach użytkownika"));
+    return false;
+  }
+  if (const QString odmowa = host::OdmowaSrodowiska(ctx_.options); !odmowa.isEmpty()) {
+    log(odmowa);
     return false;
   }
   const auto documents = klient.Documents();

@@ -8,6 +8,7 @@
 #include "host/email_client.h"
 #include "host/host_context.h"
 #include "host/options.h"
+#include "host/srodowisko.h"
 
 #include <QDir>
 #include <QFile>
@@ -79,7 +80,12 @@ int WysylkaKomunikatu::KanalPoczatkowy() const {
 QString WysylkaKomunikatu::SprawdzPole(int kanal, const QString& pole) const {
   if (kanal == kKanalPlik && !QDir().mkpath(QFileInfo(pole).absolutePath())) return QStringLiteral("Podany katalog nie istnieje");
   if (kanal == kKanalEmailNcts && pole.trimmed().isEmpty()) return QStringLiteral("Należy podać konto email do wysyłki");
+  if (kanal == kKanalPuesc) return host::OdmowaSrodowiska(ctx_.options);
   return {};
+}
+
+bool WysylkaKomunikatu::PotwierdzPlatforme(int kanal) const {
+  return kanal != kKanalPuesc || host::PotwierdzWysylkeProdukcyjna(ctx_.options, ctx_.dialogs);
 }
 
 QString WysylkaKomunikatu::SciezkaPliku(int kanal, const QString& pole) const {
@@ -97,6 +103,13 @@ bool WysylkaKomunikatu::Wyslij(int kanal, const QString& pole, const LogFn& log,
   bool ok_lokalne = false;
   bool& ok = dostarczono ? *dostarczono : ok_lokalne;
   ok = false;
+  // Refused before the file is written: the message stays unsent.
+  if (kanal == kKanalPuesc) {
+    if (const QString odmowa = host::OdmowaSrodowiska(ctx_.options); !odmowa.isEmpty()) {
+      log(odmowa);
+      return false;
+    }
+  }
   ctx_.options.WriteOption(QStringLiteral("WYSLIJ_KOMUNIKAT"), QStringLiteral("WYSLIJ"), QString::number(kanal));
   const QString plik = SciezkaPliku(kanal, pole);
   if (!QDir().mkpath(QFileInfo(plik).absolutePath())) {

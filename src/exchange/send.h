@@ -36,6 +36,8 @@ class WysylkaKomunikatu {
   int KanalPoczatkowy() const;
   // The refusal of the path field for the road, empty when it will do.
   QString SprawdzPole(int kanal, const QString& pole) const;
+  // The production platform is asked for once more in a session; false when the user declines.
+  bool PotwierdzPlatforme(int kanal) const;
   // The file the road writes: the path field for a file, a working directory for the others.
   QString SciezkaPliku(int kanal, const QString& pole) const;
 

@@ -118,7 +118,7 @@ int TWyslijKomunikatWiz::GetNextPage(int page) {
     ctx_.dialogs.Blad(odmowa);
     return -1;
   }
-  return 1;
+  return wysylka_->PotwierdzPlatforme(k) ? 1 : -1;
 }
 
 // The sending runs once; there is no way back to change the road.

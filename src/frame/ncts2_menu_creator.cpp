@@ -94,7 +94,8 @@ TNCTS2_MenuCreator::TNCTS2_MenuCreator(host::MenuMerger& merger) : host::TCustom
   bsiStaleDane = new QMenu(QStringLiteral("Stałe dane"), merger.Bar());
   bsiStaleDane->setObjectName(QStringLiteral("bsiStaleDane"));
 
-  connect(Item(bsiNCTS2, "miWywoz_Eksport2", QStringLiteral("Objęcia (eksport)"), 0, true), &QAction::triggered, this,
+  miWywoz_Eksport2 = Item(bsiNCTS2, "miWywoz_Eksport2", QStringLiteral("Objęcia (eksport)"), 0, true);
+  connect(miWywoz_Eksport2, &QAction::triggered, this,
           [this] { Open(QStringLiteral("TTranzytyOtwarciaWin"), 1001, 38); });
   connect(Item(bsiNCTS2, "miPrzywoz_Import2", QStringLiteral("Zakończenia (import)"), 1, true), &QAction::triggered, this,
           [this] { Open(QStringLiteral("TTranzytyZamknieciaWin"), 1002, 38); });

@@ -16,11 +16,14 @@ class TNCTS2_MenuCreator : public host::TCustomMenuCreator {
  public:
   explicit TNCTS2_MenuCreator(host::MenuMerger& merger);
   void UpdateActionVisible() override;
+  // A clerk's first day begins with the departures.
+  QAction* StartAction() const override { return miWywoz_Eksport2; }
 
   QMenu* bsiNCTS2;
   QMenu* bsiStaleDane;
   QMenu* Raporty1;
   QMenu* Rne1;
+  QAction* miWywoz_Eksport2;
   QAction* miRejestry;
   QAction* miZrzutBazy;
 

@@ -2,6 +2,7 @@
 
 #include "db.h"
 #include "options.h"
+#include "srodowisko.h"
 #include "tools_db.h"
 
 namespace velmora::host {
@@ -62,12 +63,15 @@ QString TPuescTools::GetDefaultEmailAddress(Db& db) {
 }
 
 QString TPuescTools::GetServiceAddress(Db& db, Options& options) {
-  // An option of this application, as the options window keeps it.
-  const bool szkolenie = options.ReadOption(QStringLiteral("KANAL_WYSYLKI"), QStringLiteral("SRODOWISKO"), QString(),
-                                            OptionScope::Application)
-                             .trimmed() ==
-                         QLatin1String("SZKOLENIOWE");
-  return TSlownikCelny::PobierzKod(db, QStringLiteral("WEBSERVICE_URL"), szkolenie ? QStringLiteral("SZKOLENIE") : QStringLiteral("PROD"));
+  switch (CzytajSrodowisko(options)) {
+    case Srodowisko::Szkoleniowe:
+      return TSlownikCelny::PobierzKod(db, QStringLiteral("WEBSERVICE_URL"), QStringLiteral("SZKOLENIE"));
+    case Srodowisko::Produkcyjne:
+      return TSlownikCelny::PobierzKod(db, QStringLiteral("WEBSERVICE_URL"), QStringLiteral("PROD"));
+    case Srodowisko::Brak:
+      break;
+  }
+  return {};
 }
 
 }  // namespace velmora::host

@@ -24,8 +24,8 @@ class TPuescTools {
   // the system has none of its own.
   static QString GetEmailAddress(Db& db, const QString& system);
   static QString GetDefaultEmailAddress(Db& db);
-  // The web service: the production address, or the local simulator when the options choose
-  // the training environment (section KANAL_WYSYLKI, key SRODOWISKO = "SZKOLENIOWE").
+  // The web service of the environment the options choose (srodowisko.h): the production
+  // address or the training platform; empty when none is chosen.
   static QString GetServiceAddress(Db& db, Options& options);
 };
 

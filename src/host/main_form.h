@@ -9,6 +9,7 @@
 
 class QMdiArea;
 class QMdiSubWindow;
+class QLabel;
 
 namespace velmora::host {
 
@@ -29,10 +30,24 @@ class TMainForm : public QMainWindow {
   // Builds the host menu and the menus of every registered menu creator.
   void BuildMenus();
 
+  // Shows the window as the user left it: the windows that were open, their sizes and places.
+  // The first start of a user opens maximised, with the command the packages start with.
+  void RestoreSession();
+  // Kept per user under this window's class name; done when the window closes.
+  void SaveSession();
+  // The user, the database and the platform environment, as the status bar shows them now.
+  void UpdateStatusBar();
+  // Moves and shrinks a child window until it lies wholly in the visible area.
+  void FitInside(QMdiSubWindow* sub) const;
+
   QMdiArea* Mdi() const { return mdi_; }
   MenuMerger& Merger() { return *merger_; }
   const QList<TCustomMenuCreator*>& MenuCreators() const { return creators_; }
   QList<QWidget*> OpenWindows() const;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QMenu* AddHostMenu(const QString& name, const QString& caption);
@@ -40,6 +55,9 @@ class TMainForm : public QMainWindow {
 
   HostContext& ctx_;
   QMdiArea* mdi_;
+  QLabel* lbl_uzytkownik_;
+  QLabel* lbl_baza_;
+  QLabel* lbl_srodowisko_;
   std::unique_ptr<MenuMerger> merger_;
   QList<TCustomMenuCreator*> creators_;
 };

@@ -55,6 +55,8 @@ class TCustomMenuCreator : public QObject {
  public:
   explicit TCustomMenuCreator(MenuMerger& merger) : merger_(merger) {}
   virtual void UpdateActionVisible();
+  // The command a user's first start opens, so there is a place to begin; none by default.
+  virtual QAction* StartAction() const { return nullptr; }
   MenuMerger& Merger() const { return merger_; }
 
  protected:

@@ -24,8 +24,8 @@ const std::vector<OptionKey>& OptionsCatalogue() {
       k("Wysyłka", "KANAL_WYSYLKI", "KATALOG", "Katalog plików", S::Application),
       k("Wysyłka", "KANAL_WYSYLKI", "CZEKAJ", "Oczekiwanie na odpowiedź", S::Application),
       k("Wysyłka", "KANAL_WYSYLKI", "CZEKAJ_SEKUNDY", "Czas oczekiwania na odpowiedź (s)", S::Application, "75"),
-      // The platform simulator on this computer, for practice without the customs system.
-      k("Wysyłka", "KANAL_WYSYLKI", "SRODOWISKO", "Środowisko szkoleniowe (SZKOLENIOWE)", S::Application),
+      // Which platform receives: the training one on this computer or the customs office's.
+      k("Wysyłka", "KANAL_WYSYLKI", "SRODOWISKO", "Środowisko platformy (SZKOLENIOWE albo PRODUKCYJNE)", S::Application),
       k("Proxy", "PROXY", "USE", "Używaj proxy (1/0)", S::Application, "0"),
       k("Proxy", "PROXY", "DEFAULT", "Proxy systemowe (1/0)", S::Application, "0"),
       k("Proxy", "PROXY", "HOST", "Serwer", S::Application),

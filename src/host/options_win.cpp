@@ -2,10 +2,13 @@
 
 #include "host_context.h"
 #include "options_catalogue.h"
+#include "srodowisko_box.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -31,6 +34,21 @@ TOpcjeWin::TOpcjeWin(HostContext& ctx, QWidget* parent) : QDialog(parent), ctx_(
     if (k.secret) edit->setEchoMode(QLineEdit::Password);
     form->addRow(k.caption, edit);
     fields_.insert(k.Id(), edit);
+    if (k.Id() == QLatin1String("KANAL_WYSYLKI/SRODOWISKO")) {
+      // Production is reached only through its checklist; training is one click back.
+      edit->setReadOnly(true);
+      auto* row = new QHBoxLayout;
+      auto* produkcja = new QPushButton(QStringLiteral("Przejście na produkcję ..."), this);
+      produkcja->setObjectName(QStringLiteral("btPrzejscieNaProdukcje"));
+      auto* szkolenie = new QPushButton(QStringLiteral("Środowisko szkoleniowe"), this);
+      szkolenie->setObjectName(QStringLiteral("btSzkolenie"));
+      row->addWidget(produkcja);
+      row->addWidget(szkolenie);
+      row->addStretch();
+      form->addRow(QString(), row);
+      connect(produkcja, &QPushButton::clicked, this, &TOpcjeWin::PrzejdzNaProdukcje);
+      connect(szkolenie, &QPushButton::clicked, edit, [edit] { edit->setText(QLatin1String(kSrodowiskoSzkoleniowe)); });
+    }
   }
   auto* buttons = new QDialogButtonBox(this);
   buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
@@ -44,10 +62,21 @@ TOpcjeWin::TOpcjeWin(HostContext& ctx, QWidget* parent) : QDialog(parent), ctx_(
   resize(520, 360);
 }
 
-void TOpcjeWin::Save() {
+QMap<QString, QString> TOpcjeWin::Values() const {
   QMap<QString, QString> values;
   for (auto it = fields_.begin(); it != fields_.end(); ++it) values.insert(it.key(), it.value()->text());
-  SaveOptions(ctx_.options, values);
+  return values;
+}
+
+void TOpcjeWin::Save() { SaveOptions(ctx_.options, Values()); }
+
+void TOpcjeWin::PrzejdzNaProdukcje() {
+  TPrzejscieNaProdukcjeBox box(ctx_, Values(), this);
+  if (box.exec() != QDialog::Accepted) return;
+  const QMap<QString, QString> values = box.Values();
+  for (auto it = values.begin(); it != values.end(); ++it)
+    if (QLineEdit* f = fields_.value(it.key())) f->setText(it.value());
+  fields_.value(QStringLiteral("KANAL_WYSYLKI/SRODOWISKO"))->setText(QLatin1String(kSrodowiskoProdukcyjne));
 }
 
 }  // namespace velmora::host

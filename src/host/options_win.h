@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QHash>
+#include <QMap>
 
 class QLineEdit;
 
@@ -16,8 +17,12 @@ class TOpcjeWin : public QDialog {
   explicit TOpcjeWin(HostContext& ctx, QWidget* parent = nullptr);
   QLineEdit* Field(const QString& id) const { return fields_.value(id); }
   void Save();
+  // Opens the checklist; its finish stores the production environment with its values.
+  void PrzejdzNaProdukcje();
 
  private:
+  QMap<QString, QString> Values() const;
+
   HostContext& ctx_;
   QHash<QString, QLineEdit*> fields_;
 };

@@ -8,6 +8,9 @@
 #include "host/host_context.h"
 #include "host/host_tables.h"
 #include "host/main_form.h"
+#include "host/options_catalogue.h"
+#include "host/options_win.h"
+#include "host/srodowisko_box.h"
 #include "support/test_host.h"
 
 #include <QAction>
@@ -25,6 +28,8 @@
 #include <QMenuBar>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QLabel>
+#include <QTemporaryDir>
 #include <QTableView>
 #include <QPainter>
 #include <QTimer>
@@ -290,6 +295,57 @@ TEST(DesktopScreenshot, MainWindowWithTheNctsMenuOpen) {
   const QString path = dir + QStringLiteral("/main_window_ncts2.png");
   ASSERT_TRUE(shot.save(path));
   EXPECT_GT(QFileInfo(path).size(), 5000);
+}
+
+// The way to production is its checklist: the demo's values keep it shut, the agency's open it,
+// and the status bar says where sends go.
+TEST(DesktopScreenshot, ProductionIsReachedThroughItsChecklist) {
+  TestHost host(TestEngine::Sqlite);
+  QTemporaryDir root;
+  host::HostContext ctx{host.db(), *host.options, host.user, host.clock, host.dialogs, root.path(), nullptr};
+  const auto opcja = [&host](const char* klucz, const QString& v) {
+    const QString id = QString::fromLatin1(klucz);
+    host.options->WriteOption(id.section(QLatin1Char('/'), 0, 0), id.section(QLatin1Char('/'), 1), v, host::OptionScope::Application);
+  };
+  opcja("KANAL_WYSYLKI/SRODOWISKO", QStringLiteral("SZKOLENIOWE"));
+  opcja("KANAL_WYSYLKI/ECIP_SEAP_ID", QStringLiteral("agencja"));
+  opcja("KANAL_WYSYLKI/ECIP_SEAP_HASLO", QStringLiteral("haslo"));
+  opcja("KANAL_ZWROTNY/URL", QStringLiteral("http://127.0.0.1:18089/odpowiedzi"));
+  opcja("PODPIS/CERTYFIKAT", root.filePath(QStringLiteral("szkolenie/certyfikat.p12")));
+  opcja("PODPIS/HASLO", QStringLiteral("szkolenie"));
+  host::TMainForm form(ctx);
+  auto* srodowisko = form.findChild<QLabel*>(QStringLiteral("lblSrodowisko"));
+  ASSERT_NE(srodowisko, nullptr);
+  EXPECT_EQ(srodowisko->text(), QStringLiteral("Środowisko: SZKOLENIOWE"));
+  EXPECT_EQ(form.findChild<QLabel*>(QStringLiteral("lblBaza"))->text(), QStringLiteral("Baza: ") + host.db().Url());
+
+  host::TOpcjeWin opcje(ctx);
+  EXPECT_TRUE(opcje.Field(QStringLiteral("KANAL_WYSYLKI/SRODOWISKO"))->isReadOnly());
+  host::TPrzejscieNaProdukcjeBox box(ctx, host::LoadOptions(*host.options));
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(box.Stan(i)->text().startsWith(QStringLiteral("✘"))) << box.Stan(i)->text().toStdString();
+  box.resize(600, 460);
+  box.show();
+  QApplication::processEvents();
+  const QString dir = QStringLiteral(VELMORA_ARTIFACT_DIR);
+  QDir().mkpath(dir);
+  ASSERT_TRUE(box.grab().save(dir + QStringLiteral("/przejscie_na_produkcje.png")));
+  EXPECT_FALSE(box.Zakoncz());
+  EXPECT_TRUE(host.dialogs.Texts().last().startsWith(QStringLiteral("Nie można przejść na środowisko produkcyjne:")));
+  EXPECT_EQ(host::CzytajSrodowisko(*host.options), host::Srodowisko::Szkoleniowe);
+
+  const QString certyfikat = root.filePath(QStringLiteral("agencja.p12"));
+  QFile(certyfikat).open(QIODevice::WriteOnly);
+  box.Field(QStringLiteral("KANAL_ZWROTNY/URL"))->clear();
+  box.Field(QStringLiteral("KANAL_ZWROTNY/EMAIL"))->setText(QStringLiteral("odpowiedzi@spedycja.example"));
+  box.Field(QStringLiteral("KANAL_WYSYLKI/ECIP_SEAP_ID"))->setText(QStringLiteral("spedycja01"));
+  box.Field(QStringLiteral("KANAL_WYSYLKI/ECIP_SEAP_HASLO"))->setText(QStringLiteral("Tajne!2024"));
+  box.Field(QStringLiteral("PODPIS/CERTYFIKAT"))->setText(certyfikat);
+  box.Field(QStringLiteral("PODPIS/HASLO"))->setText(QStringLiteral("kwalifikowany"));
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(box.Stan(i)->text(), QStringLiteral("✔ gotowe"));
+  EXPECT_TRUE(box.Zakoncz());
+  EXPECT_EQ(host::CzytajSrodowisko(*host.options), host::Srodowisko::Produkcyjne);
+  form.UpdateStatusBar();
+  EXPECT_EQ(srodowisko->text(), QStringLiteral("Środowisko: PRODUKCYJNE"));
 }
 
 }  // namespace

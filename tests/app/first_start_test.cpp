@@ -15,7 +15,10 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
+#include <QMdiSubWindow>
 #include <QMenu>
+#include <QScreen>
 #include <QMenuBar>
 #include <QMdiArea>
 #include <QMessageBox>
@@ -97,11 +100,31 @@ QStringList Wiersze(host::TFrmSqlWin* lista) {
   }
   return out;
 }
+// The window a menu command opened or brought forward.
 host::TFrmSqlWin* Otworz(host::TMainForm* form, const char* pozycja) {
   QAction* a = ZMenu(form, "NCTS2", pozycja);
   if (!a) return nullptr;
   a->trigger();
-  return qobject_cast<host::TFrmSqlWin*>(form->OpenWindows().last());
+  return form->Mdi()->activeSubWindow() ? qobject_cast<host::TFrmSqlWin*>(form->Mdi()->activeSubWindow()->widget()) : nullptr;
+}
+QString Pasek(host::TMainForm* form, const char* etykieta) {
+  auto* l = form->findChild<QLabel*>(S(etykieta));
+  return l ? l->text() : S("(brak %1)").arg(S(etykieta));
+}
+// Whether every child window lies wholly in the visible area.
+bool WszystkieWidoczne(host::TMainForm* form) {
+  const QRect obszar = form->Mdi()->viewport()->rect();
+  for (QMdiSubWindow* s : form->Mdi()->subWindowList())
+    if (!obszar.contains(s->geometry())) {
+      ADD_FAILURE() << s->widget()->windowTitle().toStdString() << " lies outside the visible area";
+      return false;
+    }
+  return true;
+}
+QMap<QString, QRect> Okna(host::TMainForm* form) {
+  QMap<QString, QRect> out;
+  for (QMdiSubWindow* s : form->Mdi()->subWindowList()) out.insert(s->widget()->windowTitle(), s->geometry());
+  return out;
 }
 
 // Runs `krok` on the wizard that opens next.
@@ -131,8 +154,8 @@ struct Start {
     t.start();
     while (platform && !Slucha(port) && t.elapsed() < 15000) QThread::msleep(50);
     form = a.CreateMainForm();
-    form->resize(1100, 720);
-    form->show();
+    form->RestoreSession();
+    QApplication::processEvents();
   }
   bool seeded = false;
   bool platform = false;
@@ -163,11 +186,27 @@ class FirstStart : public ::testing::Test {
 TEST_F(FirstStart, DemoTransitsAndTheTrainingPlatformThenARestartMidTransitKeepsEverything) {
   QString mrn;
   QStringList komunikaty_przed;
+  QMap<QString, QRect> okna_przed;
   {
     Start start(root_.path(), port_);
     ASSERT_TRUE(start.seeded);
     ASSERT_TRUE(start.platform) << "the training platform was not started";
     ASSERT_TRUE(Slucha(port_)) << "the training platform does not listen";
+
+    // The first start fills the screen and begins with the departures; the status bar says
+    // who works, on which database, and that sends go to the training platform.
+    EXPECT_TRUE(start.form->isMaximized());
+    ASSERT_EQ(start.form->OpenWindows().size(), 1);
+    auto* wywozy = qobject_cast<host::TFrmSqlWin*>(start.form->OpenWindows().first());
+    ASSERT_NE(wywozy, nullptr);
+    ASSERT_EQ(wywozy->Grid()->model()->rowCount(), 1);
+    EXPECT_NE(Akcja(wywozy, "Wydruk"), nullptr);  // both lists print their register
+    EXPECT_EQ(Pasek(start.form, "lblUzytkownik"), S("Użytkownik: ") + start.a.Context().user.UserInfo().GetNAZWA());
+    EXPECT_EQ(Pasek(start.form, "lblBaza"), S("Baza: sqlite:") + QDir(root_.path()).filePath(S("velmora.db")));
+    EXPECT_EQ(Pasek(start.form, "lblSrodowisko"), S("Środowisko: SZKOLENIOWE"));
+    EXPECT_TRUE(start.form->findChild<QLabel*>(S("lblSrodowisko"))->styleSheet().contains(S("background")));
+    EXPECT_TRUE(WszystkieWidoczne(start.form));
+    Zdjecie(start.form, "01_pierwsze_uruchomienie");
 
     // One demo transit in each list.
     host::TFrmSqlWin* przywozy = Otworz(start.form, "Zakończenia (import)");
@@ -175,11 +214,8 @@ TEST_F(FirstStart, DemoTransitsAndTheTrainingPlatformThenARestartMidTransitKeeps
     EXPECT_EQ(przywozy->Grid()->model()->rowCount(), 1);
     ASSERT_NE(Akcja(przywozy, "Odprawy"), nullptr);
     EXPECT_EQ(Akcja(przywozy, "Odprawy")->menu(), nullptr);  // the site switch is off
-    host::TFrmSqlWin* wywozy = Otworz(start.form, "Objęcia (eksport)");
-    ASSERT_NE(wywozy, nullptr);
-    ASSERT_EQ(wywozy->Grid()->model()->rowCount(), 1);
-    EXPECT_NE(Akcja(wywozy, "Wydruk"), nullptr);  // both lists print their register
-    Zdjecie(start.form, "01_pierwsze_uruchomienie");
+    przywozy->parentWidget()->setGeometry(60, 40, 760, 380);  // the clerk moves and sizes it
+    EXPECT_EQ(Otworz(start.form, "Objęcia (eksport)"), wywozy);
 
     // The demo declaration, sent by the web service to the training platform, signed with the
     // demo's training certificate.
@@ -207,7 +243,10 @@ TEST_F(FirstStart, DemoTransitsAndTheTrainingPlatformThenARestartMidTransitKeeps
     ASSERT_NE(komunikaty, nullptr);
     komunikaty_przed = Wiersze(komunikaty);
     EXPECT_GE(komunikaty_przed.size(), 3);  // the declaration, its acceptance, its MRN
+    EXPECT_TRUE(WszystkieWidoczne(start.form));
     Zdjecie(start.form, "03_przed_zamknieciem");
+    okna_przed = Okna(start.form);
+    okna_przed.remove(komunikaty->windowTitle());  // it belongs to a transit: not reopened alone
     // A site switch set in the options takes effect at the next start.
     start.a.Context().options.WriteOption(S("PRZELACZNIKI"), S("PRATT"), S("1"), host::OptionScope::Application);
   }  // the program closes; its training platform with it
@@ -217,6 +256,9 @@ TEST_F(FirstStart, DemoTransitsAndTheTrainingPlatformThenARestartMidTransitKeeps
     Start start(root_.path(), port_);
     EXPECT_FALSE(start.seeded) << "demo data added twice";
     ASSERT_TRUE(Slucha(port_));
+    // The lists come back where the clerk left them.
+    EXPECT_TRUE(start.form->isMaximized());
+    EXPECT_EQ(Okna(start.form), okna_przed);
     host::TFrmSqlWin* przywozy = Otworz(start.form, "Zakończenia (import)");
     ASSERT_NE(przywozy, nullptr);
     EXPECT_NE(Akcja(przywozy, "Odprawy")->menu(), nullptr);  // the clearances' drop-down on the toolbar

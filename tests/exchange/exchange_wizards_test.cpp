@@ -1,7 +1,9 @@
 #include "exchange/receive_wizard.h"
 #include "exchange/send.h"
 #include "exchange/send_wizard.h"
+#include "host/dialogs.h"
 #include "host/host_context.h"
+#include "host/srodowisko.h"
 #include "support/sample_messages.h"
 #include "support/test_host.h"
 
@@ -54,6 +56,15 @@ TEST_F(ExchangeWizards, SendWizardRefusesWhatCannotLeaveAndOffersTheLastRoad) {
     exchange::TWyslijKomunikatWiz wiz(*ctx_, 36);
     wiz.Start();
     EXPECT_TRUE(wiz.Kanal(exchange::kKanalPuesc)->isChecked());
+    // The platform needs a chosen environment, and production is asked about once more.
+    EXPECT_FALSE(wiz.Next());
+    EXPECT_TRUE(host_.dialogs.Texts().last().startsWith(QStringLiteral("Nie wybrano środowiska platformy PUESC")));
+    Option("KANAL_WYSYLKI", "SRODOWISKO", QStringLiteral("PRODUKCYJNE"));
+    host::NowaSesjaWysylki();
+    host_.dialogs.Answer(host::kIdNo);
+    EXPECT_FALSE(wiz.Next());
+    EXPECT_TRUE(host_.dialogs.Texts().last().contains(QStringLiteral("PRODUKCYJNEJ platformy PUESC")));
+    EXPECT_EQ(wiz.CurrentPage(), 0);
     wiz.Kanal(exchange::kKanalPlik)->setChecked(true);
     EXPECT_TRUE(wiz.Sciezka()->text().endsWith(QStringLiteral("XML2/IE015_24IE0150000100.xml"))) << wiz.Sciezka()->text().toStdString();
     EXPECT_TRUE(wiz.Sciezka()->isVisible() || !wiz.isVisible());

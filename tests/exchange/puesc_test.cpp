@@ -60,6 +60,7 @@ class Puesc : public DbTest {
     Option("KANAL_WYSYLKI", "ECIP_SEAP_ID", QStringLiteral("agencja"));
     Option("KANAL_WYSYLKI", "ECIP_SEAP_HASLO", QStringLiteral("haslo"));
     Option("KANAL_WYSYLKI", "CZEKAJ_SEKUNDY", QStringLiteral("10"));
+    Option("KANAL_WYSYLKI", "SRODOWISKO", QStringLiteral("PRODUKCYJNE"));
     host::SetProcessOptions(host_->options.get());
     host_->user.Set(host::TUser(1, QStringLiteral("jan"), QStringLiteral("Jan Kowalski"), QStringLiteral("Gdynia"), false, false, false));
 
@@ -145,6 +146,22 @@ TEST_P(Puesc, DepartureIsUploadedAndItsAnswersLoadedThenTheReleaseFetchedWithIts
 TEST_P(Puesc, PlatformFaultsEndTheRoadWithTheFileKeptAndNothingHalfStored) {
   qputenv("VELMORA_PUESC_TIMEOUT", "2");
   const QString file = root_.filePath(QStringLiteral("XML2/WS_OUT/IE015_24IE0150000100.xml"));
+  // An environment not chosen, or mistyped, is no production: nothing is written or fetched.
+  for (const char* srodowisko : {"", "PRODUKCJA"}) {
+    Option("KANAL_WYSYLKI", "SRODOWISKO", QString::fromLatin1(srodowisko));
+    const QStringList log = Send();
+    ASSERT_EQ(log.size(), 1) << log.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(log[0].contains(QStringLiteral("środowiska platformy PUESC")) || log[0].contains(QStringLiteral("„PRODUKCJA”")))
+        << log[0].toStdString();
+    EXPECT_FALSE(QFile::exists(file));
+    EXPECT_EQ(Db().QueryValue(QStringLiteral("select STATUS from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = 36")).toInt(), 1);
+    QStringList pobrane;
+    const QDateTime now = QDateTime::currentDateTime();
+    EXPECT_FALSE(exchange::OdbiorKomunikatow(*ctx_).ReceiveWS(now.addDays(-1), now, false, [&](const QString& l) { pobrane << l; }));
+    EXPECT_EQ(pobrane.value(0), log[0]);
+    EXPECT_EQ(Received(), 0);
+  }
+  Option("KANAL_WYSYLKI", "SRODOWISKO", QStringLiteral("PRODUKCYJNE"));
   for (const char* fault : {"slow", "drop", "garbage", "error"}) {
     Scenario({{"fault", QString::fromLatin1(fault)}, {"slow_seconds", 5}});
     Db().Exec(QStringLiteral("update TRANZYTY_POZYCJE set STATUS = 1 where ID_TRANZYTY_POZYCJE = 36"));

@@ -1,4 +1,11 @@
+#include "host/customs_dictionary.h"
+#include "host/dialogs.h"
+#include "host/options_catalogue.h"
+#include "host/srodowisko.h"
 #include "support/test_host.h"
+
+#include <QFile>
+#include <QTemporaryDir>
 
 namespace velmora::testing {
 namespace {
@@ -62,6 +69,94 @@ TEST_P(OptionsAndUsers, UsersCarryTheirRolesAndLoginsAreUnique) {
 }
 
 VELMORA_ON_BOTH_ENGINES(OptionsAndUsers);
+
+// Only an explicit setting reaches a platform; anything else is refused in words that say
+// which setting to fix, and no address is given out.
+TEST_P(OptionsAndUsers, OnlyAnExplicitEnvironmentReachesAPlatform) {
+  struct Case {
+    const char* value;
+    host::Srodowisko expected;
+    const char* refusal;  // start of the text; empty when allowed
+    const char* address;  // WEBSERVICE_URL entry used
+  };
+  const Case cases[] = {
+      {"", host::Srodowisko::Brak, "Nie wybrano środowiska platformy PUESC (Narzędzia → Opcje, Wysyłka: SZKOLENIOWE albo PRODUKCYJNE)", ""},
+      {"PRODUKCJA", host::Srodowisko::Brak, "Nieznane środowisko platformy PUESC „PRODUKCJA”", ""},
+      {"produkcyjne", host::Srodowisko::Brak, "Nieznane środowisko platformy PUESC „produkcyjne”", ""},
+      {"SZKOLENIOWE", host::Srodowisko::Szkoleniowe, "", "SZKOLENIE"},
+      {" PRODUKCYJNE ", host::Srodowisko::Produkcyjne, "", "PROD"},
+  };
+  for (const Case& c : cases) {
+    host_->options->WriteOption(QStringLiteral("KANAL_WYSYLKI"), QStringLiteral("SRODOWISKO"), QString::fromUtf8(c.value),
+                                OptionScope::Application);
+    EXPECT_EQ(host::CzytajSrodowisko(*host_->options), c.expected) << c.value;
+    const QString odmowa = host::OdmowaSrodowiska(*host_->options);
+    if (*c.refusal) EXPECT_TRUE(odmowa.startsWith(QString::fromUtf8(c.refusal))) << odmowa.toStdString();
+    else EXPECT_EQ(odmowa, QString()) << c.value;
+    const QString expected = *c.address ? host::TSlownikCelny::PobierzKod(host_->db(), QStringLiteral("WEBSERVICE_URL"),
+                                                                          QString::fromLatin1(c.address))
+                                        : QString();
+    EXPECT_EQ(host::TPuescTools::GetServiceAddress(host_->db(), *host_->options), expected) << c.value;
+    EXPECT_EQ(expected.isEmpty(), !*c.address);
+  }
+
+  // Production asks once a session: a "no" stops the send and is asked again, a "yes" holds.
+  host::NowaSesjaWysylki();
+  host_->dialogs.Answer(host::kIdNo);
+  EXPECT_FALSE(host::PotwierdzWysylkeProdukcyjna(*host_->options, host_->dialogs));
+  host_->dialogs.Answer(host::kIdYes);
+  EXPECT_TRUE(host::PotwierdzWysylkeProdukcyjna(*host_->options, host_->dialogs));
+  EXPECT_TRUE(host::PotwierdzWysylkeProdukcyjna(*host_->options, host_->dialogs));
+  ASSERT_EQ(host_->dialogs.Texts().size(), 2);
+  EXPECT_TRUE(host_->dialogs.Texts()[0].contains(QStringLiteral("PRODUKCYJNEJ platformy PUESC")));
+  host::NowaSesjaWysylki();
+  host_->options->WriteOption(QStringLiteral("KANAL_WYSYLKI"), QStringLiteral("SRODOWISKO"), QStringLiteral("SZKOLENIOWE"),
+                              OptionScope::Application);
+  EXPECT_TRUE(host::PotwierdzWysylkeProdukcyjna(*host_->options, host_->dialogs));
+  EXPECT_EQ(host_->dialogs.Texts().size(), 2);  // training is not asked about
+}
+
+// The switch to production finishes only when no point holds the demo's values, and a refusal
+// stores nothing.
+TEST_P(OptionsAndUsers, ProductionChecklistRefusesWhileADemoValueRemains) {
+  QTemporaryDir root;
+  const QString szkolenie = root.filePath(QStringLiteral("szkolenie/certyfikat.p12"));
+  const QString wlasny = root.filePath(QStringLiteral("agencja.p12"));
+  QFile(wlasny).open(QIODevice::WriteOnly);
+  const QMap<QString, QString> gotowe = {{"KANAL_ZWROTNY/EMAIL", "agencja@spedycja.example"},
+                                         {"KANAL_WYSYLKI/ECIP_SEAP_ID", "spedycja01"},
+                                         {"KANAL_WYSYLKI/ECIP_SEAP_HASLO", "Tajne!2024"},
+                                         {"PODPIS/CERTYFIKAT", wlasny},
+                                         {"PODPIS/HASLO", "kwalifikowany"}};
+  struct Case {
+    const char* id;
+    QString value;
+    const char* brak;  // the point's refusal
+  };
+  const Case cases[] = {
+      {"KANAL_ZWROTNY/EMAIL", "", "Kanał zwrotny: nie zdefiniowano kanału zwrotnego"},
+      {"KANAL_ZWROTNY/EMAIL", "agencja@localhost", "Kanał zwrotny: adres szkoleniowy na tym komputerze (agencja@localhost)"},
+      {"KANAL_ZWROTNY/URL", "http://127.0.0.1:18089/odpowiedzi", "Kanał zwrotny: adres szkoleniowy na tym komputerze"},
+      {"KANAL_WYSYLKI/ECIP_SEAP_ID", "agencja", "Login na platformie: login lub hasło demonstracyjne"},
+      {"KANAL_WYSYLKI/ECIP_SEAP_HASLO", "", "Login na platformie: nie podano loginu i hasła agencji"},
+      {"PODPIS/CERTYFIKAT", szkolenie, "Certyfikat: certyfikat szkoleniowy"},
+      {"PODPIS/HASLO", "szkolenie", "Certyfikat: certyfikat szkoleniowy"},
+      {"PODPIS/CERTYFIKAT", root.filePath(QStringLiteral("brak.p12")), "Certyfikat: plik certyfikatu nie istnieje"},
+  };
+  host::PrzejscieNaProdukcje przejscie(*host_->options, root.path());
+  for (const Case& c : cases) {
+    QMap<QString, QString> values = gotowe;
+    values[QString::fromLatin1(c.id)] = c.value;
+    const QString odmowa = przejscie.Zakoncz(values);
+    EXPECT_TRUE(odmowa.startsWith(QStringLiteral("Nie można przejść na środowisko produkcyjne:\n"))) << odmowa.toStdString();
+    EXPECT_TRUE(odmowa.contains(QString::fromUtf8(c.brak))) << odmowa.toStdString();
+    EXPECT_EQ(odmowa.count(QLatin1Char('\n')), 1) << odmowa.toStdString();  // only the point changed
+    EXPECT_EQ(host_->db().GetCountFieldVal(QStringLiteral("OPCJE")), 0) << c.id;
+  }
+  EXPECT_EQ(przejscie.Zakoncz(gotowe), QString());
+  EXPECT_EQ(host::CzytajSrodowisko(*host_->options), host::Srodowisko::Produkcyjne);
+  EXPECT_EQ(host_->options->ReadOption(QStringLiteral("PODPIS"), QStringLiteral("CERTYFIKAT"), {}, OptionScope::Application), wlasny);
+}
 
 }  // namespace
 }  // namespace velmora::testing
