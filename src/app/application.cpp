@@ -6,6 +6,7 @@
 #include "host/child_process.h"
 #include "host/plugin_paths.h"
 #include "host/process_options.h"
+#include "host/secret_store.h"
 #include "login_dialog.h"
 #include "host/customs_dictionary.h"
 #include "host/srodowisko.h"
@@ -25,7 +26,7 @@ namespace velmora::app {
 
 Application::Application(StartOptions options) : options_(std::move(options)) {
   if (options_.root.isEmpty()) options_.root = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-  QDir().mkpath(options_.root);
+  host::MakePrivateDir(options_.root);
   if (options_.db_url.isEmpty())
     options_.db_url = QStringLiteral("sqlite:") + QDir(options_.root).filePath(QStringLiteral("velmora.db"));
   if (options_.module.isEmpty())

@@ -25,6 +25,7 @@
 #include "host/options.h"
 #include "host/plugin_paths.h"
 #include "host/process_options.h"
+#include "host/secret_store.h"
 #include "host/taric.h"
 #include "host/tools_db.h"
 #include "host/users.h"
@@ -50,6 +51,7 @@ const char* const kUsage =
     "  load PLIK...                           wczytanie komunikatów z urzędu celnego\n"
     "  write ID_KOMUNIKATU PLIK [--yes]       zapis komunikatu do wysłania (podpisany)\n"
     "  option SEKCJA KLUCZ [WARTOSC] [--scope global|user|app] [--user ID|LOGIN]\n"
+    "                                         hasło jako \"-\": czytane ze standardowego wejścia\n"
     "  user add LOGIN NAZWA [--admin] [--sysadmin] [--service] [--location TEKST]\n"
     "  dict SLOWNIK KOD                       kod w słowniku NCTS i jego opis\n"
     "  validate PLIK...                       zgodność komunikatów ze schematem i regułami NCTS\n"
@@ -75,6 +77,7 @@ struct Context {
   host::CurrentUser user;
   std::unique_ptr<host::TOptionsDB> options;
   QString root;
+  QTextStream* in = nullptr;  // where "-" values come from; standard input when none
 };
 
 // Pulls "--name value" out of args; empty when absent.
@@ -414,10 +417,18 @@ int Option(Context& ctx, QStringList args, QTextStream& out) {
     if (!u) throw Failure{QStringLiteral("Nie znaleziono użytkownika ") + user_text};
     ctx.user.Set(*u);
   }
+  const bool secret = host::IsSecretOption(args[0], args[1]);
   if (args.size() == 3) {
-    ctx.options->WriteOption(args[0], args[1], args[2], scope);
+    // A password typed on the command line stays in the shell's history; "-" reads it instead.
+    QString value = args[2];
+    if (secret && value == QLatin1String("-")) {
+      QTextStream standard_input(stdin);
+      value = (ctx.in ? *ctx.in : standard_input).readLine();
+    }
+    ctx.options->WriteOption(args[0], args[1], value, scope);
   } else {
-    out << ctx.options->ReadOption(args[0], args[1], QString(), scope) << '\n';
+    const QString value = ctx.options->ReadOption(args[0], args[1], QString(), scope);
+    out << (secret && !value.isEmpty() ? QStringLiteral("********") : value) << '\n';
   }
   return 0;
 }
@@ -462,7 +473,7 @@ int Dict(const QString& root, const QStringList& args, QTextStream& out) {
 
 }  // namespace
 
-int Run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+int Run(const QStringList& arguments, QTextStream& out, QTextStream& err, QTextStream* in) {
   // The options go with this run's database.
   struct ResetProcessOptions {
     ~ResetProcessOptions() { host::SetProcessOptions(nullptr); }
@@ -470,6 +481,7 @@ int Run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
   QStringList args = arguments;
   try {
     Context ctx;
+    ctx.in = in;
     QString url = TakeValue(args, QStringLiteral("--db"));
     ctx.root = TakeValue(args, QStringLiteral("--root"));
     // The global --user stands before the command; the option command has its own.
@@ -488,7 +500,7 @@ int Run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
       throw UsageError{QStringLiteral("Nieznane polecenie: ") + command};
 
     if (ctx.root.isEmpty()) ctx.root = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    if (!QDir().mkpath(ctx.root)) throw Failure{QStringLiteral("Nie można utworzyć katalogu ") + ctx.root};
+    if (!host::MakePrivateDir(ctx.root)) throw Failure{QStringLiteral("Nie można utworzyć katalogu ") + ctx.root};
     if (command == QLatin1String("dict")) return Dict(ctx.root, args, out);
     if (command == QLatin1String("validate")) return Validate(args, out, err);
     if (url.isEmpty()) url = QStringLiteral("sqlite:") + QDir(ctx.root).filePath(QStringLiteral("velmora.db"));

@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLibrary>
+#include <QUrl>
 
 #include <atomic>
 #include <chrono>
@@ -32,6 +33,7 @@ PolaczeniePuesc CzytajPolaczeniePuesc(host::HostContext& ctx) {
   p.login = read("KANAL_WYSYLKI", "ECIP_SEAP_ID");
   p.haslo = read("KANAL_WYSYLKI", "ECIP_SEAP_HASLO");
   p.adres = host::TPuescTools::GetServiceAddress(ctx.db, ctx.options);
+  p.szkolenie = read("KANAL_WYSYLKI", "SRODOWISKO") == QLatin1String("SZKOLENIOWE");
   p.czekaj = read("KANAL_WYSYLKI", "CZEKAJ", "1") == QLatin1String("1");
   bool ok = false;
   const int sekundy = read("KANAL_WYSYLKI", "CZEKAJ_SEKUNDY", "75").toInt(&ok);
@@ -45,6 +47,14 @@ PolaczeniePuesc CzytajPolaczeniePuesc(host::HostContext& ctx) {
     p.proxy_domyslne = read("PROXY", "DEFAULT", "0") == QLatin1String("1");
   }
   return p;
+}
+
+QString OdmowaAdresuPuesc(const PolaczeniePuesc& p) {
+  const QUrl url(p.adres);
+  if (p.szkolenie || url.scheme().compare(QLatin1String("http"), Qt::CaseInsensitive) != 0) return {};
+  const QString host = url.host().toLower();
+  if (host == QLatin1String("localhost") || host == QLatin1String("::1") || host.startsWith(QLatin1String("127."))) return {};
+  return QStringLiteral("Adres platformy %1 nie jest szyfrowany (http): hasło nie zostanie wysłane. Podaj adres https.").arg(p.adres);
 }
 
 bool SilnikObslugujeWebService(const host::Db& db) {

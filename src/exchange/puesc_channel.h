@@ -33,8 +33,12 @@ struct PolaczeniePuesc {
   QString proxy_user, proxy_haslo, proxy_host;
   int proxy_port = 0;
   bool proxy_domyslne = false;
+  bool szkolenie = false;  // the training platform
 };
 PolaczeniePuesc CzytajPolaczeniePuesc(host::HostContext& ctx);
+// Why the password may not go to the platform's address: in plain text over the network. Empty
+// when it may (https, the training platform, or this computer).
+QString OdmowaAdresuPuesc(const PolaczeniePuesc& p);
 
 // The web-service channel is offered on the engines it works on: all of ours. The rule keeps
 // its shape so an engine without it would disable the channel.

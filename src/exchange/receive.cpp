@@ -55,6 +55,10 @@ bool OdbiorKomunikatow::ReceiveWS(const QDateTime& od, const QDateTime& do_, boo
     log(odmowa);
     return false;
   }
+  if (const QString odmowa = OdmowaAdresuPuesc(p); !odmowa.isEmpty()) {
+    log(odmowa);
+    return false;
+  }
   const auto documents = klient.Documents();
   if (!documents) {
     log(QStringLiteral("Nie znaleziono procedury GetDocuments w bibliotece dll"));

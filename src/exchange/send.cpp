@@ -183,6 +183,10 @@ bool WysylkaKomunikatu::SendWS(const QString& plik, const LogFn& log) {
     log(QStringLiteral("Nie zdefiniowano loginu i (lub) hasła do systemu PUESC w opcjach użytkownika"));
     return false;
   }
+  if (const QString odmowa = OdmowaAdresuPuesc(p); !odmowa.isEmpty()) {
+    log(odmowa);
+    return false;
+  }
   const auto accept = klient.Accept();
   if (!accept) {
     log(QStringLiteral("Nie znaleziono procedury AcceptDocument w bibliotece dll"));

@@ -9,7 +9,12 @@
 #include <QThread>
 #include <QUrlQuery>
 
+#include <QFile>
+
 #include <atomic>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace velmora::host {
 
@@ -135,6 +140,13 @@ std::atomic<int> g_connection_counter{0};
 
 QString SqlName(const QString& name) { return name.toUpper(); }
 
+// A database file holds passwords and every declaration: made for its owner alone before SQLite
+// opens it (SQLite gives its journal files the mode of the database file).
+void CreateOwnerOnly(const QString& path) {
+  const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+  if (fd >= 0) ::close(fd);
+}
+
 // A deferred transaction that reads first cannot become a writer once another process has
 // written meanwhile, and SQLite answers "database is locked" at once, without waiting: the
 // write lock is taken at the start instead, waiting for it and trying again while it is busy.
@@ -158,6 +170,7 @@ std::unique_ptr<Db> Db::Open(const QString& url) {
     QString path = url.mid(7);
     const bool memory = path == QLatin1String(":memory:");
     if (path.isEmpty()) throw DbError(QStringLiteral("Brak ścieżki bazy danych w adresie: ") + url);
+    if (!memory) CreateOwnerOnly(path);
     {
       QSqlDatabase qdb = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
       qdb.setDatabaseName(path);

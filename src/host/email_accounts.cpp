@@ -1,5 +1,6 @@
 #include "email_accounts.h"
 
+#include "secret_store.h"
 #include "tools_db.h"
 
 #include <QCryptographicHash>
@@ -17,7 +18,7 @@ const ColumnDecl kEmailSrv[] = {
     {"SMTP_TLS", T::SmallInt, 0, "0"},  {"IN_PROTOKOL", T::String, 10, "IMAP"},
     {"IN_HOST", T::String, 100, ""},    {"IN_PORT", T::Integer, 0, "0"},
     {"IN_TLS", T::SmallInt, 0, "0"},    {"UZYTKOWNIK", T::String, 100, ""},
-    {"HASLO", T::String, 100, ""},      {"DEL_SRC", T::SmallInt, 0, "0"},
+    {"HASLO", T::String, 255, ""},      {"DEL_SRC", T::SmallInt, 0, "0"},
     {"FOLDER", T::String, 100, "INBOX"},
 };
 
@@ -139,7 +140,7 @@ std::optional<MailServer> LoadMailServer(Db& db, int id_email_srv, QString* erro
   s.in_host = row->Str(QStringLiteral("IN_HOST")).trimmed();
   s.in_port = row->Int(QStringLiteral("IN_PORT"));
   s.user = row->Str(QStringLiteral("UZYTKOWNIK"));
-  s.password = row->Str(QStringLiteral("HASLO"));
+  s.password = OpenSecret(row->Str(QStringLiteral("HASLO")));
   s.delete_source = row->Int(QStringLiteral("DEL_SRC")) == 1;
   s.folder = row->Str(QStringLiteral("FOLDER")).trimmed();
   if (s.folder.isEmpty()) s.folder = QStringLiteral("INBOX");
@@ -176,7 +177,7 @@ int AddMailServer(Db& db, const MailServer& s, QString* error) {
            {QStringLiteral("IN_PORT"), s.in_port},
            {QStringLiteral("IN_TLS"), static_cast<int>(s.in_tls)},
            {QStringLiteral("UZYTKOWNIK"), s.user},
-           {QStringLiteral("HASLO"), s.password},
+           {QStringLiteral("HASLO"), SealSecret(s.password)},
            {QStringLiteral("DEL_SRC"), s.delete_source ? 1 : 0},
            {QStringLiteral("FOLDER"), s.folder.trimmed().isEmpty() ? QStringLiteral("INBOX") : s.folder.trimmed()}});
   tx.Commit();

@@ -1,5 +1,6 @@
 #include "options.h"
 
+#include "secret_store.h"
 #include "users.h"
 
 namespace velmora::host {
@@ -24,13 +25,15 @@ QString TOptionsDB::ReadOption(const QString& section, const QString& key, const
                                OptionScope scope) {
   auto row = db_.QueryOne(QStringLiteral("select WARTOSC from OPCJE where ") + kWhere, Key(section, key, scope));
   if (!row || row->IsNull(QStringLiteral("WARTOSC"))) return default_value;
-  return row->Str(QStringLiteral("WARTOSC"));
+  const QString value = row->Str(QStringLiteral("WARTOSC"));
+  return IsSecretOption(section, key) ? OpenSecret(value) : value;
 }
 
 void TOptionsDB::WriteOption(const QString& section, const QString& key, const QString& value, OptionScope scope) {
   Params p = Key(section, key, scope);
   // An empty value is stored as such, not as a missing one.
-  p.insert(QStringLiteral("WARTOSC"), value.isNull() ? QStringLiteral("") : value);
+  const QString text = value.isNull() ? QStringLiteral("") : value;
+  p.insert(QStringLiteral("WARTOSC"), IsSecretOption(section, key) ? SealSecret(text) : text);
   Transaction tx(db_);
   if (db_.Exec(QStringLiteral("update OPCJE set WARTOSC = :WARTOSC where ") + kWhere, p) == 0) {
     p.insert(QStringLiteral("ID"), db_.DBGetNewID(QStringLiteral("GID_OPCJE")));

@@ -1,6 +1,7 @@
 #include "record_store.h"
 
 #include "host_context.h"
+#include "secret_store.h"
 #include "users.h"
 
 namespace velmora::host {
@@ -17,7 +18,8 @@ QVariantMap RecordStore::Load(qint64 id) {
                                     {{QStringLiteral("ID"), id}});
   if (!row) return out;
   out.insert(spec_.Key(), row->Value(spec_.Key()));
-  for (const FieldSpec& f : spec_.fields) out.insert(f.column, row->Value(f.column));
+  for (const FieldSpec& f : spec_.fields)
+    out.insert(f.column, f.secret ? QVariant(OpenSecret(row->Str(f.column))) : row->Value(f.column));
   return out;
 }
 
@@ -51,7 +53,8 @@ FieldErrors RecordStore::Validate(const QVariantMap& record) const {
 qint64 RecordStore::Store(QVariantMap& record) {
   const QString key = spec_.Key();
   Params p;
-  for (const FieldSpec& f : spec_.fields) p.insert(f.column.toUpper(), record.value(f.column));
+  for (const FieldSpec& f : spec_.fields)
+    p.insert(f.column.toUpper(), f.secret ? QVariant(SealSecret(record.value(f.column).toString())) : record.value(f.column));
   Transaction tx(ctx_.db);
   qint64 id = record.value(key).toLongLong();
   QStringList columns, values;

@@ -25,7 +25,7 @@ struct FieldSpec {
   bool in_grid = true;
   bool in_editor = true;
   QStringList items;  // a pick list: the column stores the item's index
-  bool secret = false;  // a password: typed unseen, kept as typed
+  bool secret = false;  // a password: typed unseen, kept as typed, stored sealed
   bool may_be_empty = false;  // a date that can hold no date (stored null)
   QString grid_caption;       // the column's header when it differs from the editor's caption
   QVariant initial;     // what a new record holds

@@ -3,6 +3,8 @@
 #include "host/email_accounts.h"
 #include "exchange/cc_tables.h"
 #include "host/xml/xml_document.h"
+#include "host/options.h"
+#include "host/users.h"
 #include "support/test_host.h"
 
 #include <QFile>
@@ -12,6 +14,8 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+
+#include <sys/stat.h>
 
 namespace velmora::testing {
 namespace {
@@ -68,6 +72,52 @@ TEST_P(Cli, OptionsAndUsersFromTheCommandLine) {
   const Result unknown = Run({QStringLiteral("--user"), QStringLiteral("nikt"), QStringLiteral("init")});
   EXPECT_EQ(unknown.status, 1);
   EXPECT_EQ(unknown.err, QStringLiteral("Nie znaleziono użytkownika nikt\n"));
+}
+
+// A password is typed on standard input, never shown back, and the files that hold it are the
+// owner's alone: a fresh root, its database and the computer's key.
+TEST_P(Cli, PasswordsComeFromStandardInputAndAreNeverShownBack) {
+  QTemporaryDir config;
+  const QByteArray saved_config = qgetenv("XDG_CONFIG_HOME");
+  qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+  struct Restore {
+    QByteArray value;
+    ~Restore() {
+      if (value.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+      else
+        qputenv("XDG_CONFIG_HOME", value);
+    }
+  } restore{saved_config};
+  auto mode = [](const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? static_cast<int>(st.st_mode & 07777) : -1;
+  };
+
+  QString typed = QStringLiteral("Tajne hasło 1\n");
+  QTextStream in(&typed);
+  QString out, err;
+  QTextStream o(&out), e(&err);
+  EXPECT_EQ(cli::Run({QStringLiteral("--db"), database_->Url(), QStringLiteral("--root"), root_.path(), QStringLiteral("option"),
+                      QStringLiteral("PODPIS"), QStringLiteral("HASLO"), QStringLiteral("-"), QStringLiteral("--scope"), QStringLiteral("app")},
+                     o, e, &in),
+            0);
+  o.flush();
+  e.flush();
+  EXPECT_EQ(out + err, QString());
+  EXPECT_EQ(Run({QStringLiteral("option"), QStringLiteral("PODPIS"), QStringLiteral("HASLO"), QStringLiteral("--scope"), QStringLiteral("app")}).out,
+            QStringLiteral("********\n"));
+  EXPECT_EQ(Run({QStringLiteral("option"), QStringLiteral("PROXY"), QStringLiteral("PASS"), QStringLiteral("--scope"), QStringLiteral("app")}).out,
+            QStringLiteral("\n"));
+  host::CurrentUser user;
+  host::TOptionsDB options(database_->Db(), user);
+  EXPECT_EQ(options.ReadOption(QStringLiteral("PODPIS"), QStringLiteral("HASLO"), {}, host::OptionScope::Application), QStringLiteral("Tajne hasło 1"));
+  EXPECT_EQ(mode(config.filePath(QStringLiteral("velmora/klucz"))), 0600);
+
+  const QString fresh = root_.filePath(QStringLiteral("nowy"));
+  EXPECT_EQ(cli::Run({QStringLiteral("--root"), fresh, QStringLiteral("init")}, o, e), 0);
+  EXPECT_EQ(mode(fresh), 0700);
+  EXPECT_EQ(mode(fresh + QStringLiteral("/velmora.db")), 0600);
 }
 
 TEST_P(Cli, NumberAssignsTheOwnNumberOfAStoredMessage) {

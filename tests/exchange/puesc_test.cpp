@@ -175,6 +175,12 @@ TEST_P(Puesc, PlatformFaultsEndTheRoadWithTheFileKeptAndNothingHalfStored) {
   Scenario({{"users", QJsonObject{{"agencja", "inne"}}}});
   Db().Exec(QStringLiteral("update TRANZYTY_POZYCJE set STATUS = 1 where ID_TRANZYTY_POZYCJE = 36"));
   EXPECT_TRUE(Send().last().contains(QStringLiteral("A security error was encountered")));
+  // The password goes to no address outside this computer in plain text.
+  Scenario({});
+  Db().Exec(QStringLiteral("update SLOWNIK_CELNY set WARTOSC = 'http://platforma.example.pl/ws' where SLOWNIK = 'WEBSERVICE_URL' and KOD = 'PROD'"));
+  Db().Exec(QStringLiteral("update TRANZYTY_POZYCJE set STATUS = 1 where ID_TRANZYTY_POZYCJE = 36"));
+  EXPECT_EQ(Send().last(),
+            QStringLiteral("Adres platformy http://platforma.example.pl/ws nie jest szyfrowany (http): hasło nie zostanie wysłane. Podaj adres https."));
 }
 
 TEST_P(Puesc, WithoutWaitingTheUploadEndsAtItsSysRef) {

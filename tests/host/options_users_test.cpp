@@ -2,6 +2,10 @@
 #include "host/dialogs.h"
 #include "host/options_catalogue.h"
 #include "host/srodowisko.h"
+#include "host/email_accounts.h"
+#include "host/email_accounts_win.h"
+#include "host/host_context.h"
+#include "host/record_store.h"
 #include "support/test_host.h"
 
 #include <QFile>
@@ -181,6 +185,54 @@ TEST_P(OptionsAndUsers, OptionsWindowValuesKeepTheirScopes) {
             QStringLiteral("agencja01"));
   // Unchanged defaults are not written.
   EXPECT_EQ(host_->db().GetCountFieldVal(QStringLiteral("OPCJE")), 2);
+}
+
+// A copy of the database shows no password: each is sealed with the computer's key as it is
+// written, and one stored in clear before reads as it stands until it is written again.
+TEST_P(OptionsAndUsers, PasswordsAreStoredSealedAndOldClearOnesStillRead) {
+  auto& options = *host_->options;
+  const QString secret = QStringLiteral("Tajne hasło 1");
+  auto stored = [&](const char* section) {
+    return host_->db().QueryValue(QStringLiteral("select WARTOSC from OPCJE where SEKCJA = :S"), {{QStringLiteral("S"), QString::fromLatin1(section)}})
+        .toString();
+  };
+  options.WriteOption(QStringLiteral("PODPIS"), QStringLiteral("HASLO"), secret, OptionScope::Application);
+  options.WriteOption(QStringLiteral("KANAL_WYSYLKI"), QStringLiteral("ECIP_SEAP_HASLO"), secret, OptionScope::Application);
+  options.WriteOption(QStringLiteral("NCTS"), QStringLiteral("PREFIKS"), secret);  // not a password
+  EXPECT_FALSE(stored("PODPIS").contains(QStringLiteral("Tajne")));
+  EXPECT_FALSE(stored("KANAL_WYSYLKI").contains(QStringLiteral("Tajne")));
+  EXPECT_NE(stored("PODPIS"), stored("KANAL_WYSYLKI"));  // a fresh IV each time
+  EXPECT_EQ(stored("NCTS"), secret);
+  EXPECT_EQ(options.ReadOption(QStringLiteral("PODPIS"), QStringLiteral("HASLO"), {}, OptionScope::Application), secret);
+  EXPECT_EQ(options.ReadOption(QStringLiteral("KANAL_WYSYLKI"), QStringLiteral("ECIP_SEAP_HASLO"), {}, OptionScope::Application), secret);
+  // Altered in the database: no garbage is taken for the password.
+  host_->db().Exec(QStringLiteral("update OPCJE set WARTOSC = :W where SEKCJA = 'PODPIS'"),
+                   {{QStringLiteral("W"), stored("PODPIS").left(stored("PODPIS").size() - 4) + QStringLiteral("AAA=")}});
+  EXPECT_EQ(options.ReadOption(QStringLiteral("PODPIS"), QStringLiteral("HASLO"), QStringLiteral("-"), OptionScope::Application), QString());
+  // Stored in clear by an older version.
+  host_->db().Exec(QStringLiteral("update OPCJE set WARTOSC = 'stare' where SEKCJA = 'PODPIS'"));
+  EXPECT_EQ(options.ReadOption(QStringLiteral("PODPIS"), QStringLiteral("HASLO"), {}, OptionScope::Application), QStringLiteral("stare"));
+
+  // Mail accounts, added by the services and edited in the window alike.
+  host::MailServer account;
+  account.email = QStringLiteral("biuro@example.pl");
+  account.password = secret;
+  const int id = host::AddMailServer(host_->db(), account, nullptr);
+  auto haslo = [&](qint64 account_id) {
+    return host_->db().QueryValue(QStringLiteral("select HASLO from EMAIL_SRV where ID_EMAIL_SRV = :ID"), {{QStringLiteral("ID"), account_id}}).toString();
+  };
+  EXPECT_FALSE(haslo(id).contains(QStringLiteral("Tajne")));
+  EXPECT_EQ(host::LoadMailServer(host_->db(), id, nullptr)->password, secret);
+  host::HostContext ctx{host_->db(), options, host_->user, host_->clock, host_->dialogs, QString(), nullptr};
+  host::RecordStore records(ctx, host::EmailSrvSpec());
+  QVariantMap record = records.Load(id);
+  EXPECT_EQ(record.value(QStringLiteral("HASLO")).toString(), secret);
+  record[QStringLiteral("HASLO")] = QStringLiteral("nowe");
+  records.Store(record);
+  EXPECT_FALSE(haslo(id).contains(QStringLiteral("nowe")));
+  EXPECT_EQ(host::LoadMailServer(host_->db(), id, nullptr)->password, QStringLiteral("nowe"));
+  host_->db().Exec(QStringLiteral("update EMAIL_SRV set HASLO = 'stare'"));
+  EXPECT_EQ(host::LoadMailServer(host_->db(), id, nullptr)->password, QStringLiteral("stare"));
 }
 
 }  // namespace
