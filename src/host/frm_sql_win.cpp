@@ -358,6 +358,8 @@ TFrmSqlWin* TFrmSqlWin::OpenDetail() {
     QMdiSubWindow* sub = ctx_.main_form->Mdi()->addSubWindow(detail);
     sub->resize(900, 480);
     sub->show();
+    // Placed after it is shown, when the area knows its size.
+    ctx_.main_form->FitInside(sub);
   } else {
     detail->show();
   }
