@@ -278,6 +278,17 @@ void ReadTotals(const XmlNode&, XmlNode ie_root) {
   z.SetAttribute(QStringLiteral("LiczbaOpakowan"), QString::number(departure::SumaOpakowan(ie_root)));
 }
 
+// The permission's totals, which the national one carries and the EU's does not.
+void ReadPermissionTotals(const XmlNode&, XmlNode ie_root) {
+  const std::vector<XmlNode> towary = ie_root.ChildrenByLocalName(QStringLiteral("Towar"));
+  long long opakowania = 0;
+  for (const XmlNode& towar : towary)
+    for (const XmlNode& o : towar.ChildrenByLocalName(QStringLiteral("Opakowanie"))) opakowania += o.Attribute(QStringLiteral("LiczbaOpakowan")).toLongLong();
+  XmlNode tranzyt = CcEnsure(ie_root, QStringLiteral("Tranzyt"));
+  tranzyt.SetAttribute(QStringLiteral("LiczbaPozycji"), QString::number(towary.size()));
+  tranzyt.SetAttribute(QStringLiteral("LiczbaOpakowan"), QString::number(opakowania));
+}
+
 // An en-route event's kind: a transhipment, new seals, or another incident.
 bool WriteIncidentCode(void* parent, const XmlNode& zdarzenie) {
   const char* code = zdarzenie.ChildByLocalName(QStringLiteral("Przeladunek"))       ? "3"
@@ -314,7 +325,8 @@ Maps Item() {
 }
 
 Maps TransitOperation(bool amendment) {
-  Maps m{V("LRN", "Naglowek@NrWlasny")};
+  // A declaration's LRN is its own number; an amendment names the declaration's.
+  Maps m{V("LRN", amendment ? "Naglowek@LRN" : "Naglowek@NrWlasny")};
   if (amendment) m.push_back(V("MRN", "Naglowek@MRN"));
   for (CcMap x : {V("declarationType", "Rodzaj@Deklaracja"), K("additionalDeclarationType", "A"), V("TIRCarnetNumber", "Rodzaj@KarnetTIR"),
                   V("presentationOfTheGoodsDateAndTime", "Zgloszenie@DataPrzedstawienia", DateTime),
@@ -459,9 +471,24 @@ std::vector<CcTable> Phase5() {
                    V("stateOfSeals", "@StanZamkniec"), V("unloadingRemark", "@Uwagi")}));
     b.push_back(G("Consignment", "",
                   {V("grossMass", "UwagiDoRozladunku@MasaBrutto"),
+                   E("TransportEquipment", "UwagiRozladunkowe/ZamknieciaCelne",
+                     {S(), V("numberOfSeals", "@Liczba"), E("Seal", "Zamkniecie", {S(), V("identifier", "@Znak")})}),
                    G("DepartureTransportMeans", "Transport",
                      {K("sequenceNumber", "1"), OutOnly(V("typeOfIdentification", "@Znaki", RoadVehicle)), V("identificationNumber", "@Znaki"),
-                      V("nationality", "@Kraj")})}));
+                      V("nationality", "@Kraj")}),
+                   G("HouseConsignment", "",
+                     {K("sequenceNumber", "1"),
+                      E("ConsignmentItem", "Towar",
+                        {S("goodsItemNumber"), V("declarationGoodsItemNumber", "@PozId"),
+                         G("Commodity", "",
+                           {V("descriptionOfGoods", "@OpisTowaru"),
+                            G("CommodityCode", "", {V("harmonizedSystemSubHeadingCode", "@KodTowarowy", Hs6),
+                                                    V("combinedNomenclatureCode", "@KodTowarowy", Cn2, Append)}),
+                            G("GoodsMeasure", "", {V("grossMass", "@MasaBrutto"), V("netMass", "@MasaNetto")})}),
+                         E("Packaging", "Opakowanie",
+                           {S(), V("typeOfPackages", "@Rodzaj"), V("numberOfPackages", "@LiczbaOpakowan|@IloscSztuk"), V("shippingMarks", "@Znaki")}),
+                         E("SupportingDocument", "DokumentWymagany",
+                           {S(), V("type", "@Kod"), V("referenceNumber", "@Nr"), V("complementOfInformation", "@Uwagi")})})})}));
     add("CC044C", "IE044", std::move(b));
   }
 
@@ -545,7 +572,8 @@ std::vector<CcTable> Phase5() {
                           G("GoodsMeasure", "", {V("grossMass", "@MasaBrutto"), V("netMass", "@MasaNetto")})}),
                        E("Packaging", "Opakowanie", {S("sequenceNumber", "@PozId"), V("typeOfPackages", "@Rodzaj"), V("numberOfPackages", "@LiczbaOpakowan"),
                                                      V("shippingMarks", "@Znaki")}),
-                       E("SupportingDocument", "DokumentWymagany", {S("sequenceNumber", "@PozId"), V("type", "@Kod"), V("referenceNumber", "@Nr")})})})})}));
+                       E("SupportingDocument", "DokumentWymagany", {S("sequenceNumber", "@PozId"), V("type", "@Kod"), V("referenceNumber", "@Nr")})})}),
+                 C("totals", nullptr, ReadPermissionTotals)})}));
   add("CC906C", "IE906", Answer("CC906C", {V("LRN", "Naglowek@LRN"), V("MRN", "Naglowek@MRN")}, {Errors()}));
   add("CC917C", "IE906",
       Answer("CC917C", {V("LRN", "Naglowek@LRN"), V("MRN", "Naglowek@MRN")},

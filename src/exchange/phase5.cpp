@@ -99,6 +99,13 @@ KomunikatCC NaFaze(host::HostContext& ctx, int faza, const xml::XmlDocumentPtr& 
   KomunikatCC out{xml::WriteCc(*table, ie, vars), {}};
   const auto faults = xml::ValidateCc(out.doc, faza);
   if (!faults.empty()) return {nullptr, xml::CcRefusal(table->cc, faults.front())};
+  // A national envelope around the EU's message, when the platform wants one: its root's name
+  // with %1 for the message's number ("IE%1PL" gives IE015PL).
+  if (const QString koperta = option("KOPERTA", QString()); !koperta.isEmpty()) {
+    xml::XmlDocumentPtr envelope = xml::XmlDocument::Create(koperta.arg(table->cc.mid(2, 3)));
+    envelope->DocumentElement().AppendCopy(out.doc->DocumentElement());
+    out.doc = envelope;
+  }
   return out;
 }
 

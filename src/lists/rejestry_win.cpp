@@ -139,7 +139,7 @@ const host::TableSpec& RejestrySpec() {
        F("IE007_ODBIORCA", "Odbiorca nazwa:", T::String, 50), Hidden("IE007_ODBIORCA_ID"),
        F("IE007_PRZEDSTAWICIEL", "Przedstawiciel:", T::String, 50), F("IE007_UC_PRZEDSTAW", "UC:", T::String, 10),
        Items(F("IE007_MIEJSCE_TYP", "Lokalizacja:", T::Integer), LokalizacjeIE007()),
-       F("IE007_MIEJSCE_OPIS", "Opis:", T::String, 50), Initial(F("FAZA", "Faza NCTS:", T::SmallInt, 0, true), 5)},
+       F("IE007_MIEJSCE_OPIS", "Opis:", T::String, 50), Initial(F("FAZA", "Faza NCTS:", T::Integer, 1, true), 5)},
       QStringLiteral("ID_REJESTRY desc")};
   return table_spec;
 }

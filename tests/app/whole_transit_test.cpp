@@ -78,6 +78,8 @@ int Uruchom(const QString& program, const QStringList& args) {
 
 // Time spent taking pictures: the test's, not the application's.
 qint64 czas_zdjec = 0;
+// The phase-5 roads keep their pictures apart from the guide's.
+QString prefiks_zdjec;
 
 // The picture of a window a person has in front of them.
 void Zdjecie(QWidget* w, const QString& nazwa) {
@@ -85,7 +87,7 @@ void Zdjecie(QWidget* w, const QString& nazwa) {
   zegar.start();
   const QString dir = QStringLiteral(VELMORA_ARTIFACT_DIR "/transit");
   QDir().mkpath(dir);
-  w->grab().save(dir + QLatin1Char('/') + nazwa + S(".png"));
+  w->grab().save(dir + QLatin1Char('/') + prefiks_zdjec + nazwa + S(".png"));
   czas_zdjec += zegar.elapsed();
 }
 
@@ -229,16 +231,9 @@ class WholeTransit : public ::testing::Test {
     return host_.db().QueryValue(S("select %1 from TRANZYTY").arg(S(kolumna))).toString().trimmed();
   }
 
-  QTimer straznik_;
-  int czekanie_ = 0;
-  TestHost host_{TestEngine::Sqlite};
-  QTemporaryDir root_;
-  QProcess sim_;
-  std::unique_ptr<host::HostContext> ctx_;
-  std::unique_ptr<host::TMainForm> form_;
-};
-
-TEST_F(WholeTransit, DepartureFromTheListToItsRelease) {
+  // A departure from the list to its release: the declaration with two goods items, sent, amended,
+  // released.
+  void Wyjazd() {
   Straznik();
   QElapsedTimer zegar;
   zegar.start();
@@ -256,18 +251,18 @@ TEST_F(WholeTransit, DepartureFromTheListToItsRelease) {
     EXPECT_EQ(box->Pole(S("beDeklaracja"))->text(), S("T1"));
     box->Pole(S("beUCPrzezn"))->setText(S("DE004851"));
     box->Pole(S("ceMasaBrutto"))->setText(S("512,5"));
-    box->Pole(S("ceLiczbaOpak"))->setText(S("12"));
+    box->Pole(S("ceLiczbaOpak"))->setText(S("13"));
     // The principal and the consignee from the contractors, the guarantee from the register.
     for (const auto& [pole, nazwa] : {std::pair{"beGlownyZobowiazany", "Bałtycka Spedycja Sp. z o.o."}, {"beOdbiorca", "Meyer Logistik GmbH"}}) {
       GdyOtworzy([nazwa = S(nazwa)](QWidget* picker) { WybierzWPickerze(picker, nazwa); });
       box->findChild<QToolButton*>(S(pole) + S("_Wybierz"))->click();
     }
     EXPECT_EQ(box->Pole(S("beGlownyZobowiazany"))->text(), S("Bałtycka Spedycja Sp. z o.o."));
-    GdyOtworzy([](QWidget* picker) { WybierzWPickerze(picker, S("24PL322010000123G")); });
+    GdyOtworzy([this](QWidget* picker) { WybierzWPickerze(picker, grn_); });
     box->findChild<QToolButton*>(S("beGwarancje_Wybierz"))->click();
     EXPECT_FALSE(box->Pole(S("beGwarancje"))->text().isEmpty());
 
-    // Two goods items, the first with a package and a produced document.
+    // Two goods items, each with a package, the first with a produced document.
     for (int i = 1; i <= 2; ++i) {
       GdyOtworzy([this, i](QWidget* t) {
         auto* towar = qobject_cast<departure::TIE015_TowarBox*>(t);
@@ -276,16 +271,16 @@ TEST_F(WholeTransit, DepartureFromTheListToItsRelease) {
         towar->Pole(S("beCN8"))->setText(i == 1 ? S("84713000") : S("94033011"));
         towar->Pole(S("ceMasaBrutto"))->setText(i == 1 ? S("500") : S("12,5"));
         towar->Pole(S("ceMasaNetto"))->setText(i == 1 ? S("450") : S("10"));
+        GdyOtworzy([i](QWidget* p) {
+          auto* e = qobject_cast<departure::TIE015_PozycjaListyBox*>(p);
+          ASSERT_NE(e, nullptr);
+          QTest::keyClicks(e->Pole(S("dbbeRodzaj")), i == 1 ? S("CT") : S("PX"));
+          QTest::keyClicks(e->Pole(S("dbbeZnaki")), i == 1 ? S("BS/1") : S("MB/1"));
+          QTest::keyClicks(e->Pole(S("dbbeLiczbaOpakowan")), i == 1 ? S("12") : S("1"));
+          QTest::keyClick(e->Pole(S("dbbeLiczbaOpakowan")), Qt::Key_Return);
+        });
+        QTest::keyClick(towar->Siatka(departure::ListaTowaru::Opakowania), Qt::Key_Insert);
         if (i == 1) {
-          GdyOtworzy([](QWidget* p) {
-            auto* e = qobject_cast<departure::TIE015_PozycjaListyBox*>(p);
-            ASSERT_NE(e, nullptr);
-            QTest::keyClicks(e->Pole(S("dbbeRodzaj")), S("CT"));
-            QTest::keyClicks(e->Pole(S("dbbeZnaki")), S("BS/1"));
-            QTest::keyClicks(e->Pole(S("dbbeLiczbaOpakowan")), S("12"));
-            QTest::keyClick(e->Pole(S("dbbeLiczbaOpakowan")), Qt::Key_Return);
-          });
-          QTest::keyClick(towar->Siatka(departure::ListaTowaru::Opakowania), Qt::Key_Insert);
           towar->actNextTab();
           GdyOtworzy([](QWidget* p) {
             auto* e = qobject_cast<departure::TIE015_PozycjaListyBox*>(p);
@@ -404,6 +399,153 @@ TEST_F(WholeTransit, DepartureFromTheListToItsRelease) {
               "the application %lld ms\n",
               static_cast<long long>(calosc), static_cast<long long>(platforma), static_cast<long long>(zdjecia),
               static_cast<long long>(aplikacja));
+  }
+
+  // An arrival from the list to its release: the notification, the permission, the remarks.
+  void Przyjazd() {
+  Straznik();
+  host_.db().Exec(S("update REJESTRY set IE007_UC_PRZEDSTAW = 'PL322020', IE007_ODBIORCA_ID = 1"));
+  auto* lista = qobject_cast<lists::TTranzytyListaWin*>(form_->OpenWindow(S("TTranzytyZamknieciaWin"), 1002, true, true, 39));
+  ASSERT_NE(lista, nullptr);
+  form_->show();
+
+  // "Nowy": the arrival notification with an event.
+  GdyOtworzy([](QWidget* w) {
+    auto* box = qobject_cast<lists::TIE007PL_Box*>(w);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->windowTitle(), S("Informacja dla urzedu celnego"));
+    EXPECT_EQ(box->Pole(S("beUCPrzedstawienia"))->text(), S("PL322020"));
+    EXPECT_EQ(box->Pole(S("beNazwa"))->text(), S("Bałtycka Spedycja Sp. z o.o."));
+    QTest::keyClicks(box->Pole(S("beNrMRN")), S("24PL322010NS0009C1"));
+    GdyOtworzy([](QWidget* e) {
+      auto* z = qobject_cast<arrival::TIE007PL_ZdarzeniaBox*>(e);
+      ASSERT_NE(z, nullptr);
+      QTest::keyClicks(z->Pole(S("beMiejsce")), S("Swiecko"));
+      QTest::keyClicks(z->Pole(S("beKraj")), S("pl"));
+      z->Inne()->setChecked(true);
+      z->Tekst(S("meOpis"))->setPlainText(S("Wymiana plomby"));
+      Zdjecie(z, S("11_zdarzenie"));
+      QTest::keyClick(z->Pole(S("beMiejsce")), Qt::Key_Return);
+    });
+    QTest::keyClick(box->Zdarzenia(), Qt::Key_Insert);
+    EXPECT_EQ(box->Zdarzenia()->rowCount(), 1);
+    Zdjecie(box, S("10_zawiadomienie"));
+    for (QAbstractButton* b : box->findChildren<QAbstractButton*>())
+      if (b->text() == QLatin1String("OK")) return b->click();
+  });
+  lista->Nowy();
+  ASSERT_EQ(host_.db().GetCountFieldVal(S("TRANZYTY")), 1) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
+  EXPECT_EQ(Tranzyt("MRN"), S("24PL322010NS0009C1"));
+
+  // The clearance the agency keeps for this arrival.
+  host_.db().Exec(S("insert into TRANZYTY_ODPRAWY (ID_TRANZYTY_ODPRAWY, TRANZYTY_ID, NUMER, DATA, PROCEDURA, IE043) "
+                    "select 1, ID_TRANZYTY, 'ODP/1/2024', CREATE_DATE, '4000', 0 from TRANZYTY"));
+  lista->Komunikaty();
+  auto* komunikaty = qobject_cast<lists::TTranzytyPozycjeWin*>(form_->OpenWindows().last());
+  ASSERT_NE(komunikaty, nullptr);
+  Wyslij(komunikaty, "12_wysylka_IE007");
+  EXPECT_EQ(Tranzyt("TYP"), S("IE043")) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
+  EXPECT_EQ(host_.db().QueryValue(S("select IE043 from TRANZYTY_ODPRAWY")).toInt(), 1);  // the clearance is marked
+
+  // Unloading remarks with one difference.
+  GdyOtworzy([](QWidget* w) {
+    auto* box = qobject_cast<lists::TIE044PL_Box*>(w);
+    ASSERT_NE(box, nullptr) << w->metaObject()->className();
+    EXPECT_EQ(box->Pole(S("ceLiczbaPozycjiIE43"))->text(), S("3"));
+    box->Zgodnosc()->setChecked(true);
+    box->findChild<QComboBox*>(S("peStanZamkniec"))->setCurrentIndex(1);
+    box->findChild<QPlainTextEdit*>(S("meUwagi"))->setPlainText(S("Mniejsza masa pozycji 2"));
+    GdyOtworzy([](QWidget* wz) {
+      auto* wiz = qobject_cast<arrival::TIE044PL_WynikKontroliWiz*>(wz);
+      ASSERT_NE(wiz, nullptr);
+      wiz->Rodzaj(0)->setChecked(true);
+      wiz->Next();
+      wiz->Lista()->setCurrentCell(1, 0);
+      QTest::keyClick(wiz->Lista(), Qt::Key_Space);
+      Zdjecie(wiz, S("14_wynik_kontroli"));
+      GdyOtworzy([](QWidget* t) {
+        auto* towar = qobject_cast<arrival::TIE044PL_TowarBox*>(t);
+        ASSERT_NE(towar, nullptr);
+        EXPECT_EQ(towar->Pole(S("ceMasaBrutto"))->text(), S("700.500"));
+        towar->Pole(S("ceMasaBrutto"))->setText(S("690"));
+        Zdjecie(towar, S("15_towar_IE044"));
+        for (QAbstractButton* b : towar->findChildren<QAbstractButton*>())
+          if (b->text() == QLatin1String("OK")) return b->click();
+      });
+      wiz->Next();
+    });
+    QTest::keyClick(box->Towary(), Qt::Key_Insert);
+    EXPECT_EQ(box->Towary()->rowCount(), 1);
+    Zdjecie(box, S("13_uwagi_rozladunkowe"));
+    for (QAbstractButton* b : box->findChildren<QAbstractButton*>())
+      if (b->text() == QLatin1String("OK")) return b->click();
+  });
+  komunikaty->Dodaj();
+  EXPECT_EQ(Tranzyt("TYP"), S("IE044")) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
+  Wyslij(komunikaty, "16_wysylka_IE044");
+  EXPECT_EQ(Tranzyt("TYP"), S("IE025")) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
+  Zdjecie(form_.get(), S("17_po_zwolnieniu_towaru"));
+
+  // The register printout lists the transit with its clearance.
+  lists::TWydrukRejestruRpt wydruk(*ctx_);
+  wydruk.SetID_REJ(1);
+  wydruk.SetTR_TYP(frame::kRodzajPrzywoz);
+  host::TConfigRptBox::SetOpenAfterPrint(false);
+  ASSERT_TRUE(wydruk.Execute()) << wydruk.LastError().toStdString();
+  ASSERT_EQ(wydruk.Pozycje().size(), 1u);
+  EXPECT_EQ(wydruk.Pozycje()[0].Str(S("NrOdprawy")), S("ODP/1/2024"));
+  QProcess p;
+  p.start(S("pdftotext"), {wydruk.LastPdf(), S("-")});
+  ASSERT_TRUE(p.waitForFinished(20000));
+  EXPECT_TRUE(QString::fromUtf8(p.readAllStandardOutput()).contains(S("24PL322010NS0009C1")));
+  }
+
+  QString grn_ = S("24PL322010000123G");
+  QTimer straznik_;
+  int czekanie_ = 0;
+  TestHost host_{TestEngine::Sqlite};
+  QTemporaryDir root_;
+  QProcess sim_;
+  std::unique_ptr<host::HostContext> ctx_;
+  std::unique_ptr<host::TMainForm> form_;
+};
+
+TEST_F(WholeTransit, DepartureFromTheListToItsRelease) { Wyjazd(); }
+
+// The same roads in phase 5: the CC messages leave and come back, the windows stay the same.
+class WholeTransitPhase5 : public WholeTransit {
+ protected:
+  void SetUp() override {
+    WholeTransit::SetUp();
+    prefiks_zdjec = S("faza5_");
+    grn_ = S("24PL3220100001231");
+    host_.db().Exec(S("update REJESTRY set FAZA = 5, IE007_MIEJSCE_TYP = 1, IE007_MIEJSCE_OPIS = 'PL322020AB'"));
+    host_.db().Exec(S("update GWARANCJE set GRN = :G"), {{S("G"), grn_}});
+  }
+  void TearDown() override {
+    prefiks_zdjec.clear();
+    WholeTransit::TearDown();
+  }
+  // The answer as it came: the received file the message names.
+  QString Odebrany(const char* typ) {
+    QFile f(host_.db().QueryValue(S("select PLIK from TRANZYTY_POZYCJE where TYP = :T"), {{S("T"), S(typ)}}).toString());
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+  }
+};
+
+TEST_F(WholeTransitPhase5, DepartureFromTheListToItsRelease) {
+  Wyjazd();
+  EXPECT_EQ(Tranzyt("FAZA"), S("5"));
+  // What left was the EU's declaration; the release came as a CC029C.
+  const QString plik = host_.db().QueryValue(S("select PLIK from TRANZYTY_POZYCJE where TYP = 'IE015'")).toString();
+  EXPECT_TRUE(plik.contains(S("<ncts:CC015C"))) << plik.left(300).toStdString();
+  EXPECT_TRUE(Odebrany("IE029").contains(S("<ncts:CC029C")));
+}
+
+TEST_F(WholeTransitPhase5, ArrivalFromTheListToItsRelease) {
+  Przyjazd();
+  EXPECT_TRUE(host_.db().QueryValue(S("select PLIK from TRANZYTY_POZYCJE where TYP = 'IE044'")).toString().contains(S("<ncts:CC044C")));
+  EXPECT_TRUE(Odebrany("IE025").contains(S("<ncts:CC025C")));
 }
 
 TEST_F(WholeTransit, ARefusedDeclarationIsShownSoAndNothingElseChanges) {
@@ -649,103 +791,7 @@ TEST_F(WholeTransit, AHurriedClerkLosesNothing) {
   EXPECT_EQ(Tranzyt("TYP"), S("IE015"));
 }
 
-TEST_F(WholeTransit, ArrivalFromTheListToItsRelease) {
-  Straznik();
-  host_.db().Exec(S("update REJESTRY set IE007_UC_PRZEDSTAW = 'PL322020', IE007_ODBIORCA_ID = 1"));
-  auto* lista = qobject_cast<lists::TTranzytyListaWin*>(form_->OpenWindow(S("TTranzytyZamknieciaWin"), 1002, true, true, 39));
-  ASSERT_NE(lista, nullptr);
-  form_->show();
-
-  // "Nowy": the arrival notification with an event.
-  GdyOtworzy([](QWidget* w) {
-    auto* box = qobject_cast<lists::TIE007PL_Box*>(w);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->windowTitle(), S("Informacja dla urzedu celnego"));
-    EXPECT_EQ(box->Pole(S("beUCPrzedstawienia"))->text(), S("PL322020"));
-    EXPECT_EQ(box->Pole(S("beNazwa"))->text(), S("Bałtycka Spedycja Sp. z o.o."));
-    QTest::keyClicks(box->Pole(S("beNrMRN")), S("24PL322010NS0009C1"));
-    GdyOtworzy([](QWidget* e) {
-      auto* z = qobject_cast<arrival::TIE007PL_ZdarzeniaBox*>(e);
-      ASSERT_NE(z, nullptr);
-      QTest::keyClicks(z->Pole(S("beMiejsce")), S("Swiecko"));
-      QTest::keyClicks(z->Pole(S("beKraj")), S("pl"));
-      z->Inne()->setChecked(true);
-      z->Tekst(S("meOpis"))->setPlainText(S("Wymiana plomby"));
-      Zdjecie(z, S("11_zdarzenie"));
-      QTest::keyClick(z->Pole(S("beMiejsce")), Qt::Key_Return);
-    });
-    QTest::keyClick(box->Zdarzenia(), Qt::Key_Insert);
-    EXPECT_EQ(box->Zdarzenia()->rowCount(), 1);
-    Zdjecie(box, S("10_zawiadomienie"));
-    for (QAbstractButton* b : box->findChildren<QAbstractButton*>())
-      if (b->text() == QLatin1String("OK")) return b->click();
-  });
-  lista->Nowy();
-  ASSERT_EQ(host_.db().GetCountFieldVal(S("TRANZYTY")), 1) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
-  EXPECT_EQ(Tranzyt("MRN"), S("24PL322010NS0009C1"));
-
-  // The clearance the agency keeps for this arrival.
-  host_.db().Exec(S("insert into TRANZYTY_ODPRAWY (ID_TRANZYTY_ODPRAWY, TRANZYTY_ID, NUMER, DATA, PROCEDURA, IE043) "
-                    "select 1, ID_TRANZYTY, 'ODP/1/2024', CREATE_DATE, '4000', 0 from TRANZYTY"));
-  lista->Komunikaty();
-  auto* komunikaty = qobject_cast<lists::TTranzytyPozycjeWin*>(form_->OpenWindows().last());
-  ASSERT_NE(komunikaty, nullptr);
-  Wyslij(komunikaty, "12_wysylka_IE007");
-  EXPECT_EQ(Tranzyt("TYP"), S("IE043")) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
-  EXPECT_EQ(host_.db().QueryValue(S("select IE043 from TRANZYTY_ODPRAWY")).toInt(), 1);  // the clearance is marked
-
-  // Unloading remarks with one difference.
-  GdyOtworzy([](QWidget* w) {
-    auto* box = qobject_cast<lists::TIE044PL_Box*>(w);
-    ASSERT_NE(box, nullptr) << w->metaObject()->className();
-    EXPECT_EQ(box->Pole(S("ceLiczbaPozycjiIE43"))->text(), S("3"));
-    box->Zgodnosc()->setChecked(true);
-    box->findChild<QComboBox*>(S("peStanZamkniec"))->setCurrentIndex(1);
-    box->findChild<QPlainTextEdit*>(S("meUwagi"))->setPlainText(S("Mniejsza masa pozycji 2"));
-    GdyOtworzy([](QWidget* wz) {
-      auto* wiz = qobject_cast<arrival::TIE044PL_WynikKontroliWiz*>(wz);
-      ASSERT_NE(wiz, nullptr);
-      wiz->Rodzaj(0)->setChecked(true);
-      wiz->Next();
-      wiz->Lista()->setCurrentCell(1, 0);
-      QTest::keyClick(wiz->Lista(), Qt::Key_Space);
-      Zdjecie(wiz, S("14_wynik_kontroli"));
-      GdyOtworzy([](QWidget* t) {
-        auto* towar = qobject_cast<arrival::TIE044PL_TowarBox*>(t);
-        ASSERT_NE(towar, nullptr);
-        EXPECT_EQ(towar->Pole(S("ceMasaBrutto"))->text(), S("700.500"));
-        towar->Pole(S("ceMasaBrutto"))->setText(S("690"));
-        Zdjecie(towar, S("15_towar_IE044"));
-        for (QAbstractButton* b : towar->findChildren<QAbstractButton*>())
-          if (b->text() == QLatin1String("OK")) return b->click();
-      });
-      wiz->Next();
-    });
-    QTest::keyClick(box->Towary(), Qt::Key_Insert);
-    EXPECT_EQ(box->Towary()->rowCount(), 1);
-    Zdjecie(box, S("13_uwagi_rozladunkowe"));
-    for (QAbstractButton* b : box->findChildren<QAbstractButton*>())
-      if (b->text() == QLatin1String("OK")) return b->click();
-  });
-  komunikaty->Dodaj();
-  EXPECT_EQ(Tranzyt("TYP"), S("IE044")) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
-  Wyslij(komunikaty, "16_wysylka_IE044");
-  EXPECT_EQ(Tranzyt("TYP"), S("IE025")) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
-  Zdjecie(form_.get(), S("17_po_zwolnieniu_towaru"));
-
-  // The register printout lists the transit with its clearance.
-  lists::TWydrukRejestruRpt wydruk(*ctx_);
-  wydruk.SetID_REJ(1);
-  wydruk.SetTR_TYP(frame::kRodzajPrzywoz);
-  host::TConfigRptBox::SetOpenAfterPrint(false);
-  ASSERT_TRUE(wydruk.Execute()) << wydruk.LastError().toStdString();
-  ASSERT_EQ(wydruk.Pozycje().size(), 1u);
-  EXPECT_EQ(wydruk.Pozycje()[0].Str(S("NrOdprawy")), S("ODP/1/2024"));
-  QProcess p;
-  p.start(S("pdftotext"), {wydruk.LastPdf(), S("-")});
-  ASSERT_TRUE(p.waitForFinished(20000));
-  EXPECT_TRUE(QString::fromUtf8(p.readAllStandardOutput()).contains(S("24PL322010NS0009C1")));
-}
+TEST_F(WholeTransit, ArrivalFromTheListToItsRelease) { Przyjazd(); }
 
 }  // namespace
 }  // namespace velmora::testing

@@ -271,6 +271,9 @@ TEST_P(SignedOutgoingFile, PhaseFiveAndSixTransitsSendTheirCCMessages) {
   u.Set(QStringLiteral("Zgodnosc"), QStringLiteral("1"));
   u.Set(QStringLiteral("Zakonczony"), QStringLiteral("1"));
   uwagi.Root().Add(xml::kIE044_Odbiorca).Set(QStringLiteral("TIN"), QStringLiteral("PL584000001100000"));
+  xml::Group towar = uwagi.Root().Add(xml::kIE044_Towar);
+  towar.Set(QStringLiteral("PozId"), QStringLiteral("2"));
+  towar.Set(QStringLiteral("MasaBrutto"), QStringLiteral("690"));
   // The cancellation takes the holder from the declaration, as its editor does.
   xml::Message wniosek = Wniosek();
   xml::Group gz = wniosek.Root().Add(xml::kGlownyZobowiazany);
@@ -288,7 +291,8 @@ TEST_P(SignedOutgoingFile, PhaseFiveAndSixTransitsSendTheirCCMessages) {
       {"IE015", deklaracja, "CC015C", {"<ConsignmentItem>", "<identifier>PL001</identifier>", "<amountToBeCovered>201.00</amountToBeCovered>"}},
       {"IE014", wniosek, "CC014C", {"<MRN>24PL322010NS0001A7</MRN>", "<justification>Pomyłka w zgłoszeniu, ładunek nie wyjedzie</justification>"}},
       {"IE007", przybycie, "CC007C", {"<referenceNumber>PL322020</referenceNumber>", "<authorisationNumber>PL322020AB</authorisationNumber>"}},
-      {"IE044", uwagi, "CC044C", {"<unloadingDate>2024-03-08</unloadingDate>", "<conform>1</conform>"}},
+      {"IE044", uwagi, "CC044C", {"<unloadingDate>2024-03-08</unloadingDate>", "<conform>1</conform>",
+                                    "<declarationGoodsItemNumber>2</declarationGoodsItemNumber>"}},
   };
   for (int faza : {5, 6}) {
     host_->db().Exec(QStringLiteral("update TRANZYTY set FAZA = :F"), {{QStringLiteral("F"), faza}});
@@ -315,6 +319,18 @@ TEST_P(SignedOutgoingFile, PhaseFiveAndSixTransitsSendTheirCCMessages) {
       EXPECT_EQ(Row().Int(QStringLiteral("STATUS")), 2);
     }
   }
+}
+
+TEST_P(SignedOutgoingFile, APhaseFiveMessageGoesInTheNationalEnvelopeWhenOneIsSet) {
+  host_->db().Exec(QStringLiteral("update TRANZYTY set FAZA = 5"));
+  xml::Message m = Wniosek();
+  m.Root().Add(xml::kGlownyZobowiazany).Set(QStringLiteral("TIN"), QStringLiteral("PL5860000017"));
+  Store("IE014", m);
+  host_->options->WriteOption(QStringLiteral("NCTS5"), QStringLiteral("KOPERTA"), QStringLiteral("IE%1PL"), host::OptionScope::Application);
+  ASSERT_EQ(exchange::ZapiszKomunikatDoPliku(*ctx_, 36, root_.filePath(QStringLiteral("XML2/IE014PL.xml"))), QString());
+  const xml::XmlDocumentPtr doc = xml::LoadXMLData(Row().Str(QStringLiteral("PLIK")));
+  EXPECT_EQ(doc->DocumentElement().NodeName(), QStringLiteral("IE014PL"));
+  EXPECT_EQ(doc->DocumentElement().FirstChild().NodeName(), QStringLiteral("ncts:CC014C"));
 }
 
 TEST_P(SignedOutgoingFile, APhaseFiveFileTheSchemaRefusesIsNeitherWrittenNorMarkedSent) {
