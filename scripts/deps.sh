@@ -8,6 +8,7 @@ PACKAGES=(
   libgtest-dev libbenchmark-dev
   postgresql-15 poppler-utils fonts-dejavu-core clang libclang-rt-14-dev
   libcurl4-openssl-dev python3 libvmime-dev dovecot-imapd dovecot-pop3d
+  iso-codes
 )
 missing=()
 for p in "${PACKAGES[@]}"; do
