@@ -41,6 +41,8 @@ struct TableSpec {
   QString order;  // order by text
   // The checks of a whole record beyond the required fields: the refusal's text, empty when fine.
   std::function<QString(const QVariantMap&)> check;
+  // Values every store through the editor writes, whatever the buffer holds.
+  QVariantMap stamp;
   QString Key() const { return QStringLiteral("ID_") + table.toUpper(); }
   const FieldSpec* Find(const QString& column) const;
 };

@@ -44,21 +44,21 @@ void TAktualizujSlownikiBox::Browse() {
 void TAktualizujSlownikiBox::ListFiles() {
   files_->clear();
   const QString dir = folder_->text().trimmed();
-  if (!dir.isEmpty() && QFileInfo(dir).isDir()) files_->addItems(DictionaryImport::DictionaryFiles(dir));
+  if (!dir.isEmpty() && QFileInfo(dir).isDir()) files_->addItems(DictionaryImport::UpdateFiles(dir));
 }
 
 host::FieldErrors TAktualizujSlownikiBox::Validate() {
   const QString dir = folder_->text().trimmed();
   if (dir.isEmpty() || !QFileInfo(dir).isDir())
     return {{QStringLiteral("beKatalog"), QStringLiteral("Wskaż istniejący katalog ze słownikami")}};
-  if (DictionaryImport::DictionaryFiles(dir).isEmpty())
+  if (DictionaryImport::UpdateFiles(dir).isEmpty())
     return {{QStringLiteral("beKatalog"), QStringLiteral("W katalogu ") + dir + QStringLiteral(" nie ma plików słowników")}};
   return {};
 }
 
 bool TAktualizujSlownikiBox::actOkExecute() {
   if (!host::TEditBox::actOkExecute()) return false;
-  const ImportResult result = DictionaryImport(ctx_.root).Import(folder_->text().trimmed());
+  const ImportResult result = DictionaryImport(ctx_.root).Import(folder_->text().trimmed(), &ctx_);
   if (result.imported.isEmpty())
     ctx_.dialogs.Blad(DictionaryImport::Summary(result));
   else
