@@ -129,6 +129,8 @@ TEST_P(ShippedOffices, FillTheTableOnceWithEveryOffice) {
   host::Db& db = host.db();
   EXPECT_EQ(db.GetCountFieldVal(QStringLiteral("UC")), 3874);
   EXPECT_EQ(db.GetCountFieldVal(QStringLiteral("UC"), QStringLiteral("Kraj = 'PL'")), 268);
+  // The keys were taken from the generator in one block: the next office gets a new one.
+  EXPECT_GT(db.DBGetNewID(QStringLiteral("GID_UC")), db.GetMaxFieldVal(QStringLiteral("UC"), QStringLiteral("ID_UC")).toLongLong());
   EXPECT_EQ(db.GetCountFieldVal(QStringLiteral("UC"), QStringLiteral("Kraj = 'PL' and DEP = 1")), 78);
   // A Polish office of departure, a German office of destination, Northern Ireland's.
   EXPECT_EQ(urzedy.Ostrzezenie(QStringLiteral("PL322010"), host::RolaUC::Wyjscia), QString());
