@@ -9,6 +9,7 @@ RUN=(
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql libgl-dev
   libxml2-dev libxmlsec1-dev libssl-dev libcurl4-openssl-dev libvmime-dev
   python3 fonts-dejavu-core
+  iso-codes
 )
 # The throwaway PostgreSQL server and mail servers, the checkers the tests call (xmlsec1,
 # xmllint, openssl, pdftotext), the test and benchmark libraries, clang for the fuzz targets.

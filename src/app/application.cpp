@@ -14,6 +14,7 @@
 #include "host/host_tables.h"
 #include "host/main_form.h"
 #include "host/tools_db.h"
+#include "host/urzedy_celne.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -70,12 +71,19 @@ QStringList Application::OpenDatabase() {
   host::SetProcessOptions(host_options_.get());
   ctx_.reset(new host::HostContext{*db_, *host_options_, user_, clock_, dialogs_, options_.root, nullptr});
   host::SetProcessContext(ctx_.get());
+  // The shipped customs office list: whole on the first start, what changed after an upgrade.
+  QStringList changes_done = changes;
+  try {
+    if (const auto zmiany = host::UrzedyCelne(*ctx_).WczytajDostarczony(host::ShippedSlownikiDir())) changes_done << zmiany->Log(false);
+  } catch (const host::WykazUCError& e) {
+    changes_done << e.Text();
+  }
   host::RegisterHostWindows();
   host::RegisterGwarancjeWin();
   host::InstallSigner(options_.root);
   host::InstallPuescClient(options_.root);
   ApplySiteSwitches();
-  return changes;
+  return changes_done;
 }
 
 void Application::ApplySiteSwitches() {

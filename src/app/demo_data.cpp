@@ -53,27 +53,6 @@ void SeedDemoData(host::HostContext& ctx) {
   Store(ctx, k, {{"Nazwa", "OOO Transkom"}, {"Ulica", "Lenina"}, {"Nr_Dom", "5"}, {"Kod", "236000"},
                  {"Miejscowosc", "Kaliningrad"}, {"Kraj", "RU"}, {"TIRholder", "RUS/123/456"}});
 
-  const auto& uc = host::UCSpec();
-  struct Office {
-    const char* kod;
-    const char* nazwa;
-    const char* miejscowosc;
-    const char* kraj;
-    int dep, des, tra, gua;
-  };
-  const Office offices[] = {
-      {"PL322010", "Oddział Celny w Gdyni", "Gdynia", "PL", 1, 1, 1, 1},
-      {"PL322020", "Oddział Celny Port Gdańsk", "Gdańsk", "PL", 1, 1, 1, 0},
-      {"PL301010", "Oddział Celny w Poznaniu", "Poznań", "PL", 1, 1, 0, 1},
-      {"PL371010", "Oddział Celny w Terespolu", "Terespol", "PL", 1, 1, 1, 0},
-      {"DE004851", "Zollamt Hamburg-Hafen", "Hamburg", "DE", 1, 1, 1, 0},
-      {"LT000100", "Vilniaus teritorinė muitinė", "Vilnius", "LT", 1, 1, 1, 0},
-  };
-  for (const Office& o : offices)
-    Store(ctx, uc, {{"Kod", o.kod}, {"NazwaKrotka", QString::fromUtf8(o.nazwa)}, {"NazwaPelna", QString::fromUtf8(o.nazwa)},
-                    {"Miejscowosc", QString::fromUtf8(o.miejscowosc)}, {"Kraj", o.kraj}, {"DEP", o.dep}, {"DES", o.des},
-                    {"TRA", o.tra}, {"GUA", o.gua}});
-
   if (ctx.db.Tables().contains(QStringLiteral("WALUTY"))) {
     const auto& w = host::WalutySpec();
     for (const auto& [kod, nazwa] : {std::pair{"PLN", "złoty polski"}, {"EUR", "euro"}, {"USD", "dolar amerykański"},

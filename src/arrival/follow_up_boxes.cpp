@@ -154,6 +154,12 @@ host::FieldErrors TWniosekBox::Validate() {
   return logika_.Sprawdz();
 }
 
+std::vector<host::PoleUC> TWniosekBox::Urzedy() {
+  const QLineEdit* uc = pola_.value(S("beUCZglosz"));
+  if (ViewMode() || !uc || uc->isReadOnly()) return {};
+  return {{uc->objectName(), uc->text(), host::RolaUC::Wyjscia}};
+}
+
 QString TWniosekBox::GetXML() {
   if (!ViewMode()) Czytaj();
   return logika_.GetXML();
@@ -201,7 +207,7 @@ TIE014PL_Box::TIE014PL_Box(host::HostContext& ctx, const QVariantMap& row, QWidg
   host::PoleDaty(Dodaj(decyzja, "deDataWniosku", "Data wniosku :", 10))->setPlaceholderText(S("RRRR-MM-DD"));
   QLineEdit* uc = Dodaj(decyzja, "beUCZglosz", "UC zgłoszenia :", 8);
   Przycisk(decyzja, uc, [this, uc] {
-    if (const auto r = host::ListujUC(ctx_, S("PL"), uc->text().trimmed(), this)) {
+    if (const auto r = host::ListujUC(ctx_, S("PL"), host::RolaUC::Wyjscia, uc->text().trimmed(), this)) {
       Czytaj();
       logic_.UstawUC(*r);
       Pokaz();

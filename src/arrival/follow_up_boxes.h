@@ -23,6 +23,7 @@ class TWniosekBox : public host::TEditBox {
  public:
   void BeforeActivate() override;
   host::FieldErrors Validate() override;
+  std::vector<host::PoleUC> Urzedy() override;
   // The request as the controls leave it.
   QString GetXML();
 

@@ -28,10 +28,12 @@
 #include "host/secret_store.h"
 #include "host/taric.h"
 #include "host/tools_db.h"
+#include "host/urzedy_celne.h"
 #include "host/users.h"
 #include "host/xml/document_checks.h"
 #include "host/xml/schema.h"
 #include "host/xml/xml_document.h"
+#include "reference/dictionary_import.h"
 #include "reference/slownik_ncts.h"
 #include "reference/slownik_ncts_box.h"
 
@@ -54,6 +56,7 @@ const char* const kUsage =
     "                                         hasło jako \"-\": czytane ze standardowego wejścia\n"
     "  user add LOGIN NAZWA [--admin] [--sysadmin] [--service] [--location TEKST]\n"
     "  dict SLOWNIK KOD                       kod w słowniku NCTS i jego opis\n"
+    "  dict update KATALOG                    aktualizacja słowników i wykazu urzędów celnych z katalogu\n"
     "  validate PLIK...                       zgodność komunikatów ze schematem i regułami NCTS\n"
     "  send ID_KOMUNIKATU --channel file|mail|puesc [--path P]   wysłanie komunikatu (mail: P = konto)\n"
     "  receive --puesc --from DATA --to DATA [--read] | --mail KONTO [--new-only] | PLIK...\n"
@@ -110,11 +113,18 @@ host::TUser ServiceUser(host::Users& users) {
 
 int Init(Context& ctx, const QStringList& changes, QTextStream& out) {
   for (const QString& c : changes) out << c << '\n';
+  host::ScriptedDialogs dialogs;
+  host::HostContext host_ctx{*ctx.db, *ctx.options, ctx.user, ctx.clock, dialogs, ctx.root, nullptr};
+  // The shipped customs office list: whole into a new database, what changed after an upgrade.
+  const auto zmiany = host::UrzedyCelne(host_ctx).WczytajDostarczony(host::ShippedSlownikiDir());
+  if (zmiany) {
+    for (const QString& line : zmiany->Log(false)) out << line << '\n';
+  }
   const QString signer = host::InstallSigner(ctx.root);
   if (!signer.isEmpty()) out << "Biblioteka podpisu: " << signer << '\n';
   const QString client = host::InstallPuescClient(ctx.root);
   if (!client.isEmpty()) out << "Biblioteka PUESC: " << client << '\n';
-  if (changes.isEmpty()) out << "Baza danych jest aktualna\n";
+  if (changes.isEmpty() && !zmiany) out << "Baza danych jest aktualna\n";
   out << "Baza danych: " << (ctx.db->FilePath().isEmpty() ? ctx.db->Url() : ctx.db->FilePath()) << '\n';
   return 0;
 }
@@ -471,6 +481,24 @@ int Dict(const QString& root, const QStringList& args, QTextStream& out) {
   return 0;
 }
 
+// "Aktualizacja słowników" without the window: the folder's dictionaries into the root, its
+// customs office list into the database, with every office added, changed or retired.
+int DictUpdate(Context& ctx, const QStringList& args, QTextStream& out, QTextStream& err) {
+  if (args.size() != 1) throw UsageError{QStringLiteral("Polecenie dict update wymaga katalogu")};
+  if (!QFileInfo(args[0]).isDir()) throw Failure{QStringLiteral("Nie ma katalogu ") + args[0]};
+  if (reference::DictionaryImport::UpdateFiles(args[0]).isEmpty())
+    throw Failure{QStringLiteral("W katalogu ") + args[0] + QStringLiteral(" nie ma plików słowników")};
+  host::ScriptedDialogs dialogs;
+  host::HostContext host_ctx{*ctx.db, *ctx.options, ctx.user, ctx.clock, dialogs, ctx.root, nullptr};
+  const reference::ImportResult result = reference::DictionaryImport(ctx.root).Import(args[0], {}, &host_ctx);
+  for (const QString& name : result.imported)
+    if (name != QLatin1String(host::kPlikWykazuUC)) out << "Zaktualizowano słownik " << name << '\n';
+  if (result.urzedy)
+    for (const QString& line : result.urzedy->Log(true)) out << line << '\n';
+  for (const QString& line : result.skipped) err << "Pominięto " << line << '\n';
+  return result.skipped.isEmpty() ? 0 : 1;
+}
+
 }  // namespace
 
 int Run(const QStringList& arguments, QTextStream& out, QTextStream& err, QTextStream* in) {
@@ -501,7 +529,8 @@ int Run(const QStringList& arguments, QTextStream& out, QTextStream& err, QTextS
 
     if (ctx.root.isEmpty()) ctx.root = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     if (!host::MakePrivateDir(ctx.root)) throw Failure{QStringLiteral("Nie można utworzyć katalogu ") + ctx.root};
-    if (command == QLatin1String("dict")) return Dict(ctx.root, args, out);
+    const bool dict_update = command == QLatin1String("dict") && !args.isEmpty() && args.first() == QLatin1String("update");
+    if (command == QLatin1String("dict") && !dict_update) return Dict(ctx.root, args, out);
     if (command == QLatin1String("validate")) return Validate(args, out, err);
     if (url.isEmpty()) url = QStringLiteral("sqlite:") + QDir(ctx.root).filePath(QStringLiteral("velmora.db"));
 
@@ -534,12 +563,16 @@ int Run(const QStringList& arguments, QTextStream& out, QTextStream& err, QTextS
     if (command == QLatin1String("declaration")) return ImportDeclaration(ctx, args, out, err);
     if (command == QLatin1String("security")) return Security(ctx, args, out, err);
     if (command == QLatin1String("taric")) return Taric(ctx, args, out);
+    if (dict_update) return DictUpdate(ctx, args.mid(1), out, err);
     return User(ctx, args, out);
   } catch (const UsageError& e) {
     err << e.text << '\n' << kUsage;
     return 2;
   } catch (const Failure& e) {
     err << e.text << '\n';
+    return 1;
+  } catch (const host::WykazUCError& e) {
+    err << e.Text() << '\n';
     return 1;
   } catch (const host::UserError& e) {
     err << e.Text() << '\n';

@@ -162,7 +162,8 @@ const std::vector<Table>& Tables() {
         {"EXC", T::SmallInt},           {"EXL", T::SmallInt},           {"EXP", T::SmallInt},
         {"EXT", T::SmallInt},           {"GUA", T::SmallInt},           {"MCA", T::SmallInt},
         {"REC", T::SmallInt},           {"REG", T::SmallInt},           {"TRA", T::SmallInt},
-        kAudit},
+        // The day an office left the customs office list; it stays for the transits that name it.
+        {"DataWycofania", T::Date},     kAudit},
        {{"KOD"}, {"RECZNY"}, {"DES"}, {"DEP"}},
        {"_IDX1", "_IDX2", "_DES", "_DEP"}},
   };

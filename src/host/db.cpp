@@ -1,4 +1,5 @@
 #include "db.h"
+#include "generator_block.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -319,6 +320,30 @@ qint64 Db::DBGetNewID(const QString& generator) {
   const qint64 id = v.toLongLong(&ok);
   if (!ok) throw DbError(QStringLiteral("Generator nie zwrócił wartości: ") + name);
   return id;
+}
+
+std::vector<qint64> DBGetNewIDs(Db& db, const QString& generator, int count) {
+  std::vector<qint64> ids;
+  if (count <= 0) return ids;
+  const QString name = SqlName(generator);
+  if (db.GetEngine() == Engine::Postgres) {
+    for (const Row& r : db.QueryAll(QStringLiteral("select nextval(:N) as ID from generate_series(1, :C)"),
+                                 {{QStringLiteral("N"), name.toLower()}, {QStringLiteral("C"), count}}))
+      ids.push_back(r.Int64(QStringLiteral("ID")));
+  } else {
+    // One statement moves the generator by the whole block.
+    const Params p{{QStringLiteral("N"), name}, {QStringLiteral("C"), count}};
+    QVariant last = db.QueryValue(QStringLiteral("UPDATE GENERATORY SET WARTOSC = WARTOSC + :C WHERE NAZWA = :N RETURNING WARTOSC"), p);
+    if (!last.isValid())
+      last = db.QueryValue(QStringLiteral("INSERT INTO GENERATORY (NAZWA, WARTOSC) VALUES (:N, :C) "
+                                       "ON CONFLICT (NAZWA) DO UPDATE SET WARTOSC = WARTOSC + :C RETURNING WARTOSC"),
+                        p);
+    bool ok = false;
+    const qint64 top = last.toLongLong(&ok);
+    for (qint64 id = top - count + 1; ok && id <= top; ++id) ids.push_back(id);
+  }
+  if (static_cast<int>(ids.size()) != count) throw DbError(QStringLiteral("Generator nie zwrócił wartości: ") + name);
+  return ids;
 }
 
 void Db::CreateGenerator(const QString& generator, qint64 start_after) {

@@ -133,6 +133,10 @@ bool TEditBox::actOkExecute() {
     FocusField(errors.front().first);
     return false;
   }
+  if (const QString pole = PotwierdzUrzedy(ctx_, Urzedy()); !pole.isEmpty()) {
+    FocusField(pole);
+    return false;
+  }
   result_ = 1;
   return true;
 }

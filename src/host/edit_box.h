@@ -1,6 +1,7 @@
 #pragma once
 
 #include "record_store.h"
+#include "urzedy_celne.h"
 
 #include <QDialog>
 #include <QHash>
@@ -61,6 +62,9 @@ class TEditBox : public QDialog {
   virtual void BeforeActivate() {}
   virtual void Activate() {}
   virtual FieldErrors Validate() { return {}; }
+  // The office fields to check against the customs office list once the form is valid; the
+  // clerk may store an office the list does not confirm (it may be newer than the list).
+  virtual std::vector<PoleUC> Urzedy() { return {}; }
   // Writes the widgets into the record; true accepts.
   virtual bool actOkExecute();
   // False keeps the editor open (the user took the cancel back).

@@ -55,17 +55,27 @@ const TableSpec& UzytkownicySpec() {
 }
 
 const TableSpec& UCSpec() {
-  static const TableSpec table_spec{QStringLiteral("UC"),
-                              QStringLiteral("TUCWin"),
-                              QStringLiteral("Urzędy celne"),
-                              {F("Kod", "Kod", T::String, 8, true), F("NazwaKrotka", "Nazwa", T::String, 100, true),
-                               F("NazwaPelna", "Nazwa pełna", T::String, 100, false, false),
-                               F("Miejscowosc", "Miejscowość", T::String, 50), F("Kraj", "Kraj", T::String, 2, true),
-                               F("UlicaNumer", "Ulica", T::String, 100, false, false),
-                               F("KodPocztowy", "Kod pocztowy", T::String, 10, false, false),
-                               F("DEP", "Wyjścia", T::SmallInt, 1), F("DES", "Przeznaczenia", T::SmallInt, 1),
-                               F("TRA", "Tranzytowy", T::SmallInt, 1), F("GUA", "Gwarancyjny", T::SmallInt, 1)},
-                              QStringLiteral("Kod")};
+  static const TableSpec table_spec = [] {
+    TableSpec t{QStringLiteral("UC"),
+                QStringLiteral("TUCWin"),
+                QStringLiteral("Urzędy celne"),
+                {F("Kod", "Kod", T::String, 8, true), F("NazwaKrotka", "Nazwa", T::String, 100, true),
+                 F("NazwaPelna", "Nazwa pełna", T::String, 100, false, false),
+                 F("Miejscowosc", "Miejscowość", T::String, 50), F("Kraj", "Kraj", T::String, 2, true),
+                 F("UlicaNumer", "Ulica", T::String, 100, false, false),
+                 F("KodPocztowy", "Kod pocztowy", T::String, 10, false, false),
+                 F("Telefon", "Telefon", T::String, 50, false, false),
+                 F("DEP", "Wyjścia", T::SmallInt, 1), F("DES", "Przeznaczenia", T::SmallInt, 1),
+                 F("TRA", "Tranzytowy", T::SmallInt, 1), F("EXT", "Wyprowadzenia", T::SmallInt, 1),
+                 F("GUA", "Gwarancyjny", T::SmallInt, 1), F("Rola", "Role", T::String, 100, false, false),
+                 F("DataWycofania", "Wycofany", T::Date), F("Reczny", "Wpisany ręcznie", T::SmallInt, 1)},
+                QStringLiteral("Kod")};
+    // The list's refreshes leave alone an office the agency entered or changed by hand.
+    for (FieldSpec& f : t.fields)
+      if (f.column == QLatin1String("Reczny") || f.column == QLatin1String("DataWycofania")) f.in_editor = false;
+    t.stamp = {{QStringLiteral("Reczny"), 1}};
+    return t;
+  }();
   return table_spec;
 }
 
@@ -212,10 +222,22 @@ std::optional<Row> WybierzPosiadaczaTIR(HostContext& ctx, const QVariant& initia
               QStringLiteral("TIRholder is not null and TIRholder <> '' and TIRholder <> '0'"), {});
 }
 
-std::optional<Row> ListujUC(HostContext& ctx, const QString& kraj, const QString& initial_kod, QWidget* parent) {
-  if (kraj.isEmpty()) return Pick(ctx, UCSpec(), QStringLiteral("Kod"), initial_kod, parent);
-  return Pick(ctx, UCSpec(), QStringLiteral("Kod"), initial_kod, parent, QStringLiteral("Kraj = :KRAJ"),
-              {{QStringLiteral("KRAJ"), kraj}});
+THostTableWin* ListaUC(HostContext& ctx, const QString& kraj, RolaUC rola) {
+  QString where = QStringLiteral("DataWycofania is null");
+  Params params;
+  if (!kraj.isEmpty()) {
+    where += QStringLiteral(" and Kraj = :KRAJ");
+    params.insert(QStringLiteral("KRAJ"), kraj);
+  }
+  if (const QString kolumna = KolumnaRoli(rola); !kolumna.isEmpty()) where += QStringLiteral(" and %1 = 1").arg(kolumna);
+  auto* win = new THostTableWin(ctx, UCSpec());
+  win->SetFilter(where, params);
+  win->Init();
+  return win;
+}
+
+std::optional<Row> ListujUC(HostContext& ctx, const QString& kraj, RolaUC rola, const QString& initial_kod, QWidget* parent) {
+  return PickRow(ListaUC(ctx, kraj, rola), QStringLiteral("Kod"), initial_kod, parent);
 }
 
 std::optional<Row> WybierzWalute(HostContext& ctx, const QString& initial_kod, QWidget* parent) {

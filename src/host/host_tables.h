@@ -2,6 +2,7 @@
 
 #include "db.h"
 #include "record_store.h"
+#include "urzedy_celne.h"
 
 #include <QString>
 
@@ -12,6 +13,7 @@ class QWidget;
 namespace velmora::host {
 
 struct HostContext;
+class THostTableWin;
 
 // The host's own tables that the module picks from, each with its list window.
 const TableSpec& KontrahenciSpec();
@@ -42,8 +44,10 @@ std::optional<Row> WybierzKontrahentaPoEORI(HostContext& ctx, const QString& eor
 std::optional<Row> WybierzKodCN(HostContext& ctx, const QString& initial_kod, QWidget* parent = nullptr);
 // The contractors holding a TIR carnet (the principal of a TIR declaration).
 std::optional<Row> WybierzPosiadaczaTIR(HostContext& ctx, const QVariant& initial_id, QWidget* parent = nullptr);
-// The customs offices of one country ("PL"); all when the country is empty.
-std::optional<Row> ListujUC(HostContext& ctx, const QString& kraj, const QString& initial_kod, QWidget* parent = nullptr);
+// The customs offices still listed that have the role a field needs, of one country ("PL");
+// every country when it is empty.
+THostTableWin* ListaUC(HostContext& ctx, const QString& kraj, RolaUC rola);
+std::optional<Row> ListujUC(HostContext& ctx, const QString& kraj, RolaUC rola, const QString& initial_kod, QWidget* parent = nullptr);
 std::optional<Row> WybierzWalute(HostContext& ctx, const QString& initial_kod, QWidget* parent = nullptr);
 
 }  // namespace velmora::host

@@ -23,6 +23,14 @@ QString PuescClientPath(const QString& root) {
 #endif
 }
 
+QString ShippedSlownikiDir() {
+  const QString slowniki = QStringLiteral("Slowniki");
+  if (!QCoreApplication::instance()) return {};
+  QDir dir(QCoreApplication::applicationDirPath());
+  if (!dir.cdUp() || !dir.exists(slowniki)) return {};
+  return dir.filePath(slowniki);
+}
+
 QString InstallBuiltLibrary(const QString& root, const QString& target) {
   Q_UNUSED(root);
   if (QFile::exists(target)) return {};

@@ -11,6 +11,9 @@ QString PuescClientPath(const QString& root);
 // path it put there, empty when nothing was done.
 QString InstallBuiltLibrary(const QString& root, const QString& target_path);
 inline QString InstallSigner(const QString& root) { return InstallBuiltLibrary(root, SignerPath(root)); }
+// The code lists and the customs office list shipped beside the program's bin/ ("Slowniki");
+// empty when the program has none beside it.
+QString ShippedSlownikiDir();
 inline QString InstallPuescClient(const QString& root) { return InstallBuiltLibrary(root, PuescClientPath(root)); }
 
 }  // namespace velmora::host

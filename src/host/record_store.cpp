@@ -52,6 +52,7 @@ FieldErrors RecordStore::Validate(const QVariantMap& record) const {
 
 qint64 RecordStore::Store(QVariantMap& record) {
   const QString key = spec_.Key();
+  for (auto it = spec_.stamp.cbegin(); it != spec_.stamp.cend(); ++it) record.insert(it.key(), it.value());
   Params p;
   for (const FieldSpec& f : spec_.fields)
     p.insert(f.column.toUpper(), f.secret ? QVariant(SealSecret(record.value(f.column).toString())) : record.value(f.column));

@@ -45,6 +45,8 @@ struct TableSpec {
   // The checks of a whole record beyond the required fields: the refusal's text, empty when fine.
   std::function<QString(const QVariantMap&)> check;
   bool key_in_grid = false;  // the id column shown as "Id"
+  // Values every store through the editor writes, whatever the buffer holds.
+  QVariantMap stamp;
   QString Key() const { return QStringLiteral("ID_") + table.toUpper(); }
   const FieldSpec* Find(const QString& column) const;
 };

@@ -130,7 +130,7 @@ TIE007PL_Box::TIE007PL_Box(host::HostContext& ctx, const QVariantMap& row, QWidg
     QLineEdit* uc = Dodaj(zf, "beUCPrzedstawienia", "UC Przedstawienia:", 8, true);
     uc->setReadOnly(true);
     host::ObokPola(zf, uc, ZPrzyciskami(uc, [this, uc] {
-                 if (const auto r = host::ListujUC(ctx_, S("PL"), uc->text(), this)) uc->setText(r->Str(S("Kod")).trimmed());
+                 if (const auto r = host::ListujUC(ctx_, S("PL"), host::RolaUC::Przeznaczenia, uc->text(), this)) uc->setText(r->Str(S("Kod")).trimmed());
                }));
   }
   lokalizacja_ = new QComboBox(zawiadomienie);

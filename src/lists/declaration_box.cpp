@@ -357,10 +357,13 @@ TIE015PL_Box::TIE015PL_Box(host::HostContext& ctx, const QVariantMap& row, bool 
     e->setProperty("slownik", slownik);
     e->installEventFilter(this);
   }
-  // Customs offices with F4: the office of departure among the Polish ones.
-  for (const auto& [pole, kraj] : {std::pair{"beUCZglosz", "PL"}, std::pair{"beUCPrzezn", ""}, std::pair{"beUCtranzyt", ""}}) {
+  // Customs offices with F4, those with the field's role: the office of departure among the Polish ones.
+  for (const auto& [pole, kraj, rola] : {std::tuple{"beUCZglosz", "PL", host::RolaUC::Wyjscia},
+                                         std::tuple{"beUCPrzezn", "", host::RolaUC::Przeznaczenia},
+                                         std::tuple{"beUCtranzyt", "", host::RolaUC::Tranzytowy}}) {
     QLineEdit* e = pola_.value(S(pole));
     e->setProperty("uc", S(kraj));
+    e->setProperty("rola", static_cast<int>(rola));
     e->installEventFilter(this);
   }
   host::PrzyciskiList(this, {"slownik", "uc"});
@@ -421,7 +424,7 @@ bool TIE015PL_Box::eventFilter(QObject* watched, QEvent* event) {
     auto* e = qobject_cast<QLineEdit*>(watched);
     const bool lookup = host::KlawiszListy(key);
     if (e && lookup && e->property("uc").isValid() && !ViewMode()) {
-      if (const auto uc = host::ListujUC(ctx_, e->property("uc").toString(), e->text(), e)) e->setText(uc->Str(S("Kod")).trimmed());
+      if (const auto uc = host::ListujUC(ctx_, e->property("uc").toString(), static_cast<host::RolaUC>(e->property("rola").toInt()), e->text(), e)) e->setText(uc->Str(S("Kod")).trimmed());
       return true;
     }
     if (e && lookup && e->property("slownik").isValid() && !ViewMode()) {
@@ -600,6 +603,13 @@ void TIE015PL_Box::FocusField(const QString& field) {
 bool TIE015PL_Box::Zmieniony() {
   if (ViewMode()) return false;
   return GetXML() != zaladowany_;
+}
+
+std::vector<host::PoleUC> TIE015PL_Box::Urzedy() {
+  const PolaDeklaracji& p = logic_.pola;
+  return {{S("beUCZglosz"), p.uc_zgloszenia, host::RolaUC::Wyjscia},
+          {S("beUCPrzezn"), p.uc_przeznaczenia, host::RolaUC::Przeznaczenia},
+          {S("beUCtranzyt"), p.uc_tranzytowy, host::RolaUC::Tranzytowy}};
 }
 
 bool TIE015PL_Box::actOkExecute() {

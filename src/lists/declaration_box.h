@@ -32,6 +32,7 @@ class TIE015PL_Box : public MessageEditor {
   void BeforeActivate() override;
   host::FieldErrors Validate() override;
   bool actOkExecute() override;
+  std::vector<host::PoleUC> Urzedy() override;
   bool actCancelExecute() override;
 
   departure::DeklaracjaIE015& Logika() { return logic_; }

@@ -67,8 +67,8 @@ class TRejestryBox : public host::TRecordEditBox {
     });
     Kontrahent(QStringLiteral("IE015_NADAWCA"), QStringLiteral("IE015_NADAWCA_ID"));
     Kontrahent(QStringLiteral("IE007_ODBIORCA"), QStringLiteral("IE007_ODBIORCA_ID"));
-    Urzad(QStringLiteral("IE015_UC_ZGLOSZENIA"));
-    Urzad(QStringLiteral("IE007_UC_PRZEDSTAW"));
+    Urzad(QStringLiteral("IE015_UC_ZGLOSZENIA"), host::RolaUC::Wyjscia);
+    Urzad(QStringLiteral("IE007_UC_PRZEDSTAW"), host::RolaUC::Przeznaczenia);
     AddFieldButton(QStringLiteral("IE007_PRZEDSTAWICIEL"), QStringLiteral("..."), [this] {
       if (const auto k = host::WybierzKontrahenta(ctx_, QVariant(), this))
         Edit(QStringLiteral("IE007_PRZEDSTAWICIEL"))->setText(Rejestry::Przedstawiciel(k->Str(QStringLiteral("EORI")), k->Str(QStringLiteral("NIP"))));
@@ -93,9 +93,9 @@ class TRejestryBox : public host::TRecordEditBox {
       Record().insert(id_column, QVariant());
     });
   }
-  void Urzad(const QString& column) {
-    AddFieldButton(column, QStringLiteral("..."), [this, column] {
-      if (const auto uc = host::ListujUC(ctx_, QStringLiteral("PL"), Edit(column)->text(), this)) Edit(column)->setText(uc->Str(QStringLiteral("Kod")));
+  void Urzad(const QString& column, host::RolaUC rola) {
+    AddFieldButton(column, QStringLiteral("..."), [this, column, rola] {
+      if (const auto uc = host::ListujUC(ctx_, QStringLiteral("PL"), rola, Edit(column)->text(), this)) Edit(column)->setText(uc->Str(QStringLiteral("Kod")));
     });
   }
   // The description takes 35 characters for the second kind of location, 17 for the others.
@@ -105,6 +105,10 @@ class TRejestryBox : public host::TRecordEditBox {
     if (!kind || !text) return;
     connect(kind, &QComboBox::currentIndexChanged, text, [text](int i) { text->setMaxLength(Rejestry::DlugoscOpisuLokalizacji(i)); });
     text->setMaxLength(Rejestry::DlugoscOpisuLokalizacji(kind->currentIndex()));
+  }
+  std::vector<host::PoleUC> Urzedy() override {
+    return {{QStringLiteral("IE015_UC_ZGLOSZENIA"), Record().value(QStringLiteral("IE015_UC_ZGLOSZENIA")).toString(), host::RolaUC::Wyjscia},
+            {QStringLiteral("IE007_UC_PRZEDSTAW"), Record().value(QStringLiteral("IE007_UC_PRZEDSTAW")).toString(), host::RolaUC::Przeznaczenia}};
   }
   host::FieldErrors Validate() override {
     host::FieldErrors e = TRecordEditBox::Validate();

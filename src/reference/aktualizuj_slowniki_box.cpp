@@ -45,14 +45,14 @@ void TAktualizujSlownikiBox::Browse() {
 void TAktualizujSlownikiBox::ListFiles() {
   files_->clear();
   const QString dir = folder_->text().trimmed();
-  if (!dir.isEmpty() && QFileInfo(dir).isDir()) files_->addItems(DictionaryImport::DictionaryFiles(dir));
+  if (!dir.isEmpty() && QFileInfo(dir).isDir()) files_->addItems(DictionaryImport::UpdateFiles(dir));
 }
 
 host::FieldErrors TAktualizujSlownikiBox::Validate() {
   const QString dir = folder_->text().trimmed();
   if (dir.isEmpty() || !QFileInfo(dir).isDir())
     return {{QStringLiteral("beKatalog"), QStringLiteral("Wskaż istniejący katalog ze słownikami")}};
-  if (DictionaryImport::DictionaryFiles(dir).isEmpty())
+  if (DictionaryImport::UpdateFiles(dir).isEmpty())
     return {{QStringLiteral("beKatalog"), QStringLiteral("W katalogu ") + dir + QStringLiteral(" nie ma plików słowników")}};
   return {};
 }
@@ -67,7 +67,7 @@ bool TAktualizujSlownikiBox::actOkExecute() {
     postep.setMaximum(total);
     postep.setValue(done);
     return !postep.wasCanceled();
-  });
+  }, &ctx_);
   postep.reset();
   if (result.imported.isEmpty() && !result.przerwano)
     ctx_.dialogs.Blad(DictionaryImport::Summary(result));

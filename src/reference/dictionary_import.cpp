@@ -41,14 +41,31 @@ QStringList DictionaryImport::DictionaryFiles(const QString& source_dir) {
   return names;
 }
 
+QStringList DictionaryImport::UpdateFiles(const QString& source_dir) {
+  QStringList names = DictionaryFiles(source_dir);
+  if (QFileInfo(QDir(source_dir).filePath(QString::fromLatin1(host::kPlikWykazuUC))).isFile())
+    names << QString::fromLatin1(host::kPlikWykazuUC);
+  return names;
+}
+
 QString DictionaryImport::StoredName(const QString& file_name) {
   const QRegularExpressionMatch m = DictionaryName().match(file_name);
   if (!m.hasMatch()) return file_name;
   return (m.capturedLength(1) > 0 ? QStringLiteral("RD") : QString()) + m.captured(2) + QStringLiteral(".xml");
 }
 
-ImportResult DictionaryImport::Import(const QString& source_dir, const PostepImportu& postep) {
+ImportResult DictionaryImport::Import(const QString& source_dir, const PostepImportu& postep, host::HostContext* ctx) {
   ImportResult result;
+  const QString urzedy = QString::fromLatin1(host::kPlikWykazuUC);
+  if (ctx && UpdateFiles(source_dir).contains(urzedy)) {
+    try {
+      result.urzedy = host::UrzedyCelne(*ctx).Aktualizuj(host::CzytajWykazUC(QDir(source_dir).filePath(urzedy)));
+      result.imported << urzedy;
+    } catch (const host::WykazUCError& e) {
+      // The file's name is in the text already.
+      result.skipped << e.Text();
+    }
+  }
   const QDir source(source_dir);
   const QString target_dir = QDir(root_).filePath(QStringLiteral("Slowniki"));
   if (!QFileInfo(target_dir).isDir()) {
@@ -93,9 +110,11 @@ ImportResult DictionaryImport::Import(const QString& source_dir, const PostepImp
 QString DictionaryImport::Summary(const ImportResult& result) {
   QString text = QStringLiteral("Zaktualizowano słowniki: %1").arg(result.imported.size());
   if (!result.imported.isEmpty()) text += QStringLiteral(" (") + result.imported.join(QStringLiteral(", ")) + QLatin1Char(')');
+  if (result.urzedy) text += QLatin1Char('\n') + result.urzedy->Log(false).join(QLatin1Char('\n'));
   if (!result.skipped.isEmpty()) text += QStringLiteral("\nPominięto:\n") + result.skipped.join(QLatin1Char('\n'));
   if (result.przerwano) text += QStringLiteral("\nAktualizację przerwano: pozostałe słowniki są bez zmian.");
-  if (!result.imported.isEmpty()) text += QStringLiteral("\nZmiany będą widoczne po ponownym uruchomieniu programu.");
+  // The offices change at once; a dictionary already loaded stays until the next start.
+  if (result.imported.size() > (result.urzedy ? 1 : 0)) text += QStringLiteral("\nZmiany będą widoczne po ponownym uruchomieniu programu.");
   return text;
 }
 

@@ -3,7 +3,6 @@
 #include "host/dialogs.h"
 #include "host/xml/xml_document.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -98,13 +97,6 @@ void SlownikCache::Add(const QString& key_text, LoadedSlownik loaded) {
 }
 
 void ReleaseSlownikCache() { SlownikCache::Instance().Clear(); }
-
-QString ShippedSlownikiDir() {
-  if (!QCoreApplication::instance()) return {};
-  QDir dir(QCoreApplication::applicationDirPath());
-  if (!dir.cdUp() || !dir.exists(kSlownikiDir)) return {};
-  return dir.filePath(kSlownikiDir);
-}
 
 QString SlownikiDir(const QString& root) {
   const QString own = QDir(root).filePath(kSlownikiDir);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/plugin_paths.h"
 #include "slownik_table.h"
 
 #include <QHash>
@@ -43,8 +44,7 @@ void ReleaseSlownikCache();
 // lists shipped beside the program (the "Slowniki/" next to its bin/ directory), so a fresh
 // root works before the first dictionary update.
 QString SlownikiDir(const QString& root);
-// The shipped lists' directory; empty when the program has none beside it.
-QString ShippedSlownikiDir();
+using host::ShippedSlownikiDir;
 // The file names tried for a key, in order: KEY.xml, RDKEY.xml, 0KEY.xml, RD0KEY.xml.
 QStringList SlownikFileNames(const QString& dir, const QString& key);
 

@@ -53,7 +53,7 @@ TEST_P(SchemaTool, TablesHaveTheirColumnsInOrderAndTheirIndexes) {
                             "I5_TRANZYTY_POZYCJE", "UC_IDX1", "UC_IDX2", "UC_DES", "UC_DEP", "METRYKI_EXT_IDX1"})
     EXPECT_TRUE(db().Indexes().contains(QString::fromLatin1(index))) << index;
   EXPECT_FALSE(ColumnNames(QStringLiteral("METRYKI_EXT")).contains(QStringLiteral("CREATE_DATE")));
-  EXPECT_EQ(ColumnNames(QStringLiteral("UC")).size(), 1 + 33 + 8);
+  EXPECT_EQ(ColumnNames(QStringLiteral("UC")).size(), 1 + 33 + 1 + 8);  // and the retirement date
   const auto desc = db().QueryValue(QStringLiteral("select OPIS from OPISY_POL where TABELA = 'TRANZYTY' and KOLUMNA = 'MODIFY_ID_USER'"));
   EXPECT_EQ(desc.toString(), QStringLiteral("Relacja do użytkownika który ostatni modyfikował rekord - tab: UZYTKOWNIK"));
 }

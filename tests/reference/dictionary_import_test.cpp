@@ -1,5 +1,9 @@
 #include "cli/cli.h"
+#include "host/host_context.h"
+#include "host/host_tables.h"
+#include "host/record_store.h"
 #include "host/scripted_dialogs.h"
+#include "host/urzedy_celne.h"
 #include "reference/dictionary_import.h"
 #include "reference/slownik_ncts.h"
 #include "support/test_host.h"
@@ -145,6 +149,133 @@ TEST(DictCommand, PrintsTheCodeAndItsDescription) {
   // Nothing but the dictionary is touched: no database appears in the root.
   EXPECT_FALSE(QFile::exists(root.filePath(QStringLiteral("velmora.db"))));
 }
+
+// ---- the customs office list: shipped, refreshed by velmora-cli dict update ----
+
+QByteArray Office(const char* kod, const char* nazwa, const char* role) {
+  QStringList r;
+  for (const QString& rola : QString::fromLatin1(role).split(QLatin1Char(','))) r << QLatin1Char('"') + rola + QLatin1Char('"');
+  return QStringLiteral(R"({"phoneNumber": null, "name": "%1", "id": "%2", "countryId": "%3", "roles": [%4]})")
+      .arg(QString::fromUtf8(nazwa), QLatin1String(kod), QLatin1String(kod).left(2), r.join(QStringLiteral(", ")))
+      .toUtf8();
+}
+
+class OfficeList : public testing::DbTest {
+ protected:
+  void SetUp() override {
+    DbTest::SetUp();
+    if (IsSkipped()) return;
+    host_ = std::make_unique<testing::TestHost>(GetParam());
+    ctx_ = std::make_unique<host::HostContext>(
+        host::HostContext{host_->db(), *host_->options, host_->user, host_->clock, host_->dialogs, root_.path(), nullptr});
+  }
+  CliRun Update(const QString& dir) {
+    return Cli({QStringLiteral("--db"), host_->database().Url(), QStringLiteral("--root"), root_.path(), QStringLiteral("dict"),
+                QStringLiteral("update"), dir});
+  }
+  std::optional<host::Row> Urzad(const char* kod) {
+    return host_->db().QueryOne(QStringLiteral("select * from UC where Kod = :K"), {{QStringLiteral("K"), QLatin1String(kod)}});
+  }
+  QTemporaryDir root_;
+  std::unique_ptr<testing::TestHost> host_;
+  std::unique_ptr<host::HostContext> ctx_;
+};
+
+TEST_P(OfficeList, RefreshAddsChangesAndRetiresButLeavesTheAgencysOwnOffices) {
+  host::UrzedyCelne urzedy(*ctx_);
+  const QByteArray pierwszy = "{\"date\": \"2024-01-10\", \"offices\": [" + Office("PL000001", "Gdynia", "DEP,DES") + ", " +
+                              Office("DE000002", "Hamburg", "DES") + ", " + Office("CZ000003", "Praha", "TRA") + ", " +
+                              Office("PL000004", "Poznań", "DEP") + "]}";
+  const host::ZmianyUC wypelnienie = urzedy.Aktualizuj(host::ParseWykazUC(pierwszy));
+  EXPECT_EQ(wypelnienie.dodane.size(), 4);
+  // The agency corrects one office by hand: from now on it is the agency's.
+  host::RecordStore store(*ctx_, host::UCSpec());
+  QVariantMap poznan = store.Load(Urzad("PL000004")->Int64(QStringLiteral("ID_UC")));
+  poznan.insert(QStringLiteral("NazwaKrotka"), QStringLiteral("Poznań (nasz)"));
+  store.Store(poznan);
+
+  // The published shape: a bare array, roles repeated.
+  QTemporaryDir folder;
+  Write(folder.filePath(QStringLiteral("customs-offices.json")),
+        "[" + Office("PL000001", "Gdynia Port", "DEP,DES,DEP") + ", " + Office("DE000002", "Hamburg", "DES") + ", " +
+            Office("PL000004", "Poznań", "DES") + ", " + Office("FR000005", "Le Havre", "DES,EXT") + "]");
+  CliRun run = Update(folder.path());
+  EXPECT_EQ(run.status, 0) << run.err.toStdString();
+  EXPECT_EQ(run.out, QStringLiteral("Wykaz urzędów celnych: dodano 1, zmieniono 1, wycofano 1\nDodano urząd celny FR000005\n"
+                                    "Zmieniono urząd celny PL000001\nWycofano urząd celny CZ000003\n"));
+  EXPECT_EQ(Urzad("PL000001")->Str(QStringLiteral("NazwaPelna")), QStringLiteral("Gdynia Port"));
+  EXPECT_EQ(Urzad("PL000001")->Str(QStringLiteral("Rola")), QStringLiteral("DEP,DES"));
+  EXPECT_EQ(Urzad("FR000005")->Int(QStringLiteral("EXT")), 1);
+  EXPECT_EQ(Urzad("PL000004")->Str(QStringLiteral("NazwaKrotka")), QStringLiteral("Poznań (nasz)"));
+  EXPECT_EQ(Urzad("PL000004")->Int(QStringLiteral("DEP")), 1);
+  EXPECT_EQ(Urzad("PL000004")->Int(QStringLiteral("DES")), 0);
+  // A retired office stays for the transits that name it.
+  ASSERT_TRUE(Urzad("CZ000003"));
+  EXPECT_FALSE(Urzad("CZ000003")->IsNull(QStringLiteral("DataWycofania")));
+
+  struct Case {
+    const char* kod;
+    host::RolaUC rola;
+    const char* ostrzezenie;
+  };
+  const Case cases[] = {
+      {"PL000001", host::RolaUC::Wyjscia, ""},
+      {" FR000005 ", host::RolaUC::Wyprowadzenia, ""},
+      {"", host::RolaUC::Wyjscia, ""},
+      {"DE000002", host::RolaUC::Wyjscia, "Urząd celny DE000002 (Hamburg) nie jest urzędem wyjścia (DEP)."},
+      {"FR000005", host::RolaUC::Tranzytowy, "Urząd celny FR000005 (Le Havre) nie jest urzędem tranzytowym (TRA)."},
+      {"CZ000003", host::RolaUC::Tranzytowy, "Urząd celny CZ000003 (Praha) został wycofany z wykazu urzędów celnych."},
+      {"PL999999", host::RolaUC::Dowolna, "Urzędu celnego PL999999 nie ma w wykazie urzędów celnych."},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(urzedy.Ostrzezenie(QString::fromLatin1(c.kod), c.rola), QString::fromUtf8(c.ostrzezenie)) << c.kod;
+  // The clerk may store an office the list does not confirm; declining names the field to go back to.
+  host_->dialogs.Answer(host::kIdYes);
+  host_->dialogs.Answer(host::kIdNo);
+  EXPECT_EQ(host::PotwierdzUrzedy(*ctx_, {{QStringLiteral("beUCZglosz"), QStringLiteral("PL000001"), host::RolaUC::Wyjscia},
+                                          {QStringLiteral("beUCPrzezn"), QStringLiteral("CZ000003"), host::RolaUC::Przeznaczenia},
+                                          {QStringLiteral("beUCtranzyt"), QStringLiteral("PL999999"), host::RolaUC::Tranzytowy}}),
+            QStringLiteral("beUCtranzyt"));
+  EXPECT_EQ(host_->dialogs.Texts(),
+            (QStringList{QStringLiteral("Urząd celny CZ000003 (Praha) został wycofany z wykazu urzędów celnych.\nZapisać mimo to ?"),
+                         QStringLiteral("Urzędu celnego PL999999 nie ma w wykazie urzędów celnych.\nZapisać mimo to ?")}));
+
+  // The refresh was dated today, so a shipped list of an earlier day does not undo it.
+  QTemporaryDir shipped;
+  Write(shipped.filePath(QStringLiteral("customs-offices.json")), pierwszy);
+  EXPECT_FALSE(urzedy.WczytajDostarczony(shipped.path()));
+  EXPECT_EQ(Urzad("PL000001")->Str(QStringLiteral("NazwaPelna")), QStringLiteral("Gdynia Port"));
+}
+
+TEST_P(OfficeList, AFileThatIsNotAnOfficeListChangesNothing) {
+  host::UrzedyCelne(*ctx_).Aktualizuj(host::ParseWykazUC("[" + Office("PL000001", "Gdynia", "DEP") + "]"));
+  struct Case {
+    const char* name;
+    QByteArray text;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"not JSON", "{\"offices\": [", "Plik nie jest wykazem urzędów celnych: "},
+      {"empty", "[]", "Wykaz urzędów celnych jest pusty"},
+      {"bad code", "[" + Office("PL1", "X", "DEP") + "]", "Wykaz urzędów celnych, pozycja 1: niepoprawny kod urzędu \"PL1\""},
+      {"repeated", "[" + Office("PL000002", "A", "DEP") + ", " + Office("PL000002", "B", "DES") + "]",
+       "Wykaz urzędów celnych, pozycja 2: powtórzony kod urzędu PL000002"},
+      {"no roles", R"([{"id": "PL000002", "name": "A", "countryId": "PL"}])", "Wykaz urzędów celnych, pozycja 1: brak ról urzędu PL000002"},
+  };
+  for (const Case& c : cases) {
+    QTemporaryDir folder;
+    Write(folder.filePath(QStringLiteral("customs-offices.json")), c.text);
+    const CliRun run = Update(folder.path());
+    EXPECT_EQ(run.status, 1) << c.name;
+    EXPECT_TRUE(run.err.startsWith(QStringLiteral("Pominięto ") + QDir::toNativeSeparators(folder.filePath(QStringLiteral("customs-offices.json"))) +
+                                   QStringLiteral(" - ") + QString::fromUtf8(c.reason)))
+        << c.name << ": " << run.err.toStdString();
+    EXPECT_EQ(host_->db().GetCountFieldVal(QStringLiteral("UC")), 1) << c.name;
+    EXPECT_TRUE(Urzad("PL000001")->IsNull(QStringLiteral("DataWycofania"))) << c.name;
+  }
+}
+
+VELMORA_ON_BOTH_ENGINES(OfficeList);
 
 }  // namespace
 }  // namespace velmora::reference

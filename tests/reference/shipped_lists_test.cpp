@@ -1,4 +1,7 @@
+#include "host/host_context.h"
+#include "host/plugin_paths.h"
 #include "host/scripted_dialogs.h"
+#include "host/urzedy_celne.h"
 #include "reference/slownik_ncts.h"
 #include "support/test_host.h"
 
@@ -70,6 +73,10 @@ TEST_F(ShippedLists, RealCodesAndTheirDescriptions) {
       {1047, "A3", "Zgodny"},
       {1013, "730", "Drogowy list przewozowy (CMR)"},
       {1014, "355", "Przywozowa deklaracja skrócona"},
+      {1014, "T2L", "T2L"},
+      {1014, "Test", nullptr},  // the source's own test entries are not codes
+      {1013, "Y927", "The declared goods are not concerned by Council Regulation (EC) No. 1005/2008"},
+      {1017, "SX", "Set"},
   };
   for (const Case& c : cases) {
     SlownikNCTS slownik = Lookup();
@@ -80,6 +87,69 @@ TEST_F(ShippedLists, RealCodesAndTheirDescriptions) {
     }
   }
 }
+
+TEST_F(ShippedLists, CompleteListsHaveEveryCode) {
+  struct Case {
+    const char* key;
+    qsizetype count;
+    const char* code;
+    const char* opis;
+  };
+  // ISO 3166-1 with the transit's XC, XI, XK, XL; ISO 4217; the reference data's codes with ours.
+  const Case cases[] = {
+      {"1008", 253, "XI", "Zjednoczone Królestwo (Irlandia Północna)"},
+      {"1063", 253, "XK", "Kosowo"},
+      {"026a", 181, "PLN", "Złoty polski"},
+      {"026a", 181, "EUR", "Euro"},
+      {"026a", 181, "UAH", "Hrywna ukraińska"},
+      {"1017", 406, "CT", "Karton"},
+      {"1013", 55, "C673", "Catch certificate"},
+      {"1014", 41, "CO", "SAD - Community goods subject"},
+  };
+  for (const Case& c : cases) {
+    SlownikNCTS slownik = Lookup();
+    const QString key = QString::fromLatin1(c.key);
+    ASSERT_TRUE(slownik.LoadSlownik(key)) << c.key;
+    EXPECT_EQ(slownik.Table().Count(), c.count) << c.key;
+    EXPECT_EQ(slownik.GetOpis(key, QString::fromLatin1(c.code)), QString::fromUtf8(c.opis)) << c.key << " " << c.code;
+  }
+}
+
+// The customs office list shipped beside the program, as init and the first start fill it.
+class ShippedOffices : public testing::DbTest {};
+
+TEST_P(ShippedOffices, FillTheTableOnceWithEveryOffice) {
+  testing::TestHost host(GetParam());
+  host::HostContext ctx{host.db(), *host.options, host.user, host.clock, host.dialogs, QString(), nullptr};
+  host::UrzedyCelne urzedy(ctx);
+  const auto zmiany = urzedy.WczytajDostarczony(host::ShippedSlownikiDir());
+  ASSERT_TRUE(zmiany);
+  EXPECT_EQ(zmiany->dodane.size(), 3874);
+  EXPECT_TRUE(zmiany->zmienione.isEmpty() && zmiany->wycofane.isEmpty());
+  host::Db& db = host.db();
+  EXPECT_EQ(db.GetCountFieldVal(QStringLiteral("UC")), 3874);
+  EXPECT_EQ(db.GetCountFieldVal(QStringLiteral("UC"), QStringLiteral("Kraj = 'PL'")), 268);
+  // The keys were taken from the generator in one block: the next office gets a new one.
+  EXPECT_GT(db.DBGetNewID(QStringLiteral("GID_UC")), db.GetMaxFieldVal(QStringLiteral("UC"), QStringLiteral("ID_UC")).toLongLong());
+  EXPECT_EQ(db.GetCountFieldVal(QStringLiteral("UC"), QStringLiteral("Kraj = 'PL' and DEP = 1")), 78);
+  // A Polish office of departure, a German office of destination, Northern Ireland's.
+  EXPECT_EQ(urzedy.Ostrzezenie(QStringLiteral("PL322010"), host::RolaUC::Wyjscia), QString());
+  EXPECT_EQ(urzedy.Ostrzezenie(QStringLiteral("DE004851"), host::RolaUC::Przeznaczenia), QString());
+  EXPECT_EQ(urzedy.Ostrzezenie(QStringLiteral("XI000142"), host::RolaUC::Tranzytowy), QString());
+  const auto hamburg = db.QueryOne(QStringLiteral("select NazwaKrotka, Kraj, Rola, Reczny from UC where Kod = 'DE004851'"));
+  ASSERT_TRUE(hamburg);
+  EXPECT_EQ(hamburg->Str(QStringLiteral("NazwaKrotka")), QStringLiteral("Hamburg-Waltershof"));
+  EXPECT_EQ(hamburg->Str(QStringLiteral("Rola")), QStringLiteral("DEP,DES,ENT,EXC,EXT,TRA"));
+  EXPECT_EQ(hamburg->Int(QStringLiteral("Reczny"), -1), 0);
+  // The roles of the largest office are cut to fit their column, at a role.
+  const QString rola = db.QueryValue(QStringLiteral("select Rola from UC where Kod = 'XIREX001'")).toString();
+  EXPECT_LE(rola.size(), 100);
+  EXPECT_TRUE(rola.endsWith(QStringLiteral(",ENQ,ENT"))) << rola.toStdString();
+  // The next start finds the list applied.
+  EXPECT_FALSE(urzedy.WczytajDostarczony(host::ShippedSlownikiDir()));
+}
+
+VELMORA_ON_BOTH_ENGINES(ShippedOffices);
 
 }  // namespace
 }  // namespace velmora::reference
