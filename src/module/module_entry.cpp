@@ -1,6 +1,6 @@
 // Entry points of the module library the host loads at start-up.
-#include "package.h"
-#include "shared_state.h"
+#include "frame/package.h"
+#include "frame/shared_state.h"
 #include "lists/demo_transits.h"
 #include "lists/message_editors.h"
 #include "lists/tranzyty_lista_win.h"
