@@ -22,5 +22,7 @@ for try in 1 2 3 4 5; do
 done
 export VELMORA_TEST_PG_URL=$url
 export QT_QPA_PLATFORM=offscreen
+# Every peer is installed and started here: a test that finds one missing fails, not skips.
+export VELMORA_REQUIRE_PEERS=1
 cd "$TOP/build"
 ctest --output-on-failure -j 2 "$@"

@@ -4,14 +4,15 @@
 // years of daily tables (2,600 × 35 currencies) against a bare primary-key select.
 #include "arrival/arrival_event.h"
 #include "arrival/arrival_notification.h"
-#include "frame/package.h"
-#include "host/clock.h"
-#include "host/db.h"
-#include "host/host_context.h"
-#include "host/options.h"
-#include "host/scripted_dialogs.h"
-#include "host/tools_db.h"
-#include "host/users.h"
+#include "module/registrations.h"
+#include "host/host_schema.h"
+#include "host/base/clock.h"
+#include "host/db/db.h"
+#include "host/base/host_context.h"
+#include "host/db/options.h"
+#include "host/ui/scripted_dialogs.h"
+#include "host/db/tools_db.h"
+#include "host/db/users.h"
 #include "host/xml/bodies.h"
 
 #include <QCoreApplication>
@@ -39,20 +40,8 @@ QString Series(host::Db& db, int n) {
              : S("with recursive s(i) as (select 1 union all select i + 1 from s where i < %1) select i from s").arg(n);
 }
 
-struct World {
-  std::unique_ptr<host::Db> db;
-  host::FixedClock clock{QDateTime(QDate(2024, 3, 5), QTime(8, 0))};
-  host::CurrentUser user;
-  host::ScriptedDialogs dialogs;
-  std::unique_ptr<host::TOptionsDB> options;
-  std::unique_ptr<host::HostContext> ctx;
-
-  explicit World(const QString& url) {
-    frame::Initialize();
-    db = host::Db::Open(url);
-    host::CheckChangeDB(*db);
-    options = std::make_unique<host::TOptionsDB>(*db, user);
-    ctx.reset(new host::HostContext{*db, *options, user, clock, dialogs, QString(), nullptr});
+struct World : bench::BenchHost {
+  explicit World(const QString& url) : BenchHost(url) {
     if (db->QueryOne(S("select 1 from TRANZYTY where ID_TRANZYTY = :ID"), {{S("ID"), kTransit}})) return;
     host::Transaction tx(*db);
     db->Exec(S("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, REJESTRY_ID, TYP, STATUS, NUMER, MRN, CREATE_DATE) "

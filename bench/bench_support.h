@@ -1,11 +1,31 @@
 #pragma once
 
+#include "bench_host.h"
+
+#include <QByteArray>
+
 #include <benchmark/benchmark.h>
+#include <libxml/parser.h>
+#include <libxml/tree.h>
 
 #include <map>
 #include <string>
 
 namespace velmora::bench {
+
+// The baseline every "x a bare libxml2 parse" is against: libxml2 alone, with the options our
+// parser passes, on bytes already in memory; nothing of ours in between.
+inline void BareLibxml2Parse(const QByteArray& bytes) {
+  xmlDocPtr doc = xmlReadMemory(bytes.constData(), static_cast<int>(bytes.size()), nullptr, nullptr,
+                                XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+  benchmark::DoNotOptimize(doc);
+  xmlFreeDoc(doc);
+}
+
+inline void BareLibxml2Parse(benchmark::State& state, const QByteArray& bytes) {
+  for (auto _ : state) BareLibxml2Parse(bytes);
+  state.SetBytesProcessed(state.iterations() * bytes.size());
+}
 
 // Keeps every run's time so a benchmark can print its targets, and their ratios against the
 // baselines measured in the same run, at the end.

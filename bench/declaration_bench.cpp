@@ -1,15 +1,16 @@
 // The declaration editor on a declaration of 999 goods items (3 packages, 3 documents and 2
 // additional entries each): opened into the goods grid model, against a bare libxml2 parse
 // of the same text measured in the same run; GetXML; deleting item 1.
-#include "departure/declaration_editor.h"
-#include "frame/package.h"
-#include "host/clock.h"
-#include "host/db.h"
-#include "host/host_context.h"
-#include "host/options.h"
-#include "host/scripted_dialogs.h"
-#include "host/tools_db.h"
-#include "host/users.h"
+#include "departure/declaration.h"
+#include "module/registrations.h"
+#include "host/host_schema.h"
+#include "host/base/clock.h"
+#include "host/db/db.h"
+#include "host/base/host_context.h"
+#include "host/db/options.h"
+#include "host/ui/scripted_dialogs.h"
+#include "host/db/tools_db.h"
+#include "host/db/users.h"
 #include "host/xml/xml_document.h"
 #include "support/sample_messages.h"
 
@@ -27,22 +28,10 @@ using namespace velmora;
 
 namespace {
 
-struct World {
-  QTemporaryDir dir;
-  std::unique_ptr<host::Db> db;
-  host::FixedClock clock{QDateTime(QDate(2024, 3, 5), QTime(8, 0))};
-  host::CurrentUser user;
-  host::ScriptedDialogs dialogs;
-  std::unique_ptr<host::TOptionsDB> options;
-  std::unique_ptr<host::HostContext> ctx;
+struct World : bench::BenchHost {
   QString text;
 
   World() {
-    frame::Initialize();
-    db = host::Db::Open(QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("declaration.db")));
-    host::CheckChangeDB(*db);
-    options = std::make_unique<host::TOptionsDB>(*db, user);
-    ctx.reset(new host::HostContext{*db, *options, user, clock, dialogs, dir.path(), nullptr});
     db->Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, TYP, STATUS) values (1, 0, 'IE015', 1)"));
     xml::Message m = testing::PrzykladowaDeklaracja(999);
     for (xml::Group t : m.Root().List(xml::kIE015_Towar)) {
@@ -78,8 +67,8 @@ World& Wd() {
 }
 
 void BM_Baseline_Libxml2Parse(benchmark::State& state) {
-  World& w = Wd();
-  for (auto _ : state) benchmark::DoNotOptimize(xml::LoadXMLData(w.text));
+  const QByteArray bytes = Wd().text.toUtf8();
+  bench::BareLibxml2Parse(state, bytes);
 }
 BENCHMARK(BM_Baseline_Libxml2Parse)->Unit(benchmark::kMillisecond);
 

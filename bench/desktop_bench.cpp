@@ -1,18 +1,19 @@
 // Desktop benchmarks: start-up to a usable main window, and a list window over many rows.
 #include "app/application.h"
-#include "frame/package.h"
-#include "host/clock.h"
-#include "host/db.h"
-#include "host/frm_sql_win.h"
-#include "host/host_context.h"
-#include "host/host_tables.h"
-#include "host/main_form.h"
-#include "host/plugin_paths.h"
-#include "host/urzedy_celne.h"
-#include "host/options.h"
-#include "host/scripted_dialogs.h"
-#include "host/tools_db.h"
-#include "host/users.h"
+#include "module/registrations.h"
+#include "host/host_schema.h"
+#include "host/base/clock.h"
+#include "host/db/db.h"
+#include "host/ui/frm_sql_win.h"
+#include "host/base/host_context.h"
+#include "host/ui/host_tables.h"
+#include "host/ui/main_form.h"
+#include "host/base/plugin_paths.h"
+#include "host/db/urzedy_celne.h"
+#include "host/db/options.h"
+#include "host/ui/scripted_dialogs.h"
+#include "host/db/tools_db.h"
+#include "host/db/users.h"
 
 #include <QApplication>
 #include <QFile>
@@ -40,7 +41,7 @@ QString StartDb() {
   static const QString url = [] {
     const QString u = QStringLiteral("sqlite:") + Dir().filePath(QStringLiteral("start.db"));
     app::Application a({u, Dir().path(), QStringLiteral("admin"), {}});
-    frame::Initialize();
+    module::Initialize();
     a.OpenDatabase();
     a.SeedDemoIfEmpty();
     return u;
@@ -53,7 +54,7 @@ void BM_ColdStartToMainWindow(benchmark::State& state) {
   const QString url = StartDb();
   for (auto _ : state) {
     app::Application a({url, Dir().path(), QStringLiteral("admin"), {}});
-    frame::Initialize();
+    module::Initialize();
     a.OpenDatabase();
     QString error;
     a.ChooseUser(nullptr, &error);
@@ -61,24 +62,13 @@ void BM_ColdStartToMainWindow(benchmark::State& state) {
     form->show();
     QApplication::processEvents();
     benchmark::DoNotOptimize(form);
-    frame::Finalize();
+    module::Finalize();
   }
 }
 BENCHMARK(BM_ColdStartToMainWindow)->Unit(benchmark::kMillisecond)->Iterations(10);
 
-struct ListFixture {
-  std::unique_ptr<host::Db> db;
-  host::FixedClock clock{QDateTime(QDate(2024, 3, 5), QTime(8, 0))};
-  host::CurrentUser user;
-  host::ScriptedDialogs dialogs;
-  std::unique_ptr<host::TOptionsDB> options;
-  std::unique_ptr<host::HostContext> ctx;
+struct ListFixture : bench::BenchHost {
   ListFixture() {
-    frame::Initialize();
-    db = host::Db::Open(QStringLiteral("sqlite:") + Dir().filePath(QStringLiteral("list.db")));
-    host::CheckChangeDB(*db);
-    options = std::make_unique<host::TOptionsDB>(*db, user);
-    ctx.reset(new host::HostContext{*db, *options, user, clock, dialogs, Dir().path(), nullptr});
     host::Transaction tx(*db);
     for (int i = 1; i <= 100000; ++i)
       db->Exec(QStringLiteral("insert into KONTRAHENCI (ID_KONTRAHENCI, Nazwa, Miejscowosc, Kraj, NIP) values (:I, :N, 'Gdynia', 'PL', :NIP)"),
@@ -113,29 +103,12 @@ void BM_ReadAll100kRows(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadAll100kRows)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// A new database with the schema only, as the first start finds it.
-struct EmptyDb {
-  std::unique_ptr<host::Db> db;
-  host::FixedClock clock{QDateTime(QDate(2024, 3, 5), QTime(8, 0))};
-  host::CurrentUser user;
-  host::ScriptedDialogs dialogs;
-  std::unique_ptr<host::TOptionsDB> options;
-  std::unique_ptr<host::HostContext> ctx;
-  explicit EmptyDb(const QString& name) {
-    QFile::remove(Dir().filePath(name));
-    db = host::Db::Open(QStringLiteral("sqlite:") + Dir().filePath(name));
-    host::CheckChangeDB(*db);
-    options = std::make_unique<host::TOptionsDB>(*db, user);
-    ctx.reset(new host::HostContext{*db, *options, user, clock, dialogs, Dir().path(), nullptr});
-  }
-};
-
 // The first start's fill of the customs offices table from the shipped list (3,874 offices).
 void BM_FirstStartOfficeFill(benchmark::State& state) {
-  frame::Initialize();
+  module::Initialize();
   for (auto _ : state) {
     state.PauseTiming();
-    auto fresh = std::make_unique<EmptyDb>(QStringLiteral("fill.db"));
+    auto fresh = std::make_unique<bench::BenchHost>();
     state.ResumeTiming();
     const auto zmiany = host::UrzedyCelne(*fresh->ctx).WczytajDostarczony(host::ShippedSlownikiDir());
     if (!zmiany || zmiany->dodane.size() != 3874) state.SkipWithError("the shipped office list did not fill the table");
@@ -148,10 +121,10 @@ BENCHMARK(BM_FirstStartOfficeFill)->Unit(benchmark::kMillisecond)->Iterations(5)
 
 // Baseline: as many bare inserts of a code and a name in one transaction.
 void BM_RawOfficeInsert(benchmark::State& state) {
-  frame::Initialize();
+  module::Initialize();
   for (auto _ : state) {
     state.PauseTiming();
-    auto fresh = std::make_unique<EmptyDb>(QStringLiteral("raw.db"));
+    auto fresh = std::make_unique<bench::BenchHost>();
     state.ResumeTiming();
     host::Transaction tx(*fresh->db);
     for (int i = 1; i <= 3874; ++i)
@@ -166,11 +139,10 @@ void BM_RawOfficeInsert(benchmark::State& state) {
 }
 BENCHMARK(BM_RawOfficeInsert)->Unit(benchmark::kMillisecond)->Iterations(5);
 
-EmptyDb& Offices() {
+bench::BenchHost& Offices() {
   // Its context points into it: built in place, never moved.
-  static EmptyDb* f = [] {
-    frame::Initialize();
-    auto* e = new EmptyDb(QStringLiteral("offices.db"));
+  static bench::BenchHost* f = [] {
+    auto* e = new bench::BenchHost;
     host::UrzedyCelne(*e->ctx).WczytajDostarczony(host::ShippedSlownikiDir());
     return e;
   }();
@@ -179,7 +151,7 @@ EmptyDb& Offices() {
 
 // The office picker of a field: the Polish offices of departure, opened on the field's code.
 void BM_OfficePickerOpens(benchmark::State& state) {
-  EmptyDb& f = Offices();
+  bench::BenchHost& f = Offices();
   for (auto _ : state) {
     std::unique_ptr<host::THostTableWin> win(host::ListaUC(*f.ctx, QStringLiteral("PL"), host::RolaUC::Wyjscia));
     win->Locate(QStringLiteral("Kod"), QStringLiteral("PL322010"));
@@ -192,7 +164,7 @@ BENCHMARK(BM_OfficePickerOpens)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 // Baseline: the whole list, every country and role, in the same window.
 void BM_OfficeListUnfiltered(benchmark::State& state) {
-  EmptyDb& f = Offices();
+  bench::BenchHost& f = Offices();
   for (auto _ : state) {
     std::unique_ptr<host::THostTableWin> win(host::ListaUC(*f.ctx, QString(), host::RolaUC::Dowolna));
     win->show();

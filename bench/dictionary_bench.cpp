@@ -12,8 +12,6 @@
 #include "bench_support.h"
 
 #include <benchmark/benchmark.h>
-#include <libxml/parser.h>
-#include <libxml/tree.h>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -83,15 +81,7 @@ const ListFile& FullSizeUn() {
   return file;
 }
 
-void BareParse(benchmark::State& state, const ListFile& file) {
-  for (auto _ : state) {
-    xmlDocPtr doc = xmlReadMemory(file.bytes.constData(), static_cast<int>(file.bytes.size()), nullptr, nullptr,
-                                  XML_PARSE_NONET);
-    benchmark::DoNotOptimize(doc);
-    xmlFreeDoc(doc);
-  }
-  state.SetBytesProcessed(state.iterations() * file.bytes.size());
-}
+void BareParse(benchmark::State& state, const ListFile& file) { bench::BareLibxml2Parse(state, file.bytes); }
 
 void Load(benchmark::State& state, const ListFile& file) {
   for (auto _ : state) benchmark::DoNotOptimize(reference::ReadSlownikFile(file.path, file.key));
@@ -195,8 +185,7 @@ int main(int argc, char** argv) {
   first.largest = static_cast<double>(timer.nsecsElapsed()) * 1e-9;
   FullSizeUn();
   timer.restart();
-  xmlFreeDoc(xmlReadMemory(FullSizeUn().bytes.constData(), static_cast<int>(FullSizeUn().bytes.size()), nullptr, nullptr,
-                           XML_PARSE_NONET));
+  bench::BareLibxml2Parse(FullSizeUn().bytes);
   first.bare_full_un = static_cast<double>(timer.nsecsElapsed()) * 1e-9;
   timer.restart();
   reference::ReadSlownikFile(FullSizeUn().path, FullSizeUn().key);

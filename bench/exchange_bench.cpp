@@ -5,16 +5,17 @@
 //   measured in the same run.
 #include "exchange/receive.h"
 #include "exchange/send.h"
-#include "frame/package.h"
-#include "host/clock.h"
-#include "host/db.h"
-#include "host/host_context.h"
-#include "host/options.h"
-#include "host/plugin_paths.h"
-#include "host/process_options.h"
-#include "host/scripted_dialogs.h"
-#include "host/tools_db.h"
-#include "host/users.h"
+#include "module/registrations.h"
+#include "host/host_schema.h"
+#include "host/base/clock.h"
+#include "host/db/db.h"
+#include "host/base/host_context.h"
+#include "host/db/options.h"
+#include "host/base/plugin_paths.h"
+#include "host/base/process_options.h"
+#include "host/ui/scripted_dialogs.h"
+#include "host/db/tools_db.h"
+#include "host/db/users.h"
 #include "support/sample_messages.h"
 
 #include <QCoreApplication>
@@ -39,6 +40,11 @@ using namespace velmora;
 namespace {
 
 constexpr int kWaiting = 1000;
+// The transits the waiting documents answer: kFirstTransit + 0 .. kWaiting - 1.
+constexpr qint64 kFirstTransit = 500000;
+using host::Params;
+
+int Applied(const QStringList& log) { return static_cast<int>(log.filter(QRegularExpression(QStringLiteral("^Wczytano"))).size()); }
 
 double CpuSeconds() {
   rusage u{};
@@ -52,20 +58,15 @@ bool RunProcess(const QString& program, const QStringList& args) {
   return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
-struct World {
-  QTemporaryDir dir;
+struct World : bench::BenchHost {
   QProcess sim;
-  std::unique_ptr<host::Db> db;
-  host::FixedClock clock{QDateTime(QDate::currentDate(), QTime(8, 0))};
-  host::CurrentUser user{host::TUser(1, QStringLiteral("jan"), QStringLiteral("Jan Kowalski"), QStringLiteral("Gdynia"), false, false, false)};
-  host::ScriptedDialogs dialogs;
-  std::unique_ptr<host::TOptionsDB> options;
-  std::unique_ptr<host::HostContext> ctx;
   bool ok = false;
   qint64 next_id = 1000000;
 
   World() {
-    frame::Initialize();
+    user.Set(host::TUser(1, QStringLiteral("jan"), QStringLiteral("Jan Kowalski"), QStringLiteral("Gdynia"), false, false, false));
+    // The simulator's documents are dated today.
+    clock.Set(QDateTime(QDate::currentDate(), QTime(8, 0)));
     const QString d = dir.path();
     Scenario(QJsonObject{{"backlog", kWaiting}, {"printouts", false}});
     sim.setProgram(QStringLiteral("python3"));
@@ -74,10 +75,6 @@ struct World {
     sim.start();
     if (!sim.waitForReadyRead(15000)) return;
     const QString port = QRegularExpression(QStringLiteral("PORT (\\d+)")).match(QString::fromUtf8(sim.readLine())).captured(1);
-    db = host::Db::Open(QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("exchange.db")));
-    host::CheckChangeDB(*db);
-    options = std::make_unique<host::TOptionsDB>(*db, user);
-    ctx.reset(new host::HostContext{*db, *options, user, clock, dialogs, d, nullptr});
     db->Exec(QStringLiteral("update SLOWNIK_CELNY set WARTOSC = :W where SLOWNIK = 'WEBSERVICE_URL' and KOD = 'PROD'"),
              {{QStringLiteral("W"), QStringLiteral("http://127.0.0.1:%1/ws").arg(port)}});
     ok = RunProcess("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=Bench", "-keyout",
@@ -99,7 +96,7 @@ struct World {
     // The transits the waiting documents answer.
     host::Transaction tx(*db);
     for (int i = 0; i < kWaiting; ++i) {
-      const qint64 id = 500000 + i;
+      const qint64 id = kFirstTransit + i;
       db->Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, TYP, STATUS) values (:I, 0, 'IE015', 2)"), {{QStringLiteral("I"), id}});
       db->Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, NR_WLASNY) values (:I, :I, 1, 'IE015', 2, :N)"),
                {{QStringLiteral("I"), id}, {QStringLiteral("N"), QStringLiteral("24IE015%1").arg(9000000 + i, 7, 10, QLatin1Char('0'))}});
@@ -110,6 +107,13 @@ struct World {
     host::SetProcessOptions(nullptr);
     sim.kill();
     sim.waitForFinished(5000);
+  }
+  // Takes the loaded answers back, so that the next load applies every document again
+  // instead of refusing it as already loaded.
+  void ForgetAnswers() {
+    const Params range{{QStringLiteral("A"), kFirstTransit}, {QStringLiteral("B"), kFirstTransit + kWaiting - 1}};
+    db->Exec(QStringLiteral("delete from TRANZYTY_POZYCJE where TRANZYTY_ID between :A and :B and LP > 1"), range);
+    db->Exec(QStringLiteral("update TRANZYTY set TYP = 'IE015', STATUS = 2 where ID_TRANZYTY between :A and :B"), range);
   }
   void Scenario(const QJsonObject& s) {
     QFile f(dir.filePath(QStringLiteral("scenariusz.json")));
@@ -153,12 +157,15 @@ void BM_Receive1000ByPeriod(benchmark::State& state) {
   if (!w.ok) return state.SkipWithError("no simulator, certificate or libraries");
   int round = 0;
   for (auto _ : state) {
+    state.PauseTiming();
+    w.ForgetAnswers();
+    state.ResumeTiming();
     // Each round asks for another period, so the simulator has a fresh thousand waiting.
     const QDateTime od(QDate::currentDate().addDays(-1 - ++round), QTime(0, 0));
-    int lines = 0;
+    QStringList log;
     exchange::OdbiorKomunikatow(*w.ctx).ReceiveWS(od, QDateTime(QDate::currentDate(), QTime(23, 0)), false,
-                                                  [&lines](const QString&) { ++lines; });
-    if (lines < kWaiting) return state.SkipWithError("not every document came");
+                                                  [&log](const QString& l) { log << l; });
+    if (Applied(log) != kWaiting) return state.SkipWithError("not every document was loaded");
   }
 }
 BENCHMARK(BM_Receive1000ByPeriod)->Iterations(2)->Unit(benchmark::kMillisecond);
@@ -172,7 +179,14 @@ void BM_Baseline_Load1000Files(benchmark::State& state) {
     files << w.dir.filePath(QStringLiteral("XML2/WS_IN/") + f);
   files = files.mid(0, kWaiting);
   if (files.size() < kWaiting) return state.SkipWithError("run the download first");
-  for (auto _ : state) exchange::OdbiorKomunikatow(*w.ctx).WczytajPliki(files, [](const QString&) {});
+  for (auto _ : state) {
+    state.PauseTiming();
+    w.ForgetAnswers();
+    state.ResumeTiming();
+    QStringList log;
+    exchange::OdbiorKomunikatow(*w.ctx).WczytajPliki(files, [&log](const QString& l) { log << l; });
+    if (Applied(log) != kWaiting) return state.SkipWithError("not every file was loaded");
+  }
 }
 BENCHMARK(BM_Baseline_Load1000Files)->Iterations(2)->Unit(benchmark::kMillisecond);
 

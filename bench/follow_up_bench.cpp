@@ -3,14 +3,15 @@
 // SQLite and (when VELMORA_BENCH_PG_URL names a server) on PostgreSQL; GetXML of each; against
 // a bare parse of that IE015.
 #include "arrival/follow_up_requests.h"
-#include "frame/package.h"
-#include "host/clock.h"
-#include "host/db.h"
-#include "host/host_context.h"
-#include "host/options.h"
-#include "host/scripted_dialogs.h"
-#include "host/tools_db.h"
-#include "host/users.h"
+#include "module/registrations.h"
+#include "host/host_schema.h"
+#include "host/base/clock.h"
+#include "host/db/db.h"
+#include "host/base/host_context.h"
+#include "host/db/options.h"
+#include "host/ui/scripted_dialogs.h"
+#include "host/db/tools_db.h"
+#include "host/db/users.h"
 #include "host/xml/xml_document.h"
 #include "support/sample_messages.h"
 
@@ -50,21 +51,10 @@ QString Odpowiedz(const char* typ, const char* body) {
       .arg(S(typ), S(body));
 }
 
-struct World {
-  std::unique_ptr<host::Db> db;
-  host::FixedClock clock{QDateTime(QDate(2024, 3, 5), QTime(8, 0))};
-  host::CurrentUser user;
-  host::ScriptedDialogs dialogs;
-  std::unique_ptr<host::TOptionsDB> options;
-  std::unique_ptr<host::HostContext> ctx;
+struct World : bench::BenchHost {
   QString deklaracja;
 
-  explicit World(const QString& url) {
-    frame::Initialize();
-    db = host::Db::Open(url);
-    host::CheckChangeDB(*db);
-    options = std::make_unique<host::TOptionsDB>(*db, user);
-    ctx.reset(new host::HostContext{*db, *options, user, clock, dialogs, QString(), nullptr});
+  explicit World(const QString& url) : BenchHost(url) {
     deklaracja = testing::PrzykladowaDeklaracja(999).Xml();
     if (db->QueryOne(S("select 1 from TRANZYTY where ID_TRANZYTY = :ID"), {{S("ID"), kTransit}})) return;
     host::Transaction tx(*db);

@@ -1,12 +1,13 @@
 // Foundation benchmarks; each target is printed as a ratio against a baseline measured in
 // the same run, or as an absolute figure where the target is one.
 #include "frame/own_number.h"
-#include "frame/package.h"
-#include "host/clock.h"
-#include "host/db.h"
-#include "host/options.h"
-#include "host/tools_db.h"
-#include "host/users.h"
+#include "module/registrations.h"
+#include "host/host_schema.h"
+#include "host/base/clock.h"
+#include "host/db/db.h"
+#include "host/db/options.h"
+#include "host/db/tools_db.h"
+#include "host/db/users.h"
 #include "host/xml/messages.h"
 
 #include <QCoreApplication>
@@ -25,18 +26,8 @@ using namespace velmora;
 
 namespace {
 
-struct Fixture {
-  QTemporaryDir dir;
-  std::unique_ptr<host::Db> db;
-  host::FixedClock clock{QDateTime(QDate(2024, 3, 5), QTime(8, 0))};
-  host::CurrentUser user;
-  std::unique_ptr<host::TOptionsDB> options;
-
+struct Fixture : bench::BenchHost {
   Fixture() {
-    frame::Initialize();
-    db = host::Db::Open(QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("bench.db")));
-    host::CheckChangeDB(*db);
-    options = std::make_unique<host::TOptionsDB>(*db, user);
     xml::Message m = xml::NewIE015();
     m.EnsureNaglowek().SetNrWlasny(QStringLiteral("<AUTO>"));
     db->Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TYP, NR_WLASNY, XML) values (1, 'IE015', '<AUTO>', :X)"),

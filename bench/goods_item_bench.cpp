@@ -3,16 +3,17 @@
 // against a baseline of the same run: a bare parse of the declaration, a plain copy of the
 // item, a read of every item's documents.
 #include "departure/goods_item_box.h"
-#include "departure/goods_item_editor.h"
-#include "frame/package.h"
-#include "host/clock.h"
-#include "host/db.h"
-#include "host/dialogs.h"
-#include "host/host_context.h"
-#include "host/options.h"
-#include "host/scripted_dialogs.h"
-#include "host/tools_db.h"
-#include "host/users.h"
+#include "departure/goods_item.h"
+#include "module/registrations.h"
+#include "host/host_schema.h"
+#include "host/base/clock.h"
+#include "host/db/db.h"
+#include "host/base/dialogs.h"
+#include "host/base/host_context.h"
+#include "host/db/options.h"
+#include "host/ui/scripted_dialogs.h"
+#include "host/db/tools_db.h"
+#include "host/db/users.h"
 #include "host/xml/bodies.h"
 #include "host/xml/xml_document.h"
 #include "support/sample_messages.h"
@@ -32,23 +33,11 @@ namespace {
 
 QString S(const char* s) { return QString::fromUtf8(s); }
 
-struct World {
-  QTemporaryDir dir;
-  std::unique_ptr<host::Db> db;
-  host::FixedClock clock{QDateTime(QDate(2024, 3, 5), QTime(8, 0))};
-  host::CurrentUser user;
-  host::ScriptedDialogs dialogs;
-  std::unique_ptr<host::TOptionsDB> options;
-  std::unique_ptr<host::HostContext> ctx;
+struct World : bench::BenchHost {
   QString deklaracja_999;
   QString duza_pozycja;
 
   World() {
-    frame::Initialize();
-    db = host::Db::Open(QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("goods.db")));
-    host::CheckChangeDB(*db);
-    options = std::make_unique<host::TOptionsDB>(*db, user);
-    ctx.reset(new host::HostContext{*db, *options, user, clock, dialogs, dir.path(), nullptr});
     deklaracja_999 = testing::PrzykladowaDeklaracja(999).Xml();
 
     xml::Message m = testing::PrzykladowaDeklaracja(1);

@@ -1,14 +1,15 @@
 // Loading answers from the customs office into a database that holds many transits, as a
 // ratio against bare inserts of the same rows with one commit each, measured in the same run.
 #include "exchange/incoming.h"
-#include "frame/package.h"
-#include "host/clock.h"
-#include "host/db.h"
-#include "host/host_context.h"
-#include "host/options.h"
-#include "host/scripted_dialogs.h"
-#include "host/tools_db.h"
-#include "host/users.h"
+#include "module/registrations.h"
+#include "host/host_schema.h"
+#include "host/base/clock.h"
+#include "host/db/db.h"
+#include "host/base/host_context.h"
+#include "host/db/options.h"
+#include "host/ui/scripted_dialogs.h"
+#include "host/db/tools_db.h"
+#include "host/db/users.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -27,22 +28,10 @@ namespace {
 // 10,000 unless VELMORA_BENCH_TRANSITS says otherwise (a profiler run takes fewer).
 const int kTransits = qEnvironmentVariableIsSet("VELMORA_BENCH_TRANSITS") ? qEnvironmentVariableIntValue("VELMORA_BENCH_TRANSITS") : 10000;
 
-struct World {
-  QTemporaryDir dir;
-  std::unique_ptr<host::Db> db;
-  host::FixedClock clock{QDateTime(QDate(2024, 3, 5), QTime(8, 0))};
-  host::CurrentUser user;
-  host::ScriptedDialogs dialogs;
-  std::unique_ptr<host::TOptionsDB> options;
-  std::unique_ptr<host::HostContext> ctx;
+struct World : bench::BenchHost {
   int round = 0;
 
   World() {
-    frame::Initialize();
-    db = host::Db::Open(QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("incoming.db")));
-    host::CheckChangeDB(*db);
-    options = std::make_unique<host::TOptionsDB>(*db, user);
-    ctx.reset(new host::HostContext{*db, *options, user, clock, dialogs, dir.path(), nullptr});
     host::Transaction tx(*db);
     for (int i = 1; i <= kTransits; ++i) {
       db->Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, TYP, NR, NUMER) values (:I, 0, 'IE015', :I, :N)"),

@@ -2,16 +2,17 @@
 // signature through the loaded library, the store) with 100 and 999 goods items. The baseline
 // measured in the same run reads the stored document and writes it to a file unchanged.
 #include "exchange/outgoing_file.h"
-#include "frame/package.h"
-#include "host/clock.h"
-#include "host/db.h"
-#include "host/host_context.h"
-#include "host/options.h"
-#include "host/plugin_paths.h"
-#include "host/process_options.h"
-#include "host/scripted_dialogs.h"
-#include "host/tools_db.h"
-#include "host/users.h"
+#include "module/registrations.h"
+#include "host/host_schema.h"
+#include "host/base/clock.h"
+#include "host/db/db.h"
+#include "host/base/host_context.h"
+#include "host/db/options.h"
+#include "host/base/plugin_paths.h"
+#include "host/base/process_options.h"
+#include "host/ui/scripted_dialogs.h"
+#include "host/db/tools_db.h"
+#include "host/db/users.h"
 #include "host/xml/xml_document.h"
 #include "support/sample_messages.h"
 
@@ -37,23 +38,12 @@ bool RunProcess(const QString& program, const QStringList& args) {
   return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
-struct World {
-  QTemporaryDir dir;
-  std::unique_ptr<host::Db> db;
-  host::FixedClock clock{QDateTime(QDate(2024, 3, 5), QTime(8, 0))};
-  host::CurrentUser user{host::TUser(1, QStringLiteral("jan"), QStringLiteral("Jan Kowalski"), QStringLiteral("Gdynia"), false, false, false)};
-  host::ScriptedDialogs dialogs;
-  std::unique_ptr<host::TOptionsDB> options;
-  std::unique_ptr<host::HostContext> ctx;
+struct World : bench::BenchHost {
   bool ok = false;
 
   World() {
-    frame::Initialize();
+    user.Set(host::TUser(1, QStringLiteral("jan"), QStringLiteral("Jan Kowalski"), QStringLiteral("Gdynia"), false, false, false));
     const QString d = dir.path();
-    db = host::Db::Open(QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("outgoing.db")));
-    host::CheckChangeDB(*db);
-    options = std::make_unique<host::TOptionsDB>(*db, user);
-    ctx.reset(new host::HostContext{*db, *options, user, clock, dialogs, d, nullptr});
     ok = RunProcess("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=Bench", "-keyout",
                                 d + "/key.pem", "-out", d + "/cert.pem"}) &&
          RunProcess("openssl", {"pkcs12", "-export", "-inkey", d + "/key.pem", "-in", d + "/cert.pem", "-out", d + "/store.p12",

@@ -3,14 +3,15 @@
 // in the same run; a CC029C release of 999 items loaded into its transit.
 #include "exchange/cc_tables.h"
 #include "exchange/incoming.h"
-#include "frame/package.h"
-#include "host/clock.h"
-#include "host/db.h"
-#include "host/host_context.h"
-#include "host/options.h"
-#include "host/scripted_dialogs.h"
-#include "host/tools_db.h"
-#include "host/users.h"
+#include "module/registrations.h"
+#include "host/host_schema.h"
+#include "host/base/clock.h"
+#include "host/db/db.h"
+#include "host/base/host_context.h"
+#include "host/db/options.h"
+#include "host/ui/scripted_dialogs.h"
+#include "host/db/tools_db.h"
+#include "host/db/users.h"
 #include "host/xml/cc_binding.h"
 #include "host/xml/xml_document.h"
 #include "support/sample_messages.h"
@@ -63,24 +64,12 @@ QString Release(int items, int number) {
       .arg(body);
 }
 
-struct World {
-  QTemporaryDir dir;
-  std::unique_ptr<host::Db> db;
-  host::FixedClock clock{QDateTime(QDate(2024, 3, 5), QTime(8, 0))};
-  host::CurrentUser user;
-  host::ScriptedDialogs dialogs;
-  std::unique_ptr<host::TOptionsDB> options;
-  std::unique_ptr<host::HostContext> ctx;
+struct World : bench::BenchHost {
   xml::XmlDocumentPtr declaration;
   QString cc015c;
   int round = 0;
 
   World() {
-    frame::Initialize();
-    db = host::Db::Open(QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("phase5.db")));
-    host::CheckChangeDB(*db);
-    options = std::make_unique<host::TOptionsDB>(*db, user);
-    ctx.reset(new host::HostContext{*db, *options, user, clock, dialogs, dir.path(), nullptr});
     db->Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, TYP, STATUS, FAZA) values (1, 0, 'IE015', 2, 5)"));
     db->Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, NR_WLASNY) "
                             "values (1000000, 1, 1, 'IE015', 2, '24IE0150000010')"));
@@ -96,7 +85,7 @@ World& Wd() {
 
 void BM_Baseline_Libxml2Parse(benchmark::State& state) {
   World& w = Wd();
-  for (auto _ : state) benchmark::DoNotOptimize(xml::LoadXMLData(w.cc015c));
+  bench::BareLibxml2Parse(state, w.cc015c.toUtf8());
 }
 BENCHMARK(BM_Baseline_Libxml2Parse)->Unit(benchmark::kMillisecond);
 

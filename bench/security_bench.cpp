@@ -2,15 +2,16 @@
 // read from SQLite once), and, for comparison, the editor's way: one rate query per item. The
 // baseline measured in the same run parses the stored text and reads the items' inputs.
 #include "departure/security_amount.h"
-#include "frame/package.h"
-#include "host/clock.h"
-#include "host/db.h"
-#include "host/exchange_rates.h"
-#include "host/host_context.h"
-#include "host/options.h"
-#include "host/scripted_dialogs.h"
-#include "host/tools_db.h"
-#include "host/users.h"
+#include "module/registrations.h"
+#include "host/host_schema.h"
+#include "host/base/clock.h"
+#include "host/db/db.h"
+#include "host/db/exchange_rates.h"
+#include "host/base/host_context.h"
+#include "host/db/options.h"
+#include "host/ui/scripted_dialogs.h"
+#include "host/db/tools_db.h"
+#include "host/db/users.h"
 #include "host/xml/messages.h"
 #include "support/sample_messages.h"
 
@@ -38,22 +39,11 @@ const QString kKursy = QStringLiteral(R"(<?xml version="1.0" encoding="UTF-8"?>
 const QString kInputs[] = {QStringLiteral("StawkaCla"), QStringLiteral("StawkaClaDodatkowego"), QStringLiteral("StawkaVAT"),
                            QStringLiteral("Wartosc"), QStringLiteral("WalutaWartosci")};
 
-struct World {
-  QTemporaryDir dir;
-  std::unique_ptr<host::Db> db;
-  host::FixedClock clock{QDateTime(QDate(2024, 3, 5), QTime(8, 0))};
-  host::CurrentUser user{host::TUser(1, QStringLiteral("jan"), QStringLiteral("Jan Kowalski"), QStringLiteral("Gdynia"), false, false, false)};
-  host::ScriptedDialogs dialogs;
-  std::unique_ptr<host::TOptionsDB> options;
-  std::unique_ptr<host::HostContext> ctx;
+struct World : bench::BenchHost {
   QString xml;
 
   World() {
-    frame::Initialize();
-    db = host::Db::Open(QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("security.db")));
-    host::CheckChangeDB(*db);
-    options = std::make_unique<host::TOptionsDB>(*db, user);
-    ctx.reset(new host::HostContext{*db, *options, user, clock, dialogs, dir.path(), nullptr});
+    user.Set(host::TUser(1, QStringLiteral("jan"), QStringLiteral("Jan Kowalski"), QStringLiteral("Gdynia"), false, false, false));
     host::ExchangeRates(*db, user, clock).ImportTabelaAXml(kKursy);
     const xml::Message m = testing::PrzykladowaDeklaracja(999);
     const char* waluty[] = {"EUR", "USD", "HUF", "PLN"};

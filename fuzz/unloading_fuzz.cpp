@@ -1,5 +1,6 @@
 // Unloading permissions (IE043) from the customs office, broken in every way: a new IE044 is
-// built from each, with the wizard's list and GetXML; no crash, no leak, nothing thrown.
+// built from each, with the wizard's list and GetXML; no crash, no leak, nothing thrown, nothing
+// stored by an editor that refuses to open, and the IE044 written loads back to the same text.
 #include "arrival/unloading_remarks.h"
 #include "fuzz_world.h"
 
@@ -29,11 +30,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   World& w = W();
   const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
   w.db->UpdateMemoField(QStringLiteral("TRANZYTY_POZYCJE"), QStringLiteral("XML"), QStringLiteral("ID_TRANZYTY_POZYCJE = 2"), text);
+  const auto before = fuzz::RowCounts(*w.db);
   arrival::UwagiRozladunkoweIE044 u(*w.ctx);
-  if (!u.SetXML({{QStringLiteral("TRANZYTY_ID"), 5}}, QString())) return 0;
+  const bool opened = u.SetXML({{QStringLiteral("TRANZYTY_ID"), 5}}, QString());
+  w.dialogs.Clear();
+  fuzz::Require(fuzz::RowCounts(*w.db) == before);
+  if (!opened) return 0;
   arrival::WynikKontroliIE044 wizard(u.IE043(), u.IE044());
   u.ZmienZgodnosc(true);
   if (!wizard.Wiersze().empty()) u.DodajTowar(arrival::kRozbieznosc, wizard.Wiersze().front().poz_id, wizard.MaxPozycja(), {});
-  u.GetXML();
+  const QString written = u.GetXML();
+  arrival::UwagiRozladunkoweIE044 again(*w.ctx);
+  fuzz::Require(again.SetXML({{QStringLiteral("TRANZYTY_ID"), 5}}, written) && again.GetXML() == written);
+  w.dialogs.Clear();
   return 0;
 }

@@ -2,12 +2,13 @@
 # Everything lives below /opt/velmora as in the build tree (bin/, Slowniki/ and tools/ side by
 # side, which is how the program finds them); the commands are linked into /usr/bin.
 set(VELMORA_PREFIX /opt/velmora)
-set(VELMORA_INSTALLED velmora velmora-cli velmora_host velmora_xml velmora_module tessaro_xades dravonet)
+set(VELMORA_HOST_LIBRARIES velmora_host velmora_host_base velmora_xml velmora_host_db velmora_host_mail velmora_host_reports velmora_host_ui)
+set(VELMORA_INSTALLED velmora velmora-cli ${VELMORA_HOST_LIBRARIES} velmora_module tessaro_xades dravonet)
 # Installed, they find each other beside themselves, never in the build tree.
 set_target_properties(${VELMORA_INSTALLED} PROPERTIES INSTALL_RPATH "$ORIGIN")
 
 install(TARGETS velmora velmora-cli RUNTIME DESTINATION bin)
-install(TARGETS velmora_host velmora_xml LIBRARY DESTINATION bin)
+install(TARGETS ${VELMORA_HOST_LIBRARIES} LIBRARY DESTINATION bin)
 # The module and the plug-ins are loaded at run time from beside the program.
 install(TARGETS velmora_module tessaro_xades dravonet LIBRARY DESTINATION bin)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/Slowniki DESTINATION .)

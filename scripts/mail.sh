@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
-# A throwaway mail server on loopback ports for the tests: dovecot (IMAP and POP3, no TLS)
-# and a small SMTP receiver that keeps every mail in DIR/smtp and delivers it to the
-# recipient's Maildir, so that a sent mail can be read back over IMAP or POP3.
+# A throwaway mail server on loopback ports for the tests: dovecot twice over the same
+# mailboxes, once in plain text only (IMAP, POP3: no STARTTLS offered) and once with TLS
+# (STARTTLS on its IMAP and POP3 ports, TLS from the first byte on IMAPS and POP3S) under a
+# certificate of a throwaway authority (CA_FILE), and a small SMTP receiver that keeps every
+# mail in DIR/smtp and delivers it to the recipient's Maildir, so that a sent mail can be read
+# back over IMAP or POP3; the receiver listens three times: plain text only, with STARTTLS, and
+# with TLS from the first byte (SMTPS).
 # Any user name logs in with the password printed by start; each has a mailbox of its own.
 #   scripts/mail.sh start DIR [IMAP_PORT POP3_PORT SMTP_PORT]  -> prints KEY=VALUE lines
 #   scripts/mail.sh deliver DIR USER < message                 -> puts a mail into USER's INBOX
@@ -25,11 +29,11 @@ as_user() {
   if [ "$(id -u)" -eq 0 ]; then runuser -u "$run_user" -- "$@"; else "$@"; fi
 }
 
-# Three distinct free loopback ports, held together while they are chosen.
+# Nine distinct free loopback ports, held together while they are chosen.
 free_ports() {
   "$py" -c '
 import socket
-held = [socket.socket() for _ in range(3)]
+held = [socket.socket() for _ in range(9)]
 for s in held: s.bind(("127.0.0.1", 0))
 print(" ".join(str(s.getsockname()[1]) for s in held))'
 }
@@ -60,10 +64,14 @@ deliver() {
 
 write_smtp_receiver() {
   cat >"$dir/smtp.py" <<'EOF'
-import base64, os, socketserver, sys, time
+import base64, os, socketserver, ssl, sys, threading, time
 
 port, root, password = int(sys.argv[1]), sys.argv[2], sys.argv[3]
+starttls_port, smtps_port = int(sys.argv[4]), int(sys.argv[5])
+tls = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+tls.load_cert_chain(os.path.join(root, "tls", "server.pem"), os.path.join(root, "tls", "server.key"))
 counter = [0]
+lock = threading.Lock()
 
 def deliver(user, data):
     box = os.path.join(root, "home", user, "Maildir")
@@ -75,6 +83,14 @@ def deliver(user, data):
     os.rename(os.path.join(box, "tmp", name), os.path.join(box, "new", name))
 
 class Session(socketserver.StreamRequestHandler):
+    offers_starttls = False
+
+    def start_tls(self):
+        self.connection = self.request = tls.wrap_socket(self.request, server_side=True)
+        self.rfile = self.connection.makefile("rb")
+        self.wfile = self.connection.makefile("wb", buffering=0)
+        self.offers_starttls = False
+
     def reply(self, text):
         self.wfile.write((text + "\r\n").encode())
 
@@ -98,8 +114,14 @@ class Session(socketserver.StreamRequestHandler):
                 arg = cmd[len(verb):].strip()
                 if verb == "EHLO":
                     self.reply("250-localhost")
+                    if self.offers_starttls:
+                        self.reply("250-STARTTLS")
                     self.reply("250-AUTH PLAIN LOGIN")
                     self.reply("250 8BITMIME")
+                elif verb == "STARTTLS" and self.offers_starttls:
+                    self.reply("220 2.0.0 Ready to start TLS")
+                    self.start_tls()
+                    sender, rcpts = None, []
                 elif verb == "HELO":
                     self.reply("250 localhost")
                 elif verb == "AUTH":
@@ -143,8 +165,9 @@ class Session(socketserver.StreamRequestHandler):
                             break
                         lines.append(raw[1:] if raw.startswith(b"..") else raw)
                     data = b"".join(lines)
-                    counter[0] += 1
-                    name = os.path.join(root, "smtp", "%04d.eml" % counter[0])
+                    with lock:
+                        counter[0] += 1
+                        name = os.path.join(root, "smtp", "%04d.eml" % counter[0])
                     with open(name + ".tmp", "wb") as f:
                         f.write(("X-Envelope-To: %s\r\n" % ", ".join(rcpts)).encode())
                         f.write(data)
@@ -163,28 +186,54 @@ class Session(socketserver.StreamRequestHandler):
                     return
                 else:
                     self.reply("502 5.5.2 Command not recognized")
-        except (EOFError, ConnectionError):
+        except (EOFError, ConnectionError, ssl.SSLError):
             pass
+
+class StartTlsSession(Session):
+    offers_starttls = True
+
+class SmtpsSession(Session):
+    def setup(self):
+        self.request = tls.wrap_socket(self.request, server_side=True)
+        super().setup()
 
 class Server(socketserver.ThreadingTCPServer):
     allow_reuse_address = True
     daemon_threads = True
 
-with Server(("127.0.0.1", port), Session) as server:
-    server.serve_forever()
+servers = [Server(("127.0.0.1", p), h) for p, h in ((port, Session), (starttls_port, StartTlsSession), (smtps_port, SmtpsSession))]
+for s in servers[1:]:
+    threading.Thread(target=s.serve_forever, daemon=True).start()
+servers[0].serve_forever()
 EOF
 }
 
+# A certificate authority of this run and the servers' certificate for localhost, 127.0.0.1.
+make_certificates() {
+  as_user mkdir -p "$dir/tls"
+  as_user sh -c '
+    cd "$1"
+    openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Velmora test CA" -keyout ca.key -out ca.pem
+    openssl req -newkey rsa:2048 -nodes -subj "/CN=localhost" -keyout server.key -out server.csr
+    printf "subjectAltName=DNS:localhost,IP:127.0.0.1\nbasicConstraints=CA:FALSE\n" >server.ext
+    openssl x509 -req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2 -extfile server.ext -out server.pem
+  ' sh "$dir/tls" >"$dir/certificates.log" 2>&1
+}
+
+# NAME IMAP POP3 [IMAPS POP3S]: with the last two, the instance speaks TLS.
 write_dovecot_conf() {
-  local imap=$1 pop3=$2 uid gid
+  local name=$1 imap=$2 pop3=$3 imaps=${4:-0} pop3s=${5:-0} uid gid ssl=no listener_ssl=
   uid=$(id -u "$run_user"); gid=$(id -g "$run_user")
-  cat >"$dir/dovecot.conf" <<EOF
-base_dir = $dir/run
-state_dir = $dir/state
-log_path = $dir/dovecot.log
+  [ "$imaps" != 0 ] && listener_ssl="ssl = yes" && ssl="yes
+ssl_cert = <$dir/tls/server.pem
+ssl_key = <$dir/tls/server.key"
+  cat >"$dir/$name.conf" <<EOF
+base_dir = $dir/run-$name
+state_dir = $dir/state-$name
+log_path = $dir/$name.log
 protocols = imap pop3
 listen = 127.0.0.1
-ssl = no
+ssl = $ssl
 disable_plaintext_auth = no
 auth_mechanisms = plain login
 auth_failure_delay = 0
@@ -219,7 +268,9 @@ service imap-login {
     port = $imap
   }
   inet_listener imaps {
-    port = 0
+    address = 127.0.0.1
+    port = $imaps
+    $listener_ssl
   }
 }
 service pop3-login {
@@ -229,7 +280,9 @@ service pop3-login {
     port = $pop3
   }
   inet_listener pop3s {
-    port = 0
+    address = 127.0.0.1
+    port = $pop3s
+    $listener_ssl
   }
 }
 # No growing delay after failed logins: the tests fail some on purpose.
@@ -248,28 +301,40 @@ EOF
 case "$cmd" in
   start)
     [ -x /usr/sbin/dovecot ] || { echo "dovecot is not installed (scripts/deps.sh installs it)" >&2; exit 1; }
-    if [ $# -ge 5 ]; then imap=$3; pop3=$4; smtp=$5; else read -r imap pop3 smtp < <(free_ports); fi
+    read -r imap pop3 smtp tls_imap tls_pop3 imaps pop3s tls_smtp smtps < <(free_ports)
+    if [ $# -ge 5 ]; then imap=$3; pop3=$4; smtp=$5; fi
     rm -rf "$dir"; mkdir -p "$dir"
     [ "$(id -u)" -eq 0 ] && chown "$run_user" "$dir"
-    as_user mkdir -p "$dir/run" "$dir/state" "$dir/home" "$dir/smtp"
-    write_dovecot_conf "$imap" "$pop3"
+    as_user mkdir -p "$dir/run-plain" "$dir/state-plain" "$dir/run-tls" "$dir/state-tls" "$dir/home" "$dir/smtp"
+    make_certificates || { cat "$dir/certificates.log" >&2; exit 1; }
+    write_dovecot_conf plain "$imap" "$pop3"
+    write_dovecot_conf tls "$tls_imap" "$tls_pop3" "$imaps" "$pop3s"
     write_smtp_receiver
-    if ! as_user /usr/sbin/dovecot -c "$dir/dovecot.conf" </dev/null >"$dir/start.log" 2>&1; then
-      cat "$dir/start.log" "$dir/dovecot.log" >&2 2>/dev/null; exit 1
-    fi
-    as_user sh -c '"$4" "$1/smtp.py" "$2" "$1" "$3" </dev/null >"$1/smtp.log" 2>&1 & echo $! >"$1/smtp.pid"' \
-      sh "$dir" "$smtp" "$password" "$py"
+    for name in plain tls; do
+      if ! as_user /usr/sbin/dovecot -c "$dir/$name.conf" </dev/null >"$dir/start-$name.log" 2>&1; then
+        cat "$dir/start-$name.log" "$dir/$name.log" >&2 2>/dev/null; "$0" stop "$dir"; exit 1
+      fi
+    done
+    as_user sh -c '"$4" "$1/smtp.py" "$2" "$1" "$3" "$5" "$6" </dev/null >"$1/smtp.log" 2>&1 & echo $! >"$1/smtp.pid"' \
+      sh "$dir" "$smtp" "$password" "$py" "$tls_smtp" "$smtps"
     if [ -n "${MAIL_OWNER_PID:-}" ]; then
       self=$(readlink -f "$0")
       setsid sh -c 'while kill -0 "$1" 2>/dev/null; do sleep 1; done; exec "$2" stop "$3"' \
         sh "$MAIL_OWNER_PID" "$self" "$dir" </dev/null >/dev/null 2>&1 &
     fi
-    if ! wait_ports "$imap" "$pop3" "$smtp"; then
-      cat "$dir/dovecot.log" "$dir/smtp.log" >&2 2>/dev/null; "$0" stop "$dir"; exit 1
+    if ! wait_ports "$imap" "$pop3" "$smtp" "$tls_imap" "$tls_pop3" "$imaps" "$pop3s" "$tls_smtp" "$smtps"; then
+      cat "$dir/plain.log" "$dir/tls.log" "$dir/smtp.log" >&2 2>/dev/null; "$0" stop "$dir"; exit 1
     fi
     echo "IMAP_PORT=$imap"
     echo "POP3_PORT=$pop3"
     echo "SMTP_PORT=$smtp"
+    echo "TLS_IMAP_PORT=$tls_imap"
+    echo "TLS_POP3_PORT=$tls_pop3"
+    echo "IMAPS_PORT=$imaps"
+    echo "POP3S_PORT=$pop3s"
+    echo "TLS_SMTP_PORT=$tls_smtp"
+    echo "SMTPS_PORT=$smtps"
+    echo "CA_FILE=$dir/tls/ca.pem"
     echo "PASSWORD=$password"
     echo "SMTP_SPOOL=$dir/smtp"
     ;;
@@ -278,7 +343,7 @@ case "$cmd" in
     ;;
   stop)
     pids=()
-    for f in "$dir/run/master.pid" "$dir/smtp.pid"; do
+    for f in "$dir/run-plain/master.pid" "$dir/run-tls/master.pid" "$dir/smtp.pid"; do
       [ -f "$f" ] && pids+=("$(cat "$f")")
     done
     [ ${#pids[@]} -gt 0 ] || exit 0

@@ -1,7 +1,7 @@
 #include "xades_signer.h"
 
-#include "host/options.h"
-#include "host/process_options.h"
+#include "host/db/options.h"
+#include "host/base/process_options.h"
 
 #include <QByteArray>
 #include <QFile>

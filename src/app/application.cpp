@@ -1,27 +1,31 @@
 #include "application.h"
 
-#include "host/host_switches.h"
+#include "host/host_schema.h"
+#include "host/db/host_switches.h"
 
 #include "demo_data.h"
-#include "host/child_process.h"
-#include "host/plugin_paths.h"
-#include "host/process_options.h"
-#include "host/secret_store.h"
+#include "host/base/child_process.h"
+#include "host/base/plugin_paths.h"
+#include "host/base/process_options.h"
+#include "host/db/secret_store.h"
 #include "login_dialog.h"
-#include "host/customs_dictionary.h"
-#include "host/srodowisko.h"
-#include "host/gwarancje_win.h"
-#include "host/host_tables.h"
-#include "host/main_form.h"
-#include "host/tools_db.h"
-#include "host/urzedy_celne.h"
+#include "host/db/customs_dictionary.h"
+#include "host/db/srodowisko.h"
+#include "host/ui/gwarancje_win.h"
+#include "host/ui/host_tables.h"
+#include "host/ui/main_form.h"
+#include "host/db/tools_db.h"
+#include "host/db/urzedy_celne.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QUrl>
 #include <QDir>
 #include <QStandardPaths>
+
+#include <algorithm>
 
 namespace velmora::app {
 
@@ -82,18 +86,10 @@ QStringList Application::OpenDatabase() {
   host::RegisterGwarancjeWin();
   host::InstallSigner(options_.root);
   host::InstallPuescClient(options_.root);
-  ApplySiteSwitches();
+  host::ReadSiteSwitches(*host_options_, ctx_->switches);
+  // The module's own switches (FKAEM, FPRATT) it reads itself, from the same options.
+  if (auto read = reinterpret_cast<void (*)(host::HostContext*)>(module_.resolve("CzytajPrzelaczniki"))) read(ctx_.get());
   return changes_done;
-}
-
-void Application::ApplySiteSwitches() {
-  const auto wlaczony = [this](const char* key) { return host::SiteSwitch(*host_options_, key); };
-  host::FZADURODER = wlaczony("ZADURODER");
-  using Przelacznik = bool* (*)(const char*);
-  if (auto przelacznik = module_.isLoaded() ? reinterpret_cast<Przelacznik>(module_.resolve("Przelacznik")) : nullptr) {
-    if (bool* f = przelacznik("FKAEM")) *f = wlaczony("KAEM");
-    if (bool* f = przelacznik("FPRATT")) *f = wlaczony("PRATT");
-  }
 }
 
 bool Application::SeedDemoIfEmpty() {
@@ -124,7 +120,23 @@ bool Application::ChooseUser(QWidget* parent, QString* error) {
   return true;
 }
 
-bool Application::StartTrainingPlatform() {
+namespace {
+
+// Whether the command line is the training platform keeping its state in `katalog`.
+bool PlatformaKatalogu(const QStringList& arguments, const QString& katalog) {
+  const bool platforma = std::any_of(arguments.begin(), arguments.end(),
+                                     [](const QString& a) { return a.endsWith(QLatin1String("puesc_sim.py")); });
+  const qsizetype state = arguments.indexOf(QStringLiteral("--state"));
+  return platforma && state >= 0 && state + 1 < arguments.size() &&
+         QDir::cleanPath(QFileInfo(arguments[state + 1]).absoluteFilePath()) == QDir::cleanPath(QFileInfo(katalog).absoluteFilePath());
+}
+
+}  // namespace
+
+bool Application::StartTrainingPlatform(QString* note) {
+  const auto powiedz = [note](const QString& text) {
+    if (note) *note = text;
+  };
   if (host::CzytajSrodowisko(ctx_->options) != host::Srodowisko::Szkoleniowe) return false;
   const QUrl adres(host::TPuescTools::GetServiceAddress(*db_, ctx_->options));
   if (adres.host() != QLatin1String("127.0.0.1") && adres.host() != QLatin1String("localhost")) return false;
@@ -137,13 +149,38 @@ bool Application::StartTrainingPlatform() {
     QFile f(scenariusz);
     if (f.open(QIODevice::WriteOnly)) f.write(R"({"ie029_after": 5})");
   }
-  // A platform already listening there (another workstation's) makes this one exit at once.
+  const int port = adres.port(80);
+  if (const auto holder = host::ListeningOn(port)) {
+    // Left by a run that ended before its platform could (killed by an older version, or
+    // started by hand): it serves this root, so it is ended and this run starts its own.
+    if (holder->pid > 0 && PlatformaKatalogu(holder->arguments, katalog)) {
+      if (!host::EndHolder(holder->pid, port, 3000)) {
+        powiedz(QStringLiteral("Nie można zakończyć pozostawionej platformy szkoleniowej (PID %1), która zajmuje port %2.")
+                    .arg(holder->pid)
+                    .arg(port));
+        return false;
+      }
+      powiedz(QStringLiteral("Zakończono platformę szkoleniową pozostawioną przez poprzednie uruchomienie (PID %1) na porcie %2.")
+                  .arg(holder->pid)
+                  .arg(port));
+    } else {
+      const QString kto = holder->pid > 0
+                              ? QStringLiteral("inny program (PID %1: %2)").arg(QString::number(holder->pid), holder->arguments.join(QLatin1Char(' ')))
+                              : QStringLiteral("program innego użytkownika");
+      powiedz(QStringLiteral("Port %1 platformy szkoleniowej zajmuje %2. Platforma szkoleniowa nie została uruchomiona: "
+                             "zakończ ten program albo zmień adres platformy szkoleniowej w słowniku celnym "
+                             "(WEBSERVICE_URL, SZKOLENIE).")
+                  .arg(port)
+                  .arg(kto));
+      return false;
+    }
+  }
   platforma_ = std::make_unique<QProcess>();
   // Ended by a signal, a crash or a logout, the program takes its platform along: the port is free again.
   host::EndWithParent(*platforma_);
   platforma_->setProgram(QStringLiteral("python3"));
   // What the platform holds is kept below the root: answers not yet fetched wait across restarts.
-  platforma_->setArguments({skrypt, QStringLiteral("--port"), QString::number(adres.port(80)), QStringLiteral("--config"), scenariusz,
+  platforma_->setArguments({skrypt, QStringLiteral("--port"), QString::number(port), QStringLiteral("--config"), scenariusz,
                             QStringLiteral("--state"), katalog});
   platforma_->setStandardOutputFile(QDir(katalog).filePath(QStringLiteral("platforma.log")));
   platforma_->setStandardErrorFile(QDir(katalog).filePath(QStringLiteral("platforma.log")), QIODevice::Append);

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "host/clock.h"
-#include "host/db.h"
-#include "host/host_context.h"
-#include "host/options.h"
-#include "host/qt_dialogs.h"
-#include "host/users.h"
+#include "host/base/clock.h"
+#include "host/db/db.h"
+#include "host/base/host_context.h"
+#include "host/db/options.h"
+#include "host/ui/qt_dialogs.h"
+#include "host/db/users.h"
 
 #include <QLibrary>
 #include <QProcess>
@@ -36,8 +36,6 @@ class Application {
   bool LoadModule(QString* error);
   // Opens the database and runs every registered schema routine; answers what was created.
   QStringList OpenDatabase();
-  // The site's switches from the options (section PRZELACZNIKI): the host's and the module's.
-  void ApplySiteSwitches();
   // Seeds the demo data on a database without users; answers whether it did.
   bool SeedDemoIfEmpty();
   // The user by login (the --user option), or through the login dialog.
@@ -45,8 +43,10 @@ class Application {
   host::TMainForm* CreateMainForm();
   // In the training environment, the platform simulator shipped beside the program answers for
   // the customs office: started here when its address is on this machine, stopped with the
-  // application. Answers whether it was started.
-  bool StartTrainingPlatform();
+  // application. A platform of this root left holding the port is ended and replaced; a port
+  // held by anything else is left alone. Answers whether a platform was started; *note says
+  // what was found on the port.
+  bool StartTrainingPlatform(QString* note = nullptr);
 
   host::HostContext& Context() { return *ctx_; }
   host::Db& Database() { return *db_; }

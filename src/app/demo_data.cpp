@@ -2,18 +2,18 @@
 
 #include "training_certificate.h"
 
-#include "host/exchange_rates.h"
-#include "host/gwarancje_win.h"
+#include "host/db/exchange_rates.h"
+#include "host/ui/gwarancje_win.h"
 
-#include "host/clock.h"
-#include "host/db.h"
-#include "host/host_context.h"
-#include "host/host_tables.h"
-#include "host/options.h"
-#include "host/srodowisko.h"
-#include "host/taric.h"
-#include "host/record_store.h"
-#include "host/users.h"
+#include "host/base/clock.h"
+#include "host/db/db.h"
+#include "host/base/host_context.h"
+#include "host/ui/host_tables.h"
+#include "host/db/options.h"
+#include "host/db/srodowisko.h"
+#include "host/ui/taric.h"
+#include "host/db/record_store.h"
+#include "host/db/users.h"
 
 #include <QDir>
 

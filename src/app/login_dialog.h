@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/users.h"
+#include "host/db/users.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
 #include "application.h"
 
-#include "host/main_form.h"
+#include "host/ui/main_form.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -26,12 +26,16 @@ int main(int argc, char** argv) {
 
   velmora::app::Application app({parser.value(db), parser.value(root), parser.value(user), parser.value(module)});
   QString error;
+  QString platforma;  // what the training platform's start found on its port
+  bool platforma_dziala = false;
   try {
     if (!app.LoadModule(&error)) throw std::runtime_error(error.toStdString());
     app.OpenDatabase();
     if (app.SeedDemoIfEmpty()) std::fprintf(stderr, "Utworzono dane demonstracyjne (użytkownik admin)\n");
     if (!app.ChooseUser(nullptr, &error)) throw std::runtime_error(error.toStdString());
-    if (app.StartTrainingPlatform()) std::fprintf(stderr, "Środowisko szkoleniowe: platforma uruchomiona\n");
+    platforma_dziala = app.StartTrainingPlatform(&platforma);
+    if (platforma_dziala) std::fprintf(stderr, "Środowisko szkoleniowe: platforma uruchomiona\n");
+    if (!platforma.isEmpty()) std::fprintf(stderr, "%s\n", platforma.toUtf8().constData());
   } catch (const std::exception& e) {
     std::fprintf(stderr, "%s\n", e.what());
     if (!parser.isSet(quit)) QMessageBox::critical(nullptr, QStringLiteral("Velmora"), QString::fromUtf8(e.what()));
@@ -40,5 +44,7 @@ int main(int argc, char** argv) {
   velmora::host::TMainForm* form = app.CreateMainForm();
   form->RestoreSession();
   if (parser.isSet(quit)) return 0;
+  // A port held by another program leaves the training sends without their platform.
+  if (!platforma_dziala && !platforma.isEmpty()) QMessageBox::warning(form, QStringLiteral("Velmora"), platforma);
   return qapp.exec();
 }

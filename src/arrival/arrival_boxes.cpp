@@ -1,8 +1,8 @@
 #include "arrival_boxes.h"
-#include "host/date_field.h"
-#include "host/edit_box.h"
+#include "host/ui/date_field.h"
+#include "host/ui/edit_box.h"
 
-#include "host/host_context.h"
+#include "host/base/host_context.h"
 #include "reference/slownik_ncts_box.h"
 #include "reference/xml_slownik.h"
 
@@ -15,6 +15,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace velmora::arrival {
 
 namespace {
@@ -22,6 +24,16 @@ namespace {
 QString S(const char* s) { return QString::fromUtf8(s); }
 
 bool Enter(const QKeyEvent* key) { return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter; }
+
+// The event's line edits and the fields they show.
+const std::pair<const char*, QString PolaZdarzenia::*> kPolaZdarzenia[] = {
+    {"beMiejsce", &PolaZdarzenia::miejsce},           {"beKraj", &PolaZdarzenia::kraj},
+    {"beZnaki", &PolaZdarzenia::znaki},               {"beTransport_Kraj", &PolaZdarzenia::transport_kraj},
+    {"deData_Adnotacji", &PolaZdarzenia::data_adnotacji}, {"beWladze_Adnotacji", &PolaZdarzenia::wladze_adnotacji},
+    {"beMiejsce_Adnotacji", &PolaZdarzenia::miejsce_adnotacji}, {"beKraj_Adnotacji", &PolaZdarzenia::kraj_adnotacji},
+    {"deInne_Data", &PolaZdarzenia::inne_data},       {"beInne_Wladze", &PolaZdarzenia::inne_wladze},
+    {"beInne_Miejsce", &PolaZdarzenia::inne_miejsce}, {"beInne_Kraj", &PolaZdarzenia::inne_kraj},
+    {"ceIlosc", &PolaZdarzenia::ilosc}};
 
 
 }  // namespace
@@ -43,54 +55,26 @@ TIE007PL_ZdarzeniaBox::TIE007PL_ZdarzeniaBox(host::HostContext& ctx, xml::Group 
 
   tabs_ = new QTabWidget(this);
   layout->addWidget(tabs_);
-  auto* p = new QWidget(tabs_);
-  auto* pv = new QVBoxLayout(p);
-  przeladunek_ = new QCheckBox(S("Wystąpił przeładunek"), p);
-  przeladunek_->setObjectName(S("cbPrzeladunek"));
-  pv->addWidget(przeladunek_);
-  panel_przeladunku_ = new QWidget(p);
-  auto* pf = new QFormLayout(panel_przeladunku_);
+  QFormLayout* pf = ZakladkaZPanelem("Przeładunek", "cbPrzeladunek", "Wystąpił przeładunek", przeladunek_, panel_przeladunku_);
   Dodaj(pf, "beZnaki", "Nowy środek transportu:", 27);
   Dodaj(pf, "beTransport_Kraj", "Kraj:", 2, true, 1008);
-  auto* kontenery = new QPlainTextEdit(panel_przeladunku_);
-  kontenery->setObjectName(S("meKontener"));
-  kontenery->setTabChangesFocus(true);
-  teksty_.insert(S("meKontener"), kontenery);
-  pf->addRow(S("Nowe Kontenery:"), kontenery);
+  DodajTekst(pf, "meKontener", "Nowe Kontenery:");
   host::PoleDaty(Dodaj(pf, "deData_Adnotacji", "Data adnotacji:", 10))->setPlaceholderText(S("RRRR-MM-DD"));
   Dodaj(pf, "beWladze_Adnotacji", "Władze adnotacji:", 35);
   Dodaj(pf, "beMiejsce_Adnotacji", "Miejsce adnotacji:", 35);
   Dodaj(pf, "beKraj_Adnotacji", "Kraj adnotacji:", 2, true, 1009);
-  pv->addWidget(panel_przeladunku_);
-  tabs_->addTab(p, S("Przeładunek"));
 
-  auto* i = new QWidget(tabs_);
-  auto* iv = new QVBoxLayout(i);
-  inne_ = new QCheckBox(S("Wystąpiło inne zdarzenie"), i);
-  inne_->setObjectName(S("cbInneZdarzenie"));
-  iv->addWidget(inne_);
-  panel_inne_ = new QWidget(i);
-  auto* inf = new QFormLayout(panel_inne_);
-  auto* opis = new QPlainTextEdit(panel_inne_);
-  opis->setObjectName(S("meOpis"));
-  opis->setTabChangesFocus(true);
-  teksty_.insert(S("meOpis"), opis);
-  inf->addRow(S("Opis dotyczący adnotacji:"), opis);
+  QFormLayout* inf = ZakladkaZPanelem("Inne zdarzenie", "cbInneZdarzenie", "Wystąpiło inne zdarzenie", inne_, panel_inne_);
+  DodajTekst(inf, "meOpis", "Opis dotyczący adnotacji:");
   host::PoleDaty(Dodaj(inf, "deInne_Data", "Data adnotacji:", 10))->setPlaceholderText(S("RRRR-MM-DD"));
   Dodaj(inf, "beInne_Wladze", "Władze adnotacji:", 35);
   Dodaj(inf, "beInne_Miejsce", "Miejsce adnotacji:", 35);
   Dodaj(inf, "beInne_Kraj", "Kraj adnotacji:", 2, true, 1008);
-  iv->addWidget(panel_inne_);
   panel_inne_->setEnabled(false);
-  tabs_->addTab(i, S("Inne zdarzenie"));
 
   auto* z = new QWidget(tabs_);
   auto* zf = new QFormLayout(z);
-  auto* zamkniecia = new QPlainTextEdit(z);
-  zamkniecia->setObjectName(S("meZamkniecia"));
-  zamkniecia->setTabChangesFocus(true);
-  teksty_.insert(S("meZamkniecia"), zamkniecia);
-  zf->addRow(S("Zamknięcia celne:"), zamkniecia);
+  DodajTekst(zf, "meZamkniecia", "Zamknięcia celne:");
   Dodaj(zf, "ceIlosc", "Liczba zamknięć:", 4);
   tabs_->addTab(z, S("Zamknięcia"));
 
@@ -100,17 +84,28 @@ TIE007PL_ZdarzeniaBox::TIE007PL_ZdarzeniaBox(host::HostContext& ctx, xml::Group 
 
 QLineEdit* TIE007PL_ZdarzeniaBox::Dodaj(QFormLayout* form, const char* name, const char* caption, int max_length, bool upper,
                                         int slownik) {
-  auto* e = new QLineEdit(this);
-  e->setObjectName(S(name));
-  e->setMaxLength(max_length);
-  if (upper) host::WielkieLitery(e);
+  QLineEdit* e = DodajPole(form, name, caption, max_length, upper);
   if (slownik) e->setProperty("slownik", slownik);
   e->installEventFilter(this);
-  auto* label = new QLabel(S(caption), this);
-  label->setBuddy(e);
-  form->addRow(label, e);
-  pola_.insert(S(name), e);
   return e;
+}
+
+void TIE007PL_ZdarzeniaBox::DodajTekst(QFormLayout* form, const char* name, const char* caption) {
+  teksty_.insert(S(name), host::PoleTekstowe(form, S(name), S(caption)));
+}
+
+// A tab whose form is enabled by its check box.
+QFormLayout* TIE007PL_ZdarzeniaBox::ZakladkaZPanelem(const char* tab, const char* name, const char* caption, QCheckBox*& znacznik,
+                                                    QWidget*& panel) {
+  auto* w = new QWidget(tabs_);
+  auto* v = new QVBoxLayout(w);
+  znacznik = new QCheckBox(S(caption), w);
+  znacznik->setObjectName(S(name));
+  v->addWidget(znacznik);
+  panel = new QWidget(w);
+  v->addWidget(panel);
+  tabs_->addTab(w, S(tab));
+  return new QFormLayout(panel);
 }
 
 void TIE007PL_ZdarzeniaBox::BeforeActivate() {
@@ -129,15 +124,7 @@ void TIE007PL_ZdarzeniaBox::Pokaz() {
   przeladunek_->setChecked(p.przeladunek);
   inne_->setChecked(p.inne);
   panel_inne_->setEnabled(p.inne);
-  const std::pair<const char*, const QString*> wartosci[] = {
-      {"beMiejsce", &p.miejsce},           {"beKraj", &p.kraj},
-      {"beZnaki", &p.znaki},               {"beTransport_Kraj", &p.transport_kraj},
-      {"deData_Adnotacji", &p.data_adnotacji}, {"beWladze_Adnotacji", &p.wladze_adnotacji},
-      {"beMiejsce_Adnotacji", &p.miejsce_adnotacji}, {"beKraj_Adnotacji", &p.kraj_adnotacji},
-      {"deInne_Data", &p.inne_data},       {"beInne_Wladze", &p.inne_wladze},
-      {"beInne_Miejsce", &p.inne_miejsce}, {"beInne_Kraj", &p.inne_kraj},
-      {"ceIlosc", &p.ilosc}};
-  for (const auto& [pole, wartosc] : wartosci) pola_.value(S(pole))->setText(*wartosc);
+  for (const auto& [pole, wartosc] : kPolaZdarzenia) pola_.value(S(pole))->setText(p.*wartosc);
   teksty_.value(S("meKontener"))->setPlainText(p.kontenery);
   teksty_.value(S("meOpis"))->setPlainText(p.opis);
   teksty_.value(S("meZamkniecia"))->setPlainText(p.zamkniecia);
@@ -148,15 +135,7 @@ void TIE007PL_ZdarzeniaBox::Czytaj() {
   p.w_systemie = w_systemie_->isChecked();
   p.przeladunek = przeladunek_->isChecked();
   p.inne = inne_->isChecked();
-  const std::pair<const char*, QString*> wartosci[] = {
-      {"beMiejsce", &p.miejsce},           {"beKraj", &p.kraj},
-      {"beZnaki", &p.znaki},               {"beTransport_Kraj", &p.transport_kraj},
-      {"deData_Adnotacji", &p.data_adnotacji}, {"beWladze_Adnotacji", &p.wladze_adnotacji},
-      {"beMiejsce_Adnotacji", &p.miejsce_adnotacji}, {"beKraj_Adnotacji", &p.kraj_adnotacji},
-      {"deInne_Data", &p.inne_data},       {"beInne_Wladze", &p.inne_wladze},
-      {"beInne_Miejsce", &p.inne_miejsce}, {"beInne_Kraj", &p.inne_kraj},
-      {"ceIlosc", &p.ilosc}};
-  for (const auto& [pole, wartosc] : wartosci) *wartosc = pola_.value(S(pole))->text();
+  for (const auto& [pole, wartosc] : kPolaZdarzenia) p.*wartosc = pola_.value(S(pole))->text();
   p.kontenery = teksty_.value(S("meKontener"))->toPlainText();
   p.opis = teksty_.value(S("meOpis"))->toPlainText().left(350);
   p.zamkniecia = teksty_.value(S("meZamkniecia"))->toPlainText();
@@ -219,14 +198,8 @@ TIE007PL_KosztyBox::TIE007PL_KosztyBox(host::HostContext& ctx, KosztIE007 koszt,
   auto* form = new QFormLayout;
   static_cast<QVBoxLayout*>(layout())->addLayout(form);
   auto add = [&](const char* name, const char* caption, int n) {
-    auto* e = new QLineEdit(this);
-    e->setObjectName(S(name));
-    e->setMaxLength(n);
+    QLineEdit* e = DodajPole(form, name, caption, n);
     e->installEventFilter(this);
-    auto* l = new QLabel(S(caption), this);
-    l->setBuddy(e);
-    form->addRow(l, e);
-    pola_.insert(S(name), e);
     return e;
   };
   host::WielkieLitery(add("beKod", "Kod przeznaczenia korekty:", 5));

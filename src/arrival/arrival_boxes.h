@@ -2,11 +2,12 @@
 
 #include "arrival/arrival_cost.h"
 #include "arrival/arrival_event.h"
-#include "host/edit_box.h"
+#include "host/ui/edit_box.h"
 
 #include <QHash>
 
 class QCheckBox;
+class QFormLayout;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -25,7 +26,6 @@ class TIE007PL_ZdarzeniaBox : public host::TEditBox {
   host::FieldErrors Validate() override;
   bool actOkExecute() override;
 
-  QLineEdit* Pole(const QString& name) const { return pola_.value(name); }
   QPlainTextEdit* Tekst(const QString& name) const { return teksty_.value(name); }
   QCheckBox* Przeladunek() const { return przeladunek_; }
   QCheckBox* Inne() const { return inne_; }
@@ -37,13 +37,14 @@ class TIE007PL_ZdarzeniaBox : public host::TEditBox {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  QLineEdit* Dodaj(class QFormLayout* form, const char* name, const char* caption, int max_length, bool upper = false, int slownik = 0);
+  QLineEdit* Dodaj(QFormLayout* form, const char* name, const char* caption, int max_length, bool upper = false, int slownik = 0);
+  void DodajTekst(QFormLayout* form, const char* name, const char* caption);
+  QFormLayout* ZakladkaZPanelem(const char* tab, const char* name, const char* caption, QCheckBox*& znacznik, QWidget*& panel);
   void Pokaz();
   void Czytaj();
 
   ZdarzenieIE007 logic_;
   xml::Group zdarzenie_;
-  QHash<QString, QLineEdit*> pola_;
   QHash<QString, QPlainTextEdit*> teksty_;
   QCheckBox* w_systemie_;
   QCheckBox* przeladunek_;
@@ -63,7 +64,6 @@ class TIE007PL_KosztyBox : public host::TEditBox {
   host::FieldErrors Validate() override;
   bool actOkExecute() override;
 
-  QLineEdit* Pole(const QString& name) const { return pola_.value(name); }
   QLabel* EtykietaKursu() const { return kurs_; }
   const KosztIE007& Koszt() const { return logic_; }
 
@@ -77,7 +77,6 @@ class TIE007PL_KosztyBox : public host::TEditBox {
   void PokazZnak();
 
   KosztIE007 logic_;
-  QHash<QString, QLineEdit*> pola_;
   QLabel* kurs_;
 };
 

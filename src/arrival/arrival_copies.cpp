@@ -2,9 +2,9 @@
 
 #include "frame/message_copy.h"
 #include "frame/text_formats.h"
-#include "host/clock.h"
-#include "host/dialogs.h"
-#include "host/host_context.h"
+#include "host/base/clock.h"
+#include "host/base/dialogs.h"
+#include "host/base/host_context.h"
 #include "host/xml/messages.h"
 
 namespace velmora::arrival {

@@ -1,7 +1,7 @@
 #include "arrival_cost.h"
 
-#include "host/exchange_rates.h"
-#include "host/host_context.h"
+#include "host/db/exchange_rates.h"
+#include "host/base/host_context.h"
 #include "reference/xml_slownik.h"
 
 namespace velmora::arrival {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "host/dziesietna.h"
-#include "host/record_store.h"
+#include "host/base/dziesietna.h"
+#include "host/db/record_store.h"
 
 #include <QDate>
 #include <QString>

@@ -37,6 +37,21 @@ void UstawNiepuste(Group g, const char* pole, const QString& wartosc) {
   if (!wartosc.trimmed().isEmpty()) g.Set(S(pole), wartosc.trimmed());
 }
 
+// The endorsement a transhipment and an incident each carry: date, authority, place, country.
+void CzytajAdnotacje(const Group& g, QString& data, QString& wladze, QString& miejsce, QString& kraj) {
+  data = g.Get(S("DataAdnotacji"));
+  wladze = g.Get(S("WladzeAdnotacji"));
+  miejsce = g.Get(S("MiejsceAdnotacji"));
+  kraj = g.Get(S("KrajAdnotacji"));
+}
+
+void ZapiszAdnotacje(Group g, const QString& data, const QString& wladze, const QString& miejsce, const QString& kraj) {
+  UstawDate(g, data);
+  UstawNiepuste(g, "WladzeAdnotacji", wladze);
+  UstawNiepuste(g, "MiejsceAdnotacji", miejsce);
+  UstawNiepuste(g, "KrajAdnotacji", kraj.toUpper());
+}
+
 void Usun(const Group& g) {
   if (g) xml::XML_RemoveNode(g.Node());
 }
@@ -55,10 +70,7 @@ void ZdarzenieIE007::SetXML(Group zdarzenie) {
   if (pola.przeladunek) {
     pola.znaki = p.Get(S("Znaki"));
     pola.transport_kraj = p.Get(S("Kraj"));
-    pola.data_adnotacji = p.Get(S("DataAdnotacji"));
-    pola.wladze_adnotacji = p.Get(S("WladzeAdnotacji"));
-    pola.miejsce_adnotacji = p.Get(S("MiejsceAdnotacji"));
-    pola.kraj_adnotacji = p.Get(S("KrajAdnotacji"));
+    CzytajAdnotacje(p, pola.data_adnotacji, pola.wladze_adnotacji, pola.miejsce_adnotacji, pola.kraj_adnotacji);
     QStringList k;
     for (const Group& c : p.List(xml::kKontener)) k << c.Get(S("Numer"));
     pola.kontenery = k.join(QLatin1Char('\n'));
@@ -67,10 +79,7 @@ void ZdarzenieIE007::SetXML(Group zdarzenie) {
   pola.inne = Flaga(i.Get(S("Wystapil")));
   if (pola.inne) {
     pola.opis = i.Get(S("Opis"));
-    pola.inne_data = i.Get(S("DataAdnotacji"));
-    pola.inne_wladze = i.Get(S("WladzeAdnotacji"));
-    pola.inne_miejsce = i.Get(S("MiejsceAdnotacji"));
-    pola.inne_kraj = i.Get(S("KrajAdnotacji"));
+    CzytajAdnotacje(i, pola.inne_data, pola.inne_wladze, pola.inne_miejsce, pola.inne_kraj);
   }
   const Group zc = z.Get(xml::kIE007_ZamknieciaCelne);
   QStringList znaki;
@@ -90,10 +99,7 @@ void ZdarzenieIE007::GetXML() {
     Group i = z.Ensure(xml::kIE007_Incydent);
     i.Set(S("Wystapil"), S("1"));
     UstawNiepuste(i, "Opis", pola.opis.left(350));
-    UstawDate(i, pola.inne_data);
-    UstawNiepuste(i, "WladzeAdnotacji", pola.inne_wladze);
-    UstawNiepuste(i, "MiejsceAdnotacji", pola.inne_miejsce);
-    UstawNiepuste(i, "KrajAdnotacji", pola.inne_kraj.toUpper());
+    ZapiszAdnotacje(i, pola.inne_data, pola.inne_wladze, pola.inne_miejsce, pola.inne_kraj);
   }
 
   Usun(z.Get(xml::kIE007_Przeladunek));
@@ -101,10 +107,7 @@ void ZdarzenieIE007::GetXML() {
     Group p = z.Ensure(xml::kIE007_Przeladunek);
     UstawNiepuste(p, "Znaki", pola.znaki);
     UstawNiepuste(p, "Kraj", pola.transport_kraj.toUpper());
-    UstawDate(p, pola.data_adnotacji);
-    UstawNiepuste(p, "WladzeAdnotacji", pola.wladze_adnotacji);
-    UstawNiepuste(p, "MiejsceAdnotacji", pola.miejsce_adnotacji);
-    UstawNiepuste(p, "KrajAdnotacji", pola.kraj_adnotacji.toUpper());
+    ZapiszAdnotacje(p, pola.data_adnotacji, pola.wladze_adnotacji, pola.miejsce_adnotacji, pola.kraj_adnotacji);
     int n = 0;
     for (const QString& l : Linie(pola.kontenery)) {
       if (n == 99) break;

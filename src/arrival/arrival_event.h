@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/record_store.h"
+#include "host/db/record_store.h"
 #include "host/xml/group.h"
 
 #include <QString>

@@ -1,17 +1,21 @@
 #include "arrival_notification.h"
 
 #include "frame/codes.h"
+#include "frame/message_copy.h"
 #include "frame/text_formats.h"
-#include "host/clock.h"
-#include "host/dialogs.h"
-#include "host/display_text.h"
-#include "host/host_context.h"
-#include "host/options.h"
-#include "host/users.h"
+#include "host/base/clock.h"
+#include "host/base/dialogs.h"
+#include "host/ui/display_text.h"
+#include "host/base/host_context.h"
+#include "host/db/options.h"
+#include "host/db/users.h"
 #include "host/xml/bodies.h"
 #include "host/xml/xml_document.h"
+#include "frame/transit_store.h"
 
 #include <QRegularExpression>
+
+#include <utility>
 
 namespace velmora::arrival {
 
@@ -25,6 +29,11 @@ QString S(const char* s) { return QString::fromUtf8(s); }
 
 const char* const kPolaLokalizacji[] = {"MiejsceUznane", "Opis", "MiejsceOdpraw", "MiejsceWskazane"};
 
+// A trader's fields under their names in the documents, in the documents' order.
+const std::pair<const char*, QString PolaPodmiotu::*> kPolaPodmiotu[] = {
+    {"Nazwa", &PolaPodmiotu::nazwa},     {"UlicaNumer", &PolaPodmiotu::ulica}, {"KodPocztowy", &PolaPodmiotu::kod_pocztowy},
+    {"Miejscowosc", &PolaPodmiotu::miejscowosc}, {"Kraj", &PolaPodmiotu::kraj}, {"TIN", &PolaPodmiotu::tin}};
+
 bool Flaga(const QString& v) { return v == QLatin1String("1") || v.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0; }
 
 double Liczba(const QString& text) { return Dziesietna::Z(text).Surowa() / static_cast<double>(Dziesietna::kSkala); }
@@ -34,10 +43,6 @@ QString TekstZKolumny(const QVariant& v, int miejsca) {
   return ZPrzecinkiem(Dziesietna::ZKursu(v.toDouble()).Tekst(miejsca));
 }
 
-void UstawLubUsun(Group g, const char* pole, const QString& wartosc) {
-  if (wartosc.isEmpty()) g.Remove(S(pole));
-  else g.Set(S(pole), wartosc);
-}
 
 }  // namespace
 
@@ -68,6 +73,29 @@ QString TinZKontrahenta(const host::Row& k, TinKontrahenta tin) {
     case TinKontrahenta::Nip: return k.Str(S("NIP")).left(17);
   }
   return {};
+}
+
+PolaPodmiotu CzytajPodmiot(const Group& g) {
+  PolaPodmiotu p;
+  for (const auto& [pole, wartosc] : kPolaPodmiotu) p.*wartosc = g.Get(S(pole));
+  return p;
+}
+
+void ZapiszPodmiot(Group g, const PolaPodmiotu& p, bool puste) {
+  for (const auto& [pole, wartosc] : kPolaPodmiotu)
+    if (puste) g.Set(S(pole), p.*wartosc);
+    else g.SetOrRemove(S(pole), p.*wartosc);
+}
+
+void ZapiszOdbiorce(Group o, const PolaPodmiotu& odbiorca, const QString& przedstawiciel_tin) {
+  PolaPodmiotu przyciety = odbiorca;
+  for (const auto& [pole, wartosc] : kPolaPodmiotu) przyciety.*wartosc = (odbiorca.*wartosc).trimmed();
+  ZapiszPodmiot(o, przyciety);
+  if (przedstawiciel_tin.trimmed().isEmpty()) {
+    if (Group r = o.Get(xml::kPrzedstawiciel)) xml::XML_RemoveNode(r.Node());
+  } else {
+    o.Ensure(xml::kPrzedstawiciel).Set(S("TIN"), przedstawiciel_tin.trimmed());
+  }
 }
 
 PolaPodmiotu PodmiotZKontrahenta(const host::Row& k, TinKontrahenta tin) {
@@ -134,10 +162,7 @@ void ZawiadomienieIE007::BeforeActivate(const QVariantMap& w) {
 }
 
 QString ZawiadomienieIE007::NajnowszyTekst() const {
-  const QVariant id = ctx_.db.QueryValue(S("select max(ID_TRANZYTY_POZYCJE) as id from TRANZYTY_POZYCJE where TRANZYTY_ID=:ID and TYP=:TYP"),
-                                         {{S("ID"), tranzyt_id_}, {S("TYP"), S("IE007")}});
-  if (id.isNull()) return {};
-  return ctx_.db.QueryMemoField(S("TRANZYTY_POZYCJE"), S("XML"), S("ID_TRANZYTY_POZYCJE = :ID"), {{S("ID"), id}});
+  return frame::TransitStore(ctx_.db).NajnowszyXmlWgId(tranzyt_id_, S("IE007")).value_or(QString());
 }
 
 void ZawiadomienieIE007::SetXML(const QString& text) {
@@ -166,9 +191,7 @@ void ZawiadomienieIE007::SetXML(const QString& text) {
 
 void ZawiadomienieIE007::NowyDokument() {
   doc_ = xml::NewIE007();
-  xml::Naglowek h = doc_.EnsureNaglowek();
-  h.SetNrWlasny(frame::kAuto);
-  h.SetDataUtworzenia(frame::kAuto);
+  frame::NaglowekNowego(doc_);
   Group root = doc_.Root();
   Group przybycie = root.Ensure(xml::kIE007_Przybycie);
   Group lokalizacja = root.Ensure(xml::kIE007_Lokalizacja);
@@ -176,26 +199,20 @@ void ZawiadomienieIE007::NowyDokument() {
   if (const auto r = ctx_.db.QueryOne(S("select * from REJESTRY where ID_REJESTRY = :ID"), {{S("ID"), rejestr_id}})) {
     auto str = [&r](const char* c) { return r->Str(S(c)).trimmed(); };
     przybycie.Set(S("ProceduraUproszczona"), r->Int(S("PU")) == 1 ? S("1") : S("0"));
-    UstawLubUsun(przybycie, "NrPozwolenia", str("PU_NUMER"));
-    UstawLubUsun(lokalizacja, "MiejsceWskazane", str("PU_MIEJSCE"));
+    przybycie.SetOrRemove(S("NrPozwolenia"), str("PU_NUMER"));
+    lokalizacja.SetOrRemove(S("MiejsceWskazane"), str("PU_MIEJSCE"));
     const int typ = r->Int(S("IE007_MIEJSCE_TYP"));
     if (typ >= 1 && typ <= 4) {
       lokalizacja.Remove(S("MiejsceWskazane"));
-      UstawLubUsun(lokalizacja, kPolaLokalizacji[typ - 1], str("IE007_MIEJSCE_OPIS"));
+      lokalizacja.SetOrRemove(QString::fromLatin1(kPolaLokalizacji[typ - 1]), str("IE007_MIEJSCE_OPIS"));
     }
-    UstawLubUsun(przybycie, "UCPrzedstawienia", str("IE007_UC_PRZEDSTAW"));
+    przybycie.SetOrRemove(S("UCPrzedstawienia"), str("IE007_UC_PRZEDSTAW"));
     if (const QString p = str("IE007_PRZEDSTAWICIEL"); !p.isEmpty())
       odbiorca.Ensure(xml::kPrzedstawiciel).Set(S("TIN"), p.leftJustified(17, QLatin1Char('0')));
     if (r->Int64(S("IE007_ODBIORCA_ID")) > 0)
       if (const auto k = Kontrahent(r->Int64(S("IE007_ODBIORCA_ID")))) {
         odbiorca_id = r->Int64(S("IE007_ODBIORCA_ID"));
-        const PolaPodmiotu p = PodmiotZKontrahenta(*k, TinKontrahenta::NipZZeramiPelny);
-        odbiorca.Set(S("Nazwa"), p.nazwa);
-        odbiorca.Set(S("UlicaNumer"), p.ulica);
-        odbiorca.Set(S("KodPocztowy"), p.kod_pocztowy);
-        odbiorca.Set(S("Miejscowosc"), p.miejscowosc);
-        odbiorca.Set(S("Kraj"), p.kraj);
-        odbiorca.Set(S("TIN"), p.tin);
+        ZapiszPodmiot(odbiorca, PodmiotZKontrahenta(*k, TinKontrahenta::NipZZeramiPelny), true);
       }
   }
   przybycie.Set(S("Miejsce"), ctx_.options.ReadOption(S("USER"), S("MIEJSCE"), ctx_.user.UserInfo().GetLOKALIZACJA()));
@@ -222,8 +239,7 @@ void ZawiadomienieIE007::CzytajDokument() {
       break;
     }
   const Group o = root.Get(xml::kIE007_Odbiorca);
-  pola.odbiorca = {o.Get(S("Nazwa")), o.Get(S("KodPocztowy")), o.Get(S("Miejscowosc")), o.Get(S("UlicaNumer")), o.Get(S("Kraj")),
-                   o.Get(S("TIN"))};
+  pola.odbiorca = CzytajPodmiot(o);
   pola.przedstawiciel_tin = o.Get(xml::kPrzedstawiciel).Get(S("TIN"));
   OdswiezZdarzenia();
 }
@@ -246,23 +262,12 @@ QString ZawiadomienieIE007::GetXML() {
   p.Set(S("Data"), data.isValid() ? pola.data_utworzenia.left(10) : frame::GetDateAsString(ctx_.clock.Today()));
   p.Set(S("Miejsce"), pola.miejsce.trimmed());
   p.Set(S("ProceduraUproszczona"), pola.uproszczona ? S("1") : S("0"));
-  UstawLubUsun(p, "NrPozwolenia", pola.nr_pozwolenia.trimmed());
-  UstawLubUsun(p, "UCPrzedstawienia", pola.uc_przedstawienia.trimmed());
+  p.SetOrRemove(S("NrPozwolenia"), pola.nr_pozwolenia.trimmed());
+  p.SetOrRemove(S("UCPrzedstawienia"), pola.uc_przedstawienia.trimmed());
   Group l = root.Ensure(xml::kIE007_Lokalizacja);
   for (const char* pole : kPolaLokalizacji) l.Remove(S(pole));
-  if (pola.lokalizacja >= 1 && pola.lokalizacja <= 4) UstawLubUsun(l, kPolaLokalizacji[pola.lokalizacja - 1], pola.opis_lokalizacji.trimmed());
-  Group o = root.Ensure(xml::kIE007_Odbiorca);
-  UstawLubUsun(o, "Nazwa", pola.odbiorca.nazwa.trimmed());
-  UstawLubUsun(o, "UlicaNumer", pola.odbiorca.ulica.trimmed());
-  UstawLubUsun(o, "KodPocztowy", pola.odbiorca.kod_pocztowy.trimmed());
-  UstawLubUsun(o, "Miejscowosc", pola.odbiorca.miejscowosc.trimmed());
-  UstawLubUsun(o, "Kraj", pola.odbiorca.kraj.trimmed());
-  UstawLubUsun(o, "TIN", pola.odbiorca.tin.trimmed());
-  if (pola.przedstawiciel_tin.trimmed().isEmpty()) {
-    if (Group r = o.Get(xml::kPrzedstawiciel)) xml::XML_RemoveNode(r.Node());
-  } else {
-    o.Ensure(xml::kPrzedstawiciel).Set(S("TIN"), pola.przedstawiciel_tin.trimmed());
-  }
+  if (pola.lokalizacja >= 1 && pola.lokalizacja <= 4) l.SetOrRemove(QString::fromLatin1(kPolaLokalizacji[pola.lokalizacja - 1]), pola.opis_lokalizacji.trimmed());
+  ZapiszOdbiorce(root.Ensure(xml::kIE007_Odbiorca), pola.odbiorca, pola.przedstawiciel_tin);
   int n = 0;
   for (Group z : root.List(xml::kIE007_Zdarzenie)) z.Set(S("PozId"), QString::number(++n));
   OdswiezZdarzenia();

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "arrival/arrival_cost.h"
-#include "host/db.h"
-#include "host/dziesietna.h"
-#include "host/record_store.h"
+#include "host/db/db.h"
+#include "host/base/dziesietna.h"
+#include "host/db/record_store.h"
 #include "host/xml/messages.h"
 
 #include <QDate>
@@ -41,7 +41,14 @@ enum class TinKontrahenta {
   Nip,                 // the NIP (17): the trader chosen in the editor
 };
 PolaPodmiotu PodmiotZKontrahenta(const host::Row& k, TinKontrahenta tin);
+// The six fields of a trader's group.
+PolaPodmiotu CzytajPodmiot(const xml::Group& g);
+// The six fields written into a trader's group; an empty one removed unless `puste`.
+void ZapiszPodmiot(xml::Group g, const PolaPodmiotu& p, bool puste = false);
 QString TinZKontrahenta(const host::Row& k, TinKontrahenta tin);
+// The consignee's six fields written into its group (an empty one removed), with its
+// representative's TIN (the representative removed when empty).
+void ZapiszOdbiorce(xml::Group o, const PolaPodmiotu& odbiorca, const QString& przedstawiciel_tin);
 
 // The arrival notification editor's fields.
 struct PolaPrzybycia {

@@ -1,9 +1,9 @@
 #include "follow_up_boxes.h"
-#include "host/date_field.h"
-#include "host/edit_box.h"
+#include "host/ui/date_field.h"
+#include "host/ui/edit_box.h"
 
-#include "host/host_context.h"
-#include "host/host_tables.h"
+#include "host/base/host_context.h"
+#include "host/ui/host_tables.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -71,15 +71,9 @@ QGroupBox* TWniosekBox::Grupa(const QString& caption) const {
 }
 
 QLineEdit* TWniosekBox::Dodaj(QFormLayout* form, const char* name, const char* caption, int max_length, bool tylko_odczyt) {
-  auto* e = new QLineEdit(form->parentWidget());
-  e->setObjectName(S(name));
-  if (max_length > 0) e->setMaxLength(max_length);
+  QLineEdit* e = DodajPole(form, name, caption, max_length);
   e->setReadOnly(tylko_odczyt);
   e->installEventFilter(this);
-  auto* label = new QLabel(S(caption), form->parentWidget());
-  label->setBuddy(e);
-  form->addRow(label, e);
-  pola_.insert(S(name), e);
   if (!tylko_odczyt) edytowalne_.insert(S(name), e);
   return e;
 }
@@ -189,12 +183,7 @@ TIE014PL_Box::TIE014PL_Box(host::HostContext& ctx, const QVariantMap& row, QWidg
     : TWniosekBox(ctx, logic_, row, "TIE014PL_Box", "Informacja dla urzedu celnego", "  IE014 - Wniosek o unieważnienie zgłoszenia", parent),
       logic_(ctx) {
   QFormLayout* decyzja = DodajGrupe("  Decyzja    ");
-  powod_ = new QPlainTextEdit(decyzja->parentWidget());
-  powod_->setObjectName(S("mePowod"));
-  powod_->setTabChangesFocus(true);
-  auto* etykieta = new QLabel(S("Uzasadnienie :"), decyzja->parentWidget());
-  etykieta->setBuddy(powod_);
-  decyzja->addRow(etykieta, powod_);
+  powod_ = host::PoleTekstowe(decyzja, S("mePowod"), S("Uzasadnienie :"));
   Edytowalny(powod_);
   // The memo takes no more than the document holds.
   connect(powod_, &QPlainTextEdit::textChanged, this, [this] {
@@ -302,6 +291,38 @@ void TIE054PL_Box::Pokaz() {
 void TIE054PL_Box::Czytaj() {
   logic_.brak_sprzeciwu = Znacznik(S("cbBrakSprzeciwu"))->isChecked();
   logic_.uc_zgloszenia = Pole(S("beUCZgloszenia"))->text();
+}
+
+namespace {
+
+// The list runs ShowBox on its editor and stores GetXML when it answers 1: the request's own
+// box is shown in its place and answers for it.
+class TWniosekEdytor : public frame::MessageEditor {
+ public:
+  TWniosekEdytor(host::HostContext& ctx, TWniosekBox* box, QWidget* parent) : frame::MessageEditor(ctx, parent), box_(box) {
+    setObjectName(box->objectName() + QStringLiteral("_Edytor"));
+  }
+  ~TWniosekEdytor() override { delete box_; }
+
+  // The box reads the stored row itself: a new row's seed is an older request, not this one.
+  void SetXML(const QString&) override {}
+  QString GetXML() override { return box_->GetXML(); }
+  int exec() override {
+    result_ = box_->ShowBox(ViewMode() ? 1 : 0);
+    return result_;
+  }
+
+ protected:
+  void CreateDefaultButtons() override {}
+
+ private:
+  TWniosekBox* box_;
+};
+
+}  // namespace
+
+frame::MessageEditor* NowyEdytorWniosku(host::HostContext& ctx, TWniosekBox* box, QWidget* parent) {
+  return new TWniosekEdytor(ctx, box, parent);
 }
 
 }  // namespace velmora::arrival

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "arrival/follow_up_requests.h"
-#include "host/edit_box.h"
+#include "frame/message_editors.h"
+#include "host/ui/edit_box.h"
 
 #include <QHash>
 
@@ -28,7 +29,6 @@ class TWniosekBox : public host::TEditBox {
   QString GetXML();
 
   QLabel* Tytul() const { return tytul_; }
-  QLineEdit* Pole(const QString& name) const { return pola_.value(name); }
   QCheckBox* Znacznik(const QString& name) const { return znaczniki_.value(name); }
   QGroupBox* Grupa(const QString& caption) const;
 
@@ -55,7 +55,6 @@ class TWniosekBox : public host::TEditBox {
   WniosekNastepczy& logika_;
   QVariantMap row_;
   QLabel* tytul_;
-  QHash<QString, QLineEdit*> pola_;
   QHash<QString, QCheckBox*> znaczniki_;
   QHash<QString, QWidget*> edytowalne_;  // what view mode locks
 };
@@ -104,5 +103,15 @@ class TIE054PL_Box : public TWniosekBox {
  private:
   WniosekIE054 logic_;
 };
+
+// The message list runs an editor: a request's box stands in for it (IE014, IE141, IE054).
+frame::MessageEditor* NowyEdytorWniosku(host::HostContext& ctx, TWniosekBox* box, QWidget* parent);
+
+template <class Box>
+frame::MessageEditorFactory FabrykaWniosku() {
+  return [](host::HostContext& ctx, const QVariantMap& row, QWidget* parent) {
+    return NowyEdytorWniosku(ctx, new Box(ctx, row, parent), parent);
+  };
+}
 
 }  // namespace velmora::arrival

@@ -1,12 +1,14 @@
 #include "follow_up_requests.h"
 
 #include "frame/codes.h"
+#include "frame/message_copy.h"
 #include "frame/text_formats.h"
-#include "host/clock.h"
-#include "host/dialogs.h"
-#include "host/host_context.h"
+#include "host/base/clock.h"
+#include "host/base/dialogs.h"
+#include "host/base/host_context.h"
 #include "host/xml/bodies.h"
 #include "host/xml/xml_document.h"
+#include "frame/transit_store.h"
 
 #include <QDate>
 
@@ -43,10 +45,6 @@ const std::vector<Przeniesienie> kPrzeniesienia = {
 bool JestFlaga(const QString& v) { return v.trimmed() == QLatin1String("1") || v.trimmed().compare(QLatin1String("true"), Qt::CaseInsensitive) == 0; }
 QString Flaga(bool v) { return v ? S("1") : S("0"); }
 
-void UstawLubUsun(Group g, const char* pole, const QString& wartosc) {
-  if (wartosc.isEmpty()) g.Remove(S(pole));
-  else g.Set(S(pole), wartosc);
-}
 
 QDate Data(const QString& tekst) { return QDate::fromString(tekst.trimmed(), Qt::ISODate); }
 
@@ -97,10 +95,6 @@ void Przenies(const Przeniesienie& p, const xml::Message& zrodlo, Group root) {
   for (const auto& [f, v] : wartosci) g.Set(f->name, v);
 }
 
-PolaPodmiotu CzytajPodmiot(const Group& g) {
-  return {g.Get(S("Nazwa")), g.Get(S("KodPocztowy")), g.Get(S("Miejscowosc")), g.Get(S("UlicaNumer")), g.Get(S("Kraj")), g.Get(S("TIN"))};
-}
-
 }  // namespace
 
 const std::vector<Przeniesienie>& Przeniesienia() { return kPrzeniesienia; }
@@ -134,12 +128,11 @@ void WniosekNastepczy::BeforeActivate(const QVariantMap& wiersz) {
   tylko_do_odczytu_ = false;
   QString tekst;
   // The list hands a stored row over as "changed": the status that counts is the stored one.
-  if (const auto r = id > 0 ? ctx_.db.QueryOne(S("select TRANZYTY_ID, STATUS from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE=:ID"),
-                                               {{S("ID"), id}})
-                            : std::nullopt) {
+  frame::TransitStore store(ctx_.db);
+  if (const auto r = id > 0 ? store.Komunikat(id) : std::nullopt) {
     tranzyt_id_ = r->Int64(S("TRANZYTY_ID"));
     tylko_do_odczytu_ = r->Int(S("STATUS")) >= frame::kStatusWyslany;
-    tekst = ctx_.db.QueryMemoField(S("TRANZYTY_POZYCJE"), S("XML"), S("ID_TRANZYTY_POZYCJE=:ID"), {{S("ID"), id}});
+    tekst = store.Xml(id);
   }
   SetXML(tekst);
 }
@@ -158,12 +151,7 @@ void WniosekNastepczy::SetXML(const QString& text) {
 }
 
 std::optional<xml::Message> WniosekNastepczy::Zrodlo(const QString& typ, const std::optional<QString>& nr_wlasny) {
-  const QString sql = !nr_wlasny
-                          ? S("select * from TRANZYTY_POZYCJE where TRANZYTY_ID=:ID and TYP=:TYP order by lp desc")
-                          : S("select * from TRANZYTY_POZYCJE where TRANZYTY_ID=:ID and TYP=:TYP and NR_WLASNY=:NR order by lp desc");
-  host::Params p{{S("ID"), tranzyt_id_}, {S("TYP"), typ}};
-  if (nr_wlasny) p.insert(S("NR"), *nr_wlasny);
-  const auto r = ctx_.db.QueryOne(sql, p);
+  const auto r = frame::TransitStore(ctx_.db).OstatniTypu(tranzyt_id_, typ, nr_wlasny);
   if (!r) {
     brak_zrodla_ = S("Brak komunikatu ") + typ + S(" dla wybranego tranzytu");
   } else {
@@ -189,9 +177,7 @@ void WniosekNastepczy::NowyDokument() {
   const std::optional<xml::Message> deklaracja = Zrodlo(frame::typ::IE015, nr);
   if (!deklaracja) return;
 
-  xml::Naglowek h = doc_.EnsureNaglowek();
-  h.SetNrWlasny(frame::kAuto);
-  h.SetDataUtworzenia(frame::kAuto);
+  xml::Naglowek h = frame::NaglowekNowego(doc_);
   for (const Przeniesienie& p : kPrzeniesienia) {
     if (qstrcmp(p.wniosek, "*") != 0 && typ_ != S(p.wniosek)) continue;
     Przenies(p, S(p.zrodlo) == frame::typ::IE015 ? *deklaracja : *odpowiedz, doc_.Root());
@@ -247,7 +233,7 @@ QString WniosekIE014::GetXML() {
   Group root = doc_.Root();
   Group w = root.Ensure(xml::kIE014_Wniosek);
   const QDate data = Data(data_wniosku);
-  UstawLubUsun(w, "Data", data.isValid() ? frame::GetDateAsString(data) : QString());
+  w.SetOrRemove(S("Data"), data.isValid() ? frame::GetDateAsString(data) : QString());
   w.Set(S("Powod"), powod.trimmed().left(350));
   root.Ensure(xml::kUCZgloszenia).Set(S("Kod"), uc_zgloszenia.trimmed());
   return Tekst();
@@ -290,22 +276,16 @@ void OdpowiedzIE141::CzytajPola() {
 
 void OdpowiedzIE141::UstawOdbiorce(const host::Row& kontrahent) {
   odbiorca = OdbiorcaZKontrahenta(kontrahent);
-  Group o = doc_.Root().Ensure(xml::kIE141_Odbiorca);
-  UstawLubUsun(o, "Nazwa", odbiorca.nazwa);
-  UstawLubUsun(o, "UlicaNumer", odbiorca.ulica);
-  UstawLubUsun(o, "KodPocztowy", odbiorca.kod_pocztowy);
-  UstawLubUsun(o, "Miejscowosc", odbiorca.miejscowosc);
-  UstawLubUsun(o, "Kraj", odbiorca.kraj);
-  UstawLubUsun(o, "TIN", odbiorca.tin);
+  ZapiszPodmiot(doc_.Root().Ensure(xml::kIE141_Odbiorca), odbiorca);
 }
 
 QString OdpowiedzIE141::GetXML() {
   Group p = doc_.Root().Ensure(xml::kIE141_Poszukiwanie);
   p.Set(S("DostarczonoTC11"), Flaga(tc11));
   const QDate data = Data(data_tc11);
-  UstawLubUsun(p, "DataDostarczeniaTC11", data.isValid() ? frame::GetDateAsString(data) : QString());
+  p.SetOrRemove(S("DataDostarczeniaTC11"), data.isValid() ? frame::GetDateAsString(data) : QString());
   p.Set(S("FormaPapierowa"), Flaga(forma_papierowa));
-  UstawLubUsun(p, "Informacja", informacja.trimmed().left(140));
+  p.SetOrRemove(S("Informacja"), informacja.trimmed().left(140));
   return Tekst();
 }
 
@@ -358,7 +338,7 @@ QString WniosekIE054::GetXML() {
   if (jest) {
     Group gz = root.Add(xml::kGlownyZobowiazany);
     gz.Set(S("TIR"), Flaga(zobowiazany.tir));
-    for (const auto& [pole, wartosc] : podmiot) UstawLubUsun(gz, pole, wartosc);
+    for (const auto& [pole, wartosc] : podmiot) gz.SetOrRemove(QString::fromLatin1(pole), wartosc);
     if (!przedstawiciel.isEmpty()) gz.Add(xml::kPrzedstawiciel).Set(S("TIN"), przedstawiciel);
   }
   doc_ = m;

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "arrival/arrival_notification.h"
-#include "host/db.h"
-#include "host/record_store.h"
+#include "host/db/db.h"
+#include "host/db/record_store.h"
 #include "host/xml/messages.h"
 
 #include <QString>

@@ -1,11 +1,11 @@
 #include "unloading_boxes.h"
-#include "host/edit_box.h"
+#include "host/ui/edit_box.h"
 
-#include "departure/goods_item_editor.h"
+#include "departure/goods_item.h"
 #include "departure/goods_subrecord_boxes.h"
-#include "host/dialogs.h"
-#include "host/host_context.h"
-#include "host/taric.h"
+#include "host/base/dialogs.h"
+#include "host/base/host_context.h"
+#include "host/ui/taric.h"
 #include "host/xml/bodies.h"
 
 #include <QFormLayout>
@@ -158,34 +158,16 @@ TIE044PL_TowarBox::TIE044PL_TowarBox(host::HostContext& ctx, xml::Group towar, i
   auto* layout = static_cast<QVBoxLayout*>(this->layout());
   auto* form = new QFormLayout;
   layout->addLayout(form);
-  opis_ = new QPlainTextEdit(this);
-  opis_->setObjectName(S("meOpis"));
-  opis_->setTabChangesFocus(true);
-  opis_->setMaximumHeight(60);
-  auto* lo = new QLabel(S("&Opis towaru:"), this);
-  lo->setBuddy(opis_);
-  form->addRow(lo, opis_);
+  opis_ = host::PoleTekstowe(form, S("meOpis"), S("&Opis towaru:"), 60);
   auto pole = [&](const char* name, const char* caption, int n) {
-    auto* e = new QLineEdit(this);
-    e->setObjectName(S(name));
-    e->setMaxLength(n);
-    auto* l = new QLabel(S(caption), this);
-    l->setBuddy(e);
-    form->addRow(l, e);
-    pola_.insert(S(name), e);
+    QLineEdit* e = DodajPole(form, name, caption, n);
     e->installEventFilter(this);
     return e;
   };
   pole("beCN8", "Kod towarowy CN8:", 8);
   pole("ceMasaBrutto", "Masa &brutto:", 15);
   pole("ceMasaNetto", "Masa &netto:", 15);
-  uwagi_ = new QPlainTextEdit(this);
-  uwagi_->setObjectName(S("meUwagiRozladunkowe"));
-  uwagi_->setTabChangesFocus(true);
-  uwagi_->setMaximumHeight(60);
-  auto* lu = new QLabel(S("&Uwagi rozładunkowe:"), this);
-  lu->setBuddy(uwagi_);
-  form->addRow(lu, uwagi_);
+  uwagi_ = host::PoleTekstowe(form, S("meUwagiRozladunkowe"), S("&Uwagi rozładunkowe:"), 60);
 
   tabs_ = new QTabWidget(this);
   layout->addWidget(tabs_, 1);
@@ -223,16 +205,10 @@ TIE044PL_TowarBox::TIE044PL_TowarBox(host::HostContext& ctx, xml::Group towar, i
   for (int i = 0; i < 2; ++i) connect(siatki_[i], &QTableWidget::cellDoubleClicked, this, [this] { actPopraw(); });
 
   auto* pasek = new QHBoxLayout;
-  for (const auto& [nazwa, tekst, akcja] : {std::tuple{"actDodaj", "Dodaj", &TIE044PL_TowarBox::actDodaj},
-                                            std::tuple{"actPopraw", "Popraw", &TIE044PL_TowarBox::actPopraw},
-                                            std::tuple{"actUsun", "Usuń", &TIE044PL_TowarBox::actUsun}}) {
-    auto* b = new QPushButton(S(tekst), this);
-    b->setObjectName(S(nazwa));
-    b->setAutoDefault(false);
-    pasek->addWidget(b);
-    connect(b, &QPushButton::clicked, this, akcja);
-  }
-  pasek->addStretch();
+  host::DodajPrzyciski(this, pasek,
+                       {{"actDodaj", "Dodaj", [this] { actDodaj(); }},
+                        {"actPopraw", "Popraw", [this] { actPopraw(); }},
+                        {"actUsun", "Usuń", [this] { actUsun(); }}});
   layout->addLayout(pasek);
   connect(tabs_, &QTabWidget::currentChanged, this, [this] { OdswiezPrzyciski(); });
 }
@@ -362,11 +338,9 @@ bool TIE044PL_TowarBox::eventFilter(QObject* watched, QEvent* event) {
       if (const auto kod = host::TTARIC_BOX::SelectCN8(ctx_, pola_.value(S("beCN8"))->text(), this)) pola_.value(S("beCN8"))->setText(*kod);
       return true;
     }
-    if (qobject_cast<QTableWidget*>(watched)) {
-      if (key->key() == Qt::Key_Insert) return actDodaj(), true;
-      if (key->key() == Qt::Key_Delete) return actUsun(), true;
-      if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) return actPopraw(), true;
-    }
+    if (qobject_cast<QTableWidget*>(watched) &&
+        host::KlawiszSiatki(key, {[this] { actDodaj(); }, [this] { actUsun(); }, [this] { actPopraw(); }}))
+      return true;
   }
   return host::TEditBox::eventFilter(watched, event);
 }

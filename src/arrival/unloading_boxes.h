@@ -1,8 +1,8 @@
 #pragma once
 
 #include "arrival/unloading_remarks.h"
-#include "host/edit_box.h"
-#include "host/tab_wizard_box.h"
+#include "host/ui/edit_box.h"
+#include "host/ui/tab_wizard_box.h"
 
 #include <QHash>
 
@@ -58,7 +58,6 @@ class TIE044PL_TowarBox : public host::TEditBox {
   bool actOkExecute() override;
 
   TowarIE044& Logika() { return logic_; }
-  QLineEdit* Pole(const QString& name) const { return pola_.value(name); }
   QTabWidget* Zakladki() const { return tabs_; }
   QTableWidget* Siatka(TowarIE044::Lista l) const { return siatki_.at(l); }
   QPushButton* Przycisk(const QString& name) const;
@@ -78,7 +77,6 @@ class TIE044PL_TowarBox : public host::TEditBox {
   void Czytaj();
 
   TowarIE044 logic_;
-  QHash<QString, QLineEdit*> pola_;
   QPlainTextEdit* opis_;
   QPlainTextEdit* uwagi_;
   QPlainTextEdit* kontenery_;

@@ -1,15 +1,17 @@
 #include "unloading_remarks.h"
 
 #include "frame/codes.h"
+#include "frame/message_copy.h"
 #include "frame/text_formats.h"
-#include "host/clock.h"
-#include "host/db.h"
-#include "host/dialogs.h"
-#include "host/dziesietna.h"
-#include "host/host_context.h"
+#include "host/base/clock.h"
+#include "host/db/db.h"
+#include "host/base/dialogs.h"
+#include "host/base/dziesietna.h"
+#include "host/base/host_context.h"
 #include "host/xml/bodies.h"
 #include "host/xml/xml_document.h"
 #include "reference/xml_slownik.h"
+#include "frame/transit_store.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -24,10 +26,6 @@ QString S(const char* s) { return QString::fromUtf8(s); }
 
 bool Flaga(const QString& v) { return v == QLatin1String("1") || v.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0; }
 
-void UstawLubUsun(Group g, const char* pole, const QString& wartosc) {
-  if (wartosc.isEmpty()) g.Remove(S(pole));
-  else g.Set(S(pole), wartosc);
-}
 
 void UsunWszystkie(const std::vector<Group>& lista) {
   for (const Group& g : lista) xml::XML_RemoveNode(g.Node());
@@ -63,34 +61,34 @@ void DodajWynik(Group towar, const char* kod, const QString& wskaznik = {}, cons
   Group w = towar.Add(xml::kIE044_WynikiKontroli);
   w.Set(S("PozId"), QString::number(towar.Count(xml::kIE044_WynikiKontroli)));
   w.Set(S("Kod"), S(kod));
-  UstawLubUsun(w, "Wskaznik", wskaznik);
-  UstawLubUsun(w, "Wartosc", wartosc);
+  w.SetOrRemove(S("Wskaznik"), wskaznik);
+  w.SetOrRemove(S("Wartosc"), wartosc);
 }
 
 // The four lists an IE044 item takes over; package counts that do not read stay behind.
 void KopiujListy(const Group& z, Group na) {
   for (const Group& t : z.List(xml::kTowarWrazliwy)) {
     Group n = na.Add(xml::kTowarWrazliwy);
-    for (const char* a : {"PozId", "Kod", "Ilosc"}) UstawLubUsun(n, a, t.Get(S(a)));
+    for (const char* a : {"PozId", "Kod", "Ilosc"}) n.SetOrRemove(QString::fromLatin1(a), t.Get(S(a)));
   }
   for (const Group& o : z.List(xml::kOpakowanie)) {
     Group n = na.Add(xml::kOpakowanie);
-    for (const char* a : {"PozId", "Rodzaj", "Znaki"}) UstawLubUsun(n, a, o.Get(S(a)));
+    for (const char* a : {"PozId", "Rodzaj", "Znaki"}) n.SetOrRemove(QString::fromLatin1(a), o.Get(S(a)));
     for (const char* a : {"LiczbaOpakowan", "IloscSztuk"})
       if (Calkowita(o.Get(S(a)))) n.Set(S(a), o.Get(S(a)).trimmed());
   }
   for (const Group& k : z.List(xml::kKontener)) {
     Group n = na.Add(xml::kKontener);
-    for (const char* a : {"PozId", "Numer"}) UstawLubUsun(n, a, k.Get(S(a)));
+    for (const char* a : {"PozId", "Numer"}) n.SetOrRemove(QString::fromLatin1(a), k.Get(S(a)));
   }
   for (const Group& d : z.List(xml::kDokumentWymagany)) {
     Group n = na.Add(xml::kDokumentWymagany);
-    for (const char* a : {"PozId", "Kod", "Nr", "Uwagi"}) UstawLubUsun(n, a, d.Get(S(a)));
+    for (const char* a : {"PozId", "Kod", "Nr", "Uwagi"}) n.SetOrRemove(QString::fromLatin1(a), d.Get(S(a)));
   }
 }
 
 void KopiujWartosci(const Group& z, Group na) {
-  for (const char* a : {"OpisTowaru", "KodTowarowy", "MasaBrutto", "MasaNetto"}) UstawLubUsun(na, a, z.Get(S(a)));
+  for (const char* a : {"OpisTowaru", "KodTowarowy", "MasaBrutto", "MasaNetto"}) na.SetOrRemove(QString::fromLatin1(a), z.Get(S(a)));
 }
 
 QStringList Linie(const QString& text) {
@@ -102,11 +100,9 @@ QStringList Linie(const QString& text) {
 
 // The stored text of the transit's newest message of a type, repaired; empty when none.
 QString Najnowszy(host::HostContext& ctx, qint64 tranzyt, const char* typ) {
-  const auto r = ctx.db.QueryOne(S("select * from TRANZYTY_POZYCJE where TRANZYTY_ID=:ID and TYP=:TYP order by lp desc"),
-                                 {{S("ID"), tranzyt}, {S("TYP"), S(typ)}});
-  if (!r) return {};
-  return frame::NaprawXML(ctx.db.QueryMemoField(S("TRANZYTY_POZYCJE"), S("XML"), S("ID_TRANZYTY_POZYCJE = :ID"),
-                                                {{S("ID"), r->Value(S("ID_TRANZYTY_POZYCJE"))}}));
+  const auto wiersz = frame::TransitStore(ctx.db).OstatniTypu(tranzyt, S(typ));
+  const QString tekst = wiersz ? wiersz->Str(S("XML")) : QString();
+  return tekst.isEmpty() ? tekst : frame::NaprawXML(tekst);
 }
 
 std::optional<xml::Message> Wczytaj(const QString& text, const char* typ) {
@@ -221,7 +217,7 @@ bool UwagiRozladunkoweIE044::SetXML(const QVariantMap& w, const QString& text) {
   pola.uwagi = u.Get(S("Uwagi"));
   pola.sa_uwagi = !Flaga(u.Get(S("Zgodnosc")));
   const Group o = root.Get(xml::kIE044_Odbiorca);
-  pola.odbiorca = {o.Get(S("Nazwa")), o.Get(S("KodPocztowy")), o.Get(S("Miejscowosc")), o.Get(S("UlicaNumer")), o.Get(S("Kraj")), o.Get(S("TIN"))};
+  pola.odbiorca = CzytajPodmiot(o);
   pola.przedstawiciel = o.Get(xml::kPrzedstawiciel).Get(S("TIN"));
   const Group trans = root.Get(xml::kIE044_Transport);
   pola.st = trans.Get(S("Znaki"));
@@ -233,9 +229,7 @@ bool UwagiRozladunkoweIE044::SetXML(const QVariantMap& w, const QString& text) {
 
 void UwagiRozladunkoweIE044::NowyDokument() {
   doc_ = xml::NewIE044();
-  xml::Naglowek h = doc_.EnsureNaglowek();
-  h.SetNrWlasny(frame::kAuto);
-  h.SetDataUtworzenia(frame::kAuto);
+  xml::Naglowek h = frame::NaglowekNowego(doc_);
   const Group z = ie043_.Root();
   Group root = doc_.Root();
   if (const QString mrn = z.Get(xml::kIE043_Naglowek).Get(S("MRN")); !mrn.isEmpty()) h.SetMRN(mrn);
@@ -254,16 +248,15 @@ void UwagiRozladunkoweIE044::NowyDokument() {
     if (Calkowita(zc.Get(S("Liczba")))) nowe.Set(S("Liczba"), zc.Get(S("Liczba")).trimmed());
     for (const Group& s : zc.List(xml::kZamkniecie)) nowe.Add(xml::kZamkniecie).Set(S("Znak"), s.Get(S("Znak")));
   }
-  const Group uo = z.Get(xml::kIE043_UpowaznionyOdbiorca);
   Group o = root.Ensure(xml::kIE044_Odbiorca);
-  for (const char* a : {"Nazwa", "UlicaNumer", "KodPocztowy", "Miejscowosc", "Kraj", "TIN"}) UstawLubUsun(o, a, uo.Get(S(a)));
+  ZapiszPodmiot(o, CzytajPodmiot(z.Get(xml::kIE043_UpowaznionyOdbiorca)));
   const QString przedstawiciel = ie007_.Root().Get(xml::kIE007_Odbiorca).Get(xml::kPrzedstawiciel).Get(S("TIN"));
   if (!przedstawiciel.isEmpty()) o.Ensure(xml::kPrzedstawiciel).Set(S("TIN"), przedstawiciel);
   const Group t = z.Get(xml::kIE043_Transport);
   if (t) {
     Group nt = root.Ensure(xml::kIE044_Transport);
-    UstawLubUsun(nt, "Znaki", t.Get(S("Znaki")));
-    UstawLubUsun(nt, "Kraj", t.Get(S("Kraj")));
+    nt.SetOrRemove(S("Znaki"), t.Get(S("Znaki")));
+    nt.SetOrRemove(S("Kraj"), t.Get(S("Kraj")));
   }
 }
 
@@ -380,19 +373,19 @@ bool UwagiRozladunkoweIE044::UsunTowar(int wiersz) {
 QString UwagiRozladunkoweIE044::GetXML() {
   Group root = doc_.Root();
   xml::Naglowek h = doc_.EnsureNaglowek();
-  UstawLubUsun(h, "MRN", pola.mrn.trimmed());
+  h.SetOrRemove(S("MRN"), pola.mrn.trimmed());
   h.SetNrWlasny(pola.nr_wlasny);
   h.SetDataUtworzenia(pola.data_utworzenia);
   Group sumy = root.Ensure(xml::kIE044_UwagiDoRozladunku);
-  UstawLubUsun(sumy, "LiczbaPozycji", pola.liczba_pozycji_43.trimmed());
-  UstawLubUsun(sumy, "LiczbaOpakowan", pola.liczba_opakowan_43.trimmed());
-  UstawLubUsun(sumy, "MasaBrutto", Masa(pola.masa_brutto_43));
+  sumy.SetOrRemove(S("LiczbaPozycji"), pola.liczba_pozycji_43.trimmed());
+  sumy.SetOrRemove(S("LiczbaOpakowan"), pola.liczba_opakowan_43.trimmed());
+  sumy.SetOrRemove(S("MasaBrutto"), Masa(pola.masa_brutto_43));
 
   Group u = root.Ensure(xml::kIE044_UwagiRozladunkowe);
   u.Set(S("Zakonczony"), pola.zakonczony ? S("1") : S("0"));
   u.Set(S("Data"), frame::GetDateAsString(pola.data_rozladunku.isValid() ? pola.data_rozladunku : ctx_.clock.Today()));
-  UstawLubUsun(u, "StronaTIR", pola.tir_strona.trimmed());
-  UstawLubUsun(u, "RozladunekTIR", pola.tir_rozladunek.trimmed());
+  u.SetOrRemove(S("StronaTIR"), pola.tir_strona.trimmed());
+  u.SetOrRemove(S("RozladunekTIR"), pola.tir_rozladunek.trimmed());
   if (pola.stan_zamkniec >= 0) u.Set(S("StanZamkniec"), QString::number(pola.stan_zamkniec));
   else u.Remove(S("StanZamkniec"));
   if (Group zc = u.Get(xml::kIE044_ZamknieciaCelne)) xml::XML_RemoveNode(zc.Node());
@@ -407,24 +400,13 @@ QString UwagiRozladunkoweIE044::GetXML() {
     const int liczba = Calkowita(pola.ilosc).value_or(0);
     zc.Set(S("Liczba"), QString::number(liczba > 0 ? liczba : std::min(n, 9999)));
   }
-  UstawLubUsun(u, "Uwagi", pola.uwagi.trimmed().left(350));
+  u.SetOrRemove(S("Uwagi"), pola.uwagi.trimmed().left(350));
   u.Set(S("Zgodnosc"), pola.sa_uwagi ? S("0") : S("1"));
 
-  Group o = root.Ensure(xml::kIE044_Odbiorca);
-  UstawLubUsun(o, "Nazwa", pola.odbiorca.nazwa.trimmed());
-  UstawLubUsun(o, "UlicaNumer", pola.odbiorca.ulica.trimmed());
-  UstawLubUsun(o, "KodPocztowy", pola.odbiorca.kod_pocztowy.trimmed());
-  UstawLubUsun(o, "Miejscowosc", pola.odbiorca.miejscowosc.trimmed());
-  UstawLubUsun(o, "Kraj", pola.odbiorca.kraj.trimmed());
-  UstawLubUsun(o, "TIN", pola.odbiorca.tin.trimmed());
-  if (pola.przedstawiciel.trimmed().isEmpty()) {
-    if (Group p = o.Get(xml::kPrzedstawiciel)) xml::XML_RemoveNode(p.Node());
-  } else {
-    o.Ensure(xml::kPrzedstawiciel).Set(S("TIN"), pola.przedstawiciel.trimmed());
-  }
+  ZapiszOdbiorce(root.Ensure(xml::kIE044_Odbiorca), pola.odbiorca, pola.przedstawiciel);
   Group t = root.Ensure(xml::kIE044_Transport);
-  UstawLubUsun(t, "Znaki", pola.st.trimmed());
-  UstawLubUsun(t, "Kraj", pola.st_kraj.trimmed().toUpper());
+  t.SetOrRemove(S("Znaki"), pola.st.trimmed());
+  t.SetOrRemove(S("Kraj"), pola.st_kraj.trimmed().toUpper());
 
   // The header's differences, in their order: items, packages, mass, transport.
   UsunWszystkie(root.List(xml::kIE044_WynikiKontroli));
@@ -584,10 +566,10 @@ host::FieldErrors TowarIE044::Sprawdz() const {
 
 void TowarIE044::ZapiszZKontrolek() {
   Group t = towar_;
-  UstawLubUsun(t, "KodTowarowy", cn8.trimmed());
-  UstawLubUsun(t, "OpisTowaru", opis.trimmed());
-  UstawLubUsun(t, "MasaBrutto", Masa(masa_brutto));
-  UstawLubUsun(t, "MasaNetto", Masa(masa_netto));
+  t.SetOrRemove(S("KodTowarowy"), cn8.trimmed());
+  t.SetOrRemove(S("OpisTowaru"), opis.trimmed());
+  t.SetOrRemove(S("MasaBrutto"), Masa(masa_brutto));
+  t.SetOrRemove(S("MasaNetto"), Masa(masa_netto));
   for (const Group& w : t.List(xml::kIE044_WynikiKontroli)) {
     const QString k = w.Get(S("Kod"));
     if (k != QLatin1String("DI") && k != QLatin1String("NE")) xml::XML_RemoveNode(w.Node());
@@ -609,7 +591,7 @@ void TowarIE044::ZapiszZKontrolek() {
   for (int i = 0; i < static_cast<int>(dokumenty.size()); ++i) {
     Group d = t.Add(xml::kDokumentWymagany);
     d.Set(S("PozId"), QString::number(i + 1));
-    for (const char* a : {"Kod", "Nr", "Uwagi"}) UstawLubUsun(d, a, dokumenty[i].Get(S(a)).trimmed());
+    for (const char* a : {"Kod", "Nr", "Uwagi"}) d.SetOrRemove(QString::fromLatin1(a), dokumenty[i].Get(S(a)).trimmed());
     if (i < static_cast<int>(brak.size()) && brak[i]) DodajWynik(t, "NP", S("44#%1").arg(i + 1));
   }
   Przenumeruj(t.List(xml::kIE044_WynikiKontroli));
@@ -618,8 +600,8 @@ void TowarIE044::ZapiszZKontrolek() {
   for (const Group& o : Wiersze(kOpakowania)) {
     Group n = t.Add(xml::kOpakowanie);
     n.Set(S("PozId"), QString::number(t.Count(xml::kOpakowanie)));
-    UstawLubUsun(n, "Rodzaj", o.Get(S("Rodzaj")).trimmed());
-    UstawLubUsun(n, "Znaki", o.Get(S("Znaki")).trimmed());
+    n.SetOrRemove(S("Rodzaj"), o.Get(S("Rodzaj")).trimmed());
+    n.SetOrRemove(S("Znaki"), o.Get(S("Znaki")).trimmed());
     for (const char* a : {"LiczbaOpakowan", "IloscSztuk"})
       if (Calkowita(o.Get(S(a))).value_or(0) > 0) n.Set(S(a), QString::number(*Calkowita(o.Get(S(a)))));
   }
@@ -627,8 +609,8 @@ void TowarIE044::ZapiszZKontrolek() {
   for (const Group& w : Wiersze(kTowaryWrazliwe)) {
     Group n = t.Add(xml::kTowarWrazliwy);
     n.Set(S("PozId"), QString::number(t.Count(xml::kTowarWrazliwy)));
-    UstawLubUsun(n, "Kod", w.Get(S("Kod")).trimmed());
-    UstawLubUsun(n, "Ilosc", w.Get(S("Ilosc")).trimmed());
+    n.SetOrRemove(S("Kod"), w.Get(S("Kod")).trimmed());
+    n.SetOrRemove(S("Ilosc"), w.Get(S("Ilosc")).trimmed());
   }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "arrival/arrival_notification.h"
-#include "host/record_store.h"
+#include "host/db/record_store.h"
 #include "host/xml/messages.h"
 
 #include <QDate>

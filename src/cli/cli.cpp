@@ -1,14 +1,16 @@
 #include "cli.h"
 
-#include "departure/declaration_editor.h"
-#include "departure/goods_item_editor.h"
+#include "departure/declaration.h"
+#include "departure/goods_item.h"
 #include "departure/walidator.h"
 #include "lists/tranzyty_pozycje.h"
 #include "departure/security_amount.h"
 #include "exchange/incoming.h"
+#include "frame/transit_store.h"
 #include "frame/codes.h"
 #include "frame/shared_state.h"
 #include "frame/text_formats.h"
+#include "host/host_schema.h"
 #include "host/xml/messages.h"
 #include "lists/lista_tranzytow.h"
 #include "exchange/outgoing_file.h"
@@ -16,20 +18,20 @@
 #include "exchange/receive.h"
 #include "exchange/send.h"
 #include "frame/own_number.h"
-#include "host/host_context.h"
-#include "host/scripted_dialogs.h"
-#include "frame/package.h"
-#include "host/clock.h"
-#include "host/db.h"
-#include "host/host_switches.h"
-#include "host/options.h"
-#include "host/plugin_paths.h"
-#include "host/process_options.h"
-#include "host/secret_store.h"
-#include "host/taric.h"
-#include "host/tools_db.h"
-#include "host/urzedy_celne.h"
-#include "host/users.h"
+#include "host/base/host_context.h"
+#include "host/ui/scripted_dialogs.h"
+#include "module/registrations.h"
+#include "host/base/clock.h"
+#include "host/db/db.h"
+#include "host/db/host_switches.h"
+#include "host/db/options.h"
+#include "host/base/plugin_paths.h"
+#include "host/base/process_options.h"
+#include "host/db/secret_store.h"
+#include "host/ui/taric.h"
+#include "host/db/tools_db.h"
+#include "host/db/urzedy_celne.h"
+#include "host/db/users.h"
 #include "host/xml/document_checks.h"
 #include "host/xml/schema.h"
 #include "host/xml/xml_document.h"
@@ -81,6 +83,9 @@ struct Context {
   std::unique_ptr<host::TOptionsDB> options;
   QString root;
   QTextStream* in = nullptr;  // where "-" values come from; standard input when none
+  host::Switches switches;
+
+  host::HostContext Host(host::Dialogs& dialogs) { return {*db, *options, user, clock, dialogs, root, nullptr, switches}; }
 };
 
 // Pulls "--name value" out of args; empty when absent.
@@ -114,7 +119,7 @@ host::TUser ServiceUser(host::Users& users) {
 int Init(Context& ctx, const QStringList& changes, QTextStream& out) {
   for (const QString& c : changes) out << c << '\n';
   host::ScriptedDialogs dialogs;
-  host::HostContext host_ctx{*ctx.db, *ctx.options, ctx.user, ctx.clock, dialogs, ctx.root, nullptr};
+  host::HostContext host_ctx = ctx.Host(dialogs);
   // The shipped customs office list: whole into a new database, what changed after an upgrade.
   const auto zmiany = host::UrzedyCelne(host_ctx).WczytajDostarczony(host::ShippedSlownikiDir());
   if (zmiany) {
@@ -135,7 +140,7 @@ int Number(Context& ctx, QStringList args, QTextStream& out) {
   bool ok = false;
   const qint64 id = args.at(0).toLongLong(&ok);
   if (!ok) throw UsageError{QStringLiteral("Niepoprawny identyfikator komunikatu: ") + args.at(0)};
-  if (!ctx.db->QueryOne(QStringLiteral("select 1 from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = :ID"), {{QStringLiteral("ID"), id}}))
+  if (!frame::TransitStore(*ctx.db).Komunikat(id))
     throw Failure{QStringLiteral("Nie znaleziono komunikatu o identyfikatorze %1").arg(id)};
   out << frame::NadajNrWlasny(*ctx.db, *ctx.options, ctx.clock, id) << '\n';
   return 0;
@@ -145,7 +150,7 @@ int LoadFiles(Context& ctx, const QStringList& files, QTextStream& out, QTextStr
   RefuseUnknownOptions(files);
   if (files.isEmpty()) throw UsageError{QStringLiteral("Polecenie load wymaga co najmniej jednego pliku")};
   host::ScriptedDialogs dialogs;
-  host::HostContext host_ctx{*ctx.db, *ctx.options, ctx.user, ctx.clock, dialogs, ctx.root, nullptr};
+  host::HostContext host_ctx = ctx.Host(dialogs);
   bool failed = false;
   for (const QString& file : files) {
     QString line;
@@ -157,7 +162,9 @@ int LoadFiles(Context& ctx, const QStringList& files, QTextStream& out, QTextStr
       line = QStringLiteral("Błąd - ") + file + QStringLiteral(": ") + too_big;
     } else {
       try {
-        line = exchange::WczytajKomunikat(host_ctx, xml::DecodeXmlBytes(f.readAll()), QFileInfo(file).absoluteFilePath());
+        // The bytes go before the load: only the text is kept while it runs.
+        const QString text = xml::DecodeXmlBytes(f.readAll());
+        line = exchange::WczytajKomunikat(host_ctx, text, QFileInfo(file).absoluteFilePath());
       } catch (const xml::XmlParseError& e) {
         line = QStringLiteral("Błąd - %1: %2 (wiersz %3)").arg(file, e.Message()).arg(e.Line());
       } catch (const std::exception& e) {
@@ -187,7 +194,7 @@ int WriteFile(Context& ctx, QStringList args, QTextStream& out, QTextStream& err
   host::ScriptedDialogs dialogs;
   // A second write of a sent message goes ahead only when asked for.
   if (yes) dialogs.Answer(host::kIdYes);
-  host::HostContext host_ctx{*ctx.db, *ctx.options, ctx.user, ctx.clock, dialogs, ctx.root, nullptr};
+  host::HostContext host_ctx = ctx.Host(dialogs);
   const QString result = exchange::ZapiszKomunikatDoPliku(host_ctx, id, QFileInfo(args[1]).absoluteFilePath());
   if (!result.isEmpty()) {
     err << result << '\n';
@@ -253,7 +260,7 @@ int Send(Context& ctx, QStringList args, QTextStream& out, QTextStream& err) {
                                                         : 0;
   if (kanal == 0) throw UsageError{QStringLiteral("Nieznany kanał wysyłki: ") + channel};
   host::ScriptedDialogs dialogs;
-  host::HostContext host_ctx{*ctx.db, *ctx.options, ctx.user, ctx.clock, dialogs, ctx.root, nullptr};
+  host::HostContext host_ctx = ctx.Host(dialogs);
   const QString odmowa = exchange::SprawdzWysylke(host_ctx, id);
   if (!odmowa.isEmpty()) throw Failure{odmowa};
   exchange::WysylkaKomunikatu wysylka(host_ctx, id);
@@ -271,7 +278,7 @@ int Send(Context& ctx, QStringList args, QTextStream& out, QTextStream& err) {
 
 int Receive(Context& ctx, QStringList args, QTextStream& out, QTextStream& err) {
   host::ScriptedDialogs dialogs;
-  host::HostContext host_ctx{*ctx.db, *ctx.options, ctx.user, ctx.clock, dialogs, ctx.root, nullptr};
+  host::HostContext host_ctx = ctx.Host(dialogs);
   exchange::OdbiorKomunikatow odbior(host_ctx);
   int status = 0;
   if (TakeFlag(args, QStringLiteral("--puesc"))) {
@@ -305,7 +312,8 @@ int ImportDeclaration(Context& ctx, QStringList args, QTextStream& out, QTextStr
   if (const QString too_big = xml::OversizeRefusal(f.peek(4096), f.size()); !too_big.isEmpty()) throw Failure{args[0] + QStringLiteral(": ") + too_big};
   QString text;
   try {
-    text = xml::XmlDocument::ParseBytes(f.readAll())->ToXml();
+    // Decoded as read, not rebuilt from a tree: the editor below builds the one tree it needs.
+    text = xml::DecodeXmlBytes(f.readAll());
   } catch (const xml::XmlParseError& e) {
     throw Failure{QStringLiteral("%1: %2 (wiersz %3)").arg(args[0], e.Message()).arg(e.Line())};
   }
@@ -318,7 +326,7 @@ int ImportDeclaration(Context& ctx, QStringList args, QTextStream& out, QTextStr
   if (!ctx.db->QueryOne(QStringLiteral("select ID_REJESTRY from REJESTRY where ID_REJESTRY = :ID"), {{QStringLiteral("ID"), rejestr}}))
     throw Failure{QStringLiteral("Nie znaleziono rejestru ") + register_text};
   host::ScriptedDialogs dialogs;
-  host::HostContext host_ctx{*ctx.db, *ctx.options, ctx.user, ctx.clock, dialogs, ctx.root, nullptr};
+  host::HostContext host_ctx = ctx.Host(dialogs);
   departure::DeklaracjaIE015 deklaracja(host_ctx);
   deklaracja.UstawRejestr(rejestr);
   deklaracja.SetXML(text, true);
@@ -338,30 +346,30 @@ int ImportDeclaration(Context& ctx, QStringList args, QTextStream& out, QTextStr
   if (cc.cc) kolumny.insert(QStringLiteral("FAZA"), cc.faza);
   const qint64 tranzyt = lista.UtworzTranzyt(kolumny, frame::kAuto, xml_text);
   const auto t = ctx.db->QueryOne(QStringLiteral("select NUMER from TRANZYTY where ID_TRANZYTY = :T"), {{QStringLiteral("T"), tranzyt}});
-  const QVariant komunikat = ctx.db->QueryValue(QStringLiteral("select max(ID_TRANZYTY_POZYCJE) from TRANZYTY_POZYCJE where TRANZYTY_ID = :T"),
-                                                {{QStringLiteral("T"), tranzyt}});
-  out << "Utworzono nowe zgłoszenie " << (t ? t->Str(QStringLiteral("NUMER")).trimmed() : QString()) << '\n' << komunikat.toLongLong() << '\n';
+  const qint64 komunikat = frame::TransitStore(*ctx.db).NajnowszyId(tranzyt);
+  out << "Utworzono nowe zgłoszenie " << (t ? t->Str(QStringLiteral("NUMER")).trimmed() : QString()) << '\n' << komunikat << '\n';
   return 0;
 }
 
 // The totals written into the stored declaration as each item's amount, the way the goods
 // item editor saves them, and stored as the message list stores an edited message.
 int ZastosujZabezpieczenie(Context& ctx, host::HostContext& host_ctx, qint64 id, const QString& grn, QTextStream& out, QTextStream& err) {
-  const auto row = ctx.db->QueryOne(
-      QStringLiteral("select p.TRANZYTY_ID, p.TYP, p.STATUS, t.RODZAJ from TRANZYTY_POZYCJE p join TRANZYTY t on t.ID_TRANZYTY = p.TRANZYTY_ID "
-                     "where p.ID_TRANZYTY_POZYCJE = :ID"),
-      {{QStringLiteral("ID"), id}});
-  if (!row) throw Failure{QStringLiteral("Nie znaleziono komunikatu o identyfikatorze %1").arg(id)};
+  frame::TransitStore store(*ctx.db);
+  const auto row = store.Komunikat(id);
+  // A message whose transit is gone is as unknown as a missing one.
+  const QVariant rodzaj = row ? ctx.db->QueryValue(QStringLiteral("select RODZAJ from TRANZYTY where ID_TRANZYTY = :T"),
+                                                   {{QStringLiteral("T"), row->Int64(QStringLiteral("TRANZYTY_ID"))}})
+                              : QVariant();
+  if (!row || !rodzaj.isValid()) throw Failure{QStringLiteral("Nie znaleziono komunikatu o identyfikatorze %1").arg(id)};
   if (row->Int(QStringLiteral("STATUS")) >= 2) throw Failure{QStringLiteral("Komunikat został już wysłany - nie można go zmienić")};
-  const QString xml_text = ctx.db->QueryMemoField(QStringLiteral("TRANZYTY_POZYCJE"), QStringLiteral("XML"), QStringLiteral("ID_TRANZYTY_POZYCJE = :ID"),
-                                                  {{QStringLiteral("ID"), id}});
+  const QString xml_text = store.Xml(id);
   xml::Message m = xml::GetAnyMessage(xml::LoadXMLData(frame::NaprawXML(xml_text)));
   const int zapisane = departure::ZastosujZabezpieczenie(host_ctx, m, grn);
   if (zapisane == 0) {
     err << "Żadna pozycja nie ma obliczonej kwoty zabezpieczenia i numeru GRN\n";
     return 1;
   }
-  lists::TranzytyPozycje lista(host_ctx, row->Int(QStringLiteral("TRANZYTY_ID")), row->Int(QStringLiteral("RODZAJ")));
+  lists::TranzytyPozycje lista(host_ctx, row->Int64(QStringLiteral("TRANZYTY_ID")), rodzaj.toInt());
   lista.Zapisz(lista.IstniejacyWiersz(id), m.Xml(), false);
   out << "Zapisano kwotę zabezpieczenia na pozycjach: " << zapisane << '\n';
   return 0;
@@ -376,11 +384,10 @@ int Security(Context& ctx, QStringList args, QTextStream& out, QTextStream& err)
   bool ok = false;
   const qint64 id = args[0].toLongLong(&ok);
   if (!ok) throw UsageError{QStringLiteral("Niepoprawny identyfikator komunikatu: ") + args[0]};
-  const QString xml_text = ctx.db->QueryMemoField(QStringLiteral("TRANZYTY_POZYCJE"), QStringLiteral("XML"), QStringLiteral("ID_TRANZYTY_POZYCJE = :ID"),
-                                                  {{QStringLiteral("ID"), id}});
+  const QString xml_text = frame::TransitStore(*ctx.db).Xml(id);
   if (xml_text.isEmpty()) throw Failure{QStringLiteral("Nie znaleziono komunikatu o identyfikatorze %1").arg(id)};
   host::ScriptedDialogs dialogs;
-  host::HostContext host_ctx{*ctx.db, *ctx.options, ctx.user, ctx.clock, dialogs, ctx.root, nullptr};
+  host::HostContext host_ctx = ctx.Host(dialogs);
   std::vector<departure::LiniaZabezpieczenia> linie;
   try {
     linie = departure::ZabezpieczenieDeklaracji(host_ctx, xml_text);
@@ -489,7 +496,7 @@ int DictUpdate(Context& ctx, const QStringList& args, QTextStream& out, QTextStr
   if (reference::DictionaryImport::UpdateFiles(args[0]).isEmpty())
     throw Failure{QStringLiteral("W katalogu ") + args[0] + QStringLiteral(" nie ma plików słowników")};
   host::ScriptedDialogs dialogs;
-  host::HostContext host_ctx{*ctx.db, *ctx.options, ctx.user, ctx.clock, dialogs, ctx.root, nullptr};
+  host::HostContext host_ctx = ctx.Host(dialogs);
   const reference::ImportResult result = reference::DictionaryImport(ctx.root).Import(args[0], {}, &host_ctx);
   for (const QString& name : result.imported)
     if (name != QLatin1String(host::kPlikWykazuUC)) out << "Zaktualizowano słownik " << name << '\n';
@@ -534,7 +541,7 @@ int Run(const QStringList& arguments, QTextStream& out, QTextStream& err, QTextS
     if (command == QLatin1String("validate")) return Validate(args, out, err);
     if (url.isEmpty()) url = QStringLiteral("sqlite:") + QDir(ctx.root).filePath(QStringLiteral("velmora.db"));
 
-    frame::Initialize();
+    module::Initialize();
     ctx.db = host::Db::Open(url);
     const QStringList changes = host::CheckChangeDB(*ctx.db);
     host::Users users(*ctx.db, ctx.clock);
@@ -549,9 +556,8 @@ int Run(const QStringList& arguments, QTextStream& out, QTextStream& err, QTextS
     // The signing library reads its certificate through the process's options.
     host::SetProcessOptions(ctx.options.get());
     // The site's switches, as the desktop program sets them at its start.
-    host::FZADURODER = host::SiteSwitch(*ctx.options, "ZADURODER");
-    frame::FKAEM = host::SiteSwitch(*ctx.options, "KAEM");
-    frame::FPRATT = host::SiteSwitch(*ctx.options, "PRATT");
+    host::ReadSiteSwitches(*ctx.options, ctx.switches);
+    frame::CzytajPrzelaczniki(*ctx.options);
 
     if (command == QLatin1String("init")) return Init(ctx, changes, out);
     if (command == QLatin1String("number")) return Number(ctx, args, out);

@@ -1,7 +1,7 @@
 #include "declaration_guarantees.h"
 
-#include "host/dialogs.h"
-#include "host/host_context.h"
+#include "host/base/dialogs.h"
+#include "host/base/host_context.h"
 #include "host/xml/bodies.h"
 
 #include <QRegularExpression>
@@ -19,12 +19,6 @@ using xml::kIE015_NiewaznaNaKraj;
 
 QString S(const char* text) { return QString::fromUtf8(text); }
 
-void UstawLubUsun(Group& g, const QString& field, const QString& value) {
-  if (value.isEmpty())
-    g.Remove(field);
-  else
-    g.Set(field, value);
-}
 
 QStringList Kraje(const Group& gwarancja) {
   QStringList out;
@@ -188,9 +182,9 @@ std::optional<BladGwarancji> GwarancjeDeklaracji::Sprawdz(DaneGwarancji& d) {
 }
 
 void GwarancjeDeklaracji::Zapisz(Group& g, const DaneGwarancji& d) {
-  UstawLubUsun(g, S("Numer"), d.numer);
-  UstawLubUsun(g, S("GRN"), d.grn);
-  UstawLubUsun(g, S("KodDostepu"), d.kod_dostepu);
+  g.SetOrRemove(S("Numer"), d.numer);
+  g.SetOrRemove(S("GRN"), d.grn);
+  g.SetOrRemove(S("KodDostepu"), d.kod_dostepu);
   g.Set(S("NiewaznaNaUE"), d.niewazna_na_ue ? S("1") : S("0"));
   UpdateNiewazneNaKraj(g, d.niewazne_na_kraj);
 }

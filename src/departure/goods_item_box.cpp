@@ -1,13 +1,13 @@
 #include "goods_item_box.h"
-#include "host/edit_box.h"
+#include "host/ui/edit_box.h"
 
 #include "declaration_guarantees.h"
 #include "goods_subrecord_boxes.h"
 
-#include "host/dialogs.h"
-#include "host/host_context.h"
-#include "host/host_tables.h"
-#include "host/taric.h"
+#include "host/base/dialogs.h"
+#include "host/base/host_context.h"
+#include "host/ui/host_tables.h"
+#include "host/ui/taric.h"
 #include "reference/slownik_ncts_box.h"
 
 #include <QCheckBox>
@@ -109,22 +109,16 @@ TIE015_TowarBox::TIE015_TowarBox(host::HostContext& ctx, xml::Message& deklaracj
   panel_pozycji_->setObjectName(S("pnlPozycja"));
   auto* pf = new QFormLayout(panel_pozycji_);
   pf->setContentsMargins(0, 0, 0, 0);
-  Dodaj(pf, "beP1c", "Szczegóły (&1c):", 5, true)->setEnabled(logic_.P1cDostepny());
-  Dodaj(pf, "beKrajWysylki", "Kraj &wysyłki:", 2, true);
-  Dodaj(pf, "beKrajPrzezn", "Kraj przezna&czenia:", 2, true);
+  DodajPole(pf, "beP1c", "Szczegóły (&1c):", 5, true)->setEnabled(logic_.P1cDostepny());
+  DodajPole(pf, "beKrajWysylki", "Kraj &wysyłki:", 2, true);
+  DodajPole(pf, "beKrajPrzezn", "Kraj przezna&czenia:", 2, true);
   pf->addRow(S("Nadawca  (&2):"), StronaZPrzyciskami(StronaTowaru::Nadawca, "beNadawca"));
   pf->addRow(S("Odbiorca  (&8):"), StronaZPrzyciskami(StronaTowaru::Odbiorca, "beOdbiorca"));
   layout->addWidget(panel_pozycji_);
 
   auto* form = new QFormLayout;
   layout->addLayout(form);
-  opis_ = new QPlainTextEdit(this);
-  opis_->setObjectName(S("meOpis"));
-  opis_->setTabChangesFocus(true);
-  opis_->setMaximumHeight(70);
-  auto* opis_label = new QLabel(S("&Opis towaru (31):"), this);
-  opis_label->setBuddy(opis_);
-  form->addRow(opis_label, opis_);
+  opis_ = host::PoleTekstowe(form, S("meOpis"), S("&Opis towaru (31):"), 70);
   // Typing stops at the description's length.
   connect(opis_, &QPlainTextEdit::textChanged, this, [this] {
     if (opis_->toPlainText().size() <= 260) return;
@@ -133,7 +127,7 @@ TIE015_TowarBox::TIE015_TowarBox(host::HostContext& ctx, xml::Message& deklaracj
     opis_->moveCursor(QTextCursor::End);
   });
   {
-    QLineEdit* cn = Dodaj(form, "beCN8", "Kod towarowy CN8:", 8);
+    QLineEdit* cn = DodajPole(form, "beCN8", "Kod towarowy CN8:", 8);
     cn->setProperty("taric", true);
     connect(cn, &QLineEdit::editingFinished, this, [this, cn] {
       if (ViewMode() || logic_.ZabezpieczenieZablokowane()) return;
@@ -142,10 +136,10 @@ TIE015_TowarBox::TIE015_TowarBox(host::HostContext& ctx, xml::Message& deklaracj
       Pokaz();
     });
   }
-  Dodaj(form, "ceMasaBrutto", "Masa &brutto (35):", 16);
-  Dodaj(form, "ceMasaNetto", "Masa &netto (38):", 16);
-  Dodaj(form, "beIloscUzupJM", "JM Ilość uzup (41):", 11, true)->setEnabled(false);
-  QLineEdit* linia = Dodaj(form, "beNrLiniiZam_RUVA", "Nr linii zam:");
+  DodajPole(form, "ceMasaBrutto", "Masa &brutto (35):", 16);
+  DodajPole(form, "ceMasaNetto", "Masa &netto (38):", 16);
+  DodajPole(form, "beIloscUzupJM", "JM Ilość uzup (41):", 11, true)->setEnabled(false);
+  QLineEdit* linia = DodajPole(form, "beNrLiniiZam_RUVA", "Nr linii zam:");
   linia->setReadOnly(true);
   linia->setVisible(false);
   if (QWidget* l = form->labelForField(linia)) l->setVisible(false);
@@ -154,9 +148,9 @@ TIE015_TowarBox::TIE015_TowarBox(host::HostContext& ctx, xml::Message& deklaracj
   auto* kwota_wiersz = new QHBoxLayout;
   auto* kf = new QFormLayout;
   kf->setContentsMargins(0, 0, 0, 0);
-  Dodaj(kf, "beKwota", "Kwota:", 11);
-  Dodaj(kf, "beWaluta", "Waluta:", 3, true);
-  QLineEdit* gwarancja = Dodaj(kf, "beGwarancja", "Gwarancja (GRN):");
+  DodajPole(kf, "beKwota", "Kwota:", 11);
+  DodajPole(kf, "beWaluta", "Waluta:", 3, true);
+  QLineEdit* gwarancja = DodajPole(kf, "beGwarancja", "Gwarancja (GRN):");
   gwarancja->setReadOnly(true);
   {
     auto* wybierz = new QToolButton(this);
@@ -176,11 +170,11 @@ TIE015_TowarBox::TIE015_TowarBox(host::HostContext& ctx, xml::Message& deklaracj
       pola_.value(S("beGwarancja"))->clear();
     });
   }
-  Dodaj(kf, "beWartosc", "Wartość towaru:", 11);
-  Dodaj(kf, "beWartoscWal", "Waluta wartości:", 3, true);
-  Dodaj(kf, "beClo", "Cło (%):", 11);
-  Dodaj(kf, "beClo2", "Cło dod (%):", 11);
-  Dodaj(kf, "beVAT", "VAT:", 11);
+  DodajPole(kf, "beWartosc", "Wartość towaru:", 11);
+  DodajPole(kf, "beWartoscWal", "Waluta wartości:", 3, true);
+  DodajPole(kf, "beClo", "Cło (%):", 11);
+  DodajPole(kf, "beClo2", "Cło dod (%):", 11);
+  DodajPole(kf, "beVAT", "VAT:", 11);
   oblicz_ = new QCheckBox(S("oblicz i wpisz kwotę zabezp. automatycznie"), this);
   oblicz_->setObjectName(S("ceOblicz"));
   oblicz_->setChecked(true);
@@ -231,17 +225,17 @@ TIE015_TowarBox::TIE015_TowarBox(host::HostContext& ctx, xml::Message& deklaracj
 
   auto* bezp = new QWidget(tabs_);
   auto* bf = new QFormLayout(bezp);
-  QLineEdit* forma = Dodaj(bf, "beFormaPlatnosci", "Forma płatności:", 1, true);
+  QLineEdit* forma = DodajPole(bf, "beFormaPlatnosci", "Forma płatności:", 1, true);
   auto* forma_opis = new QLabel(bezp);
   forma_opis->setObjectName(S("beFormaPlatnosci_Opis"));
   bf->addRow(QString(), forma_opis);
   connect(forma, &QLineEdit::textChanged, forma_opis, [this, forma_opis](const QString& kod) {
     forma_opis->setText(kod.trimmed().isEmpty() ? QString() : reference::TSlownikNCTS_BOX::GetOpis(ctx_, 1116, kod.trimmed()));
   });
-  Dodaj(bf, "beNrReferencyjnyPrzesylki", "Nr ref. przesyłki:", 70);
+  DodajPole(bf, "beNrReferencyjnyPrzesylki", "Nr ref. przesyłki:", 70);
   bf->addRow(S("Nadawca:"), StronaZPrzyciskami(StronaTowaru::NadawcaB, "beNadawcaB"));
   bf->addRow(S("Odbiorca:"), StronaZPrzyciskami(StronaTowaru::OdbiorcaB, "beOdbiorcaB"));
-  Dodaj(bf, "beKodUN", "Kod UN (tow.niebezp.):", 4, true);
+  DodajPole(bf, "beKodUN", "Kod UN (tow.niebezp.):", 4, true);
   tabs_->addTab(bezp, S(" Bezpieczeństwo  "));
 
   auto* kont = new QWidget(tabs_);
@@ -280,18 +274,12 @@ TIE015_TowarBox::TIE015_TowarBox(host::HostContext& ctx, xml::Message& deklaracj
   przyciski_ = new QWidget(this);
   auto* pb = new QHBoxLayout(przyciski_);
   pb->setContentsMargins(0, 0, 0, 0);
-  for (const auto& [nazwa, tekst, akcja] : {std::tuple{"actAdd", "Dodaj", &TIE015_TowarBox::actAdd},
-                                            std::tuple{"actReplace", "Zmień", &TIE015_TowarBox::actReplace},
-                                            std::tuple{"actDel", "Usuń", &TIE015_TowarBox::actDel},
-                                            std::tuple{"actKopiuj", "Kopiuj na pozycje", &TIE015_TowarBox::actKopiuj}}) {
-    auto* b = new QPushButton(S(tekst), przyciski_);
-    b->setObjectName(S(nazwa));
-    b->setAutoDefault(false);
-    pb->addWidget(b);
-    connect(b, &QPushButton::clicked, this, akcja);
-    if (QLatin1String(nazwa) == QLatin1String("actKopiuj")) kopiuj_ = b;
-  }
-  pb->addStretch();
+  host::DodajPrzyciski(przyciski_, pb,
+                       {{"actAdd", "Dodaj", [this] { actAdd(); }},
+                        {"actReplace", "Zmień", [this] { actReplace(); }},
+                        {"actDel", "Usuń", [this] { actDel(); }},
+                        {"actKopiuj", "Kopiuj na pozycje", [this] { actKopiuj(); }}});
+  kopiuj_ = przyciski_->findChild<QPushButton*>(S("actKopiuj"));
   layout->addWidget(przyciski_);
   connect(tabs_, &QTabWidget::currentChanged, this, [this] { OdswiezPrzyciski(); });
 
@@ -306,12 +294,6 @@ TIE015_TowarBox::TIE015_TowarBox(host::HostContext& ctx, xml::Message& deklaracj
   host::PrzyciskiList(this, {"slownik", "waluta", "taric"});
 }
 
-QLineEdit* TIE015_TowarBox::Dodaj(QFormLayout* form, const char* name, const char* caption, int max_length, bool upper) {
-  QLineEdit* e = host::PoleFormularza(this, form, S(name), S(caption), max_length, upper);
-  pola_.insert(S(name), e);
-  return e;
-}
-
 QWidget* TIE015_TowarBox::StronaZPrzyciskami(StronaTowaru s, const char* name) {
   auto* w = new QWidget(this);
   auto* h = new QHBoxLayout(w);
@@ -320,33 +302,25 @@ QWidget* TIE015_TowarBox::StronaZPrzyciskami(StronaTowaru s, const char* name) {
   e->setObjectName(S(name));
   e->setReadOnly(true);
   pola_.insert(S(name), e);
-  auto* wybierz = new QToolButton(w);
-  wybierz->setObjectName(S(name) + S("_Wybierz"));
-  wybierz->setText(S("..."));
-  auto* wyczysc = new QToolButton(w);
-  wyczysc->setObjectName(S(name) + S("_Wyczysc"));
-  wyczysc->setText(S("X"));
   h->addWidget(e);
-  h->addWidget(wybierz);
-  h->addWidget(wyczysc);
-  connect(wybierz, &QToolButton::clicked, this, [this, s, e] {
-    if (ViewMode()) return;
-    Czytaj();
-    if (const QString odmowa = logic_.OdmowaStrony(s); !odmowa.isEmpty()) {
-      ctx_.dialogs.Blad(odmowa);
-      return;
-    }
-    if (const auto k = host::WybierzKontrahentaPoNazwie(ctx_, e->text(), this)) {
-      logic_.WybierzStrone(s, *k);
-      Pokaz();
-    }
-  });
-  connect(wyczysc, &QToolButton::clicked, this, [this, s] {
-    if (ViewMode()) return;
-    Czytaj();
-    logic_.WyczyscStrone(s);
-    Pokaz();
-  });
+  h->addWidget(PrzyciskiPola(
+      e,
+      [this, s, e] {
+        Czytaj();
+        if (const QString odmowa = logic_.OdmowaStrony(s); !odmowa.isEmpty()) {
+          ctx_.dialogs.Blad(odmowa);
+          return;
+        }
+        if (const auto k = host::WybierzKontrahentaPoNazwie(ctx_, e->text(), this)) {
+          logic_.WybierzStrone(s, *k);
+          Pokaz();
+        }
+      },
+      [this, s] {
+        Czytaj();
+        logic_.WyczyscStrone(s);
+        Pokaz();
+      }));
   return w;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "departure/goods_item_editor.h"
-#include "host/edit_box.h"
+#include "departure/goods_item.h"
+#include "host/ui/edit_box.h"
 
 #include <QHash>
 
@@ -30,7 +30,6 @@ class TIE015_TowarBox : public host::TEditBox {
   bool actOkExecute() override;
 
   TowarIE015& Logika() { return logic_; }
-  QLineEdit* Pole(const QString& name) const { return pola_.value(name); }
   QPlainTextEdit* Opis() const { return opis_; }
   QPlainTextEdit* Kontenery() const { return kontenery_; }
   QTabWidget* Zakladki() const { return tabs_; }
@@ -50,7 +49,6 @@ class TIE015_TowarBox : public host::TEditBox {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  QLineEdit* Dodaj(class QFormLayout* form, const char* name, const char* caption, int max_length = 0, bool upper = false);
   QWidget* StronaZPrzyciskami(StronaTowaru s, const char* name);
   std::optional<ListaTowaru> AktywnaLista() const;
   void Edytuj(ListaTowaru l, xml::Group wiersz, bool nowy);
@@ -62,7 +60,6 @@ class TIE015_TowarBox : public host::TEditBox {
 
   TowarIE015 logic_;
   xml::Message& deklaracja_;
-  QHash<QString, QLineEdit*> pola_;
   QHash<int, QTableWidget*> siatki_;
   QHash<int, QWidget*> zakladki_list_;
   QTabWidget* tabs_ = nullptr;

@@ -1,9 +1,9 @@
 #include "goods_subrecord_boxes.h"
-#include "host/edit_box.h"
+#include "host/ui/edit_box.h"
 
 #include "goods_subrecords.h"
-#include "host/dialogs.h"
-#include "host/host_context.h"
+#include "host/base/dialogs.h"
+#include "host/base/host_context.h"
 #include "reference/slownik_ncts_box.h"
 
 #include <QCheckBox>
@@ -24,10 +24,8 @@ TIE015_PozycjaListyBox::TIE015_PozycjaListyBox(host::HostContext& ctx, Rodzaj ro
   auto* form = new QFormLayout();
   static_cast<QVBoxLayout*>(layout())->addLayout(form);
   auto add = [&](const char* name, const char* attribute, const char* caption, int max_length) {
-    QLineEdit* e = Dodaj(name, attribute, caption, max_length);
-    auto* label = new QLabel(S(caption), this);
-    label->setBuddy(e);
-    form->addRow(label, e);
+    DodajPole(form, name, caption, max_length);
+    atrybuty_.insert(S(name), S(attribute));
   };
   switch (rodzaj) {
     case Rodzaj::Opakowanie:
@@ -80,15 +78,6 @@ TIE015_PozycjaListyBox::TIE015_PozycjaListyBox(host::HostContext& ctx, Rodzaj ro
     kraj->installEventFilter(this);
     host::PrzyciskListy(kraj);
   }
-}
-
-QLineEdit* TIE015_PozycjaListyBox::Dodaj(const char* name, const char* attribute, const char*, int max_length) {
-  auto* e = new QLineEdit(this);
-  e->setObjectName(S(name));
-  if (max_length > 0) e->setMaxLength(max_length);
-  pola_.insert(S(name), e);
-  atrybuty_.insert(S(name), S(attribute));
-  return e;
 }
 
 void TIE015_PozycjaListyBox::BeforeActivate() {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/edit_box.h"
+#include "host/ui/edit_box.h"
 #include "host/xml/group.h"
 
 #include <QHash>
@@ -24,7 +24,6 @@ class TIE015_PozycjaListyBox : public host::TEditBox {
   void BeforeActivate() override;
   host::FieldErrors Validate() override;
   bool actOkExecute() override;
-  QLineEdit* Pole(const QString& name) const { return pola_.value(name); }
   QCheckBox* WywozZUE() const { return wywoz_; }
 
  protected:
@@ -32,11 +31,9 @@ class TIE015_PozycjaListyBox : public host::TEditBox {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  QLineEdit* Dodaj(const char* name, const char* attribute, const char* caption, int max_length = 0);
 
   Rodzaj rodzaj_;
   xml::Group wpis_;
-  QHash<QString, QLineEdit*> pola_;
   QHash<QString, QString> atrybuty_;  // field -> attribute of the entry
   QCheckBox* wywoz_ = nullptr;
   int slownik_ = 0;

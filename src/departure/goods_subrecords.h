@@ -1,6 +1,6 @@
 #pragma once
 
-#include "departure/declaration_editor.h"
+#include "departure/declaration.h"
 #include "departure/walidator.h"
 
 #include <QString>

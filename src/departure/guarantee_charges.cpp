@@ -2,11 +2,11 @@
 
 #include "cal_entry.h"
 #include "frame/text_formats.h"
-#include "host/clock.h"
-#include "host/db.h"
-#include "host/guarantee_ledger.h"
-#include "host/host_context.h"
-#include "host/users.h"
+#include "host/base/clock.h"
+#include "host/db/db.h"
+#include "host/db/guarantee_ledger.h"
+#include "host/base/host_context.h"
+#include "host/db/users.h"
 #include "host/xml/xml_document.h"
 
 namespace velmora::departure {

@@ -1,10 +1,10 @@
 #include "guarantees_boxes.h"
 
 #include "frame/shared_state.h"
-#include "host/dialogs.h"
-#include "host/gwarancje_win.h"
-#include "host/host_context.h"
-#include "host/xml_list_box.h"
+#include "host/base/dialogs.h"
+#include "host/ui/gwarancje_win.h"
+#include "host/base/host_context.h"
+#include "host/ui/xml_list_box.h"
 #include "reference/slownik_ncts_box.h"
 
 #include <QAbstractTableModel>
@@ -31,16 +31,12 @@ constexpr int kSlownikRodzajow = 1051;
 
 QString S(const char* text) { return QString::fromUtf8(text); }
 
-QLineEdit* Pole(QWidget* parent, const char* name, int max_length, bool wielkie) {
+// A line edit whose text turns upper case as it is typed.
+QLineEdit* PoleWielkimi(QWidget* parent, const char* name, int max_length) {
   auto* e = new QLineEdit(parent);
   e->setObjectName(QString::fromLatin1(name));
   e->setMaxLength(max_length);
-  if (wielkie)
-    QObject::connect(e, &QLineEdit::textEdited, e, [e](const QString& t) {
-      const int pos = e->cursorPosition();
-      e->setText(t.toUpper());
-      e->setCursorPosition(pos);
-    });
+  host::WielkieLitery(e);
   return e;
 }
 
@@ -111,14 +107,14 @@ TIE015_GwarancjaBox::TIE015_GwarancjaBox(host::HostContext& ctx, const DaneGwara
     : TEditBox(ctx, parent), dane_(dane) {
   setObjectName(S("TIE015_GwarancjaBox"));
   setWindowTitle(S("Gwarancja"));
-  beRodzaj = Pole(this, "beRodzaj", 1, true);
-  beNr = Pole(this, "beNr", 35, true);
-  beGRN = Pole(this, "beGRN", 24, true);
+  beRodzaj = PoleWielkimi(this, "beRodzaj", 1);
+  beNr = PoleWielkimi(this, "beNr", 35);
+  beGRN = PoleWielkimi(this, "beGRN", 24);
   peKodDostepu = new KodDostepuEdit([this] { return GwarancjeDeklaracji::KodyDostepu(ctx_.db, beGRN->text()); }, this);
   peKodDostepu->setObjectName(S("peKodDostepu"));
   cbNiewaznaNaUE = new QCheckBox(this);
   cbNiewaznaNaUE->setObjectName(S("cbNiewaznaNaUE"));
-  beNiewazneNaKraj = Pole(this, "beNiewazneNaKraj", 296, true);
+  beNiewazneNaKraj = PoleWielkimi(this, "beNiewazneNaKraj", 296);
 
   auto* slownik = new QToolButton(this);
   slownik->setText(S("..."));
@@ -189,18 +185,11 @@ TIE015_GwarancjeBox::TIE015_GwarancjeBox(host::HostContext& ctx, GwarancjeDeklar
   grid_->installEventFilter(this);
 
   auto* przyciski = new QVBoxLayout;
-  auto przycisk = [this, przyciski](const char* name, const char* caption, void (TIE015_GwarancjeBox::*action)()) {
-    auto* b = new QPushButton(S(caption), this);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    connect(b, &QPushButton::clicked, this, action);
-    przyciski->addWidget(b);
-  };
-  przycisk("actDodaj", "Dodaj", &TIE015_GwarancjeBox::Dodaj);
-  przycisk("actPopraw", "Popraw", &TIE015_GwarancjeBox::Popraw);
-  przycisk("actUsun", "Usuń", &TIE015_GwarancjeBox::Usun);
-  przycisk("act_Dodaj_z_listy", "Dodaj z listy", &TIE015_GwarancjeBox::DodajZListy);
-  przyciski->addStretch();
+  host::DodajPrzyciski(this, przyciski,
+                       {{"actDodaj", "Dodaj", [this] { Dodaj(); }},
+                        {"actPopraw", "Popraw", [this] { Popraw(); }},
+                        {"actUsun", "Usuń", [this] { Usun(); }},
+                        {"act_Dodaj_z_listy", "Dodaj z listy", [this] { DodajZListy(); }}});
   auto* srodek = new QHBoxLayout;
   srodek->addWidget(grid_, 1);
   srodek->addLayout(przyciski);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "declaration_guarantees.h"
-#include "host/edit_box.h"
+#include "host/ui/edit_box.h"
 
 #include <optional>
 

@@ -3,11 +3,12 @@
 #include "frame/codes.h"
 #include "frame/message_copy.h"
 #include "frame/text_formats.h"
-#include "host/clock.h"
-#include "host/config_rpt_box.h"
-#include "host/db.h"
-#include "host/display_text.h"
+#include "host/base/clock.h"
+#include "host/reports/config_rpt_box.h"
+#include "host/db/db.h"
+#include "host/ui/display_text.h"
 #include "host/xml/bodies.h"
+#include "frame/transit_store.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -240,19 +241,17 @@ QString PlikSAD(const host::HostContext& ctx, qint64 id_pozycji) {
 
 WydrukSAD DrukujSAD(host::HostContext& ctx, qint64 id_pozycji, const QString& pdf_file) {
   WydrukSAD wynik;
-  const host::Params id{{S("ID"), id_pozycji}};
   xml::Message deklaracja;
   DaneWydrukuSAD dane;
   QString typ, nr_wlasny;
   try {
-    const QString tekst = ctx.db.QueryMemoField(S("TRANZYTY_POZYCJE"), S("XML"), S("ID_TRANZYTY_POZYCJE = :ID"), id);
+    const QString tekst = frame::TransitStore(ctx.db).Xml(id_pozycji);
     if (tekst.trimmed().isEmpty()) {
       wynik.blad = S("Komunikat nie zawiera dokumentu XML - wydruk SAD nie jest możliwy");
       return wynik;
     }
     deklaracja = xml::GetAnyMessage(xml::LoadXMLData(frame::NaprawXML(tekst)));
-    const auto wiersz = ctx.db.QueryOne(
-        S("select TYP, STATUS, NR_WLASNY, IE013_RODZAJ, TRANZYTY_ID from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = :ID"), id);
+    const auto wiersz = frame::TransitStore(ctx.db).Komunikat(id_pozycji);
     if (wiersz) {
       typ = wiersz->Str(S("TYP")).trimmed();
       nr_wlasny = wiersz->Str(S("NR_WLASNY")).trimmed();
@@ -264,7 +263,7 @@ WydrukSAD DrukujSAD(host::HostContext& ctx, qint64 id_pozycji, const QString& pd
         dane.lrn = tranzyt->Str(S("LRN"));
       }
     }
-    dane.wyslany = Wyslany(ctx.db.QueryMemoField(S("TRANZYTY_POZYCJE"), S("PLIK"), S("ID_TRANZYTY_POZYCJE = :ID"), id));
+    dane.wyslany = Wyslany(frame::TransitStore(ctx.db).Plik(id_pozycji));
   } catch (const xml::XmlParseError& e) {
     wynik.blad = S("Nie można odczytać dokumentu komunikatu: %1").arg(e.Message());
     return wynik;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "host/host_context.h"
-#include "host/sad_print.h"
+#include "host/base/host_context.h"
+#include "host/reports/sad_print.h"
 #include "host/xml/messages.h"
 
 #include <QDate>

@@ -2,7 +2,7 @@
 
 #include "seals.h"
 
-#include "host/edit_box.h"
+#include "host/ui/edit_box.h"
 
 class QLineEdit;
 class QPlainTextEdit;

@@ -1,10 +1,10 @@
 #include "security_amount.h"
 
 #include "frame/text_formats.h"
-#include "host/clock.h"
-#include "host/exchange_rates.h"
-#include "host/host_context.h"
-#include "host/rounding.h"
+#include "host/base/clock.h"
+#include "host/db/exchange_rates.h"
+#include "host/base/host_context.h"
+#include "host/base/rounding.h"
 #include "host/xml/bodies.h"
 #include "host/xml/messages.h"
 
@@ -54,6 +54,16 @@ KursyWalut KursyNaDzisZPamiecia(host::HostContext& ctx) {
 xml::Group ElementZabezpieczenia(xml::Group towar) {
   xml::Group dane = towar.Ensure(xml::kIE015_DaneKrajowe);
   return dane.Ensure(xml::kIE015_Zabezpieczenie);
+}
+
+WejscieZabezpieczenia WejscieZabezpieczenia::ZElementu(const xml::Group& z) {
+  WejscieZabezpieczenia we;
+  we.stawka_cla = z.Get(S("StawkaCla"));
+  we.stawka_cla_dodatkowego = z.Get(S("StawkaClaDodatkowego"));
+  we.stawka_vat = z.Get(S("StawkaVAT"));
+  we.wartosc = z.Get(S("Wartosc"));
+  we.waluta_wartosci = z.Get(S("WalutaWartosci"));
+  return we;
 }
 
 WynikZabezpieczenia ObliczZabezp(host::HostContext& ctx, xml::Group zabezpieczenie, const WejscieZabezpieczenia& we) {
@@ -182,12 +192,7 @@ std::vector<LiniaZabezpieczenia> ZabezpieczenieDeklaracji(host::HostContext& ctx
     LiniaZabezpieczenia l;
     l.poz_id = towar.Get(S("PozId")).trimmed().toInt();
     const xml::Group z = towar.Get(xml::kIE015_DaneKrajowe).Get(xml::kIE015_Zabezpieczenie);
-    WejscieZabezpieczenia we;
-    we.stawka_cla = z.Get(S("StawkaCla"));
-    we.stawka_cla_dodatkowego = z.Get(S("StawkaClaDodatkowego"));
-    we.stawka_vat = z.Get(S("StawkaVAT"));
-    we.wartosc = z.Get(S("Wartosc"));
-    we.waluta_wartosci = z.Get(S("WalutaWartosci"));
+    WejscieZabezpieczenia we = WejscieZabezpieczenia::ZElementu(z);
     we.tir = tir;
     const WynikZabezpieczenia w = Policz(kursy, we).w;
     if (w.policzone) {

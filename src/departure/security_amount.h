@@ -1,7 +1,7 @@
 #pragma once
 
-#include "host/dziesietna.h"
-#include "host/exchange_rates.h"
+#include "host/base/dziesietna.h"
+#include "host/db/exchange_rates.h"
 #include "host/xml/group.h"
 
 #include <QString>
@@ -33,6 +33,9 @@ struct WejscieZabezpieczenia {
   bool tir = false;           // the declaration type is "TIR"
   bool automatycznie = true;  // "oblicz i wpisz kwotę zabezp. automatycznie"
   QString grn;                // the remembered guarantee reference
+
+  // The rates, value and currency as a goods item's stored security element holds them.
+  static WejscieZabezpieczenia ZElementu(const xml::Group& zabezpieczenie);
 };
 
 // Whole złoty, as the computation leaves them.

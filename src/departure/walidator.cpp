@@ -315,19 +315,39 @@ QString TWalidator::MRN(const QString& mrn) {
   return {};
 }
 
+namespace {
+
+// The declaration's rules over the whole document, in the order they are reported. R160 is
+// checked on sending only: the file run reports the six others.
+struct RegulaDeklaracji {
+  const char* kod;
+  QString (*tresc)(const Group& z, const Pozycje& p);
+  bool tylko_przy_wysylce = false;
+};
+
+const RegulaDeklaracji kRegulyDeklaracji[] = {
+    {"C135", [](const Group& z, const Pozycje& p) { return KrajNaNaglowkuAlboPozycjach(z, p, true); }},
+    {"C140", [](const Group& z, const Pozycje& p) { return KrajNaNaglowkuAlboPozycjach(z, p, false); }},
+    {"C191", [](const Group& z, const Pozycje&) { return TWalidator::C191(z); }},
+    {"R105", R105Tresc},
+    {"R160", [](const Group& z, const Pozycje&) { return TWalidator::R160(z); }, true},
+    {"R909", [](const Group& z, const Pozycje&) { return TWalidator::R909(z); }},
+    {"RP14", RP14Tresc},
+};
+
+template <class Dodaj>
+void RegulyDeklaracji(const Group& z, const Pozycje& p, bool przy_wysylce, Dodaj dodaj) {
+  for (const RegulaDeklaracji& r : kRegulyDeklaracji)
+    if (przy_wysylce || !r.tylko_przy_wysylce)
+      if (QString t = r.tresc(z, p); !t.isEmpty()) dodaj(S(r.kod), std::move(t));
+}
+
+}  // namespace
+
 std::vector<Ustalenie> TWalidator::IE015Ustalenia(const xml::Message& deklaracja) {
   const Group z = deklaracja.Root();
-  const Pozycje p = CzytajPozycje(z);
   std::vector<Ustalenie> out;
-  auto dodaj = [&out](const char* kod, QString t) {
-    if (!t.isEmpty()) out.emplace_back(S(kod), std::move(t));
-  };
-  dodaj("C135", KrajNaNaglowkuAlboPozycjach(z, p, true));
-  dodaj("C140", KrajNaNaglowkuAlboPozycjach(z, p, false));
-  dodaj("C191", C191(z));
-  dodaj("R105", R105Tresc(z, p));
-  dodaj("R909", R909(z));
-  dodaj("RP14", RP14Tresc(z, p));
+  RegulyDeklaracji(z, CzytajPozycje(z), false, [&out](QString kod, QString t) { out.emplace_back(std::move(kod), std::move(t)); });
   return out;
 }
 
@@ -379,16 +399,7 @@ std::vector<UstalenieKomunikatu> RegulyKomunikatu(const xml::Message& m) {
     std::vector<UstalenieKomunikatu> elementy;
     Pozycje p;
     RegulyElementow(root.Raw(), QLatin1Char('/') + root.LocalName(), 0, elementy, p);
-    auto dodaj = [&out](const char* kod, QString t) {
-      if (!t.isEmpty()) out.push_back({S(kod), QString(), std::move(t)});
-    };
-    dodaj("C135", KrajNaNaglowkuAlboPozycjach(z, p, true));
-    dodaj("C140", KrajNaNaglowkuAlboPozycjach(z, p, false));
-    dodaj("C191", TWalidator::C191(z));
-    dodaj("R105", R105Tresc(z, p));
-    dodaj("R160", TWalidator::R160(z));
-    dodaj("R909", TWalidator::R909(z));
-    dodaj("RP14", RP14Tresc(z, p));
+    RegulyDeklaracji(z, p, true, [&out](QString kod, QString t) { out.push_back({std::move(kod), QString(), std::move(t)}); });
     rp18();
     for (UstalenieKomunikatu& u : elementy) out.push_back(std::move(u));
     return out;

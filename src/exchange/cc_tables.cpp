@@ -1,7 +1,7 @@
 #include "cc_tables.h"
 
 #include "departure/walidator.h"
-#include "host/taric.h"
+#include "host/ui/taric.h"
 
 #include <map>
 #include <optional>

@@ -3,21 +3,21 @@
 #include "phase5.h"
 
 #include "departure/guarantee_charges.h"
+#include "frame/transit_store.h"
 #include "frame/codes.h"
 #include "frame/shared_state.h"
 #include "frame/text_formats.h"
-#include "host/clock.h"
-#include "host/db.h"
-#include "host/dialogs.h"
-#include "host/host_context.h"
-#include "host/host_switches.h"
-#include "host/named_lock.h"
-#include "host/options.h"
-#include "host/users.h"
+#include "host/base/clock.h"
+#include "host/db/db.h"
+#include "host/base/dialogs.h"
+#include "host/base/host_context.h"
+#include "host/db/named_lock.h"
+#include "host/db/options.h"
+#include "host/db/users.h"
 #include "host/xml/document_checks.h"
 #include "host/xml/messages.h"
 #include "host/xml/xml_document.h"
-#include "host/guarantee_ledger.h"
+#include "host/db/guarantee_ledger.h"
 #include "reference/register_check.h"
 #include "reference/register_entry.h"
 
@@ -34,29 +34,60 @@ namespace {
 
 using host::Params;
 
-struct Rank {
-  int rank;
-  std::initializer_list<const char*> types;
+// How a transit's message is known: its rank (a transit takes the state of an answer of the
+// same or a higher rank than its current type) and, for the customs answers, how the answer
+// finds its transit and how its row is described. In the description %R stands for the related
+// own number and %M for the MRN.
+struct TypKomunikatu {
+  const char* typ;
+  int ranga;
+  bool odpowiedz = false;         // a customs answer the loader takes
+  bool bez_powiazanego = false;   // may come without the related own number
+  const char* po_numerze = nullptr;  // found by the related number of a message of this type ("" any)
+  int po_mrn = -1;                   // else found by the MRN among the transits of this kind
+  const char* opis = "";
 };
 
-const Rank kRanks[] = {
-    {10, {"IE007", "IE015"}},
-    {20, {"IE008", "IE016"}},
-    {30, {"IE043", "IE028", "IE928"}},
-    {40, {"IE044", "IE058", "IE013", "IE014", "IE009", "IE004", "IE005", "IE055"}},
-    {50, {"IE051", "IE054", "IE062", "IE060"}},
-    {70, {"IE029"}},
-    {80, {"IE140", "IE141", "IE906"}},
-    {100, {"IE025", "IE045"}},
+const TypKomunikatu kTypy[] = {
+    {"IE007", 10},
+    {"IE015", 10},
+    {"IE008", 20, true, false, "IE007", -1, "Odrzucenie zawiadomienia o przybyciu towaru IE007 o numerze własnym %R"},
+    {"IE016", 20, true, false, "IE015", -1, "Odrzucenie zgłoszenia IE015 o numerze własnym %R"},
+    {"IE043", 30, true, true, nullptr, frame::kRodzajPrzywoz, "Zezwolenie na rozładunek towaru ze zgłoszenia IE007 o numerze MRN %M"},
+    {"IE028", 30, true, false, "IE015", -1, "Nadanie numeru MRN %M dla zgłoszenia IE015 o numerze własnym %R"},
+    {"IE928", 30, true, false, "IE015", -1, "Poprawne zapisanie danych zgłoszenia o numerze własnym %R"},
+    {"IE044", 40},
+    {"IE058", 40, true, false, "IE044", -1, "Odrzucenie uwag rozładunkowych komunikatu IE044 numerze własnym %R"},
+    {"IE013", 40},
+    {"IE014", 40},
+    // The decision inside says which of the two it is (FindIeTransit).
+    {"IE009", 40, true, false, "", -1, ""},
+    {"IE004", 40, true, false, "IE013", -1, "Przyjęcie sprostowania zgłoszenia IE013 o numerze własnym %R"},
+    {"IE005", 40, true, false, "IE013", -1, "Odrzucenie sprostowania zgłoszenia IE013 o numerze własnym %R"},
+    {"IE055", 40, true, true, nullptr, frame::kRodzajWywoz, "Informacja o nieważności gwarancji na zgłoszeniu numerze MRN %M"},
+    {"IE051", 50, true, false, nullptr, frame::kRodzajWywoz, "Odmowa zwolnienia do procedury tranzytu zgłoszenia numerze MRN %M"},
+    {"IE054", 50},
+    {"IE062", 50, true, false, "IE054", -1, "Odrzucenie wniosku o zwolnienie zgłoszenia o numerze MRN %M"},
+    {"IE060", 50, true, true, nullptr, frame::kRodzajWywoz, "Planowana kontrola dotycząca zgłoszenia o numerze MRN %M"},
+    {"IE029", 70, true, false, "IE015", -1, "Zwolnienie do procedury tranzytu zgłoszenia IE015 o numerze własnym %R"},
+    // Refused when no transit has the MRN (FindIeTransit).
+    {"IE140", 80, true, true, nullptr, frame::kRodzajWywoz, "Zapytanie o przesyłkę o numerze MRN %M"},
+    {"IE141", 80},
+    // Answers an IE014 or, failing that, an IE141 (FindIeTransit).
+    {"IE906", 80, true, false, "IE014", -1, "Odrzucenie wniosku o unieważnienie %T o numerze własnym %R"},
+    {"IE025", 100, true, true, nullptr, frame::kRodzajPrzywoz, "Zwolnienie z tranzytu numer MRN %M"},
+    {"IE045", 100, true, true, nullptr, frame::kRodzajWywoz, "Zamknięcie procedury tranzytu zgłoszenia numerze MRN %M"},
 };
 
-const char* const kIeRoots[] = {"IE004", "IE005", "IE008", "IE009", "IE016", "IE025", "IE028", "IE029", "IE043",
-                                "IE045", "IE051", "IE055", "IE058", "IE060", "IE062", "IE140", "IE906", "IE928"};
+const TypKomunikatu* Typ(const QString& typ) {
+  for (const TypKomunikatu& t : kTypy)
+    if (typ == QLatin1String(t.typ)) return &t;
+  return nullptr;
+}
 
 bool IsIeRoot(const QString& root) {
-  for (const char* r : kIeRoots)
-    if (root == QLatin1String(r)) return true;
-  return false;
+  const TypKomunikatu* t = Typ(root);
+  return t && t->odpowiedz;
 }
 
 bool IsAcceptedRoot(const QString& root) {
@@ -64,6 +95,10 @@ bool IsAcceptedRoot(const QString& root) {
          root == QLatin1String("UPP") || root == QLatin1String("NPP") || root == QLatin1String("Odrzucenie") ||
          root == QLatin1String("OdrzucenieKomunikatu");
 }
+
+// An own number as stored and looked up: a missing one is empty, never null, so that the
+// duplicate check finds an answer without a number when it comes again.
+QString Numer(const QString& nr) { return nr.isNull() ? QStringLiteral("") : nr; }
 
 // A reason that ends the load: nothing is stored and the caller gets "Błąd - " + reason.
 struct Refusal {
@@ -112,7 +147,10 @@ class Load {
     // Two loaders of one answer would both pass the duplicate check and both store it.
     host::LockForTransaction(db_, QStringLiteral("WczytajKomunikat"));
     if (const QString too_big = xml::OversizeRefusal(xml_.left(4096).toUtf8(), xml_.size()); !too_big.isEmpty()) throw Refusal{too_big};
-    doc_ = xml::LoadXMLData(frame::NaprawXML(xml_));
+    // Only the parts read below become nodes: an answer of many goods items costs no tree.
+    static const QStringList kRead{QStringLiteral("Naglowek"), QStringLiteral("DecyzjaOUniewaznieniu"), QStringLiteral("UPP"),
+                                   QStringLiteral("InformacjaUzupelniajaca"), QStringLiteral("Dokument")};
+    doc_ = xml::LoadXMLHead(frame::NaprawXML(xml_), kRead);
     const xml::XmlNode root = doc_->DocumentElement();
     in_.typ = root.NodeName();
     if (!IsAcceptedRoot(in_.typ))
@@ -151,9 +189,7 @@ class Load {
   // one read serves the duplicate check, the transit by number and the related type.
   void ReadNumbers() {
     if (numbers_read_) return;
-    numbers_ = db_.QueryAll(QStringLiteral("select TRANZYTY_ID, TYP, NR_WLASNY from TRANZYTY_POZYCJE where NR_WLASNY in (:NR, :NRP) "
-                                           "order by ID_TRANZYTY_POZYCJE desc"),
-                            {{QStringLiteral("NR"), in_.nr_wlasny}, {QStringLiteral("NRP"), in_.nr_powiazany}});
+    numbers_ = frame::TransitStore(db_).PoNumerach(Numer(in_.nr_wlasny), Numer(in_.nr_powiazany));
     numbers_read_ = true;
   }
 
@@ -209,85 +245,48 @@ class Load {
     in_.nr_powiazany = h.NrWlasnyKomunikatuPowiazanego().trimmed();
     Q_UNUSED(root);
     RefuseDuplicate();
-    static const QStringList kWithoutRelated{QStringLiteral("IE140"), QStringLiteral("IE055"), QStringLiteral("IE060"),
-                                             QStringLiteral("IE043"), QStringLiteral("IE045"), QStringLiteral("IE025")};
-    if (in_.nr_powiazany.isEmpty() && !kWithoutRelated.contains(in_.typ))
+    if (in_.nr_powiazany.isEmpty() && !Typ(in_.typ)->bez_powiazanego)
       throw Refusal{QStringLiteral("Brak informacji na temat numeru własnego komunikatu powiązanego")};
   }
 
   void FindIeTransit(const xml::XmlNode& root) {
-    const QString& t = in_.typ;
-    const QString& rel = in_.nr_powiazany;
-    const QString& mrn = in_.mrn;
-    auto by_number = [&](const QString& typ, const QString& opis) {
-      in_.tranzyt = TransitByNumber(typ);
-      in_.opis = opis;
-    };
-    auto by_mrn = [&](int rodzaj, const QString& opis) {
-      in_.tranzyt = TransitByMrn(rodzaj);
-      in_.opis = opis;
-    };
-    if (t == QLatin1String("IE004")) {
-      by_number(frame::typ::IE013, QStringLiteral("Przyjęcie sprostowania zgłoszenia IE013 o numerze własnym ") + rel);
-    } else if (t == QLatin1String("IE005")) {
-      by_number(frame::typ::IE013, QStringLiteral("Odrzucenie sprostowania zgłoszenia IE013 o numerze własnym ") + rel);
-    } else if (t == QLatin1String("IE008")) {
-      by_number(frame::typ::IE007,
-                QStringLiteral("Odrzucenie zawiadomienia o przybyciu towaru IE007 o numerze własnym ") + rel);
-    } else if (t == QLatin1String("IE009")) {
+    const TypKomunikatu& t = *Typ(in_.typ);
+    QString opis = QString::fromUtf8(t.opis);
+    if (t.po_numerze) {
+      in_.tranzyt = TransitByNumber(QString::fromLatin1(t.po_numerze));
+    } else {
+      in_.tranzyt = TransitByMrn(t.po_mrn);
+    }
+    if (in_.typ == frame::typ::IE009) {
       const xml::XmlNode decyzja = FindLocal(root, QStringLiteral("DecyzjaOUniewaznieniu"));
       if (!decyzja)
-        throw Refusal{QStringLiteral("Dokument ") + t + QStringLiteral(" nie zawiera elementu DecyzjaOUniewaznieniu")};
-      in_.tranzyt = TransitByNumber(QString());
+        throw Refusal{QStringLiteral("Dokument ") + in_.typ + QStringLiteral(" nie zawiera elementu DecyzjaOUniewaznieniu")};
       if (decyzja.Attribute(QStringLiteral("DecyzjaDoWniosku")).trimmed() == QLatin1String("1")) {
-        in_.opis = QStringLiteral("Unieważnienie zgłoszenia IE015 o numerze własnym ") + rel;
+        opis = QStringLiteral("Unieważnienie zgłoszenia IE015 o numerze własnym %R");
       } else {
-        in_.opis = QStringLiteral("Odrzucenie unieważnienia zgłoszenia IE015 o numerze własnym ") + rel;
+        opis = QStringLiteral("Odrzucenie unieważnienia zgłoszenia IE015 o numerze własnym %R");
         in_.status = frame::kStatusOdebranyOdmowa;
       }
-    } else if (t == QLatin1String("IE016")) {
-      by_number(frame::typ::IE015, QStringLiteral("Odrzucenie zgłoszenia IE015 o numerze własnym ") + rel);
-    } else if (t == QLatin1String("IE025")) {
-      by_mrn(frame::kRodzajPrzywoz, QStringLiteral("Zwolnienie z tranzytu numer MRN ") + mrn);
-    } else if (t == QLatin1String("IE028")) {
-      by_number(frame::typ::IE015, QStringLiteral("Nadanie numeru MRN ") + mrn +
-                                       QStringLiteral(" dla zgłoszenia IE015 o numerze własnym ") + rel);
-    } else if (t == QLatin1String("IE029")) {
-      by_number(frame::typ::IE015,
-                QStringLiteral("Zwolnienie do procedury tranzytu zgłoszenia IE015 o numerze własnym ") + rel);
-    } else if (t == QLatin1String("IE043")) {
-      by_mrn(frame::kRodzajPrzywoz,
-             QStringLiteral("Zezwolenie na rozładunek towaru ze zgłoszenia IE007 o numerze MRN ") + mrn);
-    } else if (t == QLatin1String("IE045")) {
-      by_mrn(frame::kRodzajWywoz, QStringLiteral("Zamknięcie procedury tranzytu zgłoszenia numerze MRN ") + mrn);
-    } else if (t == QLatin1String("IE051")) {
-      by_mrn(frame::kRodzajWywoz,
-             QStringLiteral("Odmowa zwolnienia do procedury tranzytu zgłoszenia numerze MRN ") + mrn);
-    } else if (t == QLatin1String("IE055")) {
-      by_mrn(frame::kRodzajWywoz,
-             QStringLiteral("Informacja o nieważności gwarancji na zgłoszeniu numerze MRN ") + mrn);
-    } else if (t == QLatin1String("IE058")) {
-      by_number(frame::typ::IE044,
-                QStringLiteral("Odrzucenie uwag rozładunkowych komunikatu IE044 numerze własnym ") + rel);
-    } else if (t == QLatin1String("IE060")) {
-      by_mrn(frame::kRodzajWywoz, QStringLiteral("Planowana kontrola dotycząca zgłoszenia o numerze MRN ") + mrn);
-    } else if (t == QLatin1String("IE062")) {
-      by_number(frame::typ::IE054, QStringLiteral("Odrzucenie wniosku o zwolnienie zgłoszenia o numerze MRN ") + mrn);
-    } else if (t == QLatin1String("IE140")) {
-      by_mrn(frame::kRodzajWywoz, QStringLiteral("Zapytanie o przesyłkę o numerze MRN ") + mrn);
-      if (in_.tranzyt == 0)
-        throw Refusal{QStringLiteral("Nie znaleziono komunikatu o numerze własnym ") + rel +
-                      QStringLiteral(" w bazie danych")};
-    } else if (t == QLatin1String("IE906")) {
-      in_.tranzyt = TransitByNumber(frame::typ::IE014);
+    } else if (in_.typ == QLatin1String("IE140") && in_.tranzyt == 0) {
+      throw Refusal{QStringLiteral("Nie znaleziono komunikatu o numerze własnym ") + in_.nr_powiazany + QStringLiteral(" w bazie danych")};
+    } else if (in_.typ == QLatin1String("IE906")) {
       QString answered = frame::typ::IE014;
       if (in_.tranzyt == 0) {
         in_.tranzyt = TransitByNumber(frame::typ::IE141);
         answered = frame::typ::IE141;
       }
-      in_.opis = QStringLiteral("Odrzucenie wniosku o unieważnienie ") + answered + QStringLiteral(" o numerze własnym ") + rel;
-    } else if (t == QLatin1String("IE928")) {
-      by_number(frame::typ::IE015, QStringLiteral("Poprawne zapisanie danych zgłoszenia o numerze własnym ") + rel);
+      opis.replace(QLatin1String("%T"), answered);
+    }
+    // One pass, so a number that holds "%M" stays as it is.
+    in_.opis.clear();
+    for (qsizetype i = 0; i < opis.size(); ++i) {
+      const QChar next = i + 1 < opis.size() ? opis[i + 1] : QChar();
+      if (opis[i] == QLatin1Char('%') && (next == QLatin1Char('R') || next == QLatin1Char('M'))) {
+        in_.opis += next == QLatin1Char('R') ? in_.nr_powiazany : in_.mrn;
+        ++i;
+      } else {
+        in_.opis += opis[i];
+      }
     }
   }
 
@@ -343,19 +342,21 @@ class Load {
       WarehouseRelease();
       DepartureCharge();
     }
-    if (in_.typ == frame::typ::IE025 && host::FZADURODER) ApproveRegisterEntries();
+    if (in_.typ == frame::typ::IE025 && ctx_.switches.FZADURODER) ApproveRegisterEntries();
   }
 
   // The found transit's type, last ordinal, waiting IE025 and warehouse link.
   void ReadState() {
-    auto state = db_.QueryOne(QStringLiteral("select t.TYP as T_TYP, " "(select max(LP) from TRANZYTY_POZYCJE x where x.TRANZYTY_ID = t.ID_TRANZYTY) as MAX_LP, "
-      "(select max(ID_TRANZYTY_POZYCJE) from TRANZYTY_POZYCJE x where x.TRANZYTY_ID = t.ID_TRANZYTY and x.TYP = 'IE025') as IE025_ID, "
-      "(select count(*) from EX_SAD e where e.NCTS = 1 and e.IdNCTS = t.ID_TRANZYTY) as EX_ILE" " from TRANZYTY t where t.ID_TRANZYTY = :T"),
-                           {{QStringLiteral("T"), in_.tranzyt}});
+    auto state = db_.QueryOne(QStringLiteral("select t.TYP as T_TYP, (select count(*) from EX_SAD e where e.NCTS = 1 and e.IdNCTS = t.ID_TRANZYTY) "
+                                             "as EX_ILE from TRANZYTY t where t.ID_TRANZYTY = :T"),
+                              {{QStringLiteral("T"), in_.tranzyt}});
     // A message may outlive its transit (a deletion by another program): nothing to attach to.
     if (!state) throw Refusal{QStringLiteral("Nie znalezniono komunikatu o numerze własnym ") + in_.nr_powiazany};
     state_ = std::move(*state);
     transit_typ_ = state_.Str(QStringLiteral("T_TYP"));
+    frame::TransitStore store(db_);
+    max_lp_ = store.MaxLp(in_.tranzyt);
+    ie025_ = store.NajnowszyId(in_.tranzyt, frame::typ::IE025);
   }
 
   host::TWpisGwarancja Entry(double second_amount, int gwarancja_id, const QString& mrn) const {
@@ -429,12 +430,10 @@ class Load {
     if (ctx_.options.ReadOption(QStringLiteral("SALDOWANIE"), QStringLiteral("Automatyczne"), QStringLiteral("0")).trimmed() != QLatin1String("1") ||
         ctx_.options.ReadOption(QStringLiteral("SALDOWANIE"), QStringLiteral("KCS_OBJECIE"), QStringLiteral("0")).trimmed() != QLatin1String("2"))
       return;
-    const auto declaration = db_.QueryOne(QStringLiteral("select XML from TRANZYTY_POZYCJE where TRANZYTY_ID = :T and TYP = 'IE015' "
-                                                         "order by ID_TRANZYTY_POZYCJE desc"),
-                                          {{QStringLiteral("T"), in_.tranzyt}});
+    const auto declaration = frame::TransitStore(db_).NajnowszyXmlWgId(in_.tranzyt, frame::typ::IE015);
     if (!declaration) return;
-    const departure::Obciazenie o = departure::ObciazGwarancjeDeklaracji(
-        ctx_, in_.tranzyt, in_.mrn.isEmpty() ? TransitMrn() : in_.mrn, declaration->Str(QStringLiteral("XML")));
+    const departure::Obciazenie o =
+        departure::ObciazGwarancjeDeklaracji(ctx_, in_.tranzyt, in_.mrn.isEmpty() ? TransitMrn() : in_.mrn, *declaration);
     if (!o.blad.isEmpty()) throw std::runtime_error(o.blad.toStdString());
   }
 
@@ -480,64 +479,41 @@ class Load {
   }
 
   qint64 Store(const QString& typ_powiazany) {
-    const Params transit{{QStringLiteral("T"), in_.tranzyt}};
-    const host::Row& last = state_;
-    int lp = last.Int(QStringLiteral("MAX_LP")) + 1;
-    const qint64 ie025 = last.Int64(QStringLiteral("IE025_ID"));
-    had_ie025_ = ie025 > 0;
+    frame::TransitStore store(db_);
+    int lp = max_lp_ + 1;
+    had_ie025_ = ie025_ > 0;
     if (had_ie025_) {
       // The release from transit stays the last message of its transit.
-      const int ie025_lp = db_.QueryValue(QStringLiteral("select LP from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = :ID"),
-                                          {{QStringLiteral("ID"), ie025}}).toInt();
-      db_.Exec(QStringLiteral("update TRANZYTY_POZYCJE set LP = :LP where ID_TRANZYTY_POZYCJE = :ID"),
-               {{QStringLiteral("LP"), lp}, {QStringLiteral("ID"), ie025}});
+      const auto ie025 = store.Komunikat(ie025_);
+      const int ie025_lp = ie025 ? ie025->Int(QStringLiteral("LP")) : 0;
+      store.UstawLp(ie025_, lp);
       lp = ie025_lp;
     }
-    const qint64 id = db_.DBGetNewID(QStringLiteral("GID_TRANZYTY_POZYCJE"));
-    Params p{{QStringLiteral("ID"), id},
-             {QStringLiteral("T"), in_.tranzyt},
-             {QStringLiteral("LP"), lp},
-             {QStringLiteral("TYP"), in_.typ},
-             {QStringLiteral("STATUS"), in_.status},
-             {QStringLiteral("NR"), in_.nr_wlasny},
-             {QStringLiteral("NRP"), in_.nr_powiazany},
-             {QStringLiteral("TYPP"), typ_powiazany},
-             {QStringLiteral("OPIS"), in_.opis.left(100)},
-             {QStringLiteral("DATA"), QDateTime(CreationDate(in_.data_utworzenia), QTime(0, 0))},
-             {QStringLiteral("XML"), xml_},
-             {QStringLiteral("PLIK"), file_name_.isEmpty() ? xml_ : file_name_}};
-    host::SetCreateAudit(p, ctx_.user.UserInfo(), ctx_.clock);
-    db_.Exec(QStringLiteral(
-                 "insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, BLAD, LP, TYP, STATUS, NR_WLASNY, "
-                 "NR_POWIAZANY, TYP_POWIAZANY, OPIS, DATA_WYSLANIA, CREATE_DATE, CREATE_TIME, CREATE_ID_USER, "
-                 "CREATE_USER_NAME, XML, PLIK) values (:ID, :T, 0, :LP, :TYP, :STATUS, :NR, :NRP, :TYPP, :OPIS, :DATA, "
-                 ":CREATE_DATE, :CREATE_TIME, :CREATE_ID_USER, :CREATE_USER_NAME, :XML, :PLIK)"),
-             p);
-    return id;
+    frame::NowyKomunikat k;
+    k.tranzyt = in_.tranzyt;
+    k.lp = lp;
+    k.typ = in_.typ;
+    k.status = in_.status;
+    k.nr_wlasny = Numer(in_.nr_wlasny);
+    k.nr_powiazany = in_.nr_powiazany;
+    k.typ_powiazany = typ_powiazany;
+    k.opis = in_.opis.left(100);
+    k.data_wyslania = QDateTime(CreationDate(in_.data_utworzenia), QTime(0, 0));
+    k.xml = xml_;
+    k.plik = file_name_.isEmpty() ? xml_ : file_name_;
+    return frame::TransitStore(db_).Wstaw(k, ctx_.user.UserInfo(), ctx_.clock);
   }
 
   void UpdateTransit() {
     const bool platform = in_.typ == frame::typ::UPP || in_.typ == frame::typ::NPP;
-    QStringList sets;
-    Params p{{QStringLiteral("T"), in_.tranzyt}};
-    if (!in_.mrn.isEmpty() && !platform) {
-      sets << QStringLiteral("MRN = :MRN");
-      p.insert(QStringLiteral("MRN"), in_.mrn);
-    }
-    if (in_.typ == frame::typ::IE928 && !in_.lrn.isEmpty()) {
-      sets << QStringLiteral("LRN = :LRN");
-      p.insert(QStringLiteral("LRN"), in_.lrn);
-    }
-    if (!had_ie025_ && !platform && in_.typ != frame::typ::UPO) {
-      if (RankTypu(transit_typ_) <= RankTypu(in_.typ)) {
-        sets << QStringLiteral("TYP = :TYP") << QStringLiteral("OPIS = :OPIS") << QStringLiteral("STATUS = :STATUS");
-        p.insert(QStringLiteral("TYP"), in_.typ);
-        p.insert(QStringLiteral("OPIS"), in_.opis.left(100));
-        p.insert(QStringLiteral("STATUS"), in_.status);
-      }
-    }
-    if (!sets.isEmpty())
-      db_.Exec(QStringLiteral("update TRANZYTY set ") + sets.join(QStringLiteral(", ")) + QStringLiteral(" where ID_TRANZYTY = :T"), p);
+    QVariantMap kolumny;
+    if (!in_.mrn.isEmpty() && !platform) kolumny.insert(QStringLiteral("MRN"), in_.mrn);
+    if (in_.typ == frame::typ::IE928 && !in_.lrn.isEmpty()) kolumny.insert(QStringLiteral("LRN"), in_.lrn);
+    frame::TransitStore store(db_);
+    if (!had_ie025_ && !platform && in_.typ != frame::typ::UPO && RankTypu(transit_typ_) <= RankTypu(in_.typ))
+      store.UstawStan(in_.tranzyt, in_.typ, in_.opis.left(100), in_.status, kolumny);
+    else
+      store.UstawKolumny(in_.tranzyt, kolumny);
   }
 
   host::HostContext& ctx_;
@@ -551,6 +527,8 @@ class Load {
   bool numbers_read_ = false;
   QString transit_typ_;
   host::Row state_;
+  int max_lp_ = 0;
+  qint64 ie025_ = 0;
   std::vector<host::Row> numbers_;
   std::vector<host::Row> related_;
 };
@@ -558,10 +536,8 @@ class Load {
 }  // namespace
 
 int RankTypu(const QString& typ) {
-  for (const Rank& r : kRanks)
-    for (const char* t : r.types)
-      if (typ == QLatin1String(t)) return r.rank;
-  return 0;
+  const TypKomunikatu* t = Typ(typ);
+  return t ? t->ranga : 0;
 }
 
 QString IncomingProcessor::WczytajKomunikat(const QString& xml, const QString& file_name) {

@@ -7,18 +7,18 @@
 #include "departure/guarantee_charges.h"
 #include "frame/own_number.h"
 #include "frame/text_formats.h"
-#include "host/clock.h"
-#include "host/db.h"
-#include "host/dialogs.h"
-#include "host/host_context.h"
-#include "host/host_switches.h"
-#include "host/options.h"
-#include "host/plugin_paths.h"
+#include "host/base/clock.h"
+#include "host/db/db.h"
+#include "host/base/dialogs.h"
+#include "host/base/host_context.h"
+#include "host/db/options.h"
+#include "host/base/plugin_paths.h"
 #include "host/xml/messages.h"
 #include "host/xml/sad.h"
 #include "host/xml/schema.h"
 #include "host/xml/xml_document.h"
 #include "reference/register_check.h"
+#include "frame/transit_store.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -33,6 +33,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <memory>
 
 namespace velmora::exchange {
 
@@ -134,206 +135,265 @@ bool TestKanalZwrotny(host::HostContext& ctx) {
   return !k.email.isEmpty() || !k.url.isEmpty() || !k.seap.isEmpty() || (!k.epuap_podmiot.isEmpty() && !k.epuap_skrytka.isEmpty());
 }
 
-QString ZapiszKomunikatDoPliku(host::HostContext& ctx, qint64 id, const QString& file_name) {
-  host::Db& db = ctx.db;
-  const Kanal kanal = CzytajKanal(ctx.options);
+namespace {
 
-  const QString dir = QFileInfo(file_name).absolutePath();
-  if (!QDir().mkpath(dir)) return QStringLiteral("Katalog ") + dir + QStringLiteral(" nie istnieje. Brak uprawnień do jego utworzenia.");
+// Writing a message into its file, stage by stage; each stage answers a refusal in the system's
+// words, or empty to go on. Everything from the own number to the sent status is one
+// transaction: a write refused on the way leaves the message, its number, its header and the
+// file at the path as they were.
+class ZapisPliku {
+ public:
+  ZapisPliku(host::HostContext& ctx, qint64 id, const QString& file_name)
+      : ctx_(ctx), db_(ctx.db), store_(ctx.db), id_(id), file_name_(file_name), dir_(QFileInfo(file_name).absolutePath()) {}
 
-  const auto message = db.QueryOne(QStringLiteral("select STATUS, IE013_RODZAJ, TRANZYTY_ID, TYP from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = :ID"),
-                                   {{QStringLiteral("ID"), id}});
-  if (!message) return QStringLiteral("Nie znaleziono komunikatu o identyfikatorze %1").arg(id);
-  if (message->Int(QStringLiteral("STATUS")) == 2 &&
-      ctx.dialogs.PytanieNieTak(QStringLiteral("Ten dokument został już wyeksportowany. Czy chcesz to zrobić ponownie ?")) != host::kIdYes)
-    return QStringLiteral("Ten dokument został już wyeksportowany");
-  const qint64 tranzyt = message->Int64(QStringLiteral("TRANZYTY_ID"));
-  const QString typ = message->Str(QStringLiteral("TYP"));
-  const auto transit = db.QueryOne(QStringLiteral("select MRN, LRN from TRANZYTY where ID_TRANZYTY = :T"), {{QStringLiteral("T"), tranzyt}});
-  const QString mrn = transit ? transit->Str(QStringLiteral("MRN")).trimmed() : QString();
-  const QString lrn = transit ? transit->Str(QStringLiteral("LRN")).trimmed() : QString();
-
-  // One transaction from the own number to the sent status: a write refused on the way leaves
-  // the message, its number and its header as they were.
-  host::Transaction tx(db);
-  if (frame::NadajNrWlasny(db, ctx.options, ctx.clock, id).isEmpty()) return QStringLiteral("Wystąpił błąd podczas nadawania numeru własnego");
-  const QString stored = db.QueryMemoField(QStringLiteral("TRANZYTY_POZYCJE"), QStringLiteral("XML"), QStringLiteral("ID_TRANZYTY_POZYCJE = :ID"),
-                                           {{QStringLiteral("ID"), id}});
-  // The file at the path goes only when a signed one takes its place (a rename within the directory).
-  const QString kNieMoznaUsunac = QStringLiteral("Plik o podanej nazwie już istnieje i nie można go usunąć");
-  if (QFileInfo::exists(file_name) && (QFileInfo(file_name).isDir() || !QFileInfo(dir).isWritable())) return kNieMoznaUsunac;
-
-  // The sendable form.
-  QString text;
-  if (typ == QLatin1String("IE044") && host::FZADURODER) {
-    const QString refusal = SprawdzRejestr(ctx, stored, mrn);
-    if (!refusal.isEmpty()) return refusal;
-  }
-  const auto konwersja = Konwersje().find(typ);
-  text = konwersja == Konwersje().end() ? frame::NaprawXML(stored)
-                                        : konwersja.value()(ctx, stored, mrn, lrn, message->Int(QStringLiteral("IE013_RODZAJ")));
-  if (text.isEmpty()) return {};
-
-  static const QRegularExpression kTrue(QStringLiteral("true"), QRegularExpression::CaseInsensitiveOption);
-  static const QRegularExpression kFalse(QStringLiteral("false"), QRegularExpression::CaseInsensitiveOption);
-  text.replace(kTrue, QStringLiteral("1"));
-  text.replace(kFalse, QStringLiteral("0"));
-
-  xml::XmlDocumentPtr doc = xml::LoadXMLData(text);
-  xml::XmlNode root = doc->DocumentElement();
-  const QString root_name = root.NodeName();
-  root.SetAttribute(QStringLiteral("xmlns:typy"), xml::kTypyNamespace);
-  if (xml::XmlNode naglowek = xml::GetXMLNode(root, QStringLiteral("Naglowek"))) {
-    xml::XmlNode k = naglowek.AppendChild(QStringLiteral("typy:KanalZwrotny"));
-    if (!kanal.email.isEmpty()) {
-      k.AppendChild(QStringLiteral("typy:Email")).SetAttribute(QStringLiteral("Email"), kanal.email);
-    } else if (!kanal.url.isEmpty()) {
-      k.AppendChild(QStringLiteral("typy:WebService")).SetAttribute(QStringLiteral("Url"), kanal.url);
-    } else if (!kanal.seap.isEmpty()) {
-      k.AppendChild(QStringLiteral("typy:Seap")).SetAttribute(QStringLiteral("SeapId"), kanal.seap);
-    } else if (!kanal.epuap_podmiot.isEmpty() && !kanal.epuap_skrytka.isEmpty()) {
-      xml::XmlNode e = k.AppendChild(QStringLiteral("typy:Epuap"));
-      e.SetAttribute(QStringLiteral("PodmiotId"), kanal.epuap_podmiot);
-      e.SetAttribute(QStringLiteral("SkrytkaId"), kanal.epuap_skrytka);
+  QString Run() {
+    if (QString r = CzytajKomunikat(); !r.isEmpty()) return r;
+    host::Transaction tx(db_);
+    for (QString (ZapisPliku::*etap)() : {&ZapisPliku::NadajNumer, &ZapisPliku::PostacDoWyslania, &ZapisPliku::Naglowek,
+                                          &ZapisPliku::SprawdzSchemat, &ZapisPliku::TekstPliku, &ZapisPliku::ZapiszIPodpisz,
+                                          &ZapisPliku::OznaczWyslany}) {
+      if (QString r = (this->*etap)(); !r.isEmpty() || pusty_) return r;
     }
+    tx.Commit();
+    ObciazGwarancje();
+    return {};
   }
-  if (root_name == QLatin1String("IE015")) {
-    // The security parties of a goods item are the shared types' own.
-    for (xml::XmlNode towar = xml::GetXMLNode(root, QStringLiteral("Towar")); towar; towar = xml::GetXMLNextNode(towar, QStringLiteral("Towar"))) {
-      xml::XmlNode bezp = xml::GetXMLNode(towar, QStringLiteral("Bezpieczenstwo"));
-      if (!bezp) continue;
-      for (const char* party : {"Nadawca", "Odbiorca"}) {
-        xml::XmlNode old = xml::GetXMLNode(bezp, QString::fromLatin1(party));
-        if (!old) continue;
-        xml::XmlNode renamed = bezp.AppendChild(QStringLiteral("typy:") + QString::fromLatin1(party));
-        for (const auto& [name, value] : old.Attributes()) renamed.SetAttribute(name, value);
-        xml::XML_RemoveNode(old);
+
+ private:
+  // The message and its transit; a message sent before is written again only when asked.
+  QString CzytajKomunikat() {
+    if (!QDir().mkpath(dir_)) return QStringLiteral("Katalog ") + dir_ + QStringLiteral(" nie istnieje. Brak uprawnień do jego utworzenia.");
+    const auto message = store_.Komunikat(id_);
+    if (!message) return QStringLiteral("Nie znaleziono komunikatu o identyfikatorze %1").arg(id_);
+    if (message->Int(QStringLiteral("STATUS")) == 2 &&
+        ctx_.dialogs.PytanieNieTak(QStringLiteral("Ten dokument został już wyeksportowany. Czy chcesz to zrobić ponownie ?")) != host::kIdYes)
+      return QStringLiteral("Ten dokument został już wyeksportowany");
+    tranzyt_ = message->Int64(QStringLiteral("TRANZYTY_ID"));
+    typ_ = message->Str(QStringLiteral("TYP"));
+    rodzaj_sprostowania_ = message->Int(QStringLiteral("IE013_RODZAJ"));
+    const auto transit = db_.QueryOne(QStringLiteral("select MRN, LRN from TRANZYTY where ID_TRANZYTY = :T"), {{QStringLiteral("T"), tranzyt_}});
+    mrn_ = transit ? transit->Str(QStringLiteral("MRN")).trimmed() : QString();
+    lrn_ = transit ? transit->Str(QStringLiteral("LRN")).trimmed() : QString();
+    return {};
+  }
+
+  QString NadajNumer() {
+    if (frame::NadajNrWlasny(db_, ctx_.options, ctx_.clock, id_).isEmpty()) return QStringLiteral("Wystąpił błąd podczas nadawania numeru własnego");
+    stored_ = store_.Xml(id_);
+    // The file at the path goes only when a signed one takes its place (a rename within the directory).
+    if (QFileInfo::exists(file_name_) && (QFileInfo(file_name_).isDir() || !QFileInfo(dir_).isWritable())) return kNieMoznaUsunac;
+    return {};
+  }
+
+  // The type's conversion (or the stored text repaired), booleans as 1 and 0. An empty form
+  // (a conversion that answered nothing) ends the write without a word.
+  QString PostacDoWyslania() {
+    if (typ_ == QLatin1String("IE044") && ctx_.switches.FZADURODER) {
+      if (QString refusal = SprawdzRejestr(ctx_, stored_, mrn_); !refusal.isEmpty()) return refusal;
+    }
+    const auto konwersja = Konwersje().find(typ_);
+    text_ = konwersja == Konwersje().end() ? frame::NaprawXML(stored_) : konwersja.value()(ctx_, stored_, mrn_, lrn_, rodzaj_sprostowania_);
+    if (text_.isEmpty()) {
+      pusty_ = true;
+      return {};
+    }
+    static const QRegularExpression kTrue(QStringLiteral("true"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression kFalse(QStringLiteral("false"), QRegularExpression::CaseInsensitiveOption);
+    text_.replace(kTrue, QStringLiteral("1"));
+    text_.replace(kFalse, QStringLiteral("0"));
+    return {};
+  }
+
+  // The return channel in the header, the goods items' security parties in the shared types,
+  // empty content pruned.
+  QString Naglowek() {
+    const Kanal kanal = CzytajKanal(ctx_.options);
+    doc_ = xml::LoadXMLData(text_);
+    xml::XmlNode root = doc_->DocumentElement();
+    root_name_ = root.NodeName();
+    root.SetAttribute(QStringLiteral("xmlns:typy"), xml::kTypyNamespace);
+    if (xml::XmlNode naglowek = xml::GetXMLNode(root, QStringLiteral("Naglowek"))) {
+      xml::XmlNode k = naglowek.AppendChild(QStringLiteral("typy:KanalZwrotny"));
+      if (!kanal.email.isEmpty()) {
+        k.AppendChild(QStringLiteral("typy:Email")).SetAttribute(QStringLiteral("Email"), kanal.email);
+      } else if (!kanal.url.isEmpty()) {
+        k.AppendChild(QStringLiteral("typy:WebService")).SetAttribute(QStringLiteral("Url"), kanal.url);
+      } else if (!kanal.seap.isEmpty()) {
+        k.AppendChild(QStringLiteral("typy:Seap")).SetAttribute(QStringLiteral("SeapId"), kanal.seap);
+      } else if (!kanal.epuap_podmiot.isEmpty() && !kanal.epuap_skrytka.isEmpty()) {
+        xml::XmlNode e = k.AppendChild(QStringLiteral("typy:Epuap"));
+        e.SetAttribute(QStringLiteral("PodmiotId"), kanal.epuap_podmiot);
+        e.SetAttribute(QStringLiteral("SkrytkaId"), kanal.epuap_skrytka);
       }
     }
+    if (root_name_ == QLatin1String("IE015")) {
+      // The security parties of a goods item are the shared types' own.
+      for (xml::XmlNode towar = xml::GetXMLNode(root, QStringLiteral("Towar")); towar; towar = xml::GetXMLNextNode(towar, QStringLiteral("Towar"))) {
+        xml::XmlNode bezp = xml::GetXMLNode(towar, QStringLiteral("Bezpieczenstwo"));
+        if (!bezp) continue;
+        for (const char* party : {"Nadawca", "Odbiorca"}) {
+          xml::XmlNode old = xml::GetXMLNode(bezp, QString::fromLatin1(party));
+          if (!old) continue;
+          xml::XmlNode renamed = bezp.AppendChild(QStringLiteral("typy:") + QString::fromLatin1(party));
+          for (const auto& [name, value] : old.Attributes()) renamed.SetAttribute(name, value);
+          xml::XML_RemoveNode(old);
+        }
+      }
+    }
+    const QString keep = root_name_ == QLatin1String("IE007") ? QStringLiteral("Lokalizacja")
+                         : root_name_ == QLatin1String("IE015") ? QStringLiteral("Rodzaj,UC")
+                                                               : QString();
+    Przytnij(root, keep);  // the root itself stays, only its empty content and attributes go
+    return {};
   }
-  const QString keep = root_name == QLatin1String("IE007") ? QStringLiteral("Lokalizacja")
-                       : root_name == QLatin1String("IE015") ? QStringLiteral("Rodzaj,UC")
-                                                            : QString();
-  Przytnij(root, keep);  // the root itself stays, only its empty content and attributes go
 
   // What the customs office would reject is refused here, before anything is written.
-  const int faza = FazaTranzytu(db, tranzyt);
-  if (const xml::MessageType* type = xml::FindMessageTypeByRoot(root.LocalName());
-      faza == 4 && type && type->direction == xml::Direction::Outgoing) {
-    const auto faults = xml::ValidateMessage(doc, *type);
-    if (!faults.empty()) return xml::SchemaRefusal(*type, faults.front());
+  QString SprawdzSchemat() {
+    faza_ = FazaTranzytu(db_, tranzyt_);
+    if (const xml::MessageType* type = xml::FindMessageTypeByRoot(doc_->DocumentElement().LocalName());
+        faza_ == 4 && type && type->direction == xml::Direction::Outgoing) {
+      const auto faults = xml::ValidateMessage(doc_, *type);
+      if (!faults.empty()) return xml::SchemaRefusal(*type, faults.front());
+    }
+    return {};
   }
 
-  // A line break between adjacent tags. Parsed again, the CR LF between two tags would be read
-  // as LF: LF is what the text gets. ("><" occurs only between tags: the document escapes
-  // both characters in values.)
-  text = doc->ToXml();
-  text.replace(QStringLiteral("><"), QStringLiteral(">\n<"));
-  const QString accounting_text = text;
-  if (faza > 4) {
-    const KomunikatCC cc = NaFaze(ctx, faza, doc);
-    if (!cc.odmowa.isEmpty()) return cc.odmowa;
-    doc = cc.doc;
-    text = doc->ToXml();
-    text.replace(QStringLiteral("><"), QStringLiteral(">\n<"));
+  QString TekstPliku() {
+    // A line break between adjacent tags. Parsed again, the CR LF between two tags would be read
+    // as LF: LF is what the text gets. ("><" occurs only between tags: the document escapes
+    // both characters in values.)
+    text_ = doc_->ToXml();
+    text_.replace(QStringLiteral("><"), QStringLiteral(">\n<"));
+    accounting_text_ = text_;
+    if (faza_ > 4) {
+      const KomunikatCC cc = NaFaze(ctx_, faza_, doc_);
+      if (!cc.odmowa.isEmpty()) return cc.odmowa;
+      doc_ = cc.doc;
+      text_ = doc_->ToXml();
+      text_.replace(QStringLiteral("><"), QStringLiteral(">\n<"));
+    }
+
+    // Renamed into the shared types' namespace. Closing tags follow their opening ones, so an
+    // element with content stays well formed.
+    auto rename = [this](const QString& from, const QString& to) {
+      if (faza_ > 4) return;
+      text_.replace(QLatin1Char('<') + from, QLatin1Char('<') + to);
+      text_.replace(QStringLiteral("</") + from, QStringLiteral("</") + to);
+    };
+    rename(QStringLiteral("Gwarancja"), QStringLiteral("typy:Gwarancja"));
+    rename(QStringLiteral("Przedstawiciel"), QStringLiteral("typy:Przedstawiciel"));
+    if (root_name_ == QLatin1String("IE015") || root_name_ == QLatin1String("IE007"))
+      rename(QStringLiteral("Zamkniecie"), QStringLiteral("typy:Zamkniecie"));
+    rename(QStringLiteral("NadawcaTypy"), QStringLiteral("Nadawca"));
+    rename(QStringLiteral("OdbiorcaTypy"), QStringLiteral("Odbiorca"));
+
+    // The header comment after the declaration, every line ended by CR LF; the comment's own
+    // closing CR LF leaves an empty line after it.
+    QStringList lines = text_.split(QRegularExpression(QStringLiteral("\r?\n")));
+    const QString comment = QStringLiteral("<!--\r\n\tPlik utworzony %1 przez program: %2 %3\r\n\tVelmora — moduł tranzytowy NCTS2\r\n"
+                                           "\tul. Portowa 1, 81-350 Gdynia\r\n-->\r\n")
+                                .arg(frame::GetDateTimeAsString(ctx_.clock.Now()), QCoreApplication::applicationName(),
+                                     QCoreApplication::applicationVersion());
+    lines.insert(1, comment);
+    text_.clear();
+    for (const QString& line : lines) text_ += line + QStringLiteral("\r\n");
+    return {};
   }
 
-  // Renamed into the shared types' namespace. Closing tags follow their opening ones, so an
-  // element with content stays well formed.
-  auto rename = [&text, faza](const QString& from, const QString& to) {
-    if (faza > 4) return;
-    text.replace(QLatin1Char('<') + from, QLatin1Char('<') + to);
-    text.replace(QStringLiteral("</") + from, QStringLiteral("</") + to);
-  };
-  rename(QStringLiteral("Gwarancja"), QStringLiteral("typy:Gwarancja"));
-  rename(QStringLiteral("Przedstawiciel"), QStringLiteral("typy:Przedstawiciel"));
-  if (root_name == QLatin1String("IE015") || root_name == QLatin1String("IE007"))
-    rename(QStringLiteral("Zamkniecie"), QStringLiteral("typy:Zamkniecie"));
-  rename(QStringLiteral("NadawcaTypy"), QStringLiteral("Nadawca"));
-  rename(QStringLiteral("OdbiorcaTypy"), QStringLiteral("Odbiorca"));
-
-  // The header comment after the declaration, every line ended by CR LF; the comment's own
-  // closing CR LF leaves an empty line after it.
-  QStringList lines = text.split(QRegularExpression(QStringLiteral("\r?\n")));
-  const QString comment = QStringLiteral("<!--\r\n\tPlik utworzony %1 przez program: %2 %3\r\n\tVelmora — moduł tranzytowy NCTS2\r\n"
-                                         "\tul. Portowa 1, 81-350 Gdynia\r\n-->\r\n")
-                              .arg(frame::GetDateTimeAsString(ctx.clock.Now()), QCoreApplication::applicationName(),
-                                   QCoreApplication::applicationVersion());
-  lines.insert(1, comment);
-  text.clear();
-  for (const QString& line : lines) text += line + QStringLiteral("\r\n");
-
-  // Write in the stored document's own encoding, then sign in place.
-  const QString encoding = doc->Encoding().isEmpty() ? QStringLiteral("UTF-8") : doc->Encoding();
-  QByteArray bytes;
-  if (encoding.compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) == 0) {
-    bytes = text.toUtf8();
-  } else {
-    auto encoder = QStringEncoder(encoding.toLatin1().constData());
-    bytes = encoder.isValid() ? QByteArray(encoder(text)) : text.toUtf8();
-  }
-  // Written and signed beside the target, under a name of its own, until it is stored.
-  QTemporaryFile temp(QDir(dir).filePath(QStringLiteral(".XXXXXX.") + QFileInfo(file_name).fileName()));
-  if (!temp.open() || temp.write(bytes) != bytes.size() || !temp.flush())
-    return QStringLiteral("Katalog ") + dir + QStringLiteral(" nie istnieje. Brak uprawnień do jego utworzenia.");
-  temp.close();
-  xml::XmlDocumentPtr request = xml::LoadXMLData(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><Files></Files>"));
-  request->DocumentElement().AppendChild(QStringLiteral("file")).SetText(QDir::toNativeSeparators(temp.fileName()));
-  QString refusal;
-  {
-    KeepSignerLibrariesLoaded();
-    QLibrary signer(host::SignerPath(ctx.root));
-    if (!signer.load()) {
-      refusal = QStringLiteral("Nie załadowano pliku dll - Tessaro.Xades.dll");
+  // Written in the stored document's own encoding beside the target, under a name of its own,
+  // and signed in place there.
+  QString ZapiszIPodpisz() {
+    encoding_ = doc_->Encoding().isEmpty() ? QStringLiteral("UTF-8") : doc_->Encoding();
+    QByteArray bytes;
+    if (encoding_.compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) == 0) {
+      bytes = text_.toUtf8();
     } else {
+      auto encoder = QStringEncoder(encoding_.toLatin1().constData());
+      bytes = encoder.isValid() ? QByteArray(encoder(text_)) : text_.toUtf8();
+    }
+    temp_ = std::make_unique<QTemporaryFile>(QDir(dir_).filePath(QStringLiteral(".XXXXXX.") + QFileInfo(file_name_).fileName()));
+    if (!temp_->open() || temp_->write(bytes) != bytes.size() || !temp_->flush())
+      return QStringLiteral("Katalog ") + dir_ + QStringLiteral(" nie istnieje. Brak uprawnień do jego utworzenia.");
+    temp_->close();
+    xml::XmlDocumentPtr request = xml::LoadXMLData(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><Files></Files>"));
+    request->DocumentElement().AppendChild(QStringLiteral("file")).SetText(QDir::toNativeSeparators(temp_->fileName()));
+    {
+      KeepSignerLibrariesLoaded();
+      QLibrary signer(host::SignerPath(ctx_.root));
+      if (!signer.load()) return QStringLiteral("Nie załadowano pliku dll - Tessaro.Xades.dll");
       using SignFileFn = bool (*)(const char*, int);
       auto sign = reinterpret_cast<SignFileFn>(signer.resolve("SignFile"));
+      QString refusal;
       if (!sign) refusal = QStringLiteral("Nie znaleziono procedury SignFile w bibliotece Tessaro.Xades.dll");
       else if (!sign(request->ToXml().toLocal8Bit().constData(), 2)) refusal = QStringLiteral("Nie podpisano dokumentu");
       signer.unload();
+      if (!refusal.isEmpty()) return refusal;
     }
+    QFile signed_file(temp_->fileName());
+    if (!signed_file.open(QIODevice::ReadOnly)) return QStringLiteral("Nie podpisano dokumentu");
+    const QByteArray signed_bytes = signed_file.readAll();
+    signed_file.close();
+    // The signer keeps the file's encoding.
+    QStringDecoder decoder(encoding_.toLatin1().constData());
+    signed_text_ = encoding_.compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) == 0 || !decoder.isValid()
+                       ? QString::fromUtf8(signed_bytes)
+                       : QString(decoder(signed_bytes));
+    return {};
   }
-  if (!refusal.isEmpty()) return refusal;
-  QFile signed_file(temp.fileName());
-  if (!signed_file.open(QIODevice::ReadOnly)) return QStringLiteral("Nie podpisano dokumentu");
-  const QByteArray signed_bytes = signed_file.readAll();
-  signed_file.close();
-  // The signer keeps the file's encoding.
-  QStringDecoder decoder(encoding.toLatin1().constData());
-  const QString signed_text = encoding.compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) == 0 || !decoder.isValid()
-                                  ? QString::fromUtf8(signed_bytes)
-                                  : QString(decoder(signed_bytes));
 
-  db.Exec(QStringLiteral("update TRANZYTY_POZYCJE set STATUS = 2, DATA_WYSLANIA = :D, PLIK = :P where ID_TRANZYTY_POZYCJE = :ID"),
-          {{QStringLiteral("D"), QDateTime(ctx.clock.Today(), QTime(0, 0))}, {QStringLiteral("P"), signed_text}, {QStringLiteral("ID"), id}});
-  db.Exec(QStringLiteral("update TRANZYTY set STATUS = 2 where ID_TRANZYTY = :T"), {{QStringLiteral("T"), tranzyt}});
-  // The signed file takes the path only now; should it fail, the message stays unsent.
-  std::error_code renamed;
-  std::filesystem::rename(QFile::encodeName(temp.fileName()).toStdString(), QFile::encodeName(file_name).toStdString(), renamed);
-  if (renamed) return kNieMoznaUsunac;
-  temp.setAutoRemove(false);
-  tx.Commit();
+  // Stored as sent; the signed file takes the path only now, and should that fail the
+  // message stays unsent.
+  QString OznaczWyslany() {
+    store_.OznaczWyslany(id_, tranzyt_, QDateTime(ctx_.clock.Today(), QTime(0, 0)), signed_text_);
+    std::error_code renamed;
+    std::filesystem::rename(QFile::encodeName(temp_->fileName()).toStdString(), QFile::encodeName(file_name_).toStdString(), renamed);
+    if (renamed) return kNieMoznaUsunac;
+    temp_->setAutoRemove(false);
+    return {};
+  }
 
   // The guarantee charges booked when the message leaves.
-  const QString automatyczne = ctx.options.ReadOption(QStringLiteral("SALDOWANIE"), QStringLiteral("Automatyczne"), QStringLiteral("0"));
-  const QString kcs_obciazenie = ctx.options.ReadOption(QStringLiteral("SALDOWANIE"), QStringLiteral("KCS_OBCIAZENIE"), QStringLiteral("0"));
-  const QString kcs_objecie = ctx.options.ReadOption(QStringLiteral("SALDOWANIE"), QStringLiteral("KCS_OBJECIE"), QStringLiteral("0"));
-  const qint64 obciazenie = db.QueryValue(QStringLiteral("select OBCIAZENIE_ID from TRANZYTY where ID_TRANZYTY = :T"), {{QStringLiteral("T"), tranzyt}}).toLongLong();
-  if (obciazenie == 0 && automatyczne.contains(QLatin1Char('1'))) {
-    const bool arrival = (root_name == QLatin1String("IE007") && !kcs_obciazenie.contains(QLatin1String("IE044"))) ||
-                         (root_name == QLatin1String("IE044") && kcs_obciazenie.contains(QLatin1String("IE044")));
+  void ObciazGwarancje() {
+    const QString automatyczne = ctx_.options.ReadOption(QStringLiteral("SALDOWANIE"), QStringLiteral("Automatyczne"), QStringLiteral("0"));
+    const QString kcs_obciazenie = ctx_.options.ReadOption(QStringLiteral("SALDOWANIE"), QStringLiteral("KCS_OBCIAZENIE"), QStringLiteral("0"));
+    const QString kcs_objecie = ctx_.options.ReadOption(QStringLiteral("SALDOWANIE"), QStringLiteral("KCS_OBJECIE"), QStringLiteral("0"));
+    const qint64 obciazenie =
+        db_.QueryValue(QStringLiteral("select OBCIAZENIE_ID from TRANZYTY where ID_TRANZYTY = :T"), {{QStringLiteral("T"), tranzyt_}}).toLongLong();
+    if (obciazenie != 0 || !automatyczne.contains(QLatin1Char('1'))) return;
+    const bool arrival = (root_name_ == QLatin1String("IE007") && !kcs_obciazenie.contains(QLatin1String("IE044"))) ||
+                         (root_name_ == QLatin1String("IE044") && kcs_obciazenie.contains(QLatin1String("IE044")));
     if (arrival) {
-      host::Transaction tx(db);
-      const departure::Obciazenie o = departure::ObciazGwarancjePrzybycia(ctx, tranzyt);
+      host::Transaction tx(db_);
+      const departure::Obciazenie o = departure::ObciazGwarancjePrzybycia(ctx_, tranzyt_);
       if (o.blad.isEmpty()) tx.Commit();
-      else ctx.dialogs.Informacja(o.blad);
-    } else if (root_name == QLatin1String("IE015") && kcs_objecie.contains(QLatin1Char('1'))) {
-      host::Transaction tx(db);
-      const departure::Obciazenie o = departure::ObciazGwarancjeDeklaracji(ctx, tranzyt, mrn, accounting_text);
+      else ctx_.dialogs.Informacja(o.blad);
+    } else if (root_name_ == QLatin1String("IE015") && kcs_objecie.contains(QLatin1Char('1'))) {
+      host::Transaction tx(db_);
+      const departure::Obciazenie o = departure::ObciazGwarancjeDeklaracji(ctx_, tranzyt_, mrn_, accounting_text_);
       if (o.blad.isEmpty()) tx.Commit();
     }
   }
-  return {};
+
+  const QString kNieMoznaUsunac = QStringLiteral("Plik o podanej nazwie już istnieje i nie można go usunąć");
+  host::HostContext& ctx_;
+  host::Db& db_;
+  frame::TransitStore store_;
+  const qint64 id_;
+  const QString file_name_;
+  const QString dir_;
+  qint64 tranzyt_ = 0;
+  QString typ_, mrn_, lrn_, stored_, text_, accounting_text_, root_name_, encoding_, signed_text_;
+  int rodzaj_sprostowania_ = 0;
+  int faza_ = 4;
+  bool pusty_ = false;
+  xml::XmlDocumentPtr doc_;
+  std::unique_ptr<QTemporaryFile> temp_;
+};
+
+}  // namespace
+
+QString ZapiszKomunikatDoPliku(host::HostContext& ctx, qint64 id, const QString& file_name) {
+  return ZapisPliku(ctx, id, file_name).Run();
 }
 
 }  // namespace velmora::exchange

@@ -4,9 +4,10 @@
 
 #include "frame/codes.h"
 #include "frame/text_formats.h"
-#include "host/db.h"
-#include "host/host_context.h"
-#include "host/options.h"
+#include "frame/transit_store.h"
+#include "host/db/db.h"
+#include "host/base/host_context.h"
+#include "host/db/options.h"
 #include "host/xml/bodies.h"
 #include "host/xml/cc_binding.h"
 #include "host/xml/messages.h"
@@ -44,17 +45,11 @@ QString TypPowiazany(const QString& ie) {
 
 // The own number of the newest message of `typ` in the transit the LRN or the MRN names.
 QString NrPowiazany(host::Db& db, const QString& typ, const QString& lrn, const QString& mrn) {
-  auto newest = [&](const QString& where, const QString& key) -> QString {
-    if (key.isEmpty()) return {};
-    const auto r = db.QueryOne(QStringLiteral("select p.NR_WLASNY from TRANZYTY_POZYCJE p where p.TYP = :TYP and p.TRANZYTY_ID in (") + where +
-                                   QStringLiteral(") order by p.ID_TRANZYTY_POZYCJE desc"),
-                               {{QStringLiteral("TYP"), typ}, {QStringLiteral("K"), key}});
-    return r ? r->Str(QStringLiteral("NR_WLASNY")).trimmed() : QString();
-  };
-  // Our LRN is the declaration's own number.
-  QString nr = newest(QStringLiteral("select TRANZYTY_ID from TRANZYTY_POZYCJE where TYP = 'IE015' and NR_WLASNY = :K"), lrn);
-  if (nr.isEmpty()) nr = newest(QStringLiteral("select ID_TRANZYTY from TRANZYTY where LRN = :K"), lrn);
-  if (nr.isEmpty()) nr = newest(QStringLiteral("select ID_TRANZYTY from TRANZYTY where MRN = :K"), mrn);
+  using K = frame::TransitStore::KluczTranzytu;
+  frame::TransitStore store(db);
+  QString nr = store.NrWlasnyNajnowszego(typ, K::NrDeklaracji, lrn);
+  if (nr.isEmpty()) nr = store.NrWlasnyNajnowszego(typ, K::Lrn, lrn);
+  if (nr.isEmpty()) nr = store.NrWlasnyNajnowszego(typ, K::Mrn, mrn);
   return nr;
 }
 
@@ -113,12 +108,20 @@ OdczytCC OdczytajCC(host::Db& db, const QString& xml) {
   OdczytCC out;
   xml::XmlDocumentPtr doc;
   try {
-    doc = xml::LoadXMLData(frame::NaprawXML(xml));
+    // The root and a receipt's documents tell whether this reader is concerned: the whole tree
+    // is built only for a CC message, not for every answer of many goods items.
+    doc = xml::LoadXMLHead(frame::NaprawXML(xml), {QStringLiteral("Dokument")});
   } catch (const std::exception&) {
     return out;  // not for this reader: the load reports what it is
   }
   const QString root = doc->DocumentElement().LocalName();
+  const auto cala = [&doc, &xml] { doc = xml::LoadXMLData(frame::NaprawXML(xml)); };
   if (root == QLatin1String("UPO")) {
+    bool cc = false;
+    for (xml::XmlNode d = doc->DocumentElement().FirstChild(); d; d = d.NextSibling())
+      cc = cc || (d.LocalName() == QLatin1String("Dokument") && CcRoot().match(d.Attribute(QStringLiteral("Typ"))).hasMatch());
+    if (!cc) return out;
+    cala();
     // The platform's receipt names the CC message it took: the stored message is its counterpart.
     for (xml::XmlNode d = doc->DocumentElement().FirstChild(); d; d = d.NextSibling()) {
       const xml::CcTable* sent = d.LocalName() == QLatin1String("Dokument") ? FindCcTable(5, d.Attribute(QStringLiteral("Typ"))) : nullptr;
@@ -130,6 +133,7 @@ OdczytCC OdczytajCC(host::Db& db, const QString& xml) {
     return out;
   }
   if (!CcRoot().match(root).hasMatch()) return out;
+  cala();
   out.cc = true;
   const xml::CcTable* table = FindCcTable(5, root);
   if (!table) {
@@ -172,9 +176,11 @@ OdczytCC OdczytajCC(host::Db& db, const QString& xml) {
 
 ImportCC ImportujCC015C(const QString& text) {
   ImportCC out;
-  const xml::XmlDocumentPtr doc = xml::LoadXMLData(text);
+  // The root tells whether it is a CC message: only then is the whole tree built here.
+  xml::XmlDocumentPtr doc = xml::LoadXMLHead(text, {});
   const QString root = doc->DocumentElement().LocalName();
   if (!CcRoot().match(root).hasMatch()) return out;
+  doc = xml::LoadXMLData(text);
   out.cc = true;
   if (root != QLatin1String("CC015C")) {
     out.odmowa = QStringLiteral("Dokument %1 nie jest zgłoszeniem tranzytowym CC015C").arg(root);

@@ -2,12 +2,19 @@
 
 #include "exchange/incoming.h"
 #include "frame/shared_state.h"
-#include "host/customs_dictionary.h"
-#include "host/db.h"
-#include "host/host_context.h"
-#include "host/options.h"
-#include "host/plugin_paths.h"
+#include "host/db/customs_dictionary.h"
+#include "host/db/db.h"
+#include "host/base/host_context.h"
+#include "host/db/options.h"
+#include "host/base/plugin_paths.h"
+#include "host/db/customs_dictionary.h"
+#include "host/db/db.h"
+#include "host/base/host_context.h"
+#include "host/db/options.h"
+#include "host/base/plugin_paths.h"
+#include "host/db/srodowisko.h"
 #include "host/xml/xml_document.h"
+#include "frame/transit_store.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -15,7 +22,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLibrary>
-#include <QUrl>
 
 #include <atomic>
 #include <chrono>
@@ -49,13 +55,7 @@ PolaczeniePuesc CzytajPolaczeniePuesc(host::HostContext& ctx) {
   return p;
 }
 
-QString OdmowaAdresuPuesc(const PolaczeniePuesc& p) {
-  const QUrl url(p.adres);
-  if (p.szkolenie || url.scheme().compare(QLatin1String("http"), Qt::CaseInsensitive) != 0) return {};
-  const QString host = url.host().toLower();
-  if (host == QLatin1String("localhost") || host == QLatin1String("::1") || host.startsWith(QLatin1String("127."))) return {};
-  return QStringLiteral("Adres platformy %1 nie jest szyfrowany (http): hasło nie zostanie wysłane. Podaj adres https.").arg(p.adres);
-}
+QString OdmowaAdresuPuesc(const PolaczeniePuesc& p) { return p.szkolenie ? QString() : host::OdmowaAdresuPlatformy(p.adres); }
 
 bool SilnikObslugujeWebService(const host::Db& db) {
   switch (db.GetEngine()) {
@@ -153,8 +153,7 @@ qint64 SaveAttach(host::HostContext& ctx, const QString& path, qint64 message_id
   const qint64 id = ctx.db.DBGetNewID(QStringLiteral("GID_EMAIL_ATTACH"));
   ctx.db.Exec(QStringLiteral("insert into EMAIL_ATTACH (ID_EMAIL_ATTACH, ID_EMAIL_MSG, FILENAME, BODY) values (:ID, 0, :F, :B)"),
               {{QStringLiteral("ID"), id}, {QStringLiteral("F"), QFileInfo(path).fileName() + QStringLiteral(".pdf")}, {QStringLiteral("B"), body}});
-  ctx.db.Exec(QStringLiteral("update TRANZYTY_POZYCJE set ID_EMAIL_ATTACH_PDF = :A where ID_TRANZYTY_POZYCJE = :ID"),
-              {{QStringLiteral("A"), id}, {QStringLiteral("ID"), message_id}});
+  frame::TransitStore(ctx.db).UstawZalacznikPdf(message_id, id);
   tx.Commit();
   return id;
 }

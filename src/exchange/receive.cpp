@@ -1,12 +1,12 @@
 #include "receive.h"
 
 #include "exchange/incoming.h"
-#include "host/db.h"
-#include "host/email_accounts.h"
-#include "host/email_client.h"
-#include "host/email_routines.h"
-#include "host/host_context.h"
-#include "host/srodowisko.h"
+#include "host/db/db.h"
+#include "host/mail/email_accounts.h"
+#include "host/mail/email_client.h"
+#include "host/mail/email_routines.h"
+#include "host/base/host_context.h"
+#include "host/db/srodowisko.h"
 #include "host/xml/xml_document.h"
 
 #include <QDir>

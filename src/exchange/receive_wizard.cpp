@@ -1,10 +1,12 @@
 #include "receive_wizard.h"
 
-#include "host/clock.h"
-#include "host/customs_dictionary.h"
-#include "host/host_context.h"
-#include "host/options.h"
+#include "host/base/clock.h"
+#include "host/db/customs_dictionary.h"
+#include "host/base/host_context.h"
+#include "host/db/options.h"
+#include "host/ui/frm_sql_win.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QFileDialog>
@@ -14,7 +16,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QProgressDialog>
 #include <QRadioButton>
 #include <QTimeEdit>
 #include <QToolButton>
@@ -116,6 +117,16 @@ TKomunikatOdbierzWiz::TKomunikatOdbierzWiz(host::HostContext& ctx, QWidget* pare
   AddPage(zapis, QStringLiteral("Analiza i zapis do bazy danych"));
 }
 
+QAction* TKomunikatOdbierzWiz::Akcja(host::HostContext& ctx, host::TFrmSqlWin* lista) {
+  auto* akcja = new QAction(QStringLiteral("Odbierz ..."), lista);
+  QObject::connect(akcja, &QAction::triggered, lista, [&ctx, lista] {
+    Odbierz(ctx, lista);
+    lista->RefreshOpenLists();
+  });
+  lista->AddActionToMenu(akcja);
+  return akcja;
+}
+
 void TKomunikatOdbierzWiz::Odbierz(host::HostContext& ctx, QWidget* parent) {
   TKomunikatOdbierzWiz wiz(ctx, parent);
   wiz.ShowBox();
@@ -171,15 +182,8 @@ void TKomunikatOdbierzWiz::InitCurrentPage(int page) {
   wczytano_ = true;
   const LogFn log = [this](const QString& l) { AddToLog(l); };
   // Many answers take a while: the clerk sees how far it got and may stop between two of them.
-  QProgressDialog postep(QStringLiteral("Wczytywanie komunikatów ..."), QStringLiteral("Przerwij"), 0, 0, this);
-  postep.setWindowTitle(windowTitle());
-  postep.setWindowModality(Qt::WindowModal);
-  postep.setMinimumDuration(1000);
-  odbior_.UstawPostep([&postep](int done, int total) {
-    postep.setMaximum(total);
-    postep.setValue(done);
-    return !postep.wasCanceled();
-  });
+  const host::WorkProgress postep(this, QStringLiteral("Wczytywanie komunikatów ..."), QStringLiteral("Przerwij"));
+  odbior_.UstawPostep(postep.Step());
   if (rb_email_->isChecked()) {
     ctx_.options.WriteOption(kSekcja, QStringLiteral("be_Email"), be_email_->text().trimmed());
     odbior_.ZakladkaPoczta(be_email_->text().trimmed(), cb_tylko_nowe_->isChecked(), log);

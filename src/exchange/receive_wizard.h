@@ -1,8 +1,9 @@
 #pragma once
 
 #include "exchange/receive.h"
-#include "host/tab_wizard_box.h"
+#include "host/ui/tab_wizard_box.h"
 
+class QAction;
 class QCheckBox;
 class QDateEdit;
 class QLabel;
@@ -10,6 +11,10 @@ class QLineEdit;
 class QRadioButton;
 class QTimeEdit;
 class QWidget;
+
+namespace velmora::host {
+class TFrmSqlWin;
+}  // namespace velmora::host
 
 namespace velmora::exchange {
 
@@ -22,6 +27,8 @@ class TKomunikatOdbierzWiz : public host::TTabWizardBox {
 
   explicit TKomunikatOdbierzWiz(host::HostContext& ctx, QWidget* parent = nullptr);
   static void Odbierz(host::HostContext& ctx, QWidget* parent = nullptr);
+  // The lists' "Odbierz ..." action: the wizard, then every open list reads again.
+  static QAction* Akcja(host::HostContext& ctx, host::TFrmSqlWin* lista);
 
   void AddToLog(const QString& text) { Log(text); }
   QRadioButton* rbPlik() const { return rb_plik_; }

@@ -2,13 +2,14 @@
 
 #include "exchange/outgoing_file.h"
 #include "frame/own_number.h"
-#include "host/customs_dictionary.h"
-#include "host/db.h"
-#include "host/dialogs.h"
-#include "host/email_client.h"
-#include "host/host_context.h"
-#include "host/options.h"
-#include "host/srodowisko.h"
+#include "host/db/customs_dictionary.h"
+#include "host/db/db.h"
+#include "host/base/dialogs.h"
+#include "host/mail/email_client.h"
+#include "host/base/host_context.h"
+#include "host/db/options.h"
+#include "host/db/srodowisko.h"
+#include "frame/transit_store.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,9 +31,8 @@ QString Opcja(host::HostContext& ctx, const char* section, const char* key, cons
 }
 
 QString TypKomunikatu(host::HostContext& ctx, qint64 id) {
-  return ctx.db.QueryValue(QStringLiteral("select TYP from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = :ID"), {{QStringLiteral("ID"), id}})
-      .toString()
-      .trimmed();
+  const auto komunikat = frame::TransitStore(ctx.db).Komunikat(id);
+  return komunikat ? komunikat->Str(QStringLiteral("TYP")).trimmed() : QString();
 }
 
 QString Katalog(const QString& path) { return QDir::cleanPath(path) + QLatin1Char('/'); }
@@ -223,7 +223,7 @@ bool WysylkaKomunikatu::SendWS(const QString& plik, const LogFn& log) {
                       p.czekaj_sekundy, pu.constData(), pp.constData(), ph.constData(), p.proxy_port, p.proxy_domyslne);
   });
   if (!OdpowiedzKlienta(lista, log)) return false;
-  WczytajListeDokumentow(ctx_, katalog_in, lista, false, log);
+  WczytajListeDokumentow(ctx_, katalog_in, lista, false, log, postep_);
   return true;
 }
 

@@ -47,6 +47,8 @@ class WysylkaKomunikatu {
   bool Wyslij(int kanal, const QString& pole, const LogFn& log, bool* dostarczono = nullptr);
   // The upload and, when waiting is on, the loading of the answers; true when it ran to its end.
   bool SendWS(const QString& plik, const LogFn& log);
+  // Told before each answer the upload brings; answering false leaves the rest unread.
+  void UstawPostep(PostepFn postep) { postep_ = std::move(postep); }
 
  private:
   host::HostContext& ctx_;
@@ -56,6 +58,7 @@ class WysylkaKomunikatu {
   QString nazwa_pliku_;
   QString adres_urzedu_;
   QString konto_nadawcy_;
+  PostepFn postep_;
 };
 
 }  // namespace velmora::exchange

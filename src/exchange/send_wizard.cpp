@@ -1,8 +1,8 @@
 #include "send_wizard.h"
 
-#include "host/dialogs.h"
-#include "host/email_accounts_win.h"
-#include "host/host_context.h"
+#include "host/base/dialogs.h"
+#include "host/ui/email_accounts_win.h"
+#include "host/base/host_context.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -129,7 +129,11 @@ void TWyslijKomunikatWiz::InitCurrentPage(int page) {
   wyslano_ = true;
   const int k = WybranyKanal();
   if (k == kKanalPuesc) be_sciezka_->setText(wysylka_->SciezkaPliku(k, QString()));
+  // The office's answers to an upload may be many: the clerk sees how far it got and may stop.
+  const host::WorkProgress postep(this, QStringLiteral("Wczytywanie komunikatów ..."), QStringLiteral("Przerwij"));
+  wysylka_->UstawPostep(postep.Step());
   const bool akceptuj = wysylka_->Wyslij(k, be_sciezka_->text(), [this](const QString& l) { AddToLog(l); });
+  wysylka_->UstawPostep({});
   if (akceptuj) Finish();
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "exchange/send.h"
-#include "host/tab_wizard_box.h"
+#include "host/ui/tab_wizard_box.h"
 
 #include <memory>
 

@@ -1,8 +1,9 @@
 #include "viewer_boxes.h"
 
-#include "host/db.h"
-#include "host/dialogs.h"
-#include "host/host_context.h"
+#include "host/db/db.h"
+#include "host/base/dialogs.h"
+#include "host/base/host_context.h"
+#include "frame/transit_store.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -31,9 +32,7 @@ TIncomingViewerBox::TIncomingViewerBox(host::HostContext& ctx, const QString& ty
 void TIncomingViewerBox::BeforeActivate() {
   SetViewMode(true);
   setWindowTitle(QStringLiteral("Informacja otrzymana z urzedu celnego"));
-  if (message_id_ > 0)
-    SetXML(ctx_.db.QueryMemoField(QStringLiteral("TRANZYTY_POZYCJE"), QStringLiteral("XML"),
-                                  QStringLiteral("ID_TRANZYTY_POZYCJE = :ID"), {{QStringLiteral("ID"), message_id_}}));
+  if (message_id_ > 0) SetXML(frame::TransitStore(ctx_.db).Xml(message_id_));
 }
 
 void TIncomingViewerBox::SetXML(const QString& text) {
@@ -144,9 +143,7 @@ host::TEditBox* CreateIncomingViewer(host::HostContext& ctx, const QString& typ,
   if (kRaw.contains(typ)) {
     auto* box = new TIEXMLPL_Box(ctx, parent);
     box->setWindowTitle(typ + QLatin1Char('_') + own_number);
-    box->SetXMLData(ctx.db.QueryMemoField(QStringLiteral("TRANZYTY_POZYCJE"), QStringLiteral("XML"),
-                                          QStringLiteral("ID_TRANZYTY_POZYCJE = :ID"), {{QStringLiteral("ID"), message_id}})
-                        .toUtf8());
+    box->SetXMLData(frame::TransitStore(ctx.db).Xml(message_id).toUtf8());
     return box;
   }
   if (!HasViewer(typ)) return nullptr;

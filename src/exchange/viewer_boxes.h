@@ -1,7 +1,7 @@
 #pragma once
 
 #include "viewers.h"
-#include "host/edit_box.h"
+#include "host/ui/edit_box.h"
 
 class QPlainTextEdit;
 class QTableWidget;

@@ -1,8 +1,8 @@
 #include "active_register.h"
 
-#include "host/db.h"
-#include "host/host_switches.h"
-#include "host/loaded_routine.h"
+#include "host/db/db.h"
+#include "host/base/host_context.h"
+#include "host/base/loaded_routine.h"
 
 namespace velmora::frame {
 
@@ -19,7 +19,7 @@ int RodzajLokalizacji(const QString& loc) {
   return 2;
 }
 
-void SetActiveRej(host::Db& db, int id, bool flag) {
+void SetActiveRej(host::Db& db, host::Switches& switches, int id, bool flag) {
   Q_UNUSED(flag);
   if (id < 0) id = ActiveRejInfo.ID_RGRej;
   const auto row = db.QueryOne(
@@ -48,7 +48,7 @@ void SetActiveRej(host::Db& db, int id, bool flag) {
   if (row->IsNull(QStringLiteral("DC_Dni"))) r.DC_Dni = 10;
   r.RodzajLokalizacji = RodzajLokalizacji(r.DefSAD_Lokalizacja);
   ActiveRejInfo = r;
-  host::FVAT_AUDYT = r.VAT_AUDYT;
+  switches.FVAT_AUDYT = r.VAT_AUDYT;
 }
 
 }  // namespace velmora::frame

@@ -5,6 +5,7 @@
 
 namespace velmora::host {
 class Db;
+struct Switches;
 }
 
 namespace velmora::frame {
@@ -43,9 +44,9 @@ struct TActiveRejInfo {
 
 extern TActiveRejInfo ActiveRejInfo;
 
-// Loads ActiveRejInfo from the register `id` (negative: the register held already).
-// A register that does not exist leaves the record as it was.
-void SetActiveRej(host::Db& db, int id, bool flag = false);
+// Loads ActiveRejInfo from the register `id` (negative: the register held already) and
+// mirrors its VAT_AUDYT into the switches. A register that does not exist leaves both as they were.
+void SetActiveRej(host::Db& db, host::Switches& switches, int id, bool flag = false);
 
 int RodzajLokalizacji(const QString& def_sad_lokalizacja);
 

@@ -1,9 +1,10 @@
 #include "message_copy.h"
 
+#include "codes.h"
 #include "text_formats.h"
-#include "host/host_context.h"
-#include "host/options.h"
-#include "host/users.h"
+#include "host/base/host_context.h"
+#include "host/db/options.h"
+#include "host/db/users.h"
 #include "host/xml/xml_document.h"
 
 namespace velmora::frame {
@@ -64,6 +65,13 @@ void KopiujGrupy(const xml::Message& from, xml::Message& to, const QStringList& 
       if (!f.repeated) break;
     }
   }
+}
+
+xml::Naglowek NaglowekNowego(xml::Message& doc) {
+  xml::Naglowek h = doc.EnsureNaglowek();
+  h.SetNrWlasny(kAuto);
+  h.SetDataUtworzenia(kAuto);
+  return h;
 }
 
 QString TekstBezKonca(const xml::Message& m) {

@@ -31,6 +31,10 @@ QString FiltrujWartosc(const xml::FieldDesc& field, const QString& value);
 // named in `pomin`. The roots' descriptions must share those groups.
 void KopiujGrupy(const xml::Message& from, xml::Message& to, const QStringList& pomin);
 
+// The header of a new outgoing document: its own number and creation date are "<AUTO>" until
+// it is sent.
+xml::Naglowek NaglowekNowego(xml::Message& doc);
+
 // The document's text without its final line break.
 QString TekstBezKonca(const xml::Message& m);
 

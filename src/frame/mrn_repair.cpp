@@ -1,22 +1,21 @@
 #include "mrn_repair.h"
 
 #include "text_formats.h"
-#include "host/db.h"
+#include "host/db/db.h"
 #include "host/xml/messages.h"
+#include "transit_store.h"
 
 namespace velmora::frame {
 
 void NaprawMRN(host::Db& db, qint64 tranzyt_id, const QString& typ) {
-  const auto row = db.QueryOne(QStringLiteral("select XML from TRANZYTY_POZYCJE where TRANZYTY_ID = :ID and TYP = :TYP "
-                                              "order by ID_TRANZYTY_POZYCJE desc"),
-                               {{QStringLiteral("ID"), tranzyt_id}, {QStringLiteral("TYP"), typ}});
-  if (!row) return;
-  const xml::Message message = xml::GetMessage(xml::LoadXMLData(NaprawXML(row->Str(QStringLiteral("XML")))), typ);
+  TransitStore store(db);
+  const QString stored = store.NajnowszyXmlWgId(tranzyt_id, typ).value_or(QString());
+  if (stored.isEmpty()) return;
+  const xml::Message message = xml::GetMessage(xml::LoadXMLData(NaprawXML(stored)), typ);
   const QString mrn = message.GetNaglowek().MRN().trimmed();
   if (mrn.isEmpty()) return;
   host::Transaction tx(db);
-  db.Exec(QStringLiteral("update TRANZYTY set MRN=:MRN where ID_TRANZYTY=") + QString::number(tranzyt_id),
-          {{QStringLiteral("MRN"), mrn}});
+  store.UstawMrn(tranzyt_id, mrn);
   tx.Commit();
 }
 

@@ -1,11 +1,12 @@
 #include "ncts2_menu_creator.h"
 
-#include "host/dialogs.h"
-#include "host/host_context.h"
-#include "host/main_form.h"
-#include "host/users.h"
+#include "host/base/dialogs.h"
+#include "host/base/host_context.h"
+#include "host/ui/main_form.h"
+#include "host/db/users.h"
 
 #include <QAction>
+#include <QHash>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
@@ -85,6 +86,47 @@ void TNCTS2_MenuCreator::ZrzutBazy() {
   Open(QStringLiteral("TBackupBox"), 0, 2);
 }
 
+namespace {
+
+// One line of the NCTS2 menus, in the order shown. A line without a window is a separator
+// ("-"), a sub-menu (`podmenu`) or a routine of the creator (`rutyna`).
+struct PozycjaMenu {
+  const char* menu;
+  const char* name;
+  const char* caption;
+  int image = -1;
+  bool visible = true;
+  int tag = 0;
+  const char* okno = nullptr;
+  int window_id = 0;
+  quint16 option_set = 2;
+  bool podmenu = false;
+  const char* rutyna = nullptr;
+};
+
+const PozycjaMenu kMenu[] = {
+    {"bsiNCTS2", "miWywoz_Eksport2", "Objęcia (eksport)", 0, true, 0, "TTranzytyOtwarciaWin", 1001, 38},
+    {"bsiNCTS2", "miPrzywoz_Import2", "Zakończenia (import)", 1, true, 0, "TTranzytyZamknieciaWin", 1002, 38},
+    {"bsiNCTS2", "miGwarancje2", "Nowe gwarancje", 30, true, 0, "TGwarancjeWin", 1002, 38},
+    {"bsiNCTS2", "miN_NCTS", "-"},
+    {"bsiNCTS2", "miOdbierzWiadomosc", "Odbierz wiadomość", 4, false, 1, "TOdbierzDanezPlikuWiz", 0, 2},
+    {"bsiNCTS2", "miSkrytkaNadawcza", "Skrytka nadawcza", 7, false, 1, "TMailWin", 1104, 2},
+    {"bsiNCTS2", "miSkrytkaOdbiorcza", "Skrytka odbiorcza", 8, false, 1, "TMailWin", 1103, 2},
+    {"bsiNCTS2", "N1", "-"},
+    {"bsiNCTS2", "miZmianaRejestru", "Zmiana rejestru", 6, false, 1, nullptr, 0, 2, false, "WyborRejestru"},
+    {"bsiNCTS2", "Raporty1", "Raporty", -1, true, 0, nullptr, 0, 2, true},
+    {"Raporty1", "erminowo1", "Terminowość", -1, true, 0, "TTerminowoscRpt", 0, 2},
+    {"Raporty1", "Rozliczeniesaldagwarancji1", "Saldo gwarancji", -1, true, 0, "TWPTRpt", 0, 2},
+    {"bsiStaleDane", "miRejestry", "Rejestry", 2, true, 0, "TRejestryWin", -1, 2},
+    {"bsiStaleDane", "Opisywjrosyjskim1", "Opisy w j.rosyjskim", -1, true, 0, "OpisyTowarowROSJA", 0, 2},
+    {"bsiStaleDane", "Aktualizacjasownikw1", "Aktualizacja słowników", 9, true, 0, "TAktualizujSlownikiBox", 0, 2},
+    {"bsiStaleDane", "miN_NCTS2", "-"},
+    {"bsiStaleDane", "Rne1", "Różne", -1, false, 0, nullptr, 0, 2, true},
+    {"Rne1", "miZrzutBazy", "Zrzut bazy danych", -1, true, 0, nullptr, 0, 2, false, "ZrzutBazy"},
+};
+
+}  // namespace
+
 TNCTS2_MenuCreator::TNCTS2_MenuCreator(host::MenuMerger& merger) : host::TCustomMenuCreator(merger) {
   // The menus live as long as the host's menu bar.
   bsiNCTS2 = new QMenu(QStringLiteral("NCTS2"), merger.Bar());
@@ -94,44 +136,36 @@ TNCTS2_MenuCreator::TNCTS2_MenuCreator(host::MenuMerger& merger) : host::TCustom
   bsiStaleDane = new QMenu(QStringLiteral("Stałe dane"), merger.Bar());
   bsiStaleDane->setObjectName(QStringLiteral("bsiStaleDane"));
 
-  miWywoz_Eksport2 = Item(bsiNCTS2, "miWywoz_Eksport2", QStringLiteral("Objęcia (eksport)"), 0, true);
-  connect(miWywoz_Eksport2, &QAction::triggered, this,
-          [this] { Open(QStringLiteral("TTranzytyOtwarciaWin"), 1001, 38); });
-  connect(Item(bsiNCTS2, "miPrzywoz_Import2", QStringLiteral("Zakończenia (import)"), 1, true), &QAction::triggered, this,
-          [this] { Open(QStringLiteral("TTranzytyZamknieciaWin"), 1002, 38); });
-  connect(Item(bsiNCTS2, "miGwarancje2", QStringLiteral("Nowe gwarancje"), 30, true), &QAction::triggered, this,
-          [this] { Open(QStringLiteral("TGwarancjeWin"), 1002, 38); });
-  Item(bsiNCTS2, "miN_NCTS", QStringLiteral("-"), -1, true);
-  connect(Item(bsiNCTS2, "miOdbierzWiadomosc", QStringLiteral("Odbierz wiadomość"), 4, false, 1), &QAction::triggered,
-          this, [this] { Open(QStringLiteral("TOdbierzDanezPlikuWiz"), 0, 2); });
-  connect(Item(bsiNCTS2, "miSkrytkaNadawcza", QStringLiteral("Skrytka nadawcza"), 7, false, 1), &QAction::triggered, this,
-          [this] { Open(QStringLiteral("TMailWin"), 1104, 2); });
-  connect(Item(bsiNCTS2, "miSkrytkaOdbiorcza", QStringLiteral("Skrytka odbiorcza"), 8, false, 1), &QAction::triggered,
-          this, [this] { Open(QStringLiteral("TMailWin"), 1103, 2); });
-  Item(bsiNCTS2, "N1", QStringLiteral("-"), -1, true);
-  connect(Item(bsiNCTS2, "miZmianaRejestru", QStringLiteral("Zmiana rejestru"), 6, false, 1), &QAction::triggered, this,
-          [] { WyborRejestru(false); });
-  Raporty1 = bsiNCTS2->addMenu(QStringLiteral("Raporty"));
-  Raporty1->setObjectName(QStringLiteral("Raporty1"));
-  Raporty1->menuAction()->setObjectName(QStringLiteral("Raporty1"));
-  connect(Item(Raporty1, "erminowo1", QStringLiteral("Terminowość"), -1, true), &QAction::triggered, this,
-          [this] { Open(QStringLiteral("TTerminowoscRpt"), 0, 2); });
-  connect(Item(Raporty1, "Rozliczeniesaldagwarancji1", QStringLiteral("Saldo gwarancji"), -1, true), &QAction::triggered,
-          this, [this] { Open(QStringLiteral("TWPTRpt"), 0, 2); });
-
-  miRejestry = Item(bsiStaleDane, "miRejestry", QStringLiteral("Rejestry"), 2, true);
-  connect(miRejestry, &QAction::triggered, this, [this] { Open(QStringLiteral("TRejestryWin"), -1, 2); });
-  connect(Item(bsiStaleDane, "Opisywjrosyjskim1", QStringLiteral("Opisy w j.rosyjskim"), -1, true), &QAction::triggered,
-          this, [this] { Open(QStringLiteral("OpisyTowarowROSJA"), 0, 2); });
-  connect(Item(bsiStaleDane, "Aktualizacjasownikw1", QStringLiteral("Aktualizacja słowników"), 9, true),
-          &QAction::triggered, this, [this] { Open(QStringLiteral("TAktualizujSlownikiBox"), 0, 2); });
-  Item(bsiStaleDane, "miN_NCTS2", QStringLiteral("-"), -1, true);
-  Rne1 = bsiStaleDane->addMenu(QStringLiteral("Różne"));
-  Rne1->setObjectName(QStringLiteral("Rne1"));
-  Rne1->menuAction()->setObjectName(QStringLiteral("Rne1"));
-  Rne1->menuAction()->setVisible(false);
-  miZrzutBazy = Item(Rne1, "miZrzutBazy", QStringLiteral("Zrzut bazy danych"), -1, true);
-  connect(miZrzutBazy, &QAction::triggered, this, [this] { ZrzutBazy(); });
+  QHash<QString, QMenu*> menus{{QStringLiteral("bsiNCTS2"), bsiNCTS2}, {QStringLiteral("bsiStaleDane"), bsiStaleDane}};
+  QHash<QString, QAction*> actions;
+  for (const PozycjaMenu& p : kMenu) {
+    QMenu* menu = menus.value(QString::fromLatin1(p.menu));
+    const QString name = QString::fromLatin1(p.name);
+    const QString caption = QString::fromUtf8(p.caption);
+    if (p.podmenu) {
+      QMenu* sub = menu->addMenu(caption);
+      sub->setObjectName(name);
+      sub->menuAction()->setObjectName(name);
+      sub->menuAction()->setVisible(p.visible);
+      menus.insert(name, sub);
+      continue;
+    }
+    QAction* a = Item(menu, p.name, caption, p.image, p.visible, p.tag);
+    actions.insert(name, a);
+    if (p.okno) {
+      const QString okno = QString::fromLatin1(p.okno);
+      connect(a, &QAction::triggered, this, [this, okno, id = p.window_id, set = p.option_set] { Open(okno, id, set); });
+    } else if (p.rutyna && qstrcmp(p.rutyna, "ZrzutBazy") == 0) {
+      connect(a, &QAction::triggered, this, [this] { ZrzutBazy(); });
+    } else if (p.rutyna && qstrcmp(p.rutyna, "WyborRejestru") == 0) {
+      connect(a, &QAction::triggered, this, [] { WyborRejestru(false); });
+    }
+  }
+  Raporty1 = menus.value(QStringLiteral("Raporty1"));
+  Rne1 = menus.value(QStringLiteral("Rne1"));
+  miWywoz_Eksport2 = actions.value(QStringLiteral("miWywoz_Eksport2"));
+  miRejestry = actions.value(QStringLiteral("miRejestry"));
+  miZrzutBazy = actions.value(QStringLiteral("miZrzutBazy"));
 
   RegisterItemLinkPos(bsiNCTS2, QStringLiteral("bsiNCTS2"), false);
   RegisterItemLinkPos(bsiStaleDane, QStringLiteral("bsiStaleDane"), false);

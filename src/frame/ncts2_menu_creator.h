@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/menu_creator.h"
+#include "host/ui/menu_creator.h"
 
 #include <QIcon>
 

@@ -2,9 +2,10 @@
 
 #include "codes.h"
 #include "text_formats.h"
-#include "host/clock.h"
-#include "host/db.h"
-#include "host/options.h"
+#include "transit_store.h"
+#include "host/base/clock.h"
+#include "host/db/db.h"
+#include "host/db/options.h"
 #include "host/xml/messages.h"
 
 namespace velmora::frame {
@@ -31,9 +32,8 @@ QString NadajNrWlasny(host::Options& options, const host::Clock& clock, const QS
 }
 
 QString NadajNrWlasny(host::Db& db, host::Options& options, const host::Clock& clock, qint64 id) {
-  const host::Params key{{QStringLiteral("ID"), id}};
-  const auto row =
-      db.QueryOne(QStringLiteral("select NR_WLASNY, TYP from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = :ID"), key);
+  TransitStore store(db);
+  const auto row = store.Komunikat(id);
   if (!row) throw host::DbError(QStringLiteral("Nie znaleziono komunikatu o identyfikatorze %1").arg(id));
   const QString current = row->Str(QStringLiteral("NR_WLASNY"));
   if (!current.isEmpty() && current != kAuto && current.size() > 7) return current;
@@ -42,8 +42,7 @@ QString NadajNrWlasny(host::Db& db, host::Options& options, const host::Clock& c
   const QString number = NadajNrWlasny(options, clock, typ, id);
 
   host::Transaction tx(db);
-  const QString where = QStringLiteral("ID_TRANZYTY_POZYCJE = :ID");
-  const QString text = NaprawXML(db.QueryMemoField(QStringLiteral("TRANZYTY_POZYCJE"), QStringLiteral("XML"), where, key));
+  const QString text = NaprawXML(store.Xml(id));
   // An amendment is stored in the declaration's own shape until it is written.
   xml::Message message = xml::GetAnyMessage(xml::LoadXMLData(text));
   xml::Naglowek header = message.EnsureNaglowek();
@@ -51,9 +50,8 @@ QString NadajNrWlasny(host::Db& db, host::Options& options, const host::Clock& c
   header.SetDataUtworzenia(GetDateTimeAsString(clock.Now()));
   QString stored = message.Xml();
   while (stored.endsWith(QLatin1Char('\n')) || stored.endsWith(QLatin1Char('\r'))) stored.chop(1);
-  db.UpdateMemoField(QStringLiteral("TRANZYTY_POZYCJE"), QStringLiteral("XML"), where, stored, key);
-  db.Exec(QStringLiteral("update TRANZYTY_POZYCJE set NR_WLASNY = :NR where ID_TRANZYTY_POZYCJE = :ID"),
-          {{QStringLiteral("NR"), number}, {QStringLiteral("ID"), id}});
+  store.ZapiszXml(id, stored);
+  store.UstawNrWlasny(id, number);
   tx.Commit();
   return number;
 }

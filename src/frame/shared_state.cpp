@@ -1,6 +1,7 @@
 #include "shared_state.h"
 
 #include "active_register.h"
+#include "host/db/host_switches.h"
 
 namespace velmora::frame {
 
@@ -10,9 +11,14 @@ TObjecie_Info Objecie_Info;
 int OstatniWczytanyKomunikatId = 0;
 bool FGwarancjaWybierz = false;
 QString FGwarancjaWybrana;
+bool FBlokada_NCTS_UC = false;
 bool FKAEM = false;
 bool FPRATT = false;
-bool FBlokada_NCTS_UC = false;
+
+void CzytajPrzelaczniki(host::Options& options) {
+  FKAEM = host::SiteSwitch(options, "KAEM");
+  FPRATT = host::SiteSwitch(options, "PRATT");
+}
 
 bool EmptyFunc() { return true; }
 
@@ -24,6 +30,8 @@ void ReleaseSharedState() {
   OstatniWczytanyKomunikatId = 0;
   FGwarancjaWybierz = false;
   FGwarancjaWybrana.clear();
+  FKAEM = false;
+  FPRATT = false;
 }
 
 }  // namespace velmora::frame

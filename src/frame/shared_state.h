@@ -3,6 +3,10 @@
 #include <QString>
 #include <QVariant>
 
+namespace velmora::host {
+class Options;
+}  // namespace velmora::host
+
 // The state the module shares with the host's other packages: process-wide, used from the
 // user-interface thread only, released when the module is unloaded.
 namespace velmora::frame {
@@ -46,9 +50,14 @@ extern TObjecie_Info Objecie_Info;
 extern int OstatniWczytanyKomunikatId;
 extern bool FGwarancjaWybierz;
 extern QString FGwarancjaWybrana;
+extern bool FBlokada_NCTS_UC;
+// Customer-specific: an order system's response files (incoming), the clearances' drop-down on
+// the arrival list.
 extern bool FKAEM;
 extern bool FPRATT;
-extern bool FBlokada_NCTS_UC;
+
+// FKAEM and FPRATT from the site switches KAEM and PRATT, as the host sets them at its start.
+void CzytajPrzelaczniki(host::Options& options);
 
 // Does nothing and answers true.
 bool EmptyFunc();

@@ -1,7 +1,7 @@
 #include "transit_number.h"
 
-#include "host/clock.h"
-#include "host/db.h"
+#include "host/base/clock.h"
+#include "host/db/db.h"
 
 namespace velmora::frame {
 

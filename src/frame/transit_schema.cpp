@@ -1,6 +1,6 @@
 #include "transit_schema.h"
 
-#include "host/tools_db.h"
+#include "host/db/tools_db.h"
 
 #include <QStringList>
 
@@ -13,16 +13,8 @@ namespace {
 using host::FieldType;
 using T = FieldType;
 
-struct Column {
-  const char* name;
-  FieldType type;
-  int width = 0;
-  const char* default_text = "";
-  bool required = false;
-};
-
-// Marks where the audit columns stand in a table's column list.
-const Column kAudit{"", T::Integer};
+using Column = host::ColumnDecl;
+const Column& kAudit = host::kAuditColumns;
 
 struct Table {
   const char* name;
@@ -30,8 +22,6 @@ struct Table {
   std::vector<std::vector<const char*>> indexes;  // columns of I1_, I2_ ... in order
   std::vector<const char*> index_suffixes;       // explicit names after the table name instead
 };
-
-bool IsAudit(const Column& c) { return c.name[0] == '\0'; }
 
 const std::vector<Table>& Tables() {
   static const std::vector<Table> tables = {
@@ -180,24 +170,14 @@ QString IndexName(const Table& t, size_t ordinal) {
 
 void TransitSchema(host::TToolsDB& tools) {
   for (const Table& t : Tables()) {
-    const QString table = QString::fromLatin1(t.name);
-    tools.CreateTable(table);
-    tools.CommitQ();
-    for (const Column& c : t.columns) {
-      if (IsAudit(c)) {
-        host::AddAuditFields(tools, table);
-        continue;
-      }
-      tools.AddField(table, QString::fromLatin1(c.name), c.type, c.width, QString::fromLatin1(c.default_text),
-                     c.required);
-    }
-    tools.CommitQ();
+    // A table without the audit marker has no audit columns.
+    host::TableDecl decl{QString::fromLatin1(t.name), t.columns, {}, false};
     for (size_t i = 0; i < t.indexes.size(); ++i) {
-      QStringList columns;
-      for (const char* c : t.indexes[i]) columns << QString::fromLatin1(c);
-      tools.AddIndex(table, IndexName(t, i), columns);
+      host::IndexDecl index{IndexName(t, i), {}};
+      for (const char* c : t.indexes[i]) index.columns << QString::fromLatin1(c);
+      decl.indexes.push_back(std::move(index));
     }
-    tools.CommitQ();
+    host::DeclareTable(tools, decl);
   }
 }
 

@@ -1,13 +1,13 @@
-#include "host_schema.h"
+#include "host/host_schema.h"
 
-#include "customs_dictionary.h"
-#include "email_accounts.h"
-#include "exchange_rates.h"
-#include "guarantee_ledger.h"
-#include "host_tables.h"
-#include "simplified_register.h"
-#include "tools_db.h"
-#include "warehouse_tables.h"
+#include "host/db/customs_dictionary.h"
+#include "host/mail/email_accounts.h"
+#include "host/db/exchange_rates.h"
+#include "host/db/guarantee_ledger.h"
+#include "host/ui/host_tables.h"
+#include "host/db/simplified_register.h"
+#include "host/db/tools_db.h"
+#include "host/db/warehouse_tables.h"
 
 namespace velmora::host {
 
@@ -67,47 +67,45 @@ const ColumnDecl kRGRejPow[] = {
 }  // namespace
 
 void HostSchema(TToolsDB& tools) {
-  const QString users = QStringLiteral("UZYTKOWNIK");
-  tools.CreateTable(users);
-  tools.CommitQ();
-  tools.AddField(users, QStringLiteral("LOGIN"), T::String, 50, {}, true);
-  tools.AddField(users, QStringLiteral("NAZWA"), T::String, 100);
-  tools.AddField(users, QStringLiteral("LOKALIZACJA"), T::String, 100);
-  tools.AddField(users, QStringLiteral("ADMIN"), T::SmallInt, 0, QStringLiteral("0"), true);
-  tools.AddField(users, QStringLiteral("SYSADMIN"), T::SmallInt, 0, QStringLiteral("0"), true);
-  tools.AddField(users, QStringLiteral("SERWIS"), T::SmallInt, 0, QStringLiteral("0"), true);
-  tools.AddField(users, QStringLiteral("AKTYWNY"), T::SmallInt, 0, QStringLiteral("1"), true);
-  AddAuditFields(tools, users);
-  tools.CommitQ();
-  tools.AddIndex(users, QStringLiteral("UZYTKOWNIK_IDX1"), {QStringLiteral("LOGIN")}, true);
-  tools.CommitQ();
-
-  const QString options = QStringLiteral("OPCJE");
-  tools.CreateTable(options);
-  tools.CommitQ();
-  tools.AddField(options, QStringLiteral("ZAKRES"), T::SmallInt, 0, QStringLiteral("0"), true,
-                 QStringLiteral("0 - globalna, 1 - użytkownika, 2 - aplikacji"));
-  tools.AddField(options, QStringLiteral("ID_UZYTKOWNIK"), T::Integer, 0, QStringLiteral("0"), true);
-  tools.AddField(options, QStringLiteral("APLIKACJA"), T::String, 50, QStringLiteral("-"), true);
-  tools.AddField(options, QStringLiteral("SEKCJA"), T::String, 100, {}, true);
-  tools.AddField(options, QStringLiteral("KLUCZ"), T::String, 100, {}, true);
-  tools.AddField(options, QStringLiteral("WARTOSC"), T::Memo);
-  tools.CommitQ();
-  tools.AddIndex(options, QStringLiteral("OPCJE_IDX1"),
-                 {QStringLiteral("ZAKRES"), QStringLiteral("ID_UZYTKOWNIK"), QStringLiteral("APLIKACJA"),
-                  QStringLiteral("SEKCJA"), QStringLiteral("KLUCZ")},
-                 true);
-  tools.CommitQ();
+  const TableDecl tables[] = {
+      {"UZYTKOWNIK",
+       {{"LOGIN", T::String, 50, "", true},
+        {"NAZWA", T::String, 100},
+        {"LOKALIZACJA", T::String, 100},
+        {"ADMIN", T::SmallInt, 0, "0", true},
+        {"SYSADMIN", T::SmallInt, 0, "0", true},
+        {"SERWIS", T::SmallInt, 0, "0", true},
+        {"AKTYWNY", T::SmallInt, 0, "1", true}},
+       {{"UZYTKOWNIK_IDX1", {"LOGIN"}, true}}},
+      {"OPCJE",
+       {{"ZAKRES", T::SmallInt, 0, "0", true, "0 - globalna, 1 - użytkownika, 2 - aplikacji"},
+        {"ID_UZYTKOWNIK", T::Integer, 0, "0", true},
+        {"APLIKACJA", T::String, 50, "-", true},
+        {"SEKCJA", T::String, 100, "", true},
+        {"KLUCZ", T::String, 100, "", true},
+        {"WARTOSC", T::Memo}},
+       {{"OPCJE_IDX1", {"ZAKRES", "ID_UZYTKOWNIK", "APLIKACJA", "SEKCJA", "KLUCZ"}, true}},
+       false},
+  };
+  for (const TableDecl& t : tables) DeclareTable(tools, t);
 
   HostTablesSchema(tools);
   ExchangeRatesSchema(tools);
   WarehouseSchema(tools);
-  DeclareColumns(tools, QStringLiteral("RGRejPow"), kRGRejPow);
-  DeclareColumns(tools, QStringLiteral("RGRej"), kRGRej);
+  DeclareTable(tools, {"RGRejPow", Columns(kRGRejPow)});
+  DeclareTable(tools, {"RGRej", Columns(kRGRej)});
   SimplifiedRegisterSchema(tools);
   GuaranteeLedgerSchema(tools);
   EmailSchema(tools);
   CustomsDictionarySchema(tools);
+}
+
+QStringList CheckChangeDB(Db& db) {
+  TToolsDB tools(db);
+  HostSchema(tools);
+  tools.Finish();
+  RunSchemaRoutines(tools);
+  return tools.Changes();
 }
 
 }  // namespace velmora::host

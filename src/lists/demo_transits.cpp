@@ -1,12 +1,12 @@
 #include "demo_transits.h"
 
 #include "arrival/arrival_notification.h"
-#include "departure/declaration_editor.h"
-#include "departure/goods_item_editor.h"
+#include "departure/declaration.h"
+#include "departure/goods_item.h"
 #include "frame/codes.h"
 #include "frame/shared_state.h"
-#include "host/db.h"
-#include "host/host_context.h"
+#include "host/db/db.h"
+#include "host/base/host_context.h"
 #include "host/xml/bodies.h"
 #include "lists/lista_tranzytow.h"
 

@@ -2,16 +2,17 @@
 
 #include "tranzyty_pozycje.h"
 #include "exchange/phase5.h"
+#include "frame/transit_store.h"
 #include "frame/codes.h"
 #include "frame/mrn_repair.h"
 #include "frame/shared_state.h"
 #include "frame/text_formats.h"
 #include "frame/transit_number.h"
-#include "host/clock.h"
-#include "host/host_context.h"
-#include "host/named_lock.h"
-#include "host/options.h"
-#include "host/users.h"
+#include "host/base/clock.h"
+#include "host/base/host_context.h"
+#include "host/db/named_lock.h"
+#include "host/db/options.h"
+#include "host/db/users.h"
 #include "host/xml/messages.h"
 
 namespace velmora::lists {
@@ -58,15 +59,14 @@ void ListaTranzytow::ZapiszFiltr(const FiltrListy& f) {
 }
 
 QString ListaTranzytow::CzyMoznaUsunac(qint64 id) {
-  const int sent = ctx_.db.QueryValue(QStringLiteral("select count(*) as ile from TRANZYTY_POZYCJE where (TRANZYTY_ID=:ID) and (STATUS=2) "),
-                                      {{QStringLiteral("ID"), id}}).toInt();
+  const int sent = frame::TransitStore(ctx_.db).IleWyslanych(id);
   return sent > 0 ? QStringLiteral("Nie można usunąć tranzytu ponieważ zawiera on wysłane do UC komunikaty") : QString();
 }
 
 void ListaTranzytow::Usun(qint64 id) {
   host::Transaction tx(ctx_.db);
   ctx_.db.Exec(QStringLiteral("delete from TRANZYTY where ID_TRANZYTY = :ID"), {{QStringLiteral("ID"), id}});
-  ctx_.db.Exec(QStringLiteral("delete from TRANZYTY_POZYCJE where TRANZYTY_ID = :ID"), {{QStringLiteral("ID"), id}});
+  frame::TransitStore(ctx_.db).UsunKomunikatyTranzytu(id);
   tx.Commit();
 }
 
@@ -105,19 +105,15 @@ qint64 ListaTranzytow::WstawTranzyt(const frame::NumerTranzytu& n, const QVarian
 
 void ListaTranzytow::WstawPierwszyKomunikat(qint64 tranzyt, int blad, int status, const QString& nr_wlasny, const QString& xml) {
   const QString typ = rodzaj_ == frame::kRodzajWywoz ? frame::typ::IE015 : frame::typ::IE007;
-  Params m{{QStringLiteral("ID"), ctx_.db.DBGetNewID(QStringLiteral("GID_TRANZYTY_POZYCJE"))},
-           {QStringLiteral("T"), tranzyt},
-           {QStringLiteral("BLAD"), blad},
-           {QStringLiteral("TYP"), typ},
-           {QStringLiteral("STATUS"), status},
-           {QStringLiteral("NR"), nr_wlasny.isEmpty() ? frame::kAuto : nr_wlasny},
-           {QStringLiteral("OPIS"), OpisNowegoKomunikatu(typ)},
-           {QStringLiteral("XML"), xml}};
-  host::SetCreateAudit(m, ctx_.user.UserInfo(), ctx_.clock);
-  ctx_.db.Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, BLAD, LP, TYP, STATUS, NR_WLASNY, OPIS, "
-                              "CREATE_ID_USER, CREATE_USER_NAME, CREATE_DATE, CREATE_TIME, XML) values (:ID, :T, :BLAD, 1, :TYP, :STATUS, "
-                              ":NR, :OPIS, :CREATE_ID_USER, :CREATE_USER_NAME, :CREATE_DATE, :CREATE_TIME, :XML)"),
-               m);
+  frame::NowyKomunikat k;
+  k.tranzyt = tranzyt;
+  k.blad = blad;
+  k.typ = typ;
+  k.status = status;
+  k.nr_wlasny = nr_wlasny.isEmpty() ? frame::kAuto : nr_wlasny;
+  k.opis = OpisNowegoKomunikatu(typ);
+  k.xml = xml;
+  frame::TransitStore(ctx_.db).Wstaw(k, ctx_.user.UserInfo(), ctx_.clock);
 }
 
 qint64 ListaTranzytow::Kopiuj(qint64 id, QString* informacja) {
@@ -136,10 +132,7 @@ qint64 ListaTranzytow::Kopiuj(qint64 id, QString* informacja) {
   host::Transaction tx(ctx_.db);
   const frame::NumerTranzytu n = Numeruj(rejestr);
   const qint64 nowy = WstawTranzyt(n, kolumny);
-  const auto message = ctx_.db.QueryOne(
-      wywoz ? QStringLiteral("select * from TRANZYTY_POZYCJE where TRANZYTY_ID=:ID and TYP in ('IE013','IE015') order by LP desc")
-            : QStringLiteral("select * from TRANZYTY_POZYCJE where TRANZYTY_ID=:ID and TYP = 'IE007' order by LP desc"),
-      {{QStringLiteral("ID"), id}});
+  const auto message = frame::TransitStore(ctx_.db).WzorzecKopii(id, wywoz);
   if (message) {
     // The copy is a new declaration: its own number is given again when it is sent.
     xml::Message doc = xml::GetMessage(xml::LoadXMLData(frame::NaprawXML(message->Str(QStringLiteral("XML")))),

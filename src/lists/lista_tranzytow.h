@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/db.h"
+#include "host/db/db.h"
 
 #include <QString>
 

@@ -1,9 +1,9 @@
 #include "rejestry_win.h"
 
-#include "host/clock.h"
-#include "host/dialogs.h"
-#include "host/host_context.h"
-#include "host/host_tables.h"
+#include "host/base/clock.h"
+#include "host/base/dialogs.h"
+#include "host/base/host_context.h"
+#include "host/ui/host_tables.h"
 #include "reference/slownik_ncts_box.h"
 
 #include <QComboBox>

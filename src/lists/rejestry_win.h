@@ -1,8 +1,8 @@
 #pragma once
 
-#include "host/edit_box.h"
-#include "host/frm_sql_win.h"
-#include "host/record_store.h"
+#include "host/ui/edit_box.h"
+#include "host/ui/frm_sql_win.h"
+#include "host/db/record_store.h"
 
 namespace velmora::lists {
 

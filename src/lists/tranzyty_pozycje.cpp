@@ -1,10 +1,11 @@
 #include "tranzyty_pozycje.h"
 
 #include "frame/codes.h"
-#include "host/clock.h"
-#include "host/dialogs.h"
-#include "host/host_context.h"
-#include "host/users.h"
+#include "host/base/clock.h"
+#include "host/base/dialogs.h"
+#include "host/base/host_context.h"
+#include "host/db/users.h"
+#include "frame/transit_store.h"
 
 #include <QDir>
 #include <QFile>
@@ -68,9 +69,7 @@ TranzytyPozycje::TranzytyPozycje(host::HostContext& ctx, qint64 tranzyt_id, int 
 
 OstatniKomunikat TranzytyPozycje::AktualizujStatus() {
   last_ = {};
-  for (const host::Row& r : ctx_.db.QueryAll(QStringLiteral("select LP, TYP, STATUS, NR_WLASNY, TYP_POWIAZANY from TRANZYTY_POZYCJE "
-                                                            "where TRANZYTY_ID=:ID order by LP, ID_TRANZYTY_POZYCJE desc"),
-                                             {{QStringLiteral("ID"), tranzyt_id_}})) {
+  for (const host::Row& r : frame::TransitStore(ctx_.db).Komunikaty(tranzyt_id_)) {
     const QString typ = r.Str(QStringLiteral("TYP"));
     if (In(typ, {"UPO", "UPP", "IE060"})) continue;
     last_ = {r.Int(QStringLiteral("LP")), typ, r.Int(QStringLiteral("STATUS")), r.Str(QStringLiteral("NR_WLASNY")),
@@ -83,8 +82,7 @@ NastepnyKomunikat TranzytyPozycje::WybierzTyp() {
   using A = NastepnyKomunikat::Akcja;
   AktualizujStatus();
   NastepnyKomunikat n;
-  const bool empty = ctx_.db.GetCountFieldVal(QStringLiteral("TRANZYTY_POZYCJE"), QStringLiteral("TRANZYTY_ID = :ID"),
-                                              {{QStringLiteral("ID"), tranzyt_id_}}) == 0;
+  const bool empty = frame::TransitStore(ctx_.db).Ile(tranzyt_id_) == 0;
   QString typ;
   if (empty) {
     typ = rodzaj_ == frame::kRodzajWywoz ? frame::typ::IE015 : frame::typ::IE007;
@@ -125,8 +123,7 @@ MenuKomunikatow TranzytyPozycje::Menu() {
   const QString typ_tranzytu = ctx_.db.QueryValue(QStringLiteral("select TYP from TRANZYTY where ID_TRANZYTY = :ID"),
                                                   {{QStringLiteral("ID"), tranzyt_id_}}).toString();
   bool has_ie140 = false, has_ie029 = false;
-  for (const host::Row& r : ctx_.db.QueryAll(QStringLiteral("select TYP from TRANZYTY_POZYCJE where TRANZYTY_ID = :ID"),
-                                             {{QStringLiteral("ID"), tranzyt_id_}})) {
+  for (const host::Row& r : frame::TransitStore(ctx_.db).Komunikaty(tranzyt_id_)) {
     has_ie140 = has_ie140 || r.Str(QStringLiteral("TYP")) == frame::typ::IE140;
     has_ie029 = has_ie029 || r.Str(QStringLiteral("TYP")) == frame::typ::IE029;
   }
@@ -137,20 +134,15 @@ MenuKomunikatow TranzytyPozycje::Menu() {
 
 QVariantMap TranzytyPozycje::NowyWiersz(const QString& typ) {
   QVariantMap row;
-  const QString sql = typ == frame::typ::IE013
-                          ? QStringLiteral("select * from TRANZYTY_POZYCJE where TRANZYTY_ID=:ID and (TYP=:TYP or TYP='IE015') order by LP desc")
-                          : QStringLiteral("select * from TRANZYTY_POZYCJE where TRANZYTY_ID=:ID and TYP=:TYP order by LP desc");
-  if (const auto prev = ctx_.db.QueryOne(sql, {{QStringLiteral("ID"), tranzyt_id_}, {QStringLiteral("TYP"), typ}})) {
+  frame::TransitStore store(ctx_.db);
+  if (const auto prev = store.Wzorzec(tranzyt_id_, typ)) {
     for (int i = 0; i < prev->Size(); ++i) row.insert(prev->Names()[i].toUpper(), prev->Values()[i]);
     row.insert(QStringLiteral("PLIK"), QVariant());
   }
   row.insert(QStringLiteral("TRANZYTY_ID"), tranzyt_id_);
   row.insert(QStringLiteral("ID_TRANZYTY_POZYCJE"), 0);
   row.insert(QStringLiteral("NR_WLASNY"), frame::kAuto);
-  row.insert(QStringLiteral("LP"), ctx_.db.GetMaxFieldVal(QStringLiteral("TRANZYTY_POZYCJE"), QStringLiteral("LP"),
-                                                          QStringLiteral("TRANZYTY_ID = :ID"), {{QStringLiteral("ID"), tranzyt_id_}})
-                                           .toInt() +
-                                       1);
+  row.insert(QStringLiteral("LP"), store.MaxLp(tranzyt_id_) + 1);
   row.insert(QStringLiteral("STATUS"), frame::kStatusNowy);
   row.insert(QStringLiteral("BLAD"), 0);
   row.insert(QStringLiteral("TYP"), typ);
@@ -161,8 +153,7 @@ QVariantMap TranzytyPozycje::NowyWiersz(const QString& typ) {
 
 QVariantMap TranzytyPozycje::IstniejacyWiersz(qint64 id) {
   QVariantMap row;
-  if (const auto r = ctx_.db.QueryOne(QStringLiteral("select * from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = :ID"),
-                                      {{QStringLiteral("ID"), id}}))
+  if (const auto r = frame::TransitStore(ctx_.db).Wiersz(id))
     for (int i = 0; i < r->Size(); ++i) row.insert(r->Names()[i].toUpper(), r->Values()[i]);
   const QString typ = row.value(QStringLiteral("TYP")).toString();
   row.insert(QStringLiteral("STATUS"), frame::kStatusZmieniony);
@@ -174,41 +165,27 @@ QVariantMap TranzytyPozycje::IstniejacyWiersz(qint64 id) {
 qint64 TranzytyPozycje::Zapisz(QVariantMap row, const QString& xml, bool is_new, const QVariantMap& kolumny_tranzytu,
                                const std::vector<QVariantMap>* koszty) {
   host::Transaction tx(ctx_.db);
-  Params p;
-  for (const char* c : {"TRANZYTY_ID", "BLAD", "LP", "TYP", "STATUS", "NR_WLASNY", "NR_POWIAZANY", "TYP_POWIAZANY", "OPIS",
-                        "DATA_WYSLANIA", "IE013_RODZAJ"})
-    p.insert(QString::fromLatin1(c), row.value(QString::fromLatin1(c)));
-  p.insert(QStringLiteral("XML"), xml);
-  qint64 id = row.value(QStringLiteral("ID_TRANZYTY_POZYCJE")).toLongLong();
-  if (is_new) {
-    id = ctx_.db.DBGetNewID(QStringLiteral("GID_TRANZYTY_POZYCJE"));
-    p.insert(QStringLiteral("ID"), id);
-    host::SetCreateAudit(p, ctx_.user.UserInfo(), ctx_.clock);
-    ctx_.db.Exec(QStringLiteral(
-                     "insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, BLAD, LP, TYP, STATUS, NR_WLASNY, "
-                     "NR_POWIAZANY, TYP_POWIAZANY, OPIS, DATA_WYSLANIA, IE013_RODZAJ, CREATE_ID_USER, CREATE_USER_NAME, "
-                     "CREATE_DATE, CREATE_TIME, XML) values (:ID, :TRANZYTY_ID, :BLAD, :LP, :TYP, :STATUS, :NR_WLASNY, "
-                     ":NR_POWIAZANY, :TYP_POWIAZANY, :OPIS, :DATA_WYSLANIA, :IE013_RODZAJ, :CREATE_ID_USER, "
-                     ":CREATE_USER_NAME, :CREATE_DATE, :CREATE_TIME, :XML)"),
-                 p);
-  } else {
-    p.insert(QStringLiteral("ID"), id);
-    host::SetModifyAudit(p, ctx_.user.UserInfo(), ctx_.clock);
-    ctx_.db.Exec(QStringLiteral("update TRANZYTY_POZYCJE set BLAD = :BLAD, TYP = :TYP, STATUS = :STATUS, OPIS = :OPIS, "
-                                "IE013_RODZAJ = :IE013_RODZAJ, MODIFY_ID_USER = :MODIFY_ID_USER, MODIFY_USER_NAME = "
-                                ":MODIFY_USER_NAME, MODIFY_DATE = :MODIFY_DATE, MODIFY_TIME = :MODIFY_TIME "
-                                "where ID_TRANZYTY_POZYCJE = :ID"),
-                 p);
-    ctx_.db.UpdateMemoField(QStringLiteral("TRANZYTY_POZYCJE"), QStringLiteral("XML"), QStringLiteral("ID_TRANZYTY_POZYCJE = ") + QString::number(id), xml);
-  }
-  QStringList sets{QStringLiteral("TYP = :TYP"), QStringLiteral("OPIS = :OPIS"), QStringLiteral("STATUS = :STATUS")};
-  Params t{{QStringLiteral("ID"), tranzyt_id_}, {QStringLiteral("TYP"), p.value(QStringLiteral("TYP"))},
-           {QStringLiteral("OPIS"), p.value(QStringLiteral("OPIS"))}, {QStringLiteral("STATUS"), p.value(QStringLiteral("STATUS"))}};
-  for (auto it = kolumny_tranzytu.begin(); it != kolumny_tranzytu.end(); ++it) {
-    sets << it.key() + QStringLiteral(" = :K_") + it.key();
-    t.insert(QStringLiteral("K_") + it.key(), it.value());
-  }
-  ctx_.db.Exec(QStringLiteral("update TRANZYTY set ") + sets.join(QStringLiteral(", ")) + QStringLiteral(" where ID_TRANZYTY = :ID"), t);
+  frame::TransitStore store(ctx_.db);
+  const auto v = [&row](const char* c) { return row.value(QString::fromLatin1(c)); };
+  frame::NowyKomunikat k;
+  k.tranzyt = v("TRANZYTY_ID").toLongLong();
+  k.blad = v("BLAD").toInt();
+  k.lp = v("LP").toInt();
+  k.typ = v("TYP").toString();
+  k.status = v("STATUS").toInt();
+  k.nr_wlasny = v("NR_WLASNY");
+  k.nr_powiazany = v("NR_POWIAZANY");
+  k.typ_powiazany = v("TYP_POWIAZANY");
+  k.opis = v("OPIS");
+  k.data_wyslania = v("DATA_WYSLANIA");
+  k.ie013_rodzaj = v("IE013_RODZAJ");
+  k.xml = xml;
+  qint64 id = v("ID_TRANZYTY_POZYCJE").toLongLong();
+  if (is_new)
+    id = store.Wstaw(k, ctx_.user.UserInfo(), ctx_.clock);
+  else
+    store.Zmien(id, k, ctx_.user.UserInfo(), ctx_.clock);
+  store.UstawStan(tranzyt_id_, k.typ, k.opis.toString(), k.status, kolumny_tranzytu);
   if (koszty) SynchronizujKosztyTranzytu(ctx_, tranzyt_id_, *koszty);
   tx.Commit();
   return id;
@@ -255,36 +232,27 @@ void SynchronizujKosztyTranzytu(host::HostContext& ctx_, qint64 tranzyt_id_, std
 }
 
 QString TranzytyPozycje::CzyMoznaUsunac(qint64 id) {
-  const auto r = ctx_.db.QueryOne(QStringLiteral("select LP, STATUS from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = :ID"),
-                                  {{QStringLiteral("ID"), id}});
+  frame::TransitStore store(ctx_.db);
+  const auto r = store.Komunikat(id);
   if (!r) return {};
   if (r->Int(QStringLiteral("STATUS")) == frame::kStatusWyslany) return QStringLiteral("Nie można usunąć wysłanego komunikatu");
-  const int count = ctx_.db.GetCountFieldVal(QStringLiteral("TRANZYTY_POZYCJE"), QStringLiteral("TRANZYTY_ID = :ID"),
-                                             {{QStringLiteral("ID"), tranzyt_id_}});
+  const int count = store.Ile(tranzyt_id_);
   if (r->Int(QStringLiteral("LP")) < count) return QStringLiteral("Nie można usunąć komunikatu ponieważ nie jest ostatni na liście");
   return {};
 }
 
 void TranzytyPozycje::Usun(qint64 id) {
   host::Transaction tx(ctx_.db);
-  const QString typ = ctx_.db.QueryValue(QStringLiteral("select TYP from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = :ID"),
-                                         {{QStringLiteral("ID"), id}}).toString();
-  ctx_.db.Exec(QStringLiteral("delete from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = :ID"), {{QStringLiteral("ID"), id}});
-  const Params transit{{QStringLiteral("ID"), tranzyt_id_}};
-  if (typ == frame::typ::IE043) ctx_.db.Exec(QStringLiteral("update TRANZYTY_ODPRAWY set IE043 = 0 where TRANZYTY_ID=:ID"), transit);
-  const auto last = ctx_.db.QueryOne(QStringLiteral("select TYP, OPIS, STATUS from TRANZYTY_POZYCJE where TRANZYTY_ID=:ID order by LP desc"), transit);
-  // With no message left the state comes from an empty result.
-  ctx_.db.Exec(QStringLiteral("update TRANZYTY set TYP = :TYP, OPIS = :OPIS, STATUS = :STATUS where ID_TRANZYTY = :ID"),
-               {{QStringLiteral("ID"), tranzyt_id_},
-                {QStringLiteral("TYP"), last ? last->Str(QStringLiteral("TYP")) : frame::kTypBrak},
-                {QStringLiteral("OPIS"), last ? last->Value(QStringLiteral("OPIS")) : QVariant()},
-                {QStringLiteral("STATUS"), last ? last->Int(QStringLiteral("STATUS")) : 0}});
+  frame::TransitStore store(ctx_.db);
+  if (store.Usun(id) == frame::typ::IE043)
+    ctx_.db.Exec(QStringLiteral("update TRANZYTY_ODPRAWY set IE043 = 0 where TRANZYTY_ID=:ID"), {{QStringLiteral("ID"), tranzyt_id_}});
+  store.UstawStanOstatniego(tranzyt_id_);
   tx.Commit();
 }
 
 bool TranzytyPozycje::CofnijWyslanie(qint64 id) {
-  const auto r = ctx_.db.QueryOne(QStringLiteral("select LP, STATUS from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = :ID"),
-                                  {{QStringLiteral("ID"), id}});
+  frame::TransitStore store(ctx_.db);
+  const auto r = store.Komunikat(id);
   if (!r) return false;
   const int status = r->Int(QStringLiteral("STATUS"));
   if (status < frame::kStatusWyslany) {
@@ -297,23 +265,18 @@ bool TranzytyPozycje::CofnijWyslanie(qint64 id) {
   }
   if (ctx_.dialogs.PytanieNieTak(QStringLiteral("Czy wycofać informację o wysłaniu komunikatu ?")) != host::kIdYes) return false;
   host::Transaction tx(ctx_.db);
-  const int max_lp = ctx_.db.GetMaxFieldVal(QStringLiteral("TRANZYTY_POZYCJE"), QStringLiteral("LP"), QStringLiteral("TRANZYTY_ID = :ID"),
-                                            {{QStringLiteral("ID"), tranzyt_id_}}).toInt();
-  const bool last = r->Int(QStringLiteral("LP")) == max_lp;
+  const bool last = r->Int(QStringLiteral("LP")) == store.MaxLp(tranzyt_id_);
   if (!last && !ctx_.user.UserInfo().isService()) {
     ctx_.dialogs.Informacja(QStringLiteral("Status wysłania można cofnąć tylko dla ostatniego wysłanego komnukatu"));
     return false;
   }
-  ctx_.db.Exec(QStringLiteral("update TRANZYTY_POZYCJE set STATUS = 1, DATA_WYSLANIA = null where ID_TRANZYTY_POZYCJE = :ID"),
-               {{QStringLiteral("ID"), id}});
-  if (last) ctx_.db.Exec(QStringLiteral(" update TRANZYTY SET STATUS = 1  WHERE ID_TRANZYTY =:ID"), {{QStringLiteral("ID"), tranzyt_id_}});
+  store.CofnijWyslanie(id, tranzyt_id_, last);
   tx.Commit();
   return true;
 }
 
 QString TranzytyPozycje::EksportPrzygotuj(qint64 id, QString* nazwa, QString* filtr) {
-  const auto r = ctx_.db.QueryOne(QStringLiteral("select TYP, STATUS, NR_WLASNY from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = :ID"),
-                                  {{QStringLiteral("ID"), id}});
+  const auto r = frame::TransitStore(ctx_.db).Komunikat(id);
   if (!r) return QStringLiteral("Brak komunikatów do zapisania");
   if (r->Int(QStringLiteral("STATUS")) < frame::kStatusWyslany) return QStringLiteral("Komunikat nie ma statusu wysłany lub odebrany");
   const QString typ = r->Str(QStringLiteral("TYP"));
@@ -323,8 +286,7 @@ QString TranzytyPozycje::EksportPrzygotuj(qint64 id, QString* nazwa, QString* fi
 }
 
 bool TranzytyPozycje::EksportZapisz(qint64 id, const QString& file_name) {
-  const QString text = ctx_.db.QueryMemoField(QStringLiteral("TRANZYTY_POZYCJE"), QStringLiteral("PLIK"),
-                                              QStringLiteral("ID_TRANZYTY_POZYCJE = :ID"), {{QStringLiteral("ID"), id}});
+  const QString text = frame::TransitStore(ctx_.db).Plik(id);
   QFile f(file_name);
   if (!f.open(QIODevice::WriteOnly)) return false;
   const QByteArray bytes = text.toUtf8();
@@ -332,8 +294,8 @@ bool TranzytyPozycje::EksportZapisz(qint64 id, const QString& file_name) {
 }
 
 QString TranzytyPozycje::ZapiszZalacznik(qint64 id) {
-  const qint64 attach = ctx_.db.QueryValue(QStringLiteral("select ID_EMAIL_ATTACH_PDF from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = :ID"),
-                                           {{QStringLiteral("ID"), id}}).toLongLong();
+  const auto komunikat = frame::TransitStore(ctx_.db).Komunikat(id);
+  const qint64 attach = komunikat ? komunikat->Int64(QStringLiteral("ID_EMAIL_ATTACH_PDF")) : 0;
   std::optional<host::Row> r;
   if (attach > 0)
     r = ctx_.db.QueryOne(QStringLiteral("select FILENAME, BODY from email_attach where ID_EMAIL_ATTACH = :ID"),

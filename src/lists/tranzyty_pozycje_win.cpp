@@ -1,17 +1,20 @@
 #include "tranzyty_pozycje_win.h"
 
 #include "departure/sad_conversion.h"
-#include "host/sad_print.h"
+#include "host/reports/sad_print.h"
 
 #include <QApplication>
 
-#include "message_editors.h"
+#include "frame/message_editors.h"
+#include "exchange/receive_wizard.h"
+#include "exchange/send_wizard.h"
 #include "exchange/viewer_boxes.h"
 #include "frame/codes.h"
 #include "frame/shared_state.h"
-#include "host/dialogs.h"
-#include "host/host_context.h"
-#include "host/options.h"
+#include "host/base/dialogs.h"
+#include "host/base/host_context.h"
+#include "host/db/options.h"
+#include "frame/transit_store.h"
 
 #include <QAction>
 #include <QCursor>
@@ -79,10 +82,8 @@ void TTranzytyPozycjeWin::Init2() {
       ctx_.dialogs.Informacja(QStringLiteral("Brak danych w systemie NCTS2"));
       return;
     }
-    // The exchange module brings the wizards; without it the lists stay usable for editing.
-    if (!Exchange().wyslij) return;
     // The answers are stored while the wizard runs, however the clerk closes it.
-    Exchange().wyslij(ctx_, CurrentKey(), this);
+    exchange::TWyslijKomunikatWiz::Wyslij(ctx_, CurrentKey(), this);
     RefreshOpenLists();
   });
   // The withdrawal is the drop-down of the send button.
@@ -92,13 +93,7 @@ void TTranzytyPozycjeWin::Init2() {
   connect(miCofnijWyslano, &QAction::triggered, this, &TTranzytyPozycjeWin::CofnijWyslano);
   actWyslij->setMenu(wyslij_menu);
   AddActionToMenu(actWyslij);
-  actOdbierz = new QAction(QStringLiteral("Odbierz ..."), this);
-  connect(actOdbierz, &QAction::triggered, this, [this] {
-    if (!Exchange().odbierz) return;
-    Exchange().odbierz(ctx_, Logika().TranzytId(), this);
-    RefreshOpenLists();
-  });
-  AddActionToMenu(actOdbierz);
+  actOdbierz = exchange::TKomunikatOdbierzWiz::Akcja(ctx_, this);
 
   spmKomunikat = new QMenu(this);
   spmKomunikat->setObjectName(QStringLiteral("spmKomunikat"));
@@ -191,12 +186,11 @@ void TTranzytyPozycjeWin::OpenEditor(const QString& typ, bool is_new) {
     row.insert(QStringLiteral("RYCZALT"), ctx_.options.ReadOption(QStringLiteral("SALDOWANIE"), QStringLiteral("RYCZALT"), QStringLiteral("6,5")));
   row.insert(QStringLiteral("REJESTRY_ID"), MasterKeys().value(QStringLiteral("REJESTRY_ID")));
   // The row is readied for storing (status "changed"); a sent or received message is only shown.
-  const int zapisany = is_new ? 0
-                              : ctx_.db.QueryValue(QStringLiteral("select STATUS from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = :ID"),
-                                                   {{QStringLiteral("ID"), CurrentKey()}}).toInt();
+  const auto zapisany_wiersz = is_new ? std::nullopt : frame::TransitStore(ctx_.db).Komunikat(CurrentKey());
+  const int zapisany = zapisany_wiersz ? zapisany_wiersz->Int(QStringLiteral("STATUS")) : 0;
   QVariantMap dla_edytora = row;
   if (zapisany >= 2) dla_edytora.insert(QStringLiteral("STATUS"), zapisany);
-  std::unique_ptr<MessageEditor> editor(CreateMessageEditor(typ, ctx_, dla_edytora, this));
+  std::unique_ptr<frame::MessageEditor> editor(frame::CreateMessageEditor(typ, ctx_, dla_edytora, this));
   if (!editor) {
     // A message no editor writes (an answer of the customs office) is read as it is stored.
     if (is_new) return;

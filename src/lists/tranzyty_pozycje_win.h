@@ -1,7 +1,7 @@
 #pragma once
 
 #include "tranzyty_pozycje.h"
-#include "host/frm_sql_win.h"
+#include "host/ui/frm_sql_win.h"
 
 #include <memory>
 

@@ -1,11 +1,11 @@
 #include "wydruk_rejestru.h"
 
-#include "host/display_text.h"
+#include "host/ui/display_text.h"
 
 #include "frame/text_formats.h"
-#include "host/clock.h"
-#include "host/host_context.h"
-#include "host/users.h"
+#include "host/base/clock.h"
+#include "host/base/host_context.h"
+#include "host/db/users.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "host/config_rpt_box.h"
-#include "host/db.h"
+#include "host/reports/config_rpt_box.h"
+#include "host/db/db.h"
 
 #include <QDate>
 

@@ -1,11 +1,8 @@
 // Entry points of the module library the host loads at start-up.
-#include "frame/package.h"
 #include "frame/shared_state.h"
+#include "host/base/host_context.h"
 #include "lists/demo_transits.h"
-#include "lists/message_editors.h"
-#include "lists/tranzyty_lista_win.h"
-#include "reference/reference_windows.h"
-#include "reference/slownik_ncts.h"
+#include "registrations.h"
 
 #if defined(_WIN32)
 #define VELMORA_EXPORT extern "C" __declspec(dllexport)
@@ -13,29 +10,12 @@
 #define VELMORA_EXPORT extern "C" __attribute__((visibility("default")))
 #endif
 
-// The module's top: the windows of the folders above frame are registered here.
-VELMORA_EXPORT void Initialize() {
-  velmora::frame::Initialize();
-  velmora::lists::RegisterListWindows();
-  velmora::lists::RegisterExchange();
-  velmora::reference::RegisterReferenceWindows();
-}
+VELMORA_EXPORT void Initialize() { velmora::module::Initialize(); }
 
-VELMORA_EXPORT void Finalize() {
-  velmora::lists::UnregisterExchange();
-  velmora::lists::UnregisterListWindows();
-  velmora::reference::UnregisterReferenceWindows();
-  velmora::reference::ReleaseSlownikCache();
-  velmora::frame::Finalize();
-}
+VELMORA_EXPORT void Finalize() { velmora::module::Finalize(); }
 
-// The site switches the host sets after loading the module, by name; null for an unknown one.
-VELMORA_EXPORT bool* Przelacznik(const char* name) {
-  const QByteArray n(name);
-  if (n == "FKAEM") return &velmora::frame::FKAEM;
-  if (n == "FPRATT") return &velmora::frame::FPRATT;
-  return nullptr;
-}
+// The module's site switches from the host's options, at each start.
+VELMORA_EXPORT void CzytajPrzelaczniki(velmora::host::HostContext* ctx) { velmora::frame::CzytajPrzelaczniki(ctx->options); }
 
 // The demo data's transits, for a database seeded on its first start.
 VELMORA_EXPORT void SeedDemo(velmora::host::HostContext* ctx) { velmora::lists::UtworzTranzytyDemo(*ctx); }

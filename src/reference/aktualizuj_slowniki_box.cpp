@@ -1,8 +1,9 @@
 #include "aktualizuj_slowniki_box.h"
 
 #include "dictionary_import.h"
-#include "host/dialogs.h"
-#include "host/host_context.h"
+#include "host/base/dialogs.h"
+#include "host/base/host_context.h"
+#include "host/ui/tab_wizard_box.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -11,7 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QProgressDialog>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -59,16 +59,9 @@ host::FieldErrors TAktualizujSlownikiBox::Validate() {
 
 bool TAktualizujSlownikiBox::actOkExecute() {
   if (!host::TEditBox::actOkExecute()) return false;
-  QProgressDialog postep(QStringLiteral("Aktualizacja słowników ..."), QStringLiteral("Anuluj"), 0, 0, this);
-  postep.setWindowTitle(windowTitle());
-  postep.setWindowModality(Qt::WindowModal);
-  postep.setMinimumDuration(500);
-  const ImportResult result = DictionaryImport(ctx_.root).Import(folder_->text().trimmed(), [&postep](int done, int total) {
-    postep.setMaximum(total);
-    postep.setValue(done);
-    return !postep.wasCanceled();
-  }, &ctx_);
-  postep.reset();
+  host::WorkProgress postep(this, QStringLiteral("Aktualizacja słowników ..."), QStringLiteral("Anuluj"), 500);
+  const ImportResult result = DictionaryImport(ctx_.root).Import(folder_->text().trimmed(), postep.Step(), &ctx_);
+  postep.Close();
   if (result.imported.isEmpty() && !result.przerwano)
     ctx_.dialogs.Blad(DictionaryImport::Summary(result));
   else

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/urzedy_celne.h"
+#include "host/db/urzedy_celne.h"
 
 #include <QString>
 #include <QStringList>

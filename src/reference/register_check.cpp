@@ -1,6 +1,6 @@
 #include "register_check.h"
 
-#include "host/db.h"
+#include "host/db/db.h"
 
 #include <QDate>
 #include "host/xml/sad.h"

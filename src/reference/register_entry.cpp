@@ -1,18 +1,17 @@
 #include "register_entry.h"
 
-#include "departure/guarantee_accounting.h"
+#include "host/db/guarantee_accounting.h"
 #include "frame/active_register.h"
 #include "frame/text_formats.h"
-#include "host/clock.h"
-#include "host/db.h"
-#include "host/dialogs.h"
-#include "host/guarantee_ledger.h"
-#include "host/host_context.h"
-#include "host/host_switches.h"
-#include "host/named_lock.h"
-#include "host/options.h"
-#include "host/rounding.h"
-#include "host/users.h"
+#include "host/base/clock.h"
+#include "host/db/db.h"
+#include "host/base/dialogs.h"
+#include "host/db/guarantee_ledger.h"
+#include "host/base/host_context.h"
+#include "host/db/named_lock.h"
+#include "host/db/options.h"
+#include "host/base/rounding.h"
+#include "host/db/users.h"
 #include "host/xml/sad.h"
 
 #include <optional>
@@ -105,6 +104,16 @@ class Zatwierdzenie {
     if (!cicho_ && !log_) ctx_.dialogs.Blad(text);
     return false;
   }
+  // The guarantee's charge for this entry, referred to by its register reference.
+  host::TWpisGwarancja Obciazenie(double kwota, int id_gwarancji) const {
+    host::TWpisGwarancja wpis = host::NoweObciazenie(ctx_.user, ctx_.clock);
+    wpis.kwota = kwota;
+    wpis.obj_nr = Odnosnik(id_rgrej_, nr_, rok_);
+    wpis.obj_rodzaj = kObiektIm;
+    wpis.obj_id = id_im_;
+    wpis.gwarancja_id = id_gwarancji;
+    return wpis;
+  }
   bool Numeruj();
   bool ObciazGwarancje();
   bool ZatwierdzKorekte();
@@ -176,7 +185,7 @@ bool Zatwierdzenie::Run() {
   if (!data_wpisu_.isValid() || data_wpisu_ <= QDate(1900, 1, 1)) data_wpisu_ = ctx_.clock.Today();
   rok_ = data_wpisu_.year();
 
-  frame::SetActiveRej(db_, id_rgrej_);
+  frame::SetActiveRej(db_, ctx_.switches, id_rgrej_);
   rej_ = frame::ActiveRejInfo.ID_RGRej == id_rgrej_ ? frame::ActiveRejInfo : frame::TActiveRejInfo{};
 
   if (im_.Int(QStringLiteral("Generowany")) > 0) {
@@ -272,7 +281,7 @@ bool Zatwierdzenie::Run() {
   blokada_globalna.Release();
   blokada_wpisu.Release();
 
-  if (nowe_gwarancje_ && host::FVW) ObciazEndUse();
+  if (nowe_gwarancje_ && ctx_.switches.FVW) ObciazEndUse();
   return true;
 }
 
@@ -362,19 +371,14 @@ bool Zatwierdzenie::ObciazGwarancje() {
       Log(kNieObciazona.arg(numer));
       return true;
     }
-    host::TWpisGwarancja wpis = host::NoweObciazenie(ctx_.user, ctx_.clock);
-    wpis.kwota = kwota;
-    wpis.obj_nr = odnosnik;
-    wpis.obj_rodzaj = kObiektIm;
-    wpis.obj_id = id_im_;
-    wpis.gwarancja_id = id_gwarancji;
+    host::TWpisGwarancja wpis = Obciazenie(kwota, id_gwarancji);
     const qint64 id = host::TGwarancjePozycjeBox::DodajWpis(db_, wpis, komunikat);
     if (id <= 0) return BladGwarancji(komunikat);
     gwar_nowa_poz_ = static_cast<int>(id);
     Log(kObciazanie.arg(numer, Kwota(kwota)));
     return true;
   }
-  const qint64 id = departure::Gwar_Obciazenie(ctx_, kwota, id_gwarancji, komunikat, kTypRejestru, true, id_im_, id_im_,
+  const qint64 id = host::Gwar_Obciazenie(ctx_, kwota, id_gwarancji, komunikat, kTypRejestru, true, id_im_, id_im_,
                                                odnosnik, QDateTime(data_wpisu_, QTime(0, 0)), &db_, QString(),
                                                QDateTime(), true);
   if (!komunikat.isEmpty()) return BladGwarancji(komunikat);
@@ -415,7 +419,7 @@ bool Zatwierdzenie::ZatwierdzKorekte() {
           .toDouble();
   QString komunikat;
   if (Cents(saldo) != 0) {
-    departure::Gwar_Zwolnienie(ctx_, -1 * saldo, id_gwar_, komunikat, kTypRejestru, true, id_im_, id_im_, odnosnik,
+    host::Gwar_Zwolnienie(ctx_, -1 * saldo, id_gwar_, komunikat, kTypRejestru, true, id_im_, id_im_, odnosnik,
                                data_korekty, &db_, QString(), QDateTime(), false, data_korekty);
     if (!komunikat.isEmpty()) return BladGwarancji(komunikat);
   }
@@ -424,7 +428,7 @@ bool Zatwierdzenie::ZatwierdzKorekte() {
   double kwota = im_.Float(QStringLiteral("DC_CLO")) + im_.Float(QStringLiteral("DC_Inne"));
   if (!rej_.VAT_bez_Zabezpieczenia) kwota += im_.Float(QStringLiteral("DC_VAT"));
   // A correction down to nothing is refused by the debit itself, and the approval with it.
-  const qint64 id = departure::Gwar_Obciazenie(ctx_, kwota, id_gwar_, komunikat, kTypRejestru, true, id_im_, id_im_,
+  const qint64 id = host::Gwar_Obciazenie(ctx_, kwota, id_gwar_, komunikat, kTypRejestru, true, id_im_, id_im_,
                                                odnosnik, data_korekty, &db_, QString(), QDateTime(), true);
   if (!komunikat.isEmpty()) return BladGwarancji(komunikat);
   if (id > 0)
@@ -446,12 +450,7 @@ void Zatwierdzenie::ObciazEndUse() {
     Log(QStringLiteral("Dokument zostal juz obciazony gwarancja typu End-Use"));
     return;
   }
-  host::TWpisGwarancja wpis = host::NoweObciazenie(ctx_.user, ctx_.clock);
-  wpis.kwota = kwota;
-  wpis.obj_nr = odnosnik;
-  wpis.obj_rodzaj = kObiektIm;
-  wpis.obj_id = id_im_;
-  wpis.gwarancja_id = id_gwarancji;
+  host::TWpisGwarancja wpis = Obciazenie(kwota, id_gwarancji);
   QString komunikat;
   // The approval is committed already: a refused charge is only reported.
   if (host::TGwarancjePozycjeBox::DodajWpis(db_, wpis, komunikat) > 0)

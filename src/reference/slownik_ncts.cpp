@@ -1,6 +1,6 @@
 #include "slownik_ncts.h"
 
-#include "host/dialogs.h"
+#include "host/base/dialogs.h"
 #include "host/xml/xml_document.h"
 
 #include <QDir>

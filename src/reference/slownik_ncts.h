@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/plugin_paths.h"
+#include "host/base/plugin_paths.h"
 #include "slownik_table.h"
 
 #include <QHash>

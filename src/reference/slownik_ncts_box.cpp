@@ -1,7 +1,7 @@
 #include "slownik_ncts_box.h"
 
-#include "host/host_context.h"
-#include "host/main_form.h"
+#include "host/base/host_context.h"
+#include "host/ui/main_form.h"
 
 #include <QAbstractTableModel>
 #include <QApplication>

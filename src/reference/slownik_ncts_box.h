@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/edit_box.h"
+#include "host/ui/edit_box.h"
 #include "slownik_ncts.h"
 
 #include <QVariant>

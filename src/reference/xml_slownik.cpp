@@ -3,7 +3,7 @@
 #include "slownik_ncts.h"
 #include "slownik_ncts_box.h"
 
-#include "host/host_context.h"
+#include "host/base/host_context.h"
 #include "host/xml/xml_document.h"
 
 #include <QDir>

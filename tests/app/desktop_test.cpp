@@ -1,16 +1,16 @@
 #include "frame/ncts2_menu_creator.h"
-#include "frame/package.h"
-#include "host/edit_box.h"
-#include "host/email_accounts.h"
-#include "host/email_accounts_win.h"
-#include "host/email_routines.h"
-#include "host/frm_sql_win.h"
-#include "host/host_context.h"
-#include "host/host_tables.h"
-#include "host/main_form.h"
-#include "host/options_catalogue.h"
-#include "host/options_win.h"
-#include "host/srodowisko_box.h"
+#include "module/registrations.h"
+#include "host/ui/edit_box.h"
+#include "host/mail/email_accounts.h"
+#include "host/ui/email_accounts_win.h"
+#include "host/mail/email_routines.h"
+#include "host/ui/frm_sql_win.h"
+#include "host/base/host_context.h"
+#include "host/ui/host_tables.h"
+#include "host/ui/main_form.h"
+#include "host/db/options_catalogue.h"
+#include "host/ui/options_win.h"
+#include "host/ui/srodowisko_box.h"
 #include "support/test_host.h"
 
 #include <QAction>
@@ -42,26 +42,33 @@ class Desktop : public DbTest {
  protected:
   void SetUp() override {
     DbTest::SetUp();
-    if (IsSkipped()) return;
+    if (Stopped()) return;
     host_ = std::make_unique<TestHost>(GetParam());
     host::RegisterHostWindows();
-    ctx_ = std::make_unique<host::HostContext>(host::HostContext{host_->db(), *host_->options, host_->user, host_->clock,
-                                                                 host_->dialogs, QDir::tempPath(), nullptr});
+    ctx_ = std::make_unique<host::HostContext>(host_->Context(QDir::tempPath()));
     form_ = std::make_unique<host::TMainForm>(*ctx_);
     form_->BuildMenus();
   }
   QAction* Find(const char* name) { return form_->findChild<QAction*>(QString::fromLatin1(name)); }
   QMenu* Menu(const char* name) { return form_->findChild<QMenu*>(QString::fromLatin1(name)); }
 
-  // Runs `fill` on the modal editor as soon as it shows.
+  // Runs `fill` on the modal editor as soon as it shows; an editor that never showed fails the
+  // test at its end, so the checks inside `fill` cannot pass by not running.
   void WhenEditorShows(std::function<void(host::TRecordEditBox*)> fill) {
-    QTimer::singleShot(0, [fill] {
+    ++waiting_;
+    QTimer::singleShot(0, [this, fill] {
+      --waiting_;
       auto* box = qobject_cast<host::TRecordEditBox*>(QApplication::activeModalWidget());
       ASSERT_NE(box, nullptr);
       fill(box);
     });
   }
+  void TearDown() override {
+    QApplication::processEvents();
+    EXPECT_EQ(waiting_, 0) << "an editor the test waited for never showed";
+  }
 
+  int waiting_ = 0;
   std::unique_ptr<TestHost> host_;
   std::unique_ptr<host::HostContext> ctx_;
   std::unique_ptr<host::TMainForm> form_;
@@ -109,10 +116,14 @@ TEST_P(Desktop, MenusFollowTheModuleTable) {
 }
 
 TEST_P(Desktop, MenuCommandsOpenOrExplain) {
-  Find("miWywoz_Eksport2")->trigger();  // its window comes with a later package
+  form_->OpenWindow(QStringLiteral("TInnyModulWin"), 0, true, true, 2);  // a module that is not loaded
   ASSERT_EQ(host_->dialogs.Texts().size(), 1);
-  EXPECT_TRUE(host_->dialogs.Texts()[0].contains(QStringLiteral("TTranzytyOtwarciaWin")));
+  EXPECT_EQ(host_->dialogs.Texts()[0], QStringLiteral("Okno TInnyModulWin należy do modułu, który nie jest załadowany."));
   EXPECT_TRUE(form_->OpenWindows().isEmpty());
+  Find("miWywoz_Eksport2")->trigger();
+  ASSERT_EQ(form_->OpenWindows().size(), 1);
+  EXPECT_EQ(form_->OpenWindows()[0]->windowTitle(), QStringLiteral("Lista objęć tranzytów"));
+  form_->Mdi()->closeAllSubWindows();
 
   Find("miZrzutBazy")->trigger();  // not a service user
   EXPECT_EQ(host_->dialogs.Texts().last(), QStringLiteral("Funkcja techniczna dostępna TYLKO dla administratora !"));
@@ -173,13 +184,23 @@ TEST_P(Desktop, MailAccountsWindowStoresWhatTheMailServicesRead) {
   ASSERT_NE(win, nullptr);
   WhenEditorShows([this](host::TRecordEditBox* box) {
     auto pole = [box](const char* c) { return qobject_cast<QLineEdit*>(box->FieldWidget(QString::fromLatin1(c))); };
+    auto szyfrowanie = [box](const char* c) { return qobject_cast<QComboBox*>(box->FieldWidget(QString::fromLatin1(c))); };
+    EXPECT_EQ(szyfrowanie("SMTP_TLS")->currentText(), QStringLiteral("STARTTLS"));
+    EXPECT_EQ(szyfrowanie("IN_TLS")->currentText(), QStringLiteral("TLS"));
+    pole("EMAIL")->setText(QStringLiteral("agencja@spedycja.pl"));
+    pole("SMTP_HOST")->setText(QStringLiteral("smtp.spedycja.pl"));
+    szyfrowanie("SMTP_TLS")->setCurrentIndex(0);
+    EXPECT_FALSE(box->actOkExecute());
+    EXPECT_EQ(host_->dialogs.Texts().last(),
+              QStringLiteral("Konto pocztowe „agencja@spedycja.pl”: połączenie z serwerem SMTP smtp.spedycja.pl nie jest "
+                             "szyfrowane - hasło i wiadomości szłyby otwartym tekstem. Wybierz szyfrowanie STARTTLS albo TLS."));
     pole("EMAIL")->setText(QStringLiteral("agencja.celna@"));
     EXPECT_FALSE(box->actOkExecute());
     EXPECT_EQ(host_->dialogs.Texts().last(), QStringLiteral("Nieprawidłowy adres e-mail konta pocztowego: „agencja.celna@”."));
     pole("EMAIL")->setText(QStringLiteral("agencja@localhost"));
     pole("SMTP_HOST")->setText(QStringLiteral("127.0.0.1"));
     qobject_cast<QSpinBox*>(box->FieldWidget(QStringLiteral("SMTP_PORT")))->setValue(2525);
-    qobject_cast<QComboBox*>(box->FieldWidget(QStringLiteral("SMTP_TLS")))->setCurrentIndex(1);
+    szyfrowanie("SMTP_TLS")->setCurrentIndex(1);
     pole("IN_PROTOKOL")->setText(QStringLiteral("pop3"));
     pole("IN_HOST")->setText(QStringLiteral("127.0.0.1"));
     pole("UZYTKOWNIK")->setText(QStringLiteral("agencja"));
@@ -256,23 +277,23 @@ TEST_P(Desktop, RegisterEntriesAreShownReadOnly) {
 VELMORA_ON_BOTH_ENGINES(Desktop);
 
 TEST(DesktopModule, LoadingTwiceRegistersOnce) {
-  frame::Initialize();
+  module::Initialize();
   const QStringList creators = host::RegisteredMenuCreators();
   const QStringList mail = host::RegisteredEmailRoutines();
-  frame::Initialize();
+  module::Initialize();
   EXPECT_EQ(host::RegisteredMenuCreators(), creators);
   EXPECT_EQ(host::RegisteredEmailRoutines(), mail);
   EXPECT_EQ(creators.count(QStringLiteral("TNCTS2_MenuCreator")), 1);
   EXPECT_TRUE(mail.contains(QStringLiteral("Filtr odpowiedzi UC na komunikat IE15")));
   EXPECT_TRUE(mail.contains(QStringLiteral("Przetwarzanie odpowiedzi UC (komunikaty NCTS: IExxx/PWKx)")));
-  frame::Finalize();
+  module::Finalize();
 }
 
 // The main window with the NCTS2 menu open, kept as a picture for people to look at.
 TEST(DesktopScreenshot, MainWindowWithTheNctsMenuOpen) {
   TestHost host(TestEngine::Sqlite);
   host::RegisterHostWindows();
-  host::HostContext ctx{host.db(), *host.options, host.user, host.clock, host.dialogs, QDir::tempPath(), nullptr};
+  host::HostContext ctx = host.Context(QDir::tempPath());
   host::TMainForm form(ctx);
   form.BuildMenus();
   form.resize(900, 560);
@@ -302,7 +323,7 @@ TEST(DesktopScreenshot, MainWindowWithTheNctsMenuOpen) {
 TEST(DesktopScreenshot, ProductionIsReachedThroughItsChecklist) {
   TestHost host(TestEngine::Sqlite);
   QTemporaryDir root;
-  host::HostContext ctx{host.db(), *host.options, host.user, host.clock, host.dialogs, root.path(), nullptr};
+  host::HostContext ctx = host.Context(root.path());
   const auto opcja = [&host](const char* klucz, const QString& v) {
     const QString id = QString::fromLatin1(klucz);
     host.options->WriteOption(id.section(QLatin1Char('/'), 0, 0), id.section(QLatin1Char('/'), 1), v, host::OptionScope::Application);
@@ -382,7 +403,7 @@ class Transits : public host::TFrmSqlWin {
 
 TEST(DesktopLists, DetailWindowShowsTheRowsOfTheCurrentMaster) {
   TestHost host(TestEngine::Sqlite);
-  host::HostContext ctx{host.db(), *host.options, host.user, host.clock, host.dialogs, QDir::tempPath(), nullptr};
+  host::HostContext ctx = host.Context(QDir::tempPath());
   for (int t : {1, 2}) host.db().Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ) values (%1, 0)").arg(t));
   for (int m = 1; m <= 5; ++m)
     host.db().Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP) values (%1, %2, %1, 'IE015')")

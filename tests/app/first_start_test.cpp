@@ -4,10 +4,10 @@
 // again and fetches the release. Only windows, menus, buttons and captions are used: the test
 // knows the module through what a person sees of it.
 #include "app/application.h"
-#include "host/frm_sql_win.h"
-#include "host/main_form.h"
-#include "host/options.h"
-#include "host/tab_wizard_box.h"
+#include "host/ui/frm_sql_win.h"
+#include "host/ui/main_form.h"
+#include "host/db/options.h"
+#include "host/ui/tab_wizard_box.h"
 
 #include <QAbstractItemModel>
 #include <QAction>
@@ -22,6 +22,7 @@
 #include <QMenuBar>
 #include <QMdiArea>
 #include <QMessageBox>
+#include <QProcess>
 #include <QRadioButton>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -29,6 +30,7 @@
 #include <QTimer>
 
 #include <arpa/inet.h>
+#include <csignal>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -149,7 +151,7 @@ struct Start {
     a.Database().Exec(S("update SLOWNIK_CELNY set WARTOSC = :W where SLOWNIK = 'WEBSERVICE_URL' and KOD = 'SZKOLENIE'"),
                       {{S("W"), S("http://127.0.0.1:%1/seap_wsChannel/DocumentHandlingPort").arg(port)}});
     if (!a.ChooseUser(nullptr, &error)) throw std::runtime_error(error.toStdString());
-    platform = a.StartTrainingPlatform();
+    platform = a.StartTrainingPlatform(&note);
     QElapsedTimer t;
     t.start();
     while (platform && !Slucha(port) && t.elapsed() < 15000) QThread::msleep(50);
@@ -159,6 +161,7 @@ struct Start {
   }
   bool seeded = false;
   bool platform = false;
+  QString note;  // what the platform's start found on its port
 };
 
 class FirstStart : public ::testing::Test {
@@ -206,6 +209,8 @@ TEST_F(FirstStart, DemoTransitsAndTheTrainingPlatformThenARestartMidTransitKeeps
     EXPECT_EQ(Pasek(start.form, "lblSrodowisko"), S("Środowisko: SZKOLENIOWE"));
     EXPECT_TRUE(start.form->findChild<QLabel*>(S("lblSrodowisko"))->styleSheet().contains(S("background")));
     EXPECT_TRUE(WszystkieWidoczne(start.form));
+    EXPECT_EQ(wywozy->windowTitle(), S("Lista objęć tranzytów"));
+    EXPECT_EQ(wywozy->Stored(0, S("TYP")).toString(), S("IE015"));
     Zdjecie(start.form, "01_pierwsze_uruchomienie");
 
     // One demo transit in each list.
@@ -287,6 +292,66 @@ TEST_F(FirstStart, DemoTransitsAndTheTrainingPlatformThenARestartMidTransitKeeps
     EXPECT_TRUE(Wiersze(wywozy).value(0).contains(S("IE029"))) << Wiersze(wywozy).value(0).toStdString();
     Zdjecie(start.form, "05_po_ponownym_uruchomieniu");
   }
+}
+
+// A start finds the port taken: by the platform an earlier run of this root left behind, which
+// it ends and replaces, or by another program, which it leaves alone and names.
+TEST_F(FirstStart, APlatformLeftBehindIsReplacedAndAForeignPortHolderNamed) {
+  auto czeka = [](qint64 pid, int port) {
+    QElapsedTimer t;
+    t.start();
+    while (!Slucha(port) && t.elapsed() < 15000) QThread::msleep(50);
+    EXPECT_TRUE(Slucha(port)) << "process " << pid << " does not listen";
+  };
+  // Running, not a zombie left for a parent that does not reap.
+  auto zyje = [](qint64 pid) {
+    QFile stat(S("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly)) return false;
+    const QByteArray text = stat.readAll();
+    return text.mid(text.lastIndexOf(')') + 2, 1) != "Z";
+  };
+  const QString skrypt = QCoreApplication::applicationDirPath() + S("/../tools/puesc-sim/puesc_sim.py");
+  qint64 pozostawiona = 0;
+  ASSERT_TRUE(QProcess::startDetached(S("python3"), {skrypt, S("--port"), QString::number(port_), S("--config"),
+                                                     root_.filePath(S("szkolenie/scenariusz.json")), S("--state"),
+                                                     root_.filePath(S("szkolenie"))},
+                                      {}, &pozostawiona));
+  czeka(pozostawiona, port_);
+  {
+    Start start(root_.path(), port_);
+    EXPECT_TRUE(start.platform);
+    EXPECT_EQ(start.note.toStdString(),
+              S("Zakończono platformę szkoleniową pozostawioną przez poprzednie uruchomienie (PID %1) na porcie %2.")
+                  .arg(pozostawiona)
+                  .arg(port_)
+                  .toStdString());
+    QElapsedTimer t;
+    t.start();
+    while (zyje(pozostawiona) && t.elapsed() < 5000) QThread::msleep(20);
+    EXPECT_FALSE(zyje(pozostawiona));
+    EXPECT_TRUE(Slucha(port_)) << "the new platform does not listen";
+  }
+
+  const int port = WolnyPort();
+  const QStringList obcy = {S("-c"), S("import socket,time; s=socket.socket(); s.bind(('127.0.0.1',%1)); s.listen(); time.sleep(60)").arg(port)};
+  qint64 obcy_pid = 0;
+  const QString python = S("/usr/bin/python3");  // not a launcher that execs another
+  ASSERT_TRUE(QProcess::startDetached(python, obcy, {}, &obcy_pid));
+  czeka(obcy_pid, port);
+  {
+    Start start(root_.path(), port);
+    EXPECT_FALSE(start.platform);
+    EXPECT_EQ(start.note.toStdString(),
+              S("Port %1 platformy szkoleniowej zajmuje inny program (PID %2: %3). Platforma szkoleniowa nie "
+                "została uruchomiona: zakończ ten program albo zmień adres platformy szkoleniowej w słowniku celnym "
+                "(WEBSERVICE_URL, SZKOLENIE).")
+                  .arg(port)
+                  .arg(obcy_pid)
+                  .arg((QStringList{python} + obcy).join(QLatin1Char(' ')))
+                  .toStdString());
+    EXPECT_TRUE(zyje(obcy_pid));
+  }
+  ::kill(static_cast<pid_t>(obcy_pid), SIGKILL);
 }
 
 // Every command of every menu, hidden ones included, opens its window or says why not: no

@@ -2,11 +2,11 @@
 // copies them to docs/img). Each test also checks what a person would read on the window.
 #include "arrival/arrival_notification.h"
 #include "departure/goods_item_box.h"
-#include "host/host_context.h"
+#include "host/base/host_context.h"
 #include "host/xml/bodies.h"
-#include "lists/arrival_box.h"
-#include "lists/declaration_box.h"
-#include "lists/unloading_box.h"
+#include "arrival/arrival_notification_box.h"
+#include "departure/declaration_box.h"
+#include "arrival/unloading_remarks_box.h"
 #include "support/sample_messages.h"
 #include "support/test_host.h"
 
@@ -45,11 +45,11 @@ class Screenshots : public ::testing::Test {
   }
   host::Db& db() { return host_.db(); }
   TestHost host_{TestEngine::Sqlite};
-  host::HostContext ctx_{host_.db(), *host_.options, host_.user, host_.clock, host_.dialogs, QString(), nullptr};
+  host::HostContext ctx_ = host_.Context();
 };
 
 TEST_F(Screenshots, DeclarationAndItsGoodsItem) {
-  lists::TIE015PL_Box box(ctx_, {{S("ID_TRANZYTY_POZYCJE"), 50}, {S("TRANZYTY_ID"), 5}, {S("STATUS"), 1}, {S("REJESTRY_ID"), 1}}, false);
+  departure::TIE015PL_Box box(ctx_, {{S("ID_TRANZYTY_POZYCJE"), 50}, {S("TRANZYTY_ID"), 5}, {S("STATUS"), 1}, {S("REJESTRY_ID"), 1}}, false);
   box.SetXML(PrzykladowaDeklaracja(3).Xml());
   box.BeforeActivate();
   EXPECT_EQ(box.windowTitle(), S("IE15 - Zgłoszenie otwarcia tranzytu."));
@@ -64,7 +64,7 @@ TEST_F(Screenshots, DeclarationAndItsGoodsItem) {
 }
 
 TEST_F(Screenshots, ArrivalNotificationAndUnloadingRemarks) {
-  lists::TIE007PL_Box arrival(ctx_, {{S("ID_TRANZYTY"), 0}, {S("REJESTRY_ID"), 1}, {S("STATUS"), 0}});
+  arrival::TIE007PL_Box arrival(ctx_, {{S("ID_TRANZYTY"), 0}, {S("REJESTRY_ID"), 1}, {S("STATUS"), 0}});
   arrival.SetXML(PrzykladowePrzybycie(S("Gdańsk")).Xml());
   arrival.BeforeActivate();
   EXPECT_EQ(arrival.Zdarzenia()->rowCount(), 2);
@@ -77,7 +77,7 @@ TEST_F(Screenshots, ArrivalNotificationAndUnloadingRemarks) {
                                          std::tuple{61, 2, "IE043", QString::fromUtf8(f.readAll())}})
     db().Exec(S("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, XML) values (:ID, 6, :LP, :T, 11, :X)"),
               {{S("ID"), id}, {S("LP"), lp}, {S("T"), S(typ)}, {S("X"), xml}});
-  lists::TIE044PL_Box unloading(ctx_, {{S("TRANZYTY_ID"), 6}, {S("STATUS"), 0}});
+  arrival::TIE044PL_Box unloading(ctx_, {{S("TRANZYTY_ID"), 6}, {S("STATUS"), 0}});
   unloading.SetXML(QString());
   unloading.BeforeActivate();
   ASSERT_TRUE(unloading.Wczytany());

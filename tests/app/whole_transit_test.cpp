@@ -7,27 +7,27 @@
 #include "exchange/send.h"
 #include "exchange/send_wizard.h"
 #include "frame/codes.h"
-#include "frame/package.h"
+#include "module/registrations.h"
 #include "frame/shared_state.h"
-#include "host/frm_sql_win.h"
-#include "host/gwarancje_win.h"
-#include "host/host_context.h"
-#include "host/host_tables.h"
-#include "host/main_form.h"
-#include "host/narzedzia_techniczne.h"
-#include "host/plugin_paths.h"
-#include "host/process_options.h"
+#include "host/ui/frm_sql_win.h"
+#include "host/ui/gwarancje_win.h"
+#include "host/base/host_context.h"
+#include "host/ui/host_tables.h"
+#include "host/ui/main_form.h"
+#include "host/ui/narzedzia_techniczne.h"
+#include "host/base/plugin_paths.h"
+#include "host/base/process_options.h"
 #include "arrival/arrival_boxes.h"
 #include "arrival/follow_up_boxes.h"
 #include "arrival/unloading_boxes.h"
-#include "lists/arrival_box.h"
-#include "lists/declaration_box.h"
-#include "lists/unloading_box.h"
+#include "arrival/arrival_notification_box.h"
+#include "departure/declaration_box.h"
+#include "arrival/unloading_remarks_box.h"
 #include "lists/wydruk_rejestru.h"
-#include "host/config_rpt_box.h"
+#include "host/reports/config_rpt_box.h"
 #include "support/sample_messages.h"
-#include "lists/message_editors.h"
-#include "lists/tranzyty_lista_win.h"
+#include "frame/message_editors.h"
+#include "lists/lista_tranzytow_win.h"
 #include "lists/tranzyty_pozycje.h"
 #include "lists/tranzyty_pozycje_win.h"
 #include "departure/goods_item_box.h"
@@ -124,8 +124,6 @@ class WholeTransit : public ::testing::Test {
     host::Db& db = host_.db();
     host::RegisterHostWindows();
     host::RegisterGwarancjeWin();
-    lists::RegisterListWindows();
-    lists::RegisterExchange();
     ctx_ = std::make_unique<host::HostContext>(
         host::HostContext{db, *host_.options, host_.user, host_.clock, host_.dialogs, root_.path(), nullptr});
     host_.user.Set(host::TUser(1, S("agnieszka"), S("Agnieszka Wiśniewska"), S("Gdynia"), false, false, false));
@@ -180,8 +178,6 @@ class WholeTransit : public ::testing::Test {
   void TearDown() override {
     form_.reset();
     // The module's windows are registered for this test only.
-    lists::UnregisterListWindows();
-    lists::UnregisterExchange();
     host::SetProcessOptions(nullptr);
     frame::AktywnyRejestr = {};
     if (sim_.state() != QProcess::NotRunning) {
@@ -207,9 +203,10 @@ class WholeTransit : public ::testing::Test {
     });
     straznik_.start(500);
   }
-  // "Wyślij ..." on the newest message, by the web service.
-  void Wyslij(lists::TTranzytyPozycjeWin* komunikaty, const char* zdjecie) {
-    GdyOtworzy([zdjecie](QWidget* w) {
+  // "Wyślij ..." on the newest message, by the web service; the log in the picture shows
+  // `w_dzienniku` when one is given.
+  void Wyslij(lists::TTranzytyPozycjeWin* komunikaty, const char* zdjecie, const char* w_dzienniku = nullptr) {
+    GdyOtworzy([zdjecie, w_dzienniku](QWidget* w) {
       auto* wiz = qobject_cast<exchange::TWyslijKomunikatWiz*>(w);
       ASSERT_NE(wiz, nullptr);
       ASSERT_TRUE(wiz->Kanal(exchange::kKanalPuesc)->isEnabled()) << "the web service is not offered";
@@ -217,6 +214,10 @@ class WholeTransit : public ::testing::Test {
       EXPECT_TRUE(wiz->Next()) << "channel " << wiz->WybranyKanal();
       // The picture shows the log of this send, with the office's answers.
       Zdjecie(wiz, S(zdjecie));
+      if (w_dzienniku) {
+        EXPECT_EQ(wiz->CurrentPage(), 1) << zdjecie;
+        EXPECT_TRUE(wiz->LogLines().join(QLatin1Char('\n')).contains(S(w_dzienniku))) << zdjecie << ": " << w_dzienniku;
+      }
       // The clerk reads the log and closes the wizard.
       for (const QString& l : wiz->LogLines()) EXPECT_FALSE(l.contains(S("Błąd"))) << l.toStdString();
       if (wiz->isVisible()) wiz->Cancel();
@@ -245,7 +246,7 @@ class WholeTransit : public ::testing::Test {
 
   // "Nowy": the declaration editor with the register's defaults.
   GdyOtworzy([this](QWidget* w) {
-    auto* box = qobject_cast<lists::TIE015PL_Box*>(w);
+    auto* box = qobject_cast<departure::TIE015PL_Box*>(w);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->windowTitle(), S("IE15 - Zgłoszenie otwarcia tranzytu."));
     EXPECT_EQ(box->Pole(S("beDeklaracja"))->text(), S("T1"));
@@ -318,13 +319,17 @@ class WholeTransit : public ::testing::Test {
   auto* komunikaty = qobject_cast<lists::TTranzytyPozycjeWin*>(form_->OpenWindows().last());
   ASSERT_NE(komunikaty, nullptr);
 
-  Wyslij(komunikaty, "04_wysylka_IE015");
+  Wyslij(komunikaty, "04_wysylka_IE015", "Wczytano kouminikat IE028");
   EXPECT_EQ(Tranzyt("TYP"), S("IE028")) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
   const QString mrn = Tranzyt("MRN");
   EXPECT_EQ(mrn.size(), 18);
   // The answers are on the list as soon as the wizard closes, with no "Odśwież".
   EXPECT_EQ(komunikaty->Model()->rowCount(), host_.db().GetCountFieldVal(S("TRANZYTY_POZYCJE")));
   EXPECT_EQ(komunikaty->Stored(0, S("TYP")).toString(), S("IE028"));
+  EXPECT_EQ(komunikaty->Model()->data(komunikaty->Model()->index(0, 0), Qt::ForegroundRole).value<QColor>(), QColor(0, 0, 255));
+  QStringList typy;
+  for (int r = 0; r < komunikaty->Model()->rowCount(); ++r) typy << komunikaty->Stored(r, S("TYP")).toString();
+  for (const char* t : {"IE928", "UPO", "IE015"}) EXPECT_TRUE(typy.contains(S(t))) << t;
   Zdjecie(komunikaty, S("05_komunikaty_po_IE028"));
 
   // "Wyślij ..." once more on the declaration already sent: asked, declined, nothing leaves again.
@@ -346,7 +351,7 @@ class WholeTransit : public ::testing::Test {
   komunikaty->Dodaj();
   ASSERT_TRUE(komunikaty->actIE013->isVisible());
   GdyOtworzy([](QWidget* w) {
-    auto* box = qobject_cast<lists::TIE015PL_Box*>(w);
+    auto* box = qobject_cast<departure::TIE015PL_Box*>(w);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->windowTitle(), S("IE13 - Sprostowanie zgłoszenia."));
     box->findChild<QComboBox*>(S("cbTypModyfikacji"))->setCurrentIndex(0);
@@ -411,7 +416,7 @@ class WholeTransit : public ::testing::Test {
 
   // "Nowy": the arrival notification with an event.
   GdyOtworzy([](QWidget* w) {
-    auto* box = qobject_cast<lists::TIE007PL_Box*>(w);
+    auto* box = qobject_cast<arrival::TIE007PL_Box*>(w);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->windowTitle(), S("Informacja dla urzedu celnego"));
     EXPECT_EQ(box->Pole(S("beUCPrzedstawienia"))->text(), S("PL322020"));
@@ -449,7 +454,7 @@ class WholeTransit : public ::testing::Test {
 
   // Unloading remarks with one difference.
   GdyOtworzy([](QWidget* w) {
-    auto* box = qobject_cast<lists::TIE044PL_Box*>(w);
+    auto* box = qobject_cast<arrival::TIE044PL_Box*>(w);
     ASSERT_NE(box, nullptr) << w->metaObject()->className();
     EXPECT_EQ(box->Pole(S("ceLiczbaPozycjiIE43"))->text(), S("3"));
     box->Zgodnosc()->setChecked(true);
@@ -564,13 +569,14 @@ TEST_F(WholeTransit, ARefusedDeclarationIsShownSoAndNothingElseChanges) {
   lista->Komunikaty();
   auto* komunikaty = qobject_cast<lists::TTranzytyPozycjeWin*>(form_->OpenWindows().last());
   ASSERT_NE(komunikaty, nullptr);
-  Wyslij(komunikaty, "18_wysylka_odrzucona");
+  Wyslij(komunikaty, "18_wysylka_odrzucona", "Wczytano kouminikat IE016");
   EXPECT_EQ(Tranzyt("TYP"), S("IE016"));
   EXPECT_EQ(Tranzyt("MRN"), QString());  // no number, no release, no charge
   EXPECT_EQ(host_.db().QueryValue(S("select count(*) from TRANZYTY_POZYCJE where TYP in ('IE028', 'IE029')")).toInt(), 0);
   EXPECT_EQ(host_.db().QueryValue(S("select SALDO from GWARANCJE where ID_GWARANCJE = 4")).toDouble(), 100000.0);
   komunikaty->Grid()->selectRow(0);
   EXPECT_EQ(komunikaty->Stored(0, S("TYP")).toString(), S("IE016"));
+  EXPECT_EQ(komunikaty->Model()->data(komunikaty->Model()->index(0, 0), Qt::ForegroundRole).value<QColor>(), QColor(255, 0, 0));
   Zdjecie(komunikaty, S("19_odrzucenie"));
 }
 
@@ -707,7 +713,7 @@ TEST_F(WholeTransit, AHurriedClerkLosesNothing) {
   ASSERT_NE(lista, nullptr);
   // An editor closed with unsaved changes asks first; "no" keeps it open with what was typed.
   GdyOtworzy([this](QWidget* w) {
-    auto* box = qobject_cast<lists::TIE015PL_Box*>(w);
+    auto* box = qobject_cast<departure::TIE015PL_Box*>(w);
     ASSERT_NE(box, nullptr);
     box->Pole(S("beUCPrzezn"))->setText(S("DE004851"));
     QTest::keyClick(box, Qt::Key_Escape);

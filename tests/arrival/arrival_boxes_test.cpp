@@ -1,7 +1,7 @@
 #include "arrival/arrival_boxes.h"
-#include "host/host_context.h"
+#include "host/base/host_context.h"
 #include "host/xml/bodies.h"
-#include "lists/arrival_box.h"
+#include "arrival/arrival_notification_box.h"
 #include "support/test_host.h"
 
 #include <QAction>
@@ -29,7 +29,7 @@ class ArrivalBoxes : public ::testing::Test {
                       "values (1, 5, 1, '1', 10, 'PLN', 1, 10)"));
   }
   TestHost host_{TestEngine::Sqlite};
-  host::HostContext ctx_{host_.db(), *host_.options, host_.user, host_.clock, host_.dialogs, QString(), nullptr};
+  host::HostContext ctx_ = host_.Context();
 };
 
 TEST_F(ArrivalBoxes, EnterInTheLastFieldOfATabMovesToTheNextTab) {
@@ -45,12 +45,14 @@ TEST_F(ArrivalBoxes, EnterInTheLastFieldOfATabMovesToTheNextTab) {
 }
 
 TEST_F(ArrivalBoxes, EventsGridKeysAndAViewOnlyMessage) {
-  lists::TIE007PL_Box box(ctx_, {{S("ID_TRANZYTY"), 0}, {S("REJESTRY_ID"), 1}, {S("STATUS"), 0}});
+  arrival::TIE007PL_Box box(ctx_, {{S("ID_TRANZYTY"), 0}, {S("REJESTRY_ID"), 1}, {S("STATUS"), 0}});
   box.SetXML(QString());
   box.BeforeActivate();
-  QTimer::singleShot(0, [] {
+  bool opened = false;
+  QTimer::singleShot(0, [&opened] {
     auto* e = qobject_cast<arrival::TIE007PL_ZdarzeniaBox*>(QApplication::activeModalWidget());
-    if (!e) return;
+    ASSERT_NE(e, nullptr) << "the event editor did not open";
+    opened = true;
     QTest::keyClicks(e->Pole(S("beMiejsce")), S("Slubice"));
     QTest::keyClicks(e->Pole(S("beKraj")), S("pl"));
     e->Tekst(S("meZamkniecia"))->setPlainText(S("PL1\nPL2"));
@@ -58,6 +60,7 @@ TEST_F(ArrivalBoxes, EventsGridKeysAndAViewOnlyMessage) {
     QTimer::singleShot(2000, e, [e] { e->reject(); });
   });
   QTest::keyClick(box.Zdarzenia(), Qt::Key_Insert);
+  ASSERT_TRUE(opened);
   ASSERT_EQ(box.Zdarzenia()->rowCount(), 1);
   EXPECT_EQ(box.Zdarzenia()->item(0, 2)->text(), S("PL"));
   EXPECT_TRUE(box.GetXML().contains(S("Liczba=\"2\"")));
@@ -84,7 +87,7 @@ TEST_F(ArrivalBoxes, EventsGridKeysAndAViewOnlyMessage) {
   EXPECT_EQ(data->text(), S("2024-03-05"));
 
   // A sent message is shown, not edited; its costs stay as stored.
-  lists::TIE007PL_Box sent(ctx_, {{S("ID_TRANZYTY"), 5}, {S("REJESTRY_ID"), 1}, {S("STATUS"), 2}});
+  arrival::TIE007PL_Box sent(ctx_, {{S("ID_TRANZYTY"), 5}, {S("REJESTRY_ID"), 1}, {S("STATUS"), 2}});
   sent.SetXML(QString());
   sent.BeforeActivate();
   EXPECT_TRUE(sent.ViewMode());

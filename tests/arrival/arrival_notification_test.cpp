@@ -1,8 +1,8 @@
 #include "arrival/arrival_event.h"
 #include "arrival/arrival_notification.h"
-#include "host/exchange_rates.h"
-#include "host/host_context.h"
-#include "host/options.h"
+#include "host/db/exchange_rates.h"
+#include "host/base/host_context.h"
+#include "host/db/options.h"
 #include "host/xml/bodies.h"
 #include "support/test_host.h"
 
@@ -25,10 +25,10 @@ class ArrivalNotification : public DbTest {
  protected:
   void SetUp() override {
     DbTest::SetUp();
-    if (IsSkipped()) return;
+    if (Stopped()) return;
     host_ = std::make_unique<TestHost>(GetParam());
     ctx_ = std::make_unique<host::HostContext>(
-        host::HostContext{host_->db(), *host_->options, host_->user, host_->clock, host_->dialogs, QString(), nullptr});
+        host_->Context());
     host::ExchangeRates(db(), host_->user, host_->clock).ImportTabelaAXml(kKursy);
     db().Exec(S("insert into KONTRAHENCI (ID_KONTRAHENCI, Nazwa, Ulica, Kod, Miejscowosc, Kraj, NIP, EORI) values "
                 "(7, 'Magazyn Celny Gdańsk', 'Portowa 2', '80-001', 'Gdańsk', 'PL', ' 5840000011 ', ''), "

@@ -1,7 +1,6 @@
 #include "arrival/follow_up_boxes.h"
-#include "host/host_context.h"
-#include "lists/follow_up_editors.h"
-#include "lists/message_editors.h"
+#include "host/base/host_context.h"
+#include "frame/message_editors.h"
 #include "lists/tranzyty_pozycje.h"
 #include "support/sample_messages.h"
 #include "support/test_host.h"
@@ -63,7 +62,7 @@ class FollowUpBoxes : public ::testing::Test {
   static void Ok(arrival::TWniosekBox* box) { box->findChild<QDialogButtonBox*>()->buttons().front()->click(); }
 
   TestHost host_{TestEngine::Sqlite};
-  host::HostContext ctx_{host_.db(), *host_.options, host_.user, host_.clock, host_.dialogs, QString(), nullptr};
+  host::HostContext ctx_ = host_.Context();
 };
 
 TEST_F(FollowUpBoxes, TitlesGroupsAndReadOnlyControls) {
@@ -106,14 +105,13 @@ TEST_F(FollowUpBoxes, TitlesGroupsAndReadOnlyControls) {
 }
 
 TEST_F(FollowUpBoxes, TheMessageListStoresANewRequestAndNeverASentOrIncompleteOne) {
-  lists::RegisterFollowUpEditors();
   QWidget okno;
   lists::TranzytyPozycje lista(ctx_, 1, 0);
 
   // An older request seeds the new row; the editor starts afresh all the same.
   Komunikat(5, 1, "IE054", S("24IE0540000005"), S("<IE054><UCZgloszenia Kod=\"PL999999\"/></IE054>"), 2);
   QVariantMap wiersz = lista.NowyWiersz(S("IE054"));
-  std::unique_ptr<lists::MessageEditor> edytor(lists::CreateMessageEditor(S("IE054"), ctx_, wiersz, &okno));
+  std::unique_ptr<frame::MessageEditor> edytor(frame::CreateMessageEditor(S("IE054"), ctx_, wiersz, &okno));
   ASSERT_NE(edytor, nullptr);
   edytor->SetXML(wiersz.value(S("XML")).toString());
   NaOknie([](arrival::TWniosekBox* box) {
@@ -132,7 +130,7 @@ TEST_F(FollowUpBoxes, TheMessageListStoresANewRequestAndNeverASentOrIncompleteOn
   Tranzyt(2);
   Komunikat(6, 2, "IE015", S("24IE0150000010"), PrzykladowaDeklaracja(1).Xml(), 2);
   host_.dialogs.Clear();
-  edytor.reset(lists::CreateMessageEditor(S("IE014"), ctx_, {{S("ID_TRANZYTY_POZYCJE"), 0}, {S("TRANZYTY_ID"), 2}}, &okno));
+  edytor.reset(frame::CreateMessageEditor(S("IE014"), ctx_, {{S("ID_TRANZYTY_POZYCJE"), 0}, {S("TRANZYTY_ID"), 2}}, &okno));
   NaOknie([](arrival::TWniosekBox* box) {
     box->findChild<QPlainTextEdit*>(S("mePowod"))->setPlainText(S("Pomyłka"));
     Ok(box);
@@ -148,7 +146,7 @@ TEST_F(FollowUpBoxes, TheMessageListStoresANewRequestAndNeverASentOrIncompleteOn
   odpowiedz.BeforeActivate(nowa);
   const qint64 wyslany = druga.Zapisz(nowa, odpowiedz.GetXML(), true);
   host_.db().Exec(S("update TRANZYTY_POZYCJE set STATUS = 2 where ID_TRANZYTY_POZYCJE = :ID"), {{S("ID"), wyslany}});
-  edytor.reset(lists::CreateMessageEditor(S("IE141"), ctx_, druga.IstniejacyWiersz(wyslany), &okno));
+  edytor.reset(frame::CreateMessageEditor(S("IE141"), ctx_, druga.IstniejacyWiersz(wyslany), &okno));
   NaOknie([](arrival::TWniosekBox* box) {
     EXPECT_TRUE(box->ViewMode());
     EXPECT_EQ(box->findChild<QDialogButtonBox*>()->buttons().size(), 1);
@@ -157,8 +155,6 @@ TEST_F(FollowUpBoxes, TheMessageListStoresANewRequestAndNeverASentOrIncompleteOn
     EXPECT_FALSE(box->findChild<QWidget*>(S("beOdbiorcaNazwa_Wybierz"))->isEnabled());
   });
   EXPECT_EQ(edytor->ShowBox(), 0);
-  lists::UnregisterFollowUpEditors();
-  EXPECT_EQ(lists::CreateMessageEditor(S("IE014"), ctx_, {}, &okno), nullptr);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 #include "arrival/follow_up_requests.h"
-#include "host/host_context.h"
+#include "host/base/host_context.h"
 #include "host/xml/bodies.h"
 #include "support/sample_messages.h"
 #include "support/test_host.h"
@@ -50,10 +50,10 @@ class FollowUpRequests : public DbTest {
  public:
   void SetUp() override {
     DbTest::SetUp();
-    if (IsSkipped()) return;
+    if (Stopped()) return;
     host_ = std::make_unique<TestHost>(GetParam());
     ctx_ = std::make_unique<host::HostContext>(
-        host::HostContext{host_->db(), *host_->options, host_->user, host_->clock, host_->dialogs, QString(), nullptr});
+        host_->Context());
   }
   host::Db& db() { return host_->db(); }
   void Tranzyt(qint64 id) {

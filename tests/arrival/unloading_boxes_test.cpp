@@ -1,7 +1,7 @@
 #include "arrival/unloading_boxes.h"
-#include "host/host_context.h"
+#include "host/base/host_context.h"
 #include "host/xml/bodies.h"
-#include "lists/unloading_box.h"
+#include "arrival/unloading_remarks_box.h"
 #include "support/sample_messages.h"
 #include "support/test_host.h"
 
@@ -33,11 +33,11 @@ class UnloadingBoxes : public ::testing::Test {
                     {{S("ID"), 100 + lp}, {S("LP"), lp}, {S("T"), S(typ)}, {S("X"), xml}});
   }
   TestHost host_{TestEngine::Sqlite};
-  host::HostContext ctx_{host_.db(), *host_.options, host_.user, host_.clock, host_.dialogs, QString(), nullptr};
+  host::HostContext ctx_ = host_.Context();
 };
 
 TEST_F(UnloadingBoxes, WithoutTheNotificationTheEditorDoesNotOpen) {
-  lists::TIE044PL_Box box(ctx_, {{S("TRANZYTY_ID"), 5}, {S("STATUS"), 0}});
+  arrival::TIE044PL_Box box(ctx_, {{S("TRANZYTY_ID"), 5}, {S("STATUS"), 0}});
   box.SetXML(QString());
   EXPECT_EQ(box.ShowBox(), 0);
   EXPECT_FALSE(box.Wczytany());
@@ -46,7 +46,7 @@ TEST_F(UnloadingBoxes, WithoutTheNotificationTheEditorDoesNotOpen) {
 
 TEST_F(UnloadingBoxes, RemarksOpenTheGoodsAndTheWizardAddsAMissingItem) {
   Store(1, "IE007", PrzykladowePrzybycie(S("Gdańsk")).Xml());
-  lists::TIE044PL_Box box(ctx_, {{S("TRANZYTY_ID"), 5}, {S("STATUS"), 0}});
+  arrival::TIE044PL_Box box(ctx_, {{S("TRANZYTY_ID"), 5}, {S("STATUS"), 0}});
   box.SetXML(QString());
   box.BeforeActivate();
   auto* towary = box.findChild<QGroupBox*>();

@@ -1,5 +1,5 @@
 #include "arrival/unloading_remarks.h"
-#include "host/host_context.h"
+#include "host/base/host_context.h"
 #include "host/xml/bodies.h"
 #include "host/xml/xml_document.h"
 #include "support/sample_messages.h"
@@ -49,7 +49,7 @@ class UnloadingRemarks : public ::testing::Test {
     return u;
   }
   TestHost host_{TestEngine::Sqlite};
-  host::HostContext ctx_{host_.db(), *host_.options, host_.user, host_.clock, host_.dialogs, QString(), nullptr};
+  host::HostContext ctx_ = host_.Context();
 };
 
 TEST(UnloadingKinds, ResultsMakeTheKindAndTIRFieldsTheirRules) {

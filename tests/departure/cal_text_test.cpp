@@ -1,5 +1,5 @@
 #include "departure/cal_entry.h"
-#include "host/taric.h"
+#include "host/ui/taric.h"
 #include "support/test_host.h"
 
 namespace velmora::testing {

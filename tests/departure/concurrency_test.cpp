@@ -1,4 +1,4 @@
-#include "host/named_lock.h"
+#include "host/db/named_lock.h"
 #include "support/test_host.h"
 
 #include <QProcess>
@@ -26,7 +26,7 @@ class NamedLocks : public DbTest {
  protected:
   void SetUp() override {
     DbTest::SetUp();
-    if (IsSkipped()) return;
+    if (Stopped()) return;
     database_ = std::make_unique<TestDatabase>(GetParam());
   }
   std::unique_ptr<TestDatabase> database_;
@@ -84,7 +84,7 @@ class TwoWorkstations : public DbTest {
  protected:
   void SetUp() override {
     DbTest::SetUp();
-    if (IsSkipped()) return;
+    if (Stopped()) return;
     host_ = std::make_unique<TestHost>(GetParam());
   }
   std::unique_ptr<TestHost> host_;

@@ -1,6 +1,6 @@
 #include "arrival/arrival_copies.h"
 #include "departure/declaration_copies.h"
-#include "host/host_context.h"
+#include "host/base/host_context.h"
 #include "host/xml/messages.h"
 #include "host/xml/schema.h"
 #include "support/sample_messages.h"
@@ -15,7 +15,7 @@ class ExportCopies : public ::testing::Test {
   void SetUp() override {
     host_ = std::make_unique<TestHost>(TestEngine::Sqlite);
     ctx_ = std::make_unique<host::HostContext>(
-        host::HostContext{host_->db(), *host_->options, host_->user, host_->clock, host_->dialogs, QString(), nullptr});
+        host_->Context());
   }
   void Uzytkownik(const QString& lokalizacja, bool sysadmin) {
     host_->user.Set(host::TUser(1, QStringLiteral("jan"), QStringLiteral("Jan Kowalski"), lokalizacja, false, sysadmin, false));

@@ -1,8 +1,8 @@
 #include "departure/declaration_guarantees.h"
 #include "departure/guarantees_boxes.h"
 #include "frame/shared_state.h"
-#include "host/gwarancje_win.h"
-#include "host/host_context.h"
+#include "host/ui/gwarancje_win.h"
+#include "host/base/host_context.h"
 #include "host/xml/bodies.h"
 #include "support/test_host.h"
 
@@ -28,7 +28,7 @@ class Gwarancje : public ::testing::Test {
   void SetUp() override {
     host_ = std::make_unique<TestHost>(TestEngine::Sqlite);
     ctx_ = std::make_unique<host::HostContext>(
-        host::HostContext{host_->db(), *host_->options, host_->user, host_->clock, host_->dialogs, QString(), nullptr});
+        host_->Context());
     g_ = std::make_unique<GwarancjeDeklaracji>(msg_, *ctx_);
   }
   // "type:position" of each group, in document order.

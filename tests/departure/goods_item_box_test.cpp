@@ -1,6 +1,6 @@
 #include "departure/goods_item_box.h"
 #include "departure/goods_subrecord_boxes.h"
-#include "host/host_context.h"
+#include "host/base/host_context.h"
 #include "support/test_host.h"
 
 #include <QApplication>
@@ -27,7 +27,7 @@ class GoodsItemBox : public ::testing::Test {
     t.Set(S("OpisTowaru"), S("Laptopy"));
   }
   TestHost host_{TestEngine::Sqlite};
-  host::HostContext ctx_{host_.db(), *host_.options, host_.user, host_.clock, host_.dialogs, QString(), nullptr};
+  host::HostContext ctx_ = host_.Context();
   xml::Message m_ = xml::NewIE015();
 };
 

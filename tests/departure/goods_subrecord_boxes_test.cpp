@@ -1,5 +1,5 @@
 #include "departure/goods_subrecord_boxes.h"
-#include "host/host_context.h"
+#include "host/base/host_context.h"
 #include "host/xml/messages.h"
 #include "support/test_host.h"
 
@@ -14,7 +14,7 @@ using Box = departure::TIE015_PozycjaListyBox;
 
 TEST(GoodsSubrecordBoxes, PackagesAndAdditionalInformationAskAndWriteTheirEntry) {
   TestHost host(TestEngine::Sqlite);
-  host::HostContext ctx{host.db(), *host.options, host.user, host.clock, host.dialogs, QString(), nullptr};
+  host::HostContext ctx = host.Context();
   xml::Message m = xml::NewIE015();
   xml::Group towar = m.Root().Add(xml::kIE015_Towar);
 

@@ -1,7 +1,7 @@
 #include "departure/sad_conversion.h"
 #include "frame/message_copy.h"
-#include "host/code128.h"
-#include "host/host_context.h"
+#include "host/reports/code128.h"
+#include "host/base/host_context.h"
 #include "host/xml/bodies.h"
 #include "support/sample_messages.h"
 #include "support/test_host.h"
@@ -91,9 +91,9 @@ class SadPrint : public ::testing::Test {
     pdftotext_ = QStandardPaths::findExecutable(S("pdftotext"));
     pdfinfo_ = QStandardPaths::findExecutable(S("pdfinfo"));
     pdftoppm_ = QStandardPaths::findExecutable(S("pdftoppm"));
-    if (pdftotext_.isEmpty() || pdfinfo_.isEmpty() || pdftoppm_.isEmpty()) GTEST_SKIP() << "poppler-utils missing";
+    if (pdftotext_.isEmpty() || pdfinfo_.isEmpty() || pdftoppm_.isEmpty()) VELMORA_MISSING_PEER("poppler-utils missing");
     ctx_ = std::make_unique<host::HostContext>(
-        host::HostContext{host_.db(), *host_.options, host_.user, host_.clock, host_.dialogs, root_.path(), nullptr});
+        host_.Context(root_.path()));
 
     xml::Message ie015 = PrzykladowaDeklaracja(5);
     for (const char* kod : {"DE004851", "CZ590000"}) {

@@ -1,6 +1,6 @@
 #include "departure/seals.h"
 #include "departure/seals_box.h"
-#include "host/host_context.h"
+#include "host/base/host_context.h"
 #include "host/xml/messages.h"
 #include "support/test_host.h"
 
@@ -62,7 +62,7 @@ TEST(Seals, MoreThanTheMessageCarriesIsRefusedAndNothingWritten) {
 
 TEST(Seals, BoxLoadsKeepsOpenOnRefusalAndWritesOnConfirmation) {
   TestHost host(TestEngine::Sqlite);
-  host::HostContext ctx{host.db(), *host.options, host.user, host.clock, host.dialogs, QString()};
+  host::HostContext ctx = host.Context();
   xml::Message m = xml::NewIE015();
   ZamknieciaCelne(m.Root()).Zapisz(S("PL001\nPL002"), S("UC Gdynia"));
 

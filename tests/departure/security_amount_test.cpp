@@ -1,6 +1,6 @@
 #include "departure/security_amount.h"
-#include "host/exchange_rates.h"
-#include "host/host_context.h"
+#include "host/db/exchange_rates.h"
+#include "host/base/host_context.h"
 #include "host/xml/messages.h"
 #include "support/test_host.h"
 
@@ -40,7 +40,7 @@ class SecurityAmount : public ::testing::Test {
   }
 
   TestHost host_{TestEngine::Sqlite};
-  host::HostContext ctx_{host_.db(), *host_.options, host_.user, host_.clock, host_.dialogs, QString()};
+  host::HostContext ctx_ = host_.Context();
   xml::Message doc_;
   xml::Group z_;
 };

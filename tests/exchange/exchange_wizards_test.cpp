@@ -1,9 +1,9 @@
 #include "exchange/receive_wizard.h"
 #include "exchange/send.h"
 #include "exchange/send_wizard.h"
-#include "host/dialogs.h"
-#include "host/host_context.h"
-#include "host/srodowisko.h"
+#include "host/base/dialogs.h"
+#include "host/base/host_context.h"
+#include "host/db/srodowisko.h"
 #include "support/sample_messages.h"
 #include "support/test_host.h"
 
@@ -18,8 +18,7 @@ namespace {
 class ExchangeWizards : public ::testing::Test {
  protected:
   void SetUp() override {
-    ctx_ = std::make_unique<host::HostContext>(host::HostContext{host_.db(), *host_.options, host_.user, host_.clock, host_.dialogs,
-                                                                 root_.path(), nullptr});
+    ctx_ = std::make_unique<host::HostContext>(host_.Context(root_.path()));
     host_.db().Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, TYP, STATUS) values (1, 0, 'IE015', 1)"));
     host_.db().Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, NR_WLASNY, XML) "
                                    "values (36, 1, 1, 'IE015', 1, '<AUTO>', :X), (37, 1, 2, 'IE016', 11, 'UC16', '<IE016/>')"),
@@ -65,9 +64,10 @@ TEST_F(ExchangeWizards, SendWizardRefusesWhatCannotLeaveAndOffersTheLastRoad) {
     EXPECT_FALSE(wiz.Next());
     EXPECT_TRUE(host_.dialogs.Texts().last().contains(QStringLiteral("PRODUKCYJNEJ platformy PUESC")));
     EXPECT_EQ(wiz.CurrentPage(), 0);
+    EXPECT_TRUE(wiz.Sciezka()->isHidden());  // the platform's road takes no path
     wiz.Kanal(exchange::kKanalPlik)->setChecked(true);
     EXPECT_TRUE(wiz.Sciezka()->text().endsWith(QStringLiteral("XML2/IE015_24IE0150000100.xml"))) << wiz.Sciezka()->text().toStdString();
-    EXPECT_TRUE(wiz.Sciezka()->isVisible() || !wiz.isVisible());
+    EXPECT_FALSE(wiz.Sciezka()->isHidden());
   }
 }
 

@@ -1,8 +1,7 @@
 #include "exchange/incoming.h"
 #include "frame/codes.h"
 #include "frame/shared_state.h"
-#include "host/host_context.h"
-#include "host/host_switches.h"
+#include "host/base/host_context.h"
 #include "host/xml/messages.h"
 #include "host/xml/sad.h"
 #include "reference/register_check.h"
@@ -38,15 +37,13 @@ class IncomingEffects : public DbTest {
  protected:
   void SetUp() override {
     DbTest::SetUp();
-    if (IsSkipped()) return;
+    if (Stopped()) return;
     host_ = std::make_unique<TestHost>(GetParam());
-    ctx_ = std::make_unique<host::HostContext>(host::HostContext{host_->db(), *host_->options, host_->user, host_->clock,
-                                                                 host_->dialogs, root_.path(), nullptr});
+    ctx_ = std::make_unique<host::HostContext>(host_->Context(root_.path()));
     db().Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, TYP) values (1, 0, 'IE015')"));
     db().Exec(QStringLiteral("insert into GWARANCJE (ID_GWARANCJE, NUMER, GRN, KWOTA, SALDO) values (4, 'G/4', '24PL322010000123G', 5000, 5000)"));
     db().CreateGenerator(QStringLiteral("GID_GWARANCJE_POZYCJE"));
   }
-  void TearDown() override { host::FZADURODER = false; }
   host::Db& db() { return host_->db(); }
   void Declaration(const QString& xml) {
     db().Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, NR_WLASNY, XML) "
@@ -143,11 +140,11 @@ TEST_P(IncomingEffects, ReleaseApprovesTheWaitingRegisterEntriesOrStoresNothing)
   EXPECT_EQ(waiting[0].id_im, 1);
 
   // Entry 1 belongs to no register: its approval fails and the release is not stored.
-  host::FZADURODER = true;
+  ctx_->switches.FZADURODER = true;
   const QString line = Load(Sample("IE025"));
   EXPECT_TRUE(line.startsWith(QStringLiteral("Błąd - "))) << line.toStdString();
   EXPECT_EQ(db().GetCountFieldVal(QStringLiteral("TRANZYTY_POZYCJE"), QStringLiteral("TYP = 'IE025'")), 0);
-  host::FZADURODER = false;
+  ctx_->switches.FZADURODER = false;
   EXPECT_EQ(Load(Sample("IE025")).left(8), QStringLiteral("Wczytano"));
 }
 

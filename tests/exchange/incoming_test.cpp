@@ -1,7 +1,7 @@
 #include "exchange/incoming.h"
 #include "frame/codes.h"
 #include "frame/shared_state.h"
-#include "host/host_context.h"
+#include "host/base/host_context.h"
 #include "host/xml/xml_document.h"
 #include "support/test_host.h"
 
@@ -33,13 +33,10 @@ class Incoming : public DbTest {
  protected:
   void SetUp() override {
     DbTest::SetUp();
-    if (IsSkipped()) return;
+    if (Stopped()) return;
     host_ = std::make_unique<TestHost>(GetParam());
-    ctx_ = std::make_unique<host::HostContext>(host::HostContext{host_->db(), *host_->options, host_->user, host_->clock,
-                                                                 host_->dialogs, root_.path(), nullptr});
-    frame::FKAEM = false;
+    ctx_ = std::make_unique<host::HostContext>(host_->Context(root_.path()));
   }
-  void TearDown() override { frame::FKAEM = false; }
 
   host::Db& db() { return host_->db(); }
   void Transit(int id, int rodzaj, const QString& typ, const QString& mrn = {}) {
@@ -116,6 +113,11 @@ TEST_P(Incoming, RefusalsStoreNothing) {
   d.Exec(QStringLiteral("insert into TRANZYTY_ODPRAWY (ID_TRANZYTY_ODPRAWY, TRANZYTY_ID, IE043) values (1, 1, 0)"));
   Message(2, 99, 1, frame::typ::IE015, QStringLiteral("24IE0150000990"));
 
+  // An answer without its own number is a message like any other, and comes in once.
+  QString no_number = Sample(QStringLiteral("IE055"));
+  no_number.replace(QRegularExpression(QStringLiteral(" NrWlasny=\"[^\"]*\"")), QString());
+  ASSERT_EQ(Load(no_number).left(8), QStringLiteral("Wczytano"));
+
   QString no_decision = Sample(QStringLiteral("IE009"));
   no_decision.replace(QRegularExpression(QStringLiteral("<DecyzjaOUniewaznieniu[^>]*/>")), QString());
   struct Case {
@@ -125,6 +127,7 @@ TEST_P(Incoming, RefusalsStoreNothing) {
   const Case cases[] = {
       {Sample(QStringLiteral("IE028")),
        QStringLiteral("Błąd - Komunikat IE028 o numerze własnym 24IE028UC0000028 został już wczytany")},
+      {no_number, QStringLiteral("Błąd - Komunikat IE055 o numerze własnym  został już wczytany")},
       {QStringLiteral("<IE016><Cos/></IE016>"), QStringLiteral("Błąd - Niepoprawna struktura komunikatu IE016 brak nagłówka")},
       {WithHeader(QStringLiteral("IE029"), QStringLiteral("NrWlasny"), QStringLiteral("24IE029UC0000777"))
            .replace(QStringLiteral("/IE029/"), QStringLiteral("/IE028/")),
@@ -215,7 +218,11 @@ TEST_P(Incoming, OrderSystemGetsItsResponseFile) {
   Transit(1, frame::kRodzajWywoz, frame::typ::IE015);
   db().Exec(QStringLiteral("update TRANZYTY set NR_ZAM_ISCALA = 'ZS-2024-17' where ID_TRANZYTY = 1"));
   Message(1, 1, 1, frame::typ::IE015, QStringLiteral("24IE0150000010"));
-  frame::FKAEM = true;
+  // The module's exported switch, back off whatever the test's end.
+  struct Kaem {
+    Kaem() { frame::FKAEM = true; }
+    ~Kaem() { frame::FKAEM = false; }
+  } kaem;
   EXPECT_EQ(Load(Sample(QStringLiteral("IE029"))).left(8), QStringLiteral("Wczytano"));
   EXPECT_EQ(host_->dialogs.Texts(), QStringList{QStringLiteral("W programie nie zdefiniowano katalogu do zapisu danych do SAP")});
   QFile f(QDir(root_.path()).filePath(QStringLiteral("SAP_ZAPIS/ZS-2024-17.xml")));

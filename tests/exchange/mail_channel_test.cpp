@@ -3,12 +3,12 @@
 #include "exchange/receive.h"
 #include "exchange/send.h"
 #include "frame/codes.h"
-#include "host/dialogs.h"
-#include "host/email_accounts.h"
-#include "host/email_client.h"
-#include "host/host_context.h"
-#include "host/plugin_paths.h"
-#include "host/process_options.h"
+#include "host/base/dialogs.h"
+#include "host/mail/email_accounts.h"
+#include "host/mail/email_client.h"
+#include "host/base/host_context.h"
+#include "host/base/plugin_paths.h"
+#include "host/base/process_options.h"
 #include "support/mail_servers.h"
 #include "support/sample_messages.h"
 #include "support/test_host.h"
@@ -45,12 +45,11 @@ class MailChannel : public DbTest {
  protected:
   void SetUp() override {
     DbTest::SetUp();
-    if (IsSkipped()) return;
+    if (Stopped()) return;
     servers_ = &Servers();
-    if (!servers_->failure.isEmpty()) GTEST_SKIP() << "mail servers could not start (scripts/mail.sh): " << servers_->failure.toStdString();
+    if (!servers_->failure.isEmpty()) VELMORA_MISSING_PEER("mail servers could not start (scripts/mail.sh): " + servers_->failure.toStdString());
     host_ = std::make_unique<TestHost>(GetParam());
-    ctx_ = std::make_unique<host::HostContext>(host::HostContext{host_->db(), *host_->options, host_->user, host_->clock,
-                                                                 host_->dialogs, root_.path(), nullptr});
+    ctx_ = std::make_unique<host::HostContext>(host_->Context(root_.path()));
     host_->user.Set(host::TUser(1, QStringLiteral("jan"), QStringLiteral("Jan Kowalski"), QStringLiteral("Gdynia"), false, false, false));
   }
   void TearDown() override { host::SetProcessOptions(nullptr); }
@@ -71,6 +70,7 @@ class MailChannel : public DbTest {
     s.user = user;
     s.password = haslo.isEmpty() ? servers_->password : haslo;
     s.delete_source = usuwaj;
+    s.smtp_tls = s.in_tls = host::MailTls::None;  // the local servers speak plain text
     QString error;
     EXPECT_GT(host::AddMailServer(Db(), s, &error), 0) << error.toStdString();
     return s.email;

@@ -1,14 +1,13 @@
-#include "departure/declaration_editor.h"
-#include "departure/goods_item_editor.h"
+#include "departure/declaration.h"
+#include "departure/goods_item.h"
 #include "arrival/arrival_notification.h"
 #include "exchange/outgoing_file.h"
 #include "exchange/send.h"
 #include "frame/shared_state.h"
 #include "lists/lista_tranzytow.h"
 #include "frame/codes.h"
-#include "host/exchange_rates.h"
-#include "host/host_context.h"
-#include "host/host_switches.h"
+#include "host/db/exchange_rates.h"
+#include "host/base/host_context.h"
 #include "host/xml/bodies.h"
 #include "host/xml/messages.h"
 #include "host/xml/schema.h"
@@ -25,10 +24,9 @@ class OutgoingFile : public DbTest {
  protected:
   void SetUp() override {
     DbTest::SetUp();
-    if (IsSkipped()) return;
+    if (Stopped()) return;
     host_ = std::make_unique<TestHost>(GetParam());
-    ctx_ = std::make_unique<host::HostContext>(host::HostContext{host_->db(), *host_->options, host_->user, host_->clock,
-                                                                 host_->dialogs, root_.path(), nullptr});
+    ctx_ = std::make_unique<host::HostContext>(host_->Context(root_.path()));
     host_->db().Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, TYP, STATUS, MRN) values (1, 0, 'IE014', 1, '24PL322010NS0001A7')"));
     xml::Message m = Wniosek();
     host_->db().Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, NR_WLASNY, XML) "
@@ -99,10 +97,7 @@ TEST_P(OutgoingFile, WithoutTheSignerNothingIsWrittenAndTheMessageStaysUnsent) {
 }
 
 TEST_P(OutgoingFile, UnloadingRemarksWeighAsMuchAsTheRegisterEntriesOfTheirMRN) {
-  struct Zaduroder {
-    Zaduroder() { host::FZADURODER = true; }
-    ~Zaduroder() { host::FZADURODER = false; }
-  } zaduroder;
+  ctx_->switches.FZADURODER = true;
   xml::Message m = xml::NewIE044();
   m.EnsureNaglowek().SetMRN(QStringLiteral("24PL322010NS0001A7"));
   m.Root().Ensure(xml::kIE044_UwagiDoRozladunku).Set(QStringLiteral("MasaBrutto"), QStringLiteral("1500,25"));  // as typed
@@ -130,8 +125,8 @@ VELMORA_ON_BOTH_ENGINES(OutgoingFile);
 }  // namespace
 }  // namespace velmora::testing
 
-#include "host/plugin_paths.h"
-#include "host/process_options.h"
+#include "host/base/plugin_paths.h"
+#include "host/base/process_options.h"
 
 #include <QProcess>
 #include <QThread>
@@ -153,7 +148,7 @@ class SignedOutgoingFile : public OutgoingFile {
  protected:
   void SetUp() override {
     OutgoingFile::SetUp();
-    if (IsSkipped()) return;
+    if (Stopped()) return;
     keys_ = root_.filePath(QStringLiteral("keys"));
     QDir().mkpath(keys_);
     ASSERT_EQ(RunTool(QStringLiteral("openssl"), {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=Agencja Celna",

@@ -3,7 +3,7 @@
 #include "exchange/viewers.h"
 #include "frame/codes.h"
 #include "frame/shared_state.h"
-#include "host/host_context.h"
+#include "host/base/host_context.h"
 #include "host/xml/bodies.h"
 #include "host/xml/messages.h"
 #include "support/sample_messages.h"
@@ -28,10 +28,9 @@ class PhaseFiveAnswers : public DbTest {
  protected:
   void SetUp() override {
     DbTest::SetUp();
-    if (IsSkipped()) return;
+    if (Stopped()) return;
     host_ = std::make_unique<TestHost>(GetParam());
-    ctx_ = std::make_unique<host::HostContext>(host::HostContext{host_->db(), *host_->options, host_->user, host_->clock,
-                                                                 host_->dialogs, root_.path(), nullptr});
+    ctx_ = std::make_unique<host::HostContext>(host_->Context(root_.path()));
     // A departure sent in phase 5 (its LRN is the declaration's own number) and an arrival.
     db().Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, TYP, STATUS, MRN, FAZA) values (1, 0, 'IE015', 2, '', 5), "
                              "(2, 1, 'IE007', 2, :MRN, 5)"),

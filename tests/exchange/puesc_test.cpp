@@ -3,9 +3,9 @@
 #include "exchange/receive.h"
 #include "exchange/send.h"
 #include "frame/codes.h"
-#include "host/host_context.h"
-#include "host/plugin_paths.h"
-#include "host/process_options.h"
+#include "host/base/host_context.h"
+#include "host/base/plugin_paths.h"
+#include "host/base/process_options.h"
 #include "support/sample_messages.h"
 #include "support/test_host.h"
 
@@ -29,10 +29,9 @@ class Puesc : public DbTest {
  protected:
   void SetUp() override {
     DbTest::SetUp();
-    if (IsSkipped()) return;
+    if (Stopped()) return;
     host_ = std::make_unique<TestHost>(GetParam());
-    ctx_ = std::make_unique<host::HostContext>(host::HostContext{host_->db(), *host_->options, host_->user, host_->clock,
-                                                                 host_->dialogs, root_.path(), nullptr});
+    ctx_ = std::make_unique<host::HostContext>(host_->Context(root_.path()));
     Scenario({});
     sim_.setProgram(QStringLiteral("python3"));
     sim_.setArguments({QStringLiteral(VELMORA_SOURCE_DIR "/tools/puesc-sim/puesc_sim.py"), QStringLiteral("--port"), QStringLiteral("0"),
@@ -183,11 +182,26 @@ TEST_P(Puesc, PlatformFaultsEndTheRoadWithTheFileKeptAndNothingHalfStored) {
             QStringLiteral("Adres platformy http://platforma.example.pl/ws nie jest szyfrowany (http): hasło nie zostanie wysłane. Podaj adres https."));
 }
 
-TEST_P(Puesc, WithoutWaitingTheUploadEndsAtItsSysRef) {
+TEST_P(Puesc, WithoutWaitingOrWhenStoppedTheUploadLoadsNoMoreAnswers) {
   Option("KANAL_WYSYLKI", "CZEKAJ", QStringLiteral("0"));
   const QStringList log = Send();
   EXPECT_EQ(log.last(), QStringLiteral("- wysyłano"));
   EXPECT_EQ(Received(), 0);
+  // Waiting, stopped by the clerk after the first answer: the others stay unread, the log says so.
+  Option("KANAL_WYSYLKI", "CZEKAJ", QStringLiteral("1"));
+  Db().Exec(QStringLiteral("update TRANZYTY_POZYCJE set STATUS = 1 where ID_TRANZYTY_POZYCJE = 36"));
+  exchange::WysylkaKomunikatu w(*ctx_, 36);
+  QList<int> told;
+  w.UstawPostep([&told](int done, int total) {
+    told << done << total;
+    return done < 1;
+  });
+  QStringList stopped;
+  w.Wyslij(exchange::kKanalPuesc, QString(), [&stopped](const QString& l) { stopped << l; });
+  EXPECT_EQ(stopped.last(), exchange::kOdbiorPrzerwany) << stopped.join(QLatin1Char('\n')).toStdString();
+  ASSERT_EQ(told.size(), 4);
+  EXPECT_GT(told[1], 1);  // more answers than the one loaded
+  EXPECT_EQ(Received(), 1);
 }
 
 TEST_P(Puesc, DownloadPeriodIsAtMostTenDays) {

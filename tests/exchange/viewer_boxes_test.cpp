@@ -1,5 +1,5 @@
 #include "exchange/viewer_boxes.h"
-#include "host/host_context.h"
+#include "host/base/host_context.h"
 #include "support/test_host.h"
 
 #include <QCheckBox>
@@ -14,7 +14,7 @@ namespace {
 TEST(ViewerBoxes, StoredRefusalFillsReadOnlyFieldsAndSelectsTheFirstError) {
   TestHost host(TestEngine::Sqlite);
   QTemporaryDir root;
-  host::HostContext ctx{host.db(), *host.options, host.user, host.clock, host.dialogs, root.path(), nullptr};
+  host::HostContext ctx = host.Context(root.path());
   QFile sample(QStringLiteral(VELMORA_TEST_DATA "/incoming/IE016.xml"));
   ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
   host.db().Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TYP, NR_WLASNY, XML) values (7, 'IE016', 'X', :XML)"),
@@ -42,7 +42,7 @@ TEST(ViewerBoxes, StoredRefusalFillsReadOnlyFieldsAndSelectsTheFirstError) {
 TEST(ViewerBoxes, RawDocumentIsWrittenBelowTheRootAndSavedOnRequest) {
   TestHost host(TestEngine::Sqlite);
   QTemporaryDir root;
-  host::HostContext ctx{host.db(), *host.options, host.user, host.clock, host.dialogs, root.path(), nullptr};
+  host::HostContext ctx = host.Context(root.path());
   host.db().Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TYP, NR_WLASNY, XML) values (8, 'IE043', '24IE043UC1', '<IE043><Rozladunek/></IE043>')"));
   std::unique_ptr<host::TEditBox> box(exchange::CreateIncomingViewer(ctx, QStringLiteral("IE043"), 8, QStringLiteral("24IE043UC1")));
   auto* raw = qobject_cast<exchange::TIEXMLPL_Box*>(box.get());

@@ -1,5 +1,5 @@
 #include "frame/active_register.h"
-#include "host/host_switches.h"
+#include "host/base/host_context.h"
 #include "support/test_host.h"
 
 namespace velmora::testing {
@@ -9,7 +9,7 @@ class ActiveRegister : public DbTest {
  protected:
   void SetUp() override {
     DbTest::SetUp();
-    if (IsSkipped()) return;
+    if (Stopped()) return;
     host_ = std::make_unique<TestHost>(GetParam());
     frame::ActiveRejInfo = {};
     host_->db().Exec(QStringLiteral(
@@ -20,10 +20,11 @@ class ActiveRegister : public DbTest {
     host_->db().Exec(QStringLiteral("insert into RGRej (ID_RGRej, Symbol, KodDokWym, WpisFmt, DC_Dni) values (4, 'REJ-4', '', -1, NULL)"));
   }
   std::unique_ptr<TestHost> host_;
+  host::Switches switches_;
 };
 
 TEST_P(ActiveRegister, LoadsTheRegisterWithItsAuthorisation) {
-  frame::SetActiveRej(host_->db(), 3);
+  frame::SetActiveRej(host_->db(), switches_, 3);
   const auto& r = frame::ActiveRejInfo;
   EXPECT_EQ(r.ID_RGRej, 3);
   EXPECT_EQ(r.Symbol, QStringLiteral("REJ-3"));  // the register's symbol, not the authorisation's
@@ -32,7 +33,7 @@ TEST_P(ActiveRegister, LoadsTheRegisterWithItsAuthorisation) {
   EXPECT_EQ(r.NrUC1, QStringLiteral("PL322010"));
   EXPECT_TRUE(r.NCTS);
   EXPECT_TRUE(r.VAT_AUDYT);
-  EXPECT_TRUE(host::FVAT_AUDYT);
+  EXPECT_TRUE(switches_.FVAT_AUDYT);
   EXPECT_TRUE(r.WpisFmt);
   EXPECT_EQ(r.DC_Dni, 14);
   EXPECT_EQ(r.Data, QDate(2024, 1, 15));
@@ -40,18 +41,18 @@ TEST_P(ActiveRegister, LoadsTheRegisterWithItsAuthorisation) {
   EXPECT_EQ(r.KodDokWym, QStringLiteral("2UP2"));
   EXPECT_EQ(r.RodzajLokalizacji, 0);
 
-  frame::SetActiveRej(host_->db(), 4);
+  frame::SetActiveRej(host_->db(), switches_, 4);
   EXPECT_EQ(frame::ActiveRejInfo.Symbol, QStringLiteral("REJ-4"));
   EXPECT_FALSE(frame::ActiveRejInfo.WpisFmt);  // only values above 0 count
   EXPECT_EQ(frame::ActiveRejInfo.DC_Dni, 10);
   EXPECT_TRUE(frame::ActiveRejInfo.SymbolPow.isEmpty());
-  EXPECT_FALSE(host::FVAT_AUDYT);
+  EXPECT_FALSE(switches_.FVAT_AUDYT);
 
   host_->db().Exec(QStringLiteral("update RGRej set Nazwa = 'Zmieniony' where ID_RGRej = 4"));
-  frame::SetActiveRej(host_->db(), -1);  // the register held already, read again
+  frame::SetActiveRej(host_->db(), switches_, -1);  // the register held already, read again
   EXPECT_EQ(frame::ActiveRejInfo.Nazwa, QStringLiteral("Zmieniony"));
 
-  frame::SetActiveRej(host_->db(), 99);  // no such register: nothing changes
+  frame::SetActiveRej(host_->db(), switches_, 99);  // no such register: nothing changes
   EXPECT_EQ(frame::ActiveRejInfo.ID_RGRej, 4);
 }
 

@@ -12,7 +12,7 @@ class OwnNumbers : public DbTest {
  protected:
   void SetUp() override {
     DbTest::SetUp();
-    if (IsSkipped()) return;
+    if (Stopped()) return;
     host_ = std::make_unique<TestHost>(GetParam());
   }
   host::Db& db() { return host_->db(); }

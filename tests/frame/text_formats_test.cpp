@@ -1,5 +1,5 @@
 #include "frame/text_formats.h"
-#include "host/display_text.h"
+#include "host/ui/display_text.h"
 
 #include "support/test_host.h"
 

@@ -1,6 +1,6 @@
 #include "support/test_host.h"
 
-#include "host/db.h"
+#include "host/db/db.h"
 
 #include <QFileInfo>
 
@@ -16,7 +16,7 @@ class DbAccess : public DbTest {
  protected:
   void SetUp() override {
     DbTest::SetUp();
-    if (IsSkipped()) return;
+    if (Stopped()) return;
     database_ = std::make_unique<TestDatabase>(GetParam());
     db().Exec(QStringLiteral("create table T (ID integer not null primary key, NAZWA varchar(50), OPIS text, KWOTA double precision)"));
   }

@@ -1,4 +1,4 @@
-#include "host/scripted_dialogs.h"
+#include "host/ui/scripted_dialogs.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "support/test_host.h"
 
-#include "host/exchange_rates.h"
-#include "host/tools_db.h"
+#include "host/db/exchange_rates.h"
+#include "host/db/tools_db.h"
 
 #include <QFile>
 
@@ -56,7 +56,7 @@ class ExchangeRatesTest : public DbTest {
  protected:
   void SetUp() override {
     DbTest::SetUp();
-    if (IsSkipped()) return;
+    if (Stopped()) return;
     host_ = std::make_unique<TestHost>(GetParam());
     host::TToolsDB tools(host_->db());
     host::ExchangeRatesSchema(tools);

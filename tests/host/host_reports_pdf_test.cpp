@@ -1,11 +1,11 @@
 #include "support/test_host.h"
 
-#include "host/config_rpt_box.h"
-#include "host/frm_sql_win.h"
-#include "host/guarantee_ledger.h"
-#include "host/host_context.h"
-#include "host/host_tables.h"
-#include "host/window_registry.h"
+#include "host/reports/config_rpt_box.h"
+#include "host/ui/frm_sql_win.h"
+#include "host/db/guarantee_ledger.h"
+#include "host/base/host_context.h"
+#include "host/ui/host_tables.h"
+#include "host/ui/window_registry.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -32,7 +32,7 @@ class HostReportWindows : public ::testing::Test {
     host::TConfigRptBox::SetOpenAfterPrint(false);
     host::RegisterHostWindows();
     ctx_ = std::make_unique<host::HostContext>(
-        host::HostContext{host_.db(), *host_.options, host_.user, host_.clock, host_.dialogs, root_.path(), nullptr});
+        host_.Context(root_.path()));
   }
   // Opens a window class; `fill` sets the parameters' dialog before it is accepted.
   QWidget* Open(const char* window_class, std::function<void(QDialog*)> fill = {}) {

@@ -1,11 +1,11 @@
 #include "support/test_host.h"
 
-#include "host/guarantee_ledger.h"
-#include "host/host_context.h"
-#include "host/host_tables.h"
-#include "host/record_store.h"
-#include "host/saldo_gwarancji_rpt.h"
-#include "host/terminowosc_rpt.h"
+#include "host/db/guarantee_ledger.h"
+#include "host/base/host_context.h"
+#include "host/ui/host_tables.h"
+#include "host/db/record_store.h"
+#include "host/reports/saldo_gwarancji_rpt.h"
+#include "host/reports/terminowosc_rpt.h"
 
 namespace velmora::testing {
 namespace {
@@ -19,7 +19,7 @@ class HostReports : public DbTest {
  protected:
   void SetUp() override {
     DbTest::SetUp();
-    if (IsSkipped()) return;
+    if (Stopped()) return;
     host_ = std::make_unique<TestHost>(GetParam());
     ctx_ = std::make_unique<host::HostContext>(
         host::HostContext{db(), *host_->options, host_->user, host_->clock, host_->dialogs, QString(), nullptr});

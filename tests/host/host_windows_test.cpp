@@ -1,9 +1,11 @@
-#include "host/config_rpt_box.h"
-#include "host/scripted_dialogs.h"
-#include "host/tab_wizard_box.h"
+#include "host/reports/config_rpt_box.h"
+#include "host/ui/scripted_dialogs.h"
+#include "host/ui/tab_wizard_box.h"
 #include "host/xml/group.h"
 #include "host/xml/xml_document.h"
-#include "host/xml_list_box.h"
+#include "host/ui/xml_list_box.h"
+#include "host/ui/xml_list_box.h"
+#include "support/test_host.h"
 
 #include <QApplication>
 #include <QFile>
@@ -26,7 +28,6 @@
 
 // Readable texts in assertion messages.
 QT_BEGIN_NAMESPACE
-static void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 static void PrintTo(const QStringList& l, std::ostream* os) {
   *os << '[' << l.join(QStringLiteral("|")).toStdString() << ']';
 }
@@ -456,7 +457,7 @@ TEST_F(ReportTest, WritesThePreparedDataWithPolishLetters) {
   EXPECT_EQ(report.calls, QStringList({"Prepare", "Render"}));
   EXPECT_EQ(report.LastPdf(), report.file_name);
   EXPECT_TRUE(Head(report.file_name, 5).startsWith("%PDF-"));
-  if (!HavePdfToText()) GTEST_SKIP() << "pdftotext missing: only the PDF header was checked";
+  if (!HavePdfToText()) VELMORA_MISSING_PEER("pdftotext missing: only the PDF header was checked");
   const QString text = PdfText(report.file_name);
   EXPECT_TRUE(text.contains(QStringLiteral("Zażółć gęślą jaźń"))) << text.toStdString();
   EXPECT_TRUE(text.contains(QStringLiteral("ZAŻÓŁĆ GĘŚLĄ JAŹŃ"))) << text.toStdString();
@@ -476,7 +477,7 @@ TEST_F(ReportTest, DefaultPdfGoesToTheTemporaryFolderNamedAfterTheReport) {
   EXPECT_EQ(report.LastPdf(), expected);
   const QString text = HavePdfToText() ? PdfText(expected) : QString();
   QFile::remove(expected);
-  if (!HavePdfToText()) GTEST_SKIP() << "pdftotext missing";
+  if (!HavePdfToText()) VELMORA_MISSING_PEER("pdftotext missing");
   EXPECT_TRUE(text.contains(QStringLiteral("Wykaz zgłoszeń"))) << text.toStdString();
 }
 

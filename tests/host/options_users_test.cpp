@@ -1,11 +1,11 @@
-#include "host/customs_dictionary.h"
-#include "host/dialogs.h"
-#include "host/options_catalogue.h"
-#include "host/srodowisko.h"
-#include "host/email_accounts.h"
-#include "host/email_accounts_win.h"
-#include "host/host_context.h"
-#include "host/record_store.h"
+#include "host/db/customs_dictionary.h"
+#include "host/base/dialogs.h"
+#include "host/db/options_catalogue.h"
+#include "host/db/srodowisko.h"
+#include "host/mail/email_accounts.h"
+#include "host/ui/email_accounts_win.h"
+#include "host/base/host_context.h"
+#include "host/db/record_store.h"
 #include "support/test_host.h"
 
 #include <QFile>
@@ -20,7 +20,7 @@ class OptionsAndUsers : public DbTest {
  protected:
   void SetUp() override {
     DbTest::SetUp();
-    if (IsSkipped()) return;
+    if (Stopped()) return;
     host_ = std::make_unique<TestHost>(GetParam());
   }
   std::unique_ptr<TestHost> host_;
@@ -147,7 +147,7 @@ TEST_P(OptionsAndUsers, ProductionChecklistRefusesWhileADemoValueRemains) {
       {"PODPIS/HASLO", "szkolenie", "Certyfikat: certyfikat szkoleniowy"},
       {"PODPIS/CERTYFIKAT", root.filePath(QStringLiteral("brak.p12")), "Certyfikat: plik certyfikatu nie istnieje"},
   };
-  host::PrzejscieNaProdukcje przejscie(*host_->options, root.path());
+  host::PrzejscieNaProdukcje przejscie(host_->db(), *host_->options, root.path());
   for (const Case& c : cases) {
     QMap<QString, QString> values = gotowe;
     values[QString::fromLatin1(c.id)] = c.value;
@@ -157,6 +157,15 @@ TEST_P(OptionsAndUsers, ProductionChecklistRefusesWhileADemoValueRemains) {
     EXPECT_EQ(odmowa.count(QLatin1Char('\n')), 1) << odmowa.toStdString();  // only the point changed
     EXPECT_EQ(host_->db().GetCountFieldVal(QStringLiteral("OPCJE")), 0) << c.id;
   }
+  // The production platform's address is the customs dictionary's: plain http is refused.
+  const QString prod = QStringLiteral("update SLOWNIK_CELNY set WARTOSC = :W where SLOWNIK = 'WEBSERVICE_URL' and KOD = 'PROD'");
+  host_->db().Exec(prod, {{QStringLiteral("W"), QStringLiteral("http://ws.puesc.example/DocumentHandlingPort")}});
+  const QString http = przejscie.Zakoncz(gotowe);
+  EXPECT_TRUE(http.endsWith(QStringLiteral("\nAdres platformy: adres nieszyfrowany (http://ws.puesc.example/DocumentHandlingPort), "
+                                           "podaj adres https")))
+      << http.toStdString();
+  EXPECT_EQ(host_->db().GetCountFieldVal(QStringLiteral("OPCJE")), 0);
+  host_->db().Exec(prod, {{QStringLiteral("W"), QStringLiteral("https://ws.puesc.example/DocumentHandlingPort")}});
   EXPECT_EQ(przejscie.Zakoncz(gotowe), QString());
   EXPECT_EQ(host::CzytajSrodowisko(*host_->options), host::Srodowisko::Produkcyjne);
   EXPECT_EQ(host_->options->ReadOption(QStringLiteral("PODPIS"), QStringLiteral("CERTYFIKAT"), {}, OptionScope::Application), wlasny);
@@ -165,7 +174,7 @@ TEST_P(OptionsAndUsers, ProductionChecklistRefusesWhileADemoValueRemains) {
 }  // namespace
 }  // namespace velmora::testing
 
-#include "host/options_catalogue.h"
+#include "host/db/options_catalogue.h"
 
 namespace velmora::testing {
 namespace {
@@ -233,6 +242,70 @@ TEST_P(OptionsAndUsers, PasswordsAreStoredSealedAndOldClearOnesStillRead) {
   EXPECT_EQ(host::LoadMailServer(host_->db(), id, nullptr)->password, QStringLiteral("nowe"));
   host_->db().Exec(QStringLiteral("update EMAIL_SRV set HASLO = 'stare'"));
   EXPECT_EQ(host::LoadMailServer(host_->db(), id, nullptr)->password, QStringLiteral("stare"));
+}
+
+// A new account is encrypted; one that would send its password in plain text beyond this
+// computer is refused when stored (services and window alike) and when used (an older row).
+TEST_P(OptionsAndUsers, MailAccountsAreEncryptedAndPlainTextStaysOnThisComputer) {
+  EXPECT_EQ(host::MailServer().smtp_tls, host::MailTls::StartTls);
+  EXPECT_EQ(host::MailServer().in_tls, host::MailTls::Implicit);
+  host::HostContext ctx{host_->db(), *host_->options, host_->user, host_->clock, host_->dialogs, QString(), nullptr};
+  host::RecordStore records(ctx, host::EmailSrvSpec());
+  EXPECT_EQ(records.Empty().value(QStringLiteral("SMTP_TLS")).toInt(), 1);
+  EXPECT_EQ(records.Empty().value(QStringLiteral("IN_TLS")).toInt(), 2);
+
+  const QString smtp_jawny = QStringLiteral("Konto pocztowe „biuro@spedycja.pl”: połączenie z serwerem SMTP smtp.spedycja.pl nie jest "
+                                            "szyfrowane - hasło i wiadomości szłyby otwartym tekstem. Wybierz szyfrowanie STARTTLS albo TLS.");
+  struct Case {
+    const char* smtp_host;
+    host::MailTls smtp_tls;
+    const char* protocol;
+    const char* in_host;
+    host::MailTls in_tls;
+    QString refusal;
+  };
+  using host::MailTls;
+  const Case cases[] = {
+      {"smtp.spedycja.pl", MailTls::StartTls, "IMAP", "imap.spedycja.pl", MailTls::Implicit, {}},
+      {"smtp.spedycja.pl", MailTls::Implicit, "POP3", "pop.spedycja.pl", MailTls::StartTls, {}},
+      {"127.0.0.1", MailTls::None, "IMAP", "localhost", MailTls::None, {}},
+      {"", MailTls::None, "IMAP", "", MailTls::None, {}},
+      {"smtp.spedycja.pl", MailTls::None, "IMAP", "imap.spedycja.pl", MailTls::Implicit, smtp_jawny},
+      {"smtp.spedycja.pl", MailTls::StartTls, "POP3", "pop.spedycja.pl", MailTls::None,
+       QStringLiteral("Konto pocztowe „biuro@spedycja.pl”: połączenie z serwerem POP3 pop.spedycja.pl nie jest szyfrowane - "
+                      "hasło i wiadomości szłyby otwartym tekstem. Wybierz szyfrowanie STARTTLS albo TLS.")},
+  };
+  for (const Case& c : cases) {
+    host::MailServer s;
+    s.email = QStringLiteral("biuro@spedycja.pl");
+    s.smtp_host = QString::fromLatin1(c.smtp_host);
+    s.smtp_tls = c.smtp_tls;
+    s.in_protocol = QString::fromLatin1(c.protocol);
+    s.in_host = QString::fromLatin1(c.in_host);
+    s.in_tls = c.in_tls;
+    const int before = host_->db().GetCountFieldVal(QStringLiteral("EMAIL_SRV"));
+    QString error;
+    EXPECT_EQ(host::AddMailServer(host_->db(), s, &error) > 0, c.refusal.isEmpty()) << c.smtp_host << " " << c.in_host;
+    EXPECT_EQ(error, c.refusal);
+    EXPECT_EQ(host_->db().GetCountFieldVal(QStringLiteral("EMAIL_SRV")), before + (c.refusal.isEmpty() ? 1 : 0));
+
+    QVariantMap record = records.Empty();
+    record[QStringLiteral("EMAIL")] = s.email;
+    record[QStringLiteral("SMTP_HOST")] = s.smtp_host;
+    record[QStringLiteral("SMTP_TLS")] = static_cast<int>(c.smtp_tls);
+    record[QStringLiteral("IN_PROTOKOL")] = s.in_protocol;
+    record[QStringLiteral("IN_HOST")] = s.in_host;
+    record[QStringLiteral("IN_TLS")] = static_cast<int>(c.in_tls);
+    const host::FieldErrors errors = records.Validate(record);
+    EXPECT_EQ(errors.empty() ? QString() : errors.front().second, c.refusal) << c.smtp_host << " " << c.in_host;
+  }
+
+  // Stored plain by an older version: the roads refuse it with the reason, which they log.
+  host_->db().Exec(QStringLiteral("update EMAIL_SRV set SMTP_TLS = 0 where SMTP_HOST = 'smtp.spedycja.pl'"));
+  const int id = host_->db().QueryValue(QStringLiteral("select min(ID_EMAIL_SRV) from EMAIL_SRV")).toInt();
+  QString error;
+  EXPECT_FALSE(host::LoadMailServer(host_->db(), id, &error));
+  EXPECT_EQ(error, smtp_jawny);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // A parent for the child-process test: starts a long sleep the way the program starts its
 // training platform, prints the child's pid and waits to be killed.
-#include "host/child_process.h"
+#include "host/base/child_process.h"
 
 #include <QCoreApplication>
 #include <QProcess>

@@ -1,7 +1,8 @@
 #include "support/test_host.h"
 
-#include "frame/package.h"
-#include "host/tools_db.h"
+#include "host/host_schema.h"
+#include "module/registrations.h"
+#include "host/db/tools_db.h"
 
 namespace velmora::testing {
 namespace {
@@ -15,8 +16,8 @@ class SchemaTool : public DbTest {
  protected:
   void SetUp() override {
     DbTest::SetUp();
-    if (IsSkipped()) return;
-    frame::Initialize();
+    if (Stopped()) return;
+    module::Initialize();
     database_ = std::make_unique<TestDatabase>(GetParam());
   }
   host::Db& db() { return database_->Db(); }

@@ -1,13 +1,13 @@
 #include "frame/codes.h"
 #include "frame/shared_state.h"
-#include "host/host_context.h"
-#include "host/host_tables.h"
-#include "host/edit_box.h"
-#include "host/record_store.h"
-#include "host/main_form.h"
-#include "host/options.h"
+#include "host/base/host_context.h"
+#include "host/ui/host_tables.h"
+#include "host/ui/edit_box.h"
+#include "host/db/record_store.h"
+#include "host/ui/main_form.h"
+#include "host/db/options.h"
 #include "lists/rejestry_win.h"
-#include "lists/tranzyty_lista_win.h"
+#include "lists/lista_tranzytow_win.h"
 #include "lists/tranzyty_pozycje_win.h"
 #include "support/test_host.h"
 
@@ -34,12 +34,10 @@ class ListWindows : public DbTest {
  protected:
   void SetUp() override {
     DbTest::SetUp();
-    if (IsSkipped()) return;
+    if (Stopped()) return;
     host_ = std::make_unique<TestHost>(GetParam());
-    ctx_ = std::make_unique<host::HostContext>(host::HostContext{host_->db(), *host_->options, host_->user, host_->clock,
-                                                                 host_->dialogs, QDir::tempPath(), nullptr});
+    ctx_ = std::make_unique<host::HostContext>(host_->Context(QDir::tempPath()));
     host::RegisterHostWindows();
-    lists::RegisterListWindows();
     frame::AktywnyRejestr = {};
     form_ = std::make_unique<host::TMainForm>(*ctx_);
     form_->BuildMenus();
@@ -140,24 +138,30 @@ TEST_P(ListWindows, DepartureListShowsItsTransitsAndOpensTheirMessages) {
   messages->Dodaj();
   EXPECT_TRUE(messages->actIE013->isVisible());
   EXPECT_FALSE(messages->actIE141->isVisible());
-  QTimer::singleShot(0, [] {
+  bool opened = false;
+  QTimer::singleShot(0, [&opened] {
     QWidget* box = QApplication::activeModalWidget();
     ASSERT_NE(box, nullptr);
+    opened = true;
     EXPECT_EQ(box->objectName(), QStringLiteral("TIE015PL_Box"));
     EXPECT_EQ(box->windowTitle(), QStringLiteral("IE13 - Sprostowanie zgłoszenia."));
     box->close();
   });
   messages->actIE013->trigger();
+  EXPECT_TRUE(opened) << "the amendment's editor did not open";
 
   // The received IE028 opens its viewer.
-  QTimer::singleShot(0, [] {
+  opened = false;
+  QTimer::singleShot(0, [&opened] {
     QWidget* box = QApplication::activeModalWidget();
     ASSERT_NE(box, nullptr);
+    opened = true;
     EXPECT_EQ(box->objectName(), QStringLiteral("TIE028PL_Box"));
     box->close();
   });
   messages->Grid()->selectRow(0);
   messages->Popraw();
+  EXPECT_TRUE(opened) << "the IE028's viewer did not open";
 
   // A sent message cannot be deleted.
   messages->Grid()->selectRow(1);
@@ -180,6 +184,44 @@ TEST_P(ListWindows, RegisterAndUserFiltersAndTheirMemory) {
   EXPECT_EQ(again->findChild<QLineEdit*>(QStringLiteral("beUzytkownik"))->text(), QStringLiteral("Ktoś inny"));
   again->UstawUzytkownika(lists::kWszyscyUzytkownicy, QString());
   EXPECT_EQ(again->Model()->rowCount(), 1);
+}
+
+// A long list is read a page at a time on both engines (a server engine would otherwise hand
+// over its whole result): every row comes once, in the list's order, filtered as before.
+TEST_P(ListWindows, LongListsReadPageByPageInTheirOrder) {
+  auto& db = host_->db();
+  const QString seria = QStringLiteral("with recursive s(i) as (select 3 union all select i + 1 from s where i < 1202) ");
+  db.Exec(seria + QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, REJESTRY_ID, TYP, STATUS, TIR, NUMER) "
+                                 "select i, i % 2, 1, 'IE015', 1, case when i % 3 = 0 then 1 else 0 end, 'N' || i from s"));
+  db.Exec(seria + QStringLiteral("insert into KONTRAHENCI (ID_KONTRAHENCI, Nazwa) select i, 'Firma ' || (i % 400) from s"));
+  lists::TTranzytyListaWin list(*ctx_, frame::kRodzajWywoz);
+  list.Init();
+  QSqlQueryModel* m = list.Model();
+  EXPECT_LT(m->rowCount(), 601);
+  EXPECT_TRUE(m->canFetchMore());
+  // A key not on the list is not looked for down to the list's end.
+  EXPECT_FALSE(list.Locate(QStringLiteral("ID_TRANZYTY"), 999));
+  EXPECT_LT(m->rowCount(), 601);
+  // Found below the first page, by the key the list sorts by.
+  ASSERT_TRUE(list.Locate(QStringLiteral("ID_TRANZYTY"), 20));
+  EXPECT_EQ(list.CurrentKey(), 20);
+  while (m->canFetchMore()) m->fetchMore();
+  const int id = m->record().indexOf(QStringLiteral("ID_TRANZYTY"));
+  ASSERT_EQ(m->rowCount(), 601);  // 600 even ids and the first transit
+  for (int r = 1; r < m->rowCount(); ++r)
+    ASSERT_GT(m->data(m->index(r - 1, id), Qt::EditRole).toLongLong(), m->data(m->index(r, id), Qt::EditRole).toLongLong()) << r;
+  list.UstawZakladke(2);  // TIR: every third even id, and the first transit
+  while (m->canFetchMore()) m->fetchMore();
+  EXPECT_EQ(m->rowCount(), 201);
+  // A list ordered by something else than its key goes by offset: every row once.
+  host::THostTableWin firmy(*ctx_, host::KontrahenciSpec());
+  firmy.Init();
+  EXPECT_LT(firmy.Model()->rowCount(), 1200);
+  while (firmy.Model()->canFetchMore()) firmy.Model()->fetchMore();
+  QSet<qint64> ids;
+  for (int r = 0; r < firmy.Model()->rowCount(); ++r) ids.insert(firmy.Model()->data(firmy.Model()->index(r, 0), Qt::EditRole).toLongLong());
+  EXPECT_EQ(ids.size(), 1200);
+  EXPECT_EQ(firmy.Model()->rowCount(), 1200);
 }
 
 TEST_P(ListWindows, ClearancesOfOneTransitAndARegisterWithoutItsDate) {

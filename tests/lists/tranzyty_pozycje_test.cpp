@@ -1,7 +1,7 @@
 #include "lists/tranzyty_pozycje.h"
 
 #include "frame/codes.h"
-#include "host/host_context.h"
+#include "host/base/host_context.h"
 #include "support/test_host.h"
 
 #include <QFile>
@@ -16,10 +16,9 @@ class MessagesOfATransit : public DbTest {
  protected:
   void SetUp() override {
     DbTest::SetUp();
-    if (IsSkipped()) return;
+    if (Stopped()) return;
     host_ = std::make_unique<TestHost>(GetParam());
-    ctx_ = std::make_unique<host::HostContext>(host::HostContext{host_->db(), *host_->options, host_->user, host_->clock,
-                                                                 host_->dialogs, root_.path(), nullptr});
+    ctx_ = std::make_unique<host::HostContext>(host_->Context(root_.path()));
   }
   host::Db& db() { return host_->db(); }
   void Transit(int id, int rodzaj) {

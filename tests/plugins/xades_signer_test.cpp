@@ -1,6 +1,6 @@
 // The signer library as the module uses it: loaded from its file, called with a request,
 // unloaded; every signed file is checked by xmlsec1 on its own.
-#include "host/process_options.h"
+#include "host/base/process_options.h"
 #include "support/test_host.h"
 
 #include <QCryptographicHash>

@@ -1,9 +1,9 @@
 #include "cli/cli.h"
-#include "host/host_context.h"
-#include "host/host_tables.h"
-#include "host/record_store.h"
-#include "host/scripted_dialogs.h"
-#include "host/urzedy_celne.h"
+#include "host/base/host_context.h"
+#include "host/ui/host_tables.h"
+#include "host/db/record_store.h"
+#include "host/ui/scripted_dialogs.h"
+#include "host/db/urzedy_celne.h"
 #include "reference/dictionary_import.h"
 #include "reference/slownik_ncts.h"
 #include "support/test_host.h"
@@ -164,10 +164,10 @@ class OfficeList : public testing::DbTest {
  protected:
   void SetUp() override {
     DbTest::SetUp();
-    if (IsSkipped()) return;
+    if (Stopped()) return;
     host_ = std::make_unique<testing::TestHost>(GetParam());
     ctx_ = std::make_unique<host::HostContext>(
-        host::HostContext{host_->db(), *host_->options, host_->user, host_->clock, host_->dialogs, root_.path(), nullptr});
+        host_->Context(root_.path()));
   }
   CliRun Update(const QString& dir) {
     return Cli({QStringLiteral("--db"), host_->database().Url(), QStringLiteral("--root"), root_.path(), QStringLiteral("dict"),

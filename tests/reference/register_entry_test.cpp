@@ -1,9 +1,8 @@
 #include "reference/register_entry.h"
 
-#include "host/dialogs.h"
-#include "host/host_context.h"
-#include "host/host_switches.h"
-#include "host/named_lock.h"
+#include "host/base/dialogs.h"
+#include "host/base/host_context.h"
+#include "host/db/named_lock.h"
 #include "host/xml/sad.h"
 #include "support/test_host.h"
 
@@ -54,16 +53,14 @@ class RegisterEntry : public DbTest {
  protected:
   void SetUp() override {
     DbTest::SetUp();
-    if (IsSkipped()) return;
+    if (Stopped()) return;
     host_ = std::make_unique<TestHost>(GetParam());
-    ctx_ = std::make_unique<host::HostContext>(
-        host::HostContext{db(), *host_->options, host_->user, host_->clock, host_->dialogs, QString()});
+    ctx_ = std::make_unique<host::HostContext>(host_->Context());
     db().Exec(QStringLiteral("insert into RGRejPow (ID_RGRejPow, Symbol, ID_RGGwarNowa) values (5, 'POW-5', 4)"));
     db().Exec(QStringLiteral("insert into RGRej (ID_RGRej, Symbol, bezPWD, ID_RGGwar, DC_Dni, ID_RGRejPow) "
                              "values (3, 'PU-3', 1, 1, 14, 5)"));
     db().Exec(QStringLiteral("insert into Gwar (ID_Gwar, Numer, Kwota, Saldo) values (1, 'PL-GW-1', 10000, 10000)"));
   }
-  void TearDown() override { host::FVW = false; }
   host::Db& db() { return host_->db(); }
 
   // An entry waiting for approval in register 3; `extra` sets further columns.
@@ -301,7 +298,7 @@ TEST_P(RegisterEntry, ChargeBelowOneGroszIsSkippedAfterYes) {
 
 TEST_P(RegisterEntry, LedgerChargesTheRegistersGuaranteeAndTheEndUseShare) {
   host_->options->WriteOption(QStringLiteral("GWARANCJE"), QStringLiteral("AutomatyczneSaldowanie"), QStringLiteral("1"));
-  host::FVW = true;
+  ctx_->switches.FVW = true;
   db().Exec(QStringLiteral("insert into GWARANCJE (ID_GWARANCJE, NUMER, TYP, VAT, KWOTA) values (4, 'G-4', 'KCS', 0, 5000)"));
   db().Exec(QStringLiteral("insert into GWARANCJE (ID_GWARANCJE, NUMER, TYP, KWOTA) values (6, 'END-1', 'END-USE', 1000)"));
   const QString sad = SadXml({T("8471300000", "100", "90", "40",

@@ -1,7 +1,7 @@
-#include "host/host_context.h"
-#include "host/plugin_paths.h"
-#include "host/scripted_dialogs.h"
-#include "host/urzedy_celne.h"
+#include "host/base/host_context.h"
+#include "host/base/plugin_paths.h"
+#include "host/ui/scripted_dialogs.h"
+#include "host/db/urzedy_celne.h"
 #include "reference/slownik_ncts.h"
 #include "support/test_host.h"
 
@@ -120,7 +120,7 @@ class ShippedOffices : public testing::DbTest {};
 
 TEST_P(ShippedOffices, FillTheTableOnceWithEveryOffice) {
   testing::TestHost host(GetParam());
-  host::HostContext ctx{host.db(), *host.options, host.user, host.clock, host.dialogs, QString(), nullptr};
+  host::HostContext ctx = host.Context();
   host::UrzedyCelne urzedy(ctx);
   const auto zmiany = urzedy.WczytajDostarczony(host::ShippedSlownikiDir());
   ASSERT_TRUE(zmiany);

@@ -1,8 +1,7 @@
-#include "host/host_context.h"
-#include "host/main_form.h"
-#include "host/window_registry.h"
+#include "host/base/host_context.h"
+#include "host/ui/main_form.h"
+#include "host/ui/window_registry.h"
 #include "reference/aktualizuj_slowniki_box.h"
-#include "reference/reference_windows.h"
 #include "reference/slownik_ncts_box.h"
 #include "support/test_host.h"
 
@@ -32,7 +31,7 @@ class PickList : public DbTest {
  protected:
   void SetUp() override {
     DbTest::SetUp();
-    if (IsSkipped()) return;
+    if (Stopped()) return;
     reference::ReleaseSlownikCache();
     host_ = std::make_unique<TestHost>(GetParam());
     ASSERT_TRUE(QDir(root_.path()).mkpath(QStringLiteral("Slowniki")));
@@ -44,8 +43,7 @@ class PickList : public DbTest {
           "<P Kod=\"PLN\"><d LanCod347=\"PL\" Des110=\"Złoty\"/></P>"
           "<P Kod=\"C\"><d LanCod347=\"PL\" Des110=\"Czek\"/></P>"
           "</S>");
-    ctx_ = std::make_unique<host::HostContext>(host::HostContext{host_->db(), *host_->options, host_->user, host_->clock,
-                                                                 host_->dialogs, root_.path(), nullptr});
+    ctx_ = std::make_unique<host::HostContext>(host_->Context(root_.path()));
   }
   void TearDown() override { reference::ReleaseSlownikCache(); }
 
@@ -169,7 +167,6 @@ TEST_P(PickList, NoListOverADictionaryThatDoesNotLoad) {
 }
 
 TEST_P(PickList, MenuCommandImportsDictionariesIntoTheRoot) {
-  reference::RegisterReferenceWindows();
   host::TMainForm form(*ctx_);
   form.BuildMenus();
   QTemporaryDir source;
@@ -197,7 +194,6 @@ TEST_P(PickList, MenuCommandImportsDictionariesIntoTheRoot) {
   EXPECT_EQ(host_->dialogs.Texts()[0], QStringLiteral("Wskaż istniejący katalog ze słownikami"));
   EXPECT_TRUE(host_->dialogs.Texts()[1].startsWith(QStringLiteral("Zaktualizowano słowniki: 1 (1116.xml)")));
   EXPECT_EQ(TSlownikNCTS_BOX::GetOpis(*ctx_, 1116, QStringLiteral("N")), QStringLiteral("Nowy"));
-  reference::UnregisterReferenceWindows();
 }
 
 VELMORA_ON_BOTH_ENGINES(PickList);

@@ -1,4 +1,4 @@
-#include "host/scripted_dialogs.h"
+#include "host/ui/scripted_dialogs.h"
 #include "reference/slownik_ncts.h"
 #include "support/test_host.h"
 

@@ -3,6 +3,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -32,8 +35,16 @@ bool MailServers::Start() {
     if (key == QLatin1String("SMTP_PORT")) smtp = value.toInt();
     if (key == QLatin1String("PASSWORD")) password = value;
     if (key == QLatin1String("SMTP_SPOOL")) spool = value;
+    if (key == QLatin1String("TLS_IMAP_PORT")) tls_imap = value.toInt();
+    if (key == QLatin1String("TLS_POP3_PORT")) tls_pop3 = value.toInt();
+    if (key == QLatin1String("IMAPS_PORT")) imaps = value.toInt();
+    if (key == QLatin1String("POP3S_PORT")) pop3s = value.toInt();
+    if (key == QLatin1String("TLS_SMTP_PORT")) tls_smtp = value.toInt();
+    if (key == QLatin1String("SMTPS_PORT")) smtps = value.toInt();
+    if (key == QLatin1String("CA_FILE")) ca_file = value;
   }
-  if (imap == 0 || pop3 == 0 || smtp == 0) failure = QStringLiteral("mail.sh printed no ports");
+  if (imap == 0 || pop3 == 0 || smtp == 0 || imaps == 0 || pop3s == 0 || smtps == 0) failure = QStringLiteral("mail.sh printed no ports");
+  qputenv("SSL_CERT_FILE", ca_file.toLocal8Bit());
   return failure.isEmpty();
 }
 
@@ -91,6 +102,40 @@ MailServers& Servers() {
     g_servers->Start();
   }
   return *g_servers;
+}
+
+ParsedMail ParseWithPython(const QByteArray& raw) {
+  static const char* kScript = R"(
+import base64, email, json, sys
+from email import policy
+m = email.message_from_bytes(sys.stdin.buffer.read(), policy=policy.default)
+text = m.get_body(preferencelist=("plain", "html"))
+print(json.dumps({
+    "subject": str(m["subject"]), "from": m["from"].addresses[0].addr_spec, "to": ", ".join(a.addr_spec for a in m["to"].addresses),
+    "headers": list(m.keys()),
+    "text": text.get_content() if text else "", "content_type": text.get_content_type() if text else "",
+    "attachments": [[a.get_filename(), base64.b64encode(a.get_payload(decode=True)).decode()] for a in m.iter_attachments()],
+}))
+)";
+  QProcess p;
+  p.start(QStringLiteral("python3"), {QStringLiteral("-c"), QString::fromUtf8(kScript)});
+  p.write(raw);
+  p.closeWriteChannel();
+  ParsedMail out;
+  if (!p.waitForFinished(20000) || p.exitCode() != 0) {
+    ADD_FAILURE() << "python3 could not read the mail: " << p.readAllStandardError().toStdString();
+    return out;
+  }
+  const QJsonObject o = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+  out.subject = o.value(QStringLiteral("subject")).toString();
+  out.from = o.value(QStringLiteral("from")).toString();
+  out.to = o.value(QStringLiteral("to")).toString();
+  out.text = o.value(QStringLiteral("text")).toString();
+  out.content_type = o.value(QStringLiteral("content_type")).toString();
+  for (const QJsonValue& h : o.value(QStringLiteral("headers")).toArray()) out.headers << h.toString();
+  for (const QJsonValue& a : o.value(QStringLiteral("attachments")).toArray())
+    out.attachments.emplace_back(a.toArray().at(0).toString(), QByteArray::fromBase64(a.toArray().at(1).toString().toLatin1()));
+  return out;
 }
 
 QByteArray PdfBytes(char seed) {

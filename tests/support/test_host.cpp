@@ -1,7 +1,8 @@
 #include "support/test_host.h"
 
-#include "frame/package.h"
-#include "host/tools_db.h"
+#include "module/registrations.h"
+#include "host/host_schema.h"
+#include "host/db/tools_db.h"
 
 #include <QCoreApplication>
 #include <QUrl>
@@ -17,6 +18,8 @@ std::atomic<int> g_schema_counter{0};
 QString PgUrl() { return qEnvironmentVariable("VELMORA_TEST_PG_URL"); }
 
 }  // namespace
+
+bool PeersRequired() { return qEnvironmentVariable("VELMORA_REQUIRE_PEERS") == QLatin1String("1"); }
 
 bool TestDatabase::Available(TestEngine engine) { return engine == TestEngine::Sqlite || !PgUrl().isEmpty(); }
 
@@ -42,7 +45,7 @@ TestDatabase::~TestDatabase() {
 
 TestHost::TestHost(TestEngine engine)
     : clock(QDateTime(QDate(2024, 3, 5), QTime(8, 4, 9, 750))), database_(engine) {
-  frame::Initialize();
+  module::Initialize();
   host::CheckChangeDB(db());
   host::Users users(db(), clock);
   host::NewUser nu;

@@ -1,10 +1,11 @@
 #pragma once
 
-#include "host/clock.h"
-#include "host/db.h"
-#include "host/options.h"
-#include "host/scripted_dialogs.h"
-#include "host/users.h"
+#include "host/base/clock.h"
+#include "host/base/host_context.h"
+#include "host/db/db.h"
+#include "host/db/options.h"
+#include "host/ui/scripted_dialogs.h"
+#include "host/db/users.h"
 
 #include <QTemporaryDir>
 
@@ -43,6 +44,8 @@ class TestHost {
   explicit TestHost(TestEngine engine);
   host::Db& db() { return database_.Db(); }
   TestDatabase& database() { return database_; }
+  // The services as a window or routine of the module gets them, with this application root.
+  host::HostContext Context(const QString& root = QString()) { return {db(), *options, user, clock, dialogs, root, nullptr}; }
 
   host::ScriptedDialogs dialogs;
   host::FixedClock clock;
@@ -53,12 +56,26 @@ class TestHost {
   TestDatabase database_;
 };
 
-// Parameter of the tests that run on both engines.
+// Whether the run must have every peer: ./test.sh installs and starts them all and says so
+// with VELMORA_REQUIRE_PEERS=1.
+bool PeersRequired();
+
+// A peer the test needs (PostgreSQL, the mail servers, poppler) is missing: a skip when the
+// tests are run by hand, a failure under ./test.sh.
+#define VELMORA_MISSING_PEER(what)                                   \
+  do {                                                               \
+    if (::velmora::testing::PeersRequired()) GTEST_FAIL() << (what); \
+    else GTEST_SKIP() << (what);                                     \
+  } while (0)
+
+// Parameter of the tests that run on both engines. A fixture's own SetUp goes on only when
+// this one neither skipped nor failed (`Stopped`).
 class DbTest : public ::testing::TestWithParam<TestEngine> {
  protected:
   void SetUp() override {
-    if (!TestDatabase::Available(GetParam())) GTEST_SKIP() << "VELMORA_TEST_PG_URL not set";
+    if (!TestDatabase::Available(GetParam())) VELMORA_MISSING_PEER("VELMORA_TEST_PG_URL not set");
   }
+  bool Stopped() const { return IsSkipped() || HasFatalFailure(); }
 };
 
 std::string EngineName(const ::testing::TestParamInfo<TestEngine>& info);

@@ -46,11 +46,16 @@ TEST(XmlParseTest, MalformedInputReportsItsReasonInPolishAndLine) {
       {"not UTF-8", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<a>\n\xb3</a>", 3,
        "Niedozwolony znak lub bajty niezgodne z kodowaniem dokumentu"},
   };
+  const QStringList none;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const XmlParseError e = ErrorOf([&] { XmlDocument::ParseBytes(QByteArray(c.xml)); });
     EXPECT_EQ(e.Line(), c.line);
     EXPECT_EQ(e.Message(), QString::fromUtf8(c.message));
+    // Read for its root only, the document is still read whole and refused alike.
+    const XmlParseError head = ErrorOf([&] { XmlDocument::ParseBytes(QByteArray(c.xml), &none); });
+    EXPECT_EQ(head.Line(), c.line);
+    EXPECT_EQ(head.Message(), QString::fromUtf8(c.message));
   }
 }
 
@@ -139,6 +144,17 @@ const char* const kUpp = R"(<ns6:UPP xmlns:ns6="urn:u" xmlns:xsi="urn:xsi">
   <!-- skipped -->
   <ns6:Towar><ns6:Poz>3</ns6:Poz></ns6:Towar>
 </ns6:UPP>)";
+
+// Read for a few fields, a document keeps its root and the children named, with their subtrees.
+TEST(XmlParseTest, HeadKeepsTheRootAndTheNamedChildrenOnly) {
+  EXPECT_EQ(LoadXMLHead(Str(kUpp), {QStringLiteral("Naglowek")})->ToXml(),
+            Str("<ns6:UPP xmlns:ns6=\"urn:u\" xmlns:xsi=\"urn:xsi\"><ns6:Naglowek><ns6:Poz>1</ns6:Poz></ns6:Naglowek>"
+                "<!-- skipped --></ns6:UPP>\n"));
+  const auto towary = LoadXMLHead(Str(kUpp), {QStringLiteral("Towar")});
+  EXPECT_EQ(towary->DocumentElement().ChildrenByLocalName(QStringLiteral("Towar")).size(), 2u);
+  EXPECT_FALSE(GetXMLNode(towary->DocumentElement(), QStringLiteral("ns6:Naglowek")));
+  EXPECT_EQ(GetXMLNode(towary->DocumentElement(), QStringLiteral("ns6:Poz"), true).Text(), QStringLiteral("2"));
+}
 
 TEST(XmlNavigationTest, DeepAndShallowLookupsMatchTheNameAsWritten) {
   const auto doc = LoadXMLData(Str(kUpp));

@@ -8,12 +8,13 @@
 namespace velmora::xml {
 
 QString DecodeXmlBytes(const QByteArray& bytes) {
-  const XmlDocumentPtr doc = XmlDocument::ParseBytes(bytes);
-  const QString encoding = doc->Encoding();
+  // Read whole to know it is well-formed in its encoding, but no tree kept below the root.
+  static const QStringList kNone;
+  const QString encoding = XmlDocument::ParseBytes(bytes, &kNone)->Encoding();
   if (!encoding.isEmpty() && encoding.compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) != 0) {
     QStringDecoder decoder(encoding.toLatin1().constData());
     // An encoding libxml2 reads and Qt does not: the document as libxml2 read it.
-    return decoder.isValid() ? QString(decoder(bytes)) : doc->ToXml();
+    return decoder.isValid() ? QString(decoder(bytes)) : XmlDocument::ParseBytes(bytes)->ToXml();
   }
   QString text = QString::fromUtf8(bytes);
   if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);

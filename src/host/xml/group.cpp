@@ -71,6 +71,11 @@ void Group::Set(const QString& field, const QString& value) {
   child.SetText(value);
 }
 
+void Group::SetOrRemove(const QString& field, const QString& value) {
+  if (value.isEmpty()) Remove(field);
+  else Set(field, value);
+}
+
 void Group::Remove(const QString& field) {
   if (node_.IsNull()) return;
   const FieldDesc& f = Field(field);

@@ -117,6 +117,8 @@ class Group {
   QString Get(const QString& field) const;
   // Sets an attribute or element text, creating the element in schema order.
   void Set(const QString& field, const QString& value);
+  // Sets a non-empty value; an empty one removes the field.
+  void SetOrRemove(const QString& field, const QString& value);
   bool Has(const QString& field) const;
   void Remove(const QString& field);
 

@@ -1,4 +1,5 @@
 #include "schema.h"
+#include "host/xml/libxml_error.h"
 
 #include <libxml/parser.h>
 #include <libxml/xmlversion.h>
@@ -15,12 +16,6 @@
 namespace velmora::xml {
 
 namespace {
-
-#if LIBXML_VERSION >= 21200
-using ErrorPtr = const xmlError*;
-#else
-using ErrorPtr = xmlError*;
-#endif
 
 QString Escape(const QString& s) { return s.toHtmlEscaped(); }
 
@@ -115,6 +110,14 @@ struct SchemaDeleter {
   void operator()(xmlSchema* s) const { xmlSchemaFree(s); }
 };
 
+// Compiles what the parser context reads, quietly; null when it does not compile.
+std::shared_ptr<xmlSchema> Parse(xmlSchemaParserCtxtPtr parser) {
+  xmlSchemaSetParserStructuredErrors(parser, [](void*, LibxmlError) {}, nullptr);
+  std::shared_ptr<xmlSchema> schema(xmlSchemaParse(parser), SchemaDeleter());
+  xmlSchemaFreeParserCtxt(parser);
+  return schema;
+}
+
 // Compiled once per type; a compiled schema is read-only and may validate from any thread.
 xmlSchema* Compiled(const MessageType& type) {
   static std::mutex mutex;
@@ -122,10 +125,7 @@ xmlSchema* Compiled(const MessageType& type) {
   std::lock_guard lock(mutex);
   if (auto it = cache.find(&type); it != cache.end()) return it->get();
   const QByteArray text = SchemaText(type).toUtf8();
-  xmlSchemaParserCtxtPtr parser = xmlSchemaNewMemParserCtxt(text.constData(), text.size());
-  xmlSchemaSetParserStructuredErrors(parser, [](void*, ErrorPtr) {}, nullptr);
-  std::shared_ptr<xmlSchema> schema(xmlSchemaParse(parser), SchemaDeleter());
-  xmlSchemaFreeParserCtxt(parser);
+  std::shared_ptr<xmlSchema> schema = Parse(xmlSchemaNewMemParserCtxt(text.constData(), text.size()));
   if (!schema) throw std::logic_error(("Schema of " + type.code + " does not compile").toStdString());
   cache.insert(&type, schema);
   return schema.get();
@@ -164,10 +164,7 @@ _xmlSchema* CompiledSchemaFile(const QString& file) {
   static QHash<QString, std::shared_ptr<xmlSchema>> cache;
   std::lock_guard lock(mutex);
   if (auto it = cache.find(file); it != cache.end()) return it->get();
-  xmlSchemaParserCtxtPtr parser = xmlSchemaNewParserCtxt(file.toLocal8Bit().constData());
-  xmlSchemaSetParserStructuredErrors(parser, [](void*, ErrorPtr) {}, nullptr);
-  std::shared_ptr<xmlSchema> schema(xmlSchemaParse(parser), SchemaDeleter());
-  xmlSchemaFreeParserCtxt(parser);
+  std::shared_ptr<xmlSchema> schema = Parse(xmlSchemaNewParserCtxt(file.toLocal8Bit().constData()));
   if (schema) cache.insert(file, schema);
   return schema.get();
 }
@@ -181,7 +178,7 @@ std::vector<SchemaFault> ValidateWithSchema(const XmlDocumentPtr& doc, _xmlSchem
   xmlSchemaValidCtxtPtr ctxt = xmlSchemaNewValidCtxt(schema);
   xmlSchemaSetValidStructuredErrors(
       ctxt,
-      [](void* data, ErrorPtr error) {
+      [](void* data, LibxmlError error) {
         // "{uri}" before a name; a pattern's "{2}" stays.
         static const QRegularExpression kNamespace(QStringLiteral("\\{[^}]*:[^}]*\\}"));
         SchemaFault f;

@@ -1,26 +1,23 @@
 #include "xml_document.h"
+#include "host/xml/libxml_error.h"
 
 #include <QFile>
 #include <QRegularExpression>
 
+#include <libxml/SAX2.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
 #include <libxml/xmlsave.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <new>
 
 namespace velmora::xml {
 
 namespace {
-
-#if LIBXML_VERSION >= 21200
-using ErrorArg = const xmlError*;
-#else
-using ErrorArg = xmlError*;
-#endif
 
 constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
 // Bytes looked at when reading the declaration; a declaration is far shorter.
@@ -50,8 +47,12 @@ struct ErrorSink {
   int line = 0;
   int level = XML_ERR_WARNING;
   int doctype_line = -1;
+  // Only the root and its children with these local names become nodes (none: all do).
+  const QStringList* keep = nullptr;
+  int depth = 0;      // of the element being read, the root's is 1
+  int skipped_at = 0;  // the depth of the element whose subtree is not kept, 0 when none
 
-  void Record(ErrorArg error) {
+  void Record(LibxmlError error) {
     if (!error || error->level <= level) return;
     level = error->level;
     message = InPolish(error->code, QString::fromUtf8(error->message ? error->message : "").trimmed());
@@ -75,9 +76,9 @@ struct ErrorSink {
   }
 };
 
-void SinkHandler(void* data, ErrorArg error) { static_cast<ErrorSink*>(data)->Record(error); }
+void SinkHandler(void* data, LibxmlError error) { static_cast<ErrorSink*>(data)->Record(error); }
 
-void ParserErrorHandler(void* ctx, ErrorArg error) {
+void ParserErrorHandler(void* ctx, LibxmlError error) {
   auto* ctxt = static_cast<xmlParserCtxtPtr>(ctx);
   static_cast<ErrorSink*>(ctxt->_private)->Record(error);
 }
@@ -133,9 +134,75 @@ qsizetype SkipLeadingBlanks(const QString& text) {
   return i;
 }
 
-// `forced_encoding` set: the bytes are in it whatever the declaration says. `skipped_lines`:
-// line breaks cut from the front, added back to reported lines.
-xmlDocPtr ParseRaw(const QByteArray& bytes, const char* forced_encoding, int skipped_lines) {
+ErrorSink* SinkOf(void* ctx) { return static_cast<ErrorSink*>(static_cast<xmlParserCtxtPtr>(ctx)->_private); }
+
+// The tree builder's handlers, passed over below an element that is not kept.
+void PrunedStart(void* ctx, const xmlChar* localname, const xmlChar* prefix, const xmlChar* uri, int nb_namespaces,
+                 const xmlChar** namespaces, int nb_attributes, int nb_defaulted, const xmlChar** attributes) {
+  ErrorSink* sink = SinkOf(ctx);
+  if (++sink->depth == 2 && !sink->skipped_at && !sink->keep->contains(FromXml(localname))) sink->skipped_at = 2;
+  if (!sink->skipped_at)
+    xmlSAX2StartElementNs(ctx, localname, prefix, uri, nb_namespaces, namespaces, nb_attributes, nb_defaulted, attributes);
+}
+void PrunedEnd(void* ctx, const xmlChar* localname, const xmlChar* prefix, const xmlChar* uri) {
+  ErrorSink* sink = SinkOf(ctx);
+  if (!sink->skipped_at) xmlSAX2EndElementNs(ctx, localname, prefix, uri);
+  else if (sink->depth == sink->skipped_at) sink->skipped_at = 0;
+  --sink->depth;
+}
+// The root's own text is the blanks between its children: left out with them.
+bool KeepsText(void* ctx) {
+  const ErrorSink* sink = SinkOf(ctx);
+  return !sink->skipped_at && sink->depth != 1;
+}
+void PrunedCharacters(void* ctx, const xmlChar* ch, int len) {
+  if (KeepsText(ctx)) xmlSAX2Characters(ctx, ch, len);
+}
+void PrunedCdata(void* ctx, const xmlChar* value, int len) {
+  if (KeepsText(ctx)) xmlSAX2CDataBlock(ctx, value, len);
+}
+void PrunedComment(void* ctx, const xmlChar* value) {
+  if (!SinkOf(ctx)->skipped_at) xmlSAX2Comment(ctx, value);
+}
+void PrunedInstruction(void* ctx, const xmlChar* target, const xmlChar* data) {
+  if (!SinkOf(ctx)->skipped_at) xmlSAX2ProcessingInstruction(ctx, target, data);
+}
+
+// Feeds the parser a chunk at a time: reading from memory, libxml2 would first copy the whole
+// document into a buffer of its own.
+struct ChunkReader {
+  const char* bytes = nullptr;  // the document in its own encoding
+  qsizetype size = 0;
+  QStringView text;  // or its characters, handed over as UTF-8
+  qsizetype pos = 0;
+  QByteArray pending;  // converted, not yet handed over
+
+  static int Read(void* context, char* buffer, int len) {
+    auto* r = static_cast<ChunkReader*>(context);
+    if (r->bytes) {
+      const qsizetype n = std::min<qsizetype>(len, r->size - r->pos);
+      std::memcpy(buffer, r->bytes + r->pos, static_cast<size_t>(n));
+      r->pos += n;
+      return static_cast<int>(n);
+    }
+    if (r->pending.isEmpty() && r->pos < r->text.size()) {
+      // At most three bytes a character; a surrogate pair is never cut in two.
+      qsizetype n = std::min<qsizetype>(std::max(len / 3, 2), r->text.size() - r->pos);
+      if (r->pos + n < r->text.size() && r->text[r->pos + n - 1].isHighSurrogate()) --n;
+      r->pending = r->text.mid(r->pos, n).toUtf8();
+      r->pos += n;
+    }
+    const qsizetype n = std::min<qsizetype>(len, r->pending.size());
+    std::memcpy(buffer, r->pending.constData(), static_cast<size_t>(n));
+    r->pending.remove(0, n);
+    return static_cast<int>(n);
+  }
+  static int Close(void*) { return 0; }
+};
+
+// `forced_encoding` set: the input is in it whatever the declaration says. `skipped_lines`:
+// line breaks cut from the front, added back to reported lines. `keep`: see XmlDocument::Parse.
+xmlDocPtr ParseRaw(ChunkReader input, const char* forced_encoding, int skipped_lines, const QStringList* keep = nullptr) {
   EnsureLibraryReady();
   std::unique_ptr<xmlParserCtxt, CtxtDeleter> ctxt(xmlNewParserCtxt());
   if (!ctxt || !ctxt->sax) throw std::bad_alloc();
@@ -144,10 +211,19 @@ xmlDocPtr ParseRaw(const QByteArray& bytes, const char* forced_encoding, int ski
   ctxt->_private = &sink;
   ctxt->sax->serror = ParserErrorHandler;
   ctxt->sax->internalSubset = RefuseDoctype;
+  if (keep) {
+    sink.keep = keep;
+    ctxt->sax->startElementNs = PrunedStart;
+    ctxt->sax->endElementNs = PrunedEnd;
+    ctxt->sax->characters = PrunedCharacters;
+    ctxt->sax->ignorableWhitespace = PrunedCharacters;
+    ctxt->sax->cdataBlock = PrunedCdata;
+    ctxt->sax->comment = PrunedComment;
+    ctxt->sax->processingInstruction = PrunedInstruction;
+  }
   int options = kParseOptions;
   if (forced_encoding) options |= XML_PARSE_IGNORE_ENC;
-  xmlDocPtr doc = xmlCtxtReadMemory(ctxt.get(), bytes.constData(), static_cast<int>(bytes.size()), nullptr,
-                                    forced_encoding, options);
+  xmlDocPtr doc = xmlCtxtReadIO(ctxt.get(), ChunkReader::Read, ChunkReader::Close, &input, nullptr, forced_encoding, options);
   if (sink.doctype_line >= 0 || (doc && (doc->intSubset || doc->extSubset))) {
     const int line = sink.doctype_line > 0 ? sink.doctype_line : 1;
     xmlFreeDoc(doc);
@@ -439,16 +515,17 @@ QString XmlNode::Xml() const {
 
 XmlDocument::~XmlDocument() { xmlFreeDoc(doc_); }
 
-XmlDocumentPtr XmlDocument::Parse(const QString& text) {
+XmlDocumentPtr XmlDocument::Parse(const QString& text, const QStringList* children) {
   const qsizetype start = SkipLeadingBlanks(text);
-  const QByteArray utf8 = QStringView(text).mid(start).toUtf8();
-  xmlDocPtr doc = ParseRaw(utf8, "UTF-8", static_cast<int>(QStringView(text).left(start).count(QLatin1Char('\n'))));
+  ChunkReader input;
+  input.text = QStringView(text).mid(start);
+  xmlDocPtr doc = ParseRaw(input, "UTF-8", static_cast<int>(QStringView(text).left(start).count(QLatin1Char('\n'))), children);
   const bool has_declaration = doc->standalone != -1;
   SetDocEncoding(doc, has_declaration ? DeclaredEncoding(text.mid(start, kDeclarationWindow)) : QString());
   return XmlDocumentPtr(new XmlDocument(doc, has_declaration));
 }
 
-XmlDocumentPtr XmlDocument::ParseBytes(const QByteArray& bytes) {
+XmlDocumentPtr XmlDocument::ParseBytes(const QByteArray& bytes, const QStringList* children) {
   // Blanks before a declaration would make it misplaced; they carry nothing.
   qsizetype start = 0;
   while (start < bytes.size() &&
@@ -456,8 +533,10 @@ XmlDocumentPtr XmlDocument::ParseBytes(const QByteArray& bytes) {
     ++start;
   }
   if (start > 0 && !bytes.mid(start, 5).startsWith("<?xml")) start = 0;
-  xmlDocPtr doc = ParseRaw(start > 0 ? bytes.mid(start) : bytes, nullptr,
-                           static_cast<int>(std::count(bytes.cbegin(), bytes.cbegin() + start, '\n')));
+  ChunkReader input;
+  input.bytes = bytes.constData() + start;
+  input.size = bytes.size() - start;
+  xmlDocPtr doc = ParseRaw(input, nullptr, static_cast<int>(std::count(bytes.cbegin(), bytes.cbegin() + start, '\n')), children);
   const bool has_declaration = doc->standalone != -1;
   QByteArray head = bytes.mid(start, kDeclarationWindow);
   if (head.startsWith("\xEF\xBB\xBF")) head.remove(0, 3);
@@ -521,6 +600,7 @@ void XmlDocument::Save(const QString& file_name) const {
 }
 
 XmlDocumentPtr LoadXMLData(const QString& text) { return XmlDocument::Parse(text); }
+XmlDocumentPtr LoadXMLHead(const QString& text, const QStringList& children) { return XmlDocument::Parse(text, &children); }
 
 XmlDocumentPtr LoadXMLDocument(const QString& file_name) {
   QFile file(file_name);

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <stdexcept>
@@ -89,10 +90,14 @@ class XmlDocument {
   XmlDocument(const XmlDocument&) = delete;
   XmlDocument& operator=(const XmlDocument&) = delete;
 
-  // From text: the characters are taken as they are, whatever the declaration names.
-  static XmlDocumentPtr Parse(const QString& text);
-  // From bytes: the encoding comes from the declaration (UTF-8 without one).
-  static XmlDocumentPtr ParseBytes(const QByteArray& bytes);
+  // From text: the characters are taken as they are, whatever the declaration names. With
+  // `children`, only the root and those of its children with these local names are built: the
+  // rest is read and checked but not kept, so a document read for a few fields takes little
+  // memory whatever its size.
+  static XmlDocumentPtr Parse(const QString& text, const QStringList* children = nullptr);
+  // From bytes: the encoding comes from the declaration (UTF-8 without one). `children` as
+  // for Parse.
+  static XmlDocumentPtr ParseBytes(const QByteArray& bytes, const QStringList* children = nullptr);
   // A new document holding only its root; `ns` becomes the root's namespace under `prefix`
   // (the default namespace when the prefix is empty).
   static XmlDocumentPtr Create(const QString& root_name, const QString& ns = {}, const QString& prefix = {},
@@ -119,6 +124,8 @@ class XmlDocument {
 };
 
 XmlDocumentPtr LoadXMLData(const QString& text);
+// The root and its children named in `children` (see XmlDocument::Parse).
+XmlDocumentPtr LoadXMLHead(const QString& text, const QStringList& children);
 XmlDocumentPtr LoadXMLDocument(const QString& file_name);
 
 // The first element named `name` (with its prefix as written) below `node`: among all
