@@ -18,7 +18,6 @@
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QScreen>
 #include <QMenuBar>
 #include <QMdiArea>
 #include <QMessageBox>
@@ -73,6 +72,13 @@ bool Slucha(int port) {
   ::close(s);
   return ok;
 }
+// Whether somebody listens on it within 15 s.
+bool Zaslucha(int port) {
+  QElapsedTimer t;
+  t.start();
+  while (!Slucha(port) && t.elapsed() < 15000) QThread::msleep(50);
+  return Slucha(port);
+}
 
 QAction* ZMenu(host::TMainForm* form, const char* menu, const char* pozycja) {
   for (QAction* m : form->menuBar()->actions())
@@ -81,14 +87,11 @@ QAction* ZMenu(host::TMainForm* form, const char* menu, const char* pozycja) {
         if (a->text() == S(pozycja)) return a;
   return nullptr;
 }
-QAction* Akcja(QWidget* okno, const char* tekst) {
-  for (QAction* a : okno->findChildren<QAction*>())
+// The action or option of a window with this caption.
+template <typename T = QAction>
+T* Akcja(QWidget* okno, const char* tekst) {
+  for (T* a : okno->findChildren<T*>())
     if (a->text() == S(tekst)) return a;
-  return nullptr;
-}
-QRadioButton* Opcja(QWidget* okno, const char* tekst) {
-  for (QRadioButton* r : okno->findChildren<QRadioButton*>())
-    if (r->text() == S(tekst)) return r;
   return nullptr;
 }
 // The texts of a list's rows as a clerk reads them.
@@ -152,9 +155,7 @@ struct Start {
                       {{S("W"), S("http://127.0.0.1:%1/seap_wsChannel/DocumentHandlingPort").arg(port)}});
     if (!a.ChooseUser(nullptr, &error)) throw std::runtime_error(error.toStdString());
     platform = a.StartTrainingPlatform(&note);
-    QElapsedTimer t;
-    t.start();
-    while (platform && !Slucha(port) && t.elapsed() < 15000) QThread::msleep(50);
+    if (platform) Zaslucha(port);
     form = a.CreateMainForm();
     form->RestoreSession();
     QApplication::processEvents();
@@ -225,7 +226,7 @@ TEST_F(FirstStart, DemoTransitsAndTheTrainingPlatformThenARestartMidTransitKeeps
     // The demo declaration, sent by the web service to the training platform, signed with the
     // demo's training certificate.
     GdyOtworzy([](host::TTabWizardBox* wiz) {
-      QRadioButton* puesc = Opcja(wiz, "Wyślij plik do systemu PUESC");
+      QRadioButton* puesc = Akcja<QRadioButton>(wiz, "Wyślij plik do systemu PUESC");
       ASSERT_NE(puesc, nullptr);
       puesc->setChecked(true);
       wiz->Next();
@@ -279,7 +280,7 @@ TEST_F(FirstStart, DemoTransitsAndTheTrainingPlatformThenARestartMidTransitKeeps
 
     // The release waited on the platform while the program was closed.
     GdyOtworzy([](host::TTabWizardBox* wiz) {
-      QRadioButton* puesc = Opcja(wiz, "Odczyt komunikaty z systemu PUESC");
+      QRadioButton* puesc = Akcja<QRadioButton>(wiz, "Odczyt komunikaty z systemu PUESC");
       ASSERT_NE(puesc, nullptr);
       puesc->setChecked(true);
       wiz->Next();
@@ -297,12 +298,6 @@ TEST_F(FirstStart, DemoTransitsAndTheTrainingPlatformThenARestartMidTransitKeeps
 // A start finds the port taken: by the platform an earlier run of this root left behind, which
 // it ends and replaces, or by another program, which it leaves alone and names.
 TEST_F(FirstStart, APlatformLeftBehindIsReplacedAndAForeignPortHolderNamed) {
-  auto czeka = [](qint64 pid, int port) {
-    QElapsedTimer t;
-    t.start();
-    while (!Slucha(port) && t.elapsed() < 15000) QThread::msleep(50);
-    EXPECT_TRUE(Slucha(port)) << "process " << pid << " does not listen";
-  };
   // Running, not a zombie left for a parent that does not reap.
   auto zyje = [](qint64 pid) {
     QFile stat(S("/proc/%1/stat").arg(pid));
@@ -316,15 +311,12 @@ TEST_F(FirstStart, APlatformLeftBehindIsReplacedAndAForeignPortHolderNamed) {
                                                      root_.filePath(S("szkolenie/scenariusz.json")), S("--state"),
                                                      root_.filePath(S("szkolenie"))},
                                       {}, &pozostawiona));
-  czeka(pozostawiona, port_);
+  EXPECT_TRUE(Zaslucha(port_)) << "process " << pozostawiona << " does not listen";
   {
     Start start(root_.path(), port_);
     EXPECT_TRUE(start.platform);
     EXPECT_EQ(start.note.toStdString(),
-              S("Zakończono platformę szkoleniową pozostawioną przez poprzednie uruchomienie (PID %1) na porcie %2.")
-                  .arg(pozostawiona)
-                  .arg(port_)
-                  .toStdString());
+              S("Zakończono platformę szkoleniową pozostawioną przez poprzednie uruchomienie (PID %1) na porcie %2.").arg(pozostawiona).arg(port_).toStdString());
     QElapsedTimer t;
     t.start();
     while (zyje(pozostawiona) && t.elapsed() < 5000) QThread::msleep(20);
@@ -337,18 +329,14 @@ TEST_F(FirstStart, APlatformLeftBehindIsReplacedAndAForeignPortHolderNamed) {
   qint64 obcy_pid = 0;
   const QString python = S("/usr/bin/python3");  // not a launcher that execs another
   ASSERT_TRUE(QProcess::startDetached(python, obcy, {}, &obcy_pid));
-  czeka(obcy_pid, port);
+  EXPECT_TRUE(Zaslucha(port)) << "process " << obcy_pid << " does not listen";
   {
     Start start(root_.path(), port);
     EXPECT_FALSE(start.platform);
     EXPECT_EQ(start.note.toStdString(),
               S("Port %1 platformy szkoleniowej zajmuje inny program (PID %2: %3). Platforma szkoleniowa nie "
                 "została uruchomiona: zakończ ten program albo zmień adres platformy szkoleniowej w słowniku celnym "
-                "(WEBSERVICE_URL, SZKOLENIE).")
-                  .arg(port)
-                  .arg(obcy_pid)
-                  .arg((QStringList{python} + obcy).join(QLatin1Char(' ')))
-                  .toStdString());
+                "(WEBSERVICE_URL, SZKOLENIE).").arg(port).arg(obcy_pid).arg((QStringList{python} + obcy).join(QLatin1Char(' '))).toStdString());
     EXPECT_TRUE(zyje(obcy_pid));
   }
   ::kill(static_cast<pid_t>(obcy_pid), SIGKILL);
@@ -381,11 +369,11 @@ TEST_F(FirstStart, EveryMenuCommandOpensItsWindow) {
         continue;
       }
       if (a->isSeparator() || a->text() == QLatin1String("Zakończ")) continue;
-      const int okien = static_cast<int>(start.form->OpenWindows().size());
+      const qsizetype okien = start.form->OpenWindows().size();
       a->trigger();
       QApplication::processEvents();
       ++polecen;
-      if (start.form->OpenWindows().size() > static_cast<size_t>(okien))
+      if (start.form->OpenWindows().size() > okien)
         otwarte << QString::fromLatin1(start.form->OpenWindows().last()->metaObject()->className());
       start.form->Mdi()->closeAllSubWindows();
       QApplication::processEvents();

@@ -7,7 +7,6 @@
 #include "exchange/send.h"
 #include "exchange/send_wizard.h"
 #include "frame/codes.h"
-#include "module/registrations.h"
 #include "frame/shared_state.h"
 #include "host/ui/frm_sql_win.h"
 #include "host/ui/gwarancje_win.h"
@@ -26,7 +25,6 @@
 #include "lists/wydruk_rejestru.h"
 #include "host/reports/config_rpt_box.h"
 #include "support/sample_messages.h"
-#include "frame/message_editors.h"
 #include "lists/lista_tranzytow_win.h"
 #include "lists/tranzyty_pozycje.h"
 #include "lists/tranzyty_pozycje_win.h"
@@ -39,14 +37,12 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
-#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSqlQueryModel>
@@ -63,6 +59,7 @@
 #include <cstdio>
 
 #include <functional>
+#include <type_traits>
 
 namespace velmora::testing {
 namespace {
@@ -91,13 +88,48 @@ void Zdjecie(QWidget* w, const QString& nazwa) {
   czas_zdjec += zegar.elapsed();
 }
 
-// Runs `krok` on the next modal window as soon as it shows (nested windows queue their own).
-void GdyOtworzy(std::function<void(QWidget*)> krok) {
+// Runs `krok` on the next modal window, a T, as soon as it shows (nested windows queue their own).
+template <typename T = QWidget>
+void GdyOtworzy(std::type_identity_t<std::function<void(T*)>> krok) {
   QTimer::singleShot(0, [krok] {
     QWidget* w = QApplication::activeModalWidget();
     ASSERT_NE(w, nullptr) << "no window opened";
     if (qEnvironmentVariableIsSet("VELMORA_TRACE")) qWarning() << "step on" << w->metaObject()->className() << w->windowTitle();
-    krok(w);
+    auto* okno = qobject_cast<T*>(w);
+    ASSERT_NE(okno, nullptr) << "opened instead: " << w->metaObject()->className() << " " << w->windowTitle().toStdString();
+    krok(okno);
+  });
+}
+
+// The window's button with this caption.
+void Kliknij(QWidget* w, const char* napis) {
+  for (QAbstractButton* b : w->findChildren<QAbstractButton*>())
+    if (b->text() == QLatin1String(napis)) return b->click();
+  ADD_FAILURE() << "no button " << napis;
+}
+
+// "Odbierz ..." by the web service for the days around today; the log must hold `w_dzienniku`
+// when one is given.
+void Odbierz(lists::TTranzytyPozycjeWin* komunikaty, const char* zdjecie = nullptr, const char* w_dzienniku = nullptr) {
+  GdyOtworzy<exchange::TKomunikatOdbierzWiz>([zdjecie, w_dzienniku](exchange::TKomunikatOdbierzWiz* wiz) {
+    wiz->rbPuesc()->setChecked(true);
+    wiz->UstawOkres(QDateTime::currentDateTime().addDays(-1), QDateTime::currentDateTime().addDays(1));
+    wiz->Next();
+    const QString log = wiz->LogLines().join(QLatin1Char('|'));
+    if (w_dzienniku) { EXPECT_TRUE(log.contains(S(w_dzienniku))) << log.toStdString(); }
+    if (zdjecie) Zdjecie(wiz, S(zdjecie));
+    wiz->Finish();
+  });
+  komunikaty->actOdbierz->trigger();
+}
+
+// The next window, a T: filled by `wypelnij`, pictured and accepted with "OK".
+template <typename T>
+void Zatwierdz(const QString& zdjecie, std::type_identity_t<std::function<void(T*)>> wypelnij = {}) {
+  GdyOtworzy<T>([zdjecie, wypelnij](T* okno) {
+    if (wypelnij) wypelnij(okno);
+    Zdjecie(okno, zdjecie);
+    Kliknij(okno, "OK");
   });
 }
 
@@ -112,8 +144,7 @@ void WybierzWPickerze(QWidget* dialog, const QString& tekst) {
         lista->Grid()->selectRow(r);
         lista->Grid()->setCurrentIndex(m->index(r, c));
         Zdjecie(dialog, S("picker_") + QString(tekst).remove(QRegularExpression(S("[^A-Za-z0-9]"))));
-        for (QAbstractButton* b : dialog->findChildren<QAbstractButton*>())
-          if (b->text() == QLatin1String("Wybierz")) return b->click();
+        return Kliknij(dialog, "Wybierz");
       }
   FAIL() << "no row " << tekst.toStdString();
 }
@@ -124,17 +155,13 @@ class WholeTransit : public ::testing::Test {
     host::Db& db = host_.db();
     host::RegisterHostWindows();
     host::RegisterGwarancjeWin();
-    ctx_ = std::make_unique<host::HostContext>(
-        host::HostContext{db, *host_.options, host_.user, host_.clock, host_.dialogs, root_.path(), nullptr});
+    ctx_ = std::make_unique<host::HostContext>(host_.Context(root_.path()));
     host_.user.Set(host::TUser(1, S("agnieszka"), S("Agnieszka Wiśniewska"), S("Gdynia"), false, false, false));
 
     // The office: the platform simulator, answering the training environment.
-    QFile scenariusz(root_.filePath(S("scenariusz.json")));
-    ASSERT_TRUE(scenariusz.open(QIODevice::WriteOnly));
-    scenariusz.write(R"({"ie029_after": "okres"})");
-    scenariusz.close();
+    Scenariusz(R"({"ie029_after": "okres"})");
     sim_.setProgram(S("python3"));
-    sim_.setArguments({S(VELMORA_SOURCE_DIR "/tools/puesc-sim/puesc_sim.py"), S("--port"), S("0"), S("--config"), scenariusz.fileName()});
+    sim_.setArguments({S(VELMORA_SOURCE_DIR "/tools/puesc-sim/puesc_sim.py"), S("--port"), S("0"), S("--config"), root_.filePath(S("scenariusz.json"))});
     sim_.start();
     ASSERT_TRUE(sim_.waitForReadyRead(15000)) << "the simulator did not start";
     const QString port = QRegularExpression(S("PORT (\\d+)")).match(QString::fromUtf8(sim_.readLine())).captured(1);
@@ -174,6 +201,7 @@ class WholeTransit : public ::testing::Test {
     form_ = std::make_unique<host::TMainForm>(*ctx_);
     form_->BuildMenus();
     form_->resize(1100, 720);
+    Straznik();
   }
   void TearDown() override {
     form_.reset();
@@ -196,7 +224,7 @@ class WholeTransit : public ::testing::Test {
       if (++czekanie_ < 120) return;
       auto* wiz = qobject_cast<host::TTabWizardBox*>(w);
       ADD_FAILURE() << "left open: " << w->metaObject()->className() << " " << w->windowTitle().toStdString() << " | "
-                    << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString() << " | "
+                    << Dialogi() << " | "
                     << (wiz ? wiz->LogLines().join(QLatin1Char('|')).toStdString() : std::string());
       czekanie_ = 0;
       if (auto* d = qobject_cast<QDialog*>(w)) d->reject();
@@ -206,9 +234,7 @@ class WholeTransit : public ::testing::Test {
   // "Wyślij ..." on the newest message, by the web service; the log in the picture shows
   // `w_dzienniku` when one is given.
   void Wyslij(lists::TTranzytyPozycjeWin* komunikaty, const char* zdjecie, const char* w_dzienniku = nullptr) {
-    GdyOtworzy([zdjecie, w_dzienniku](QWidget* w) {
-      auto* wiz = qobject_cast<exchange::TWyslijKomunikatWiz*>(w);
-      ASSERT_NE(wiz, nullptr);
+    GdyOtworzy<exchange::TWyslijKomunikatWiz>([zdjecie, w_dzienniku](exchange::TWyslijKomunikatWiz* wiz) {
       ASSERT_TRUE(wiz->Kanal(exchange::kKanalPuesc)->isEnabled()) << "the web service is not offered";
       wiz->Kanal(exchange::kKanalPuesc)->setChecked(true);
       EXPECT_TRUE(wiz->Next()) << "channel " << wiz->WybranyKanal();
@@ -231,11 +257,31 @@ class WholeTransit : public ::testing::Test {
   QString Tranzyt(const char* kolumna) {
     return host_.db().QueryValue(S("select %1 from TRANZYTY").arg(S(kolumna))).toString().trimmed();
   }
+  // What the training platform does next.
+  void Scenariusz(const char* json) {
+    QFile f(root_.filePath(S("scenariusz.json")));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(json);
+  }
+  // A departure `id` with its declaration, message `id`0.
+  void DodajTranzyt(int id, int status, const char* nr_wlasny, const QString& xml = PrzykladowaDeklaracja(1).Xml()) {
+    host_.db().Exec(S("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, REJESTRY_ID, TYP, STATUS, NUMER) values (:I, 0, 1, 'IE015', :S, :N)"),
+                    {{S("I"), id}, {S("S"), status}, {S("N"), S("%1/2024").arg(id)}});
+    host_.db().Exec(S("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, NR_WLASNY, XML) "
+                      "values (:P, :I, 1, 'IE015', :S, :NR, :X)"),
+                    {{S("P"), id * 10}, {S("I"), id}, {S("S"), status}, {S("NR"), S(nr_wlasny)}, {S("X"), xml}});
+  }
+  // The messages of transit `id` (0: of the one the list stands on), opened from the list.
+  lists::TTranzytyPozycjeWin* Komunikaty(lists::TTranzytyListaWin* lista, int id = 0) {
+    if (id) lista->RefreshKey(id);
+    lista->Komunikaty();
+    return qobject_cast<lists::TTranzytyPozycjeWin*>(form_->OpenWindows().last());
+  }
+  std::string Dialogi() { return host_.dialogs.Texts().join(QLatin1Char('|')).toStdString(); }
 
   // A departure from the list to its release: the declaration with two goods items, sent, amended,
   // released.
   void Wyjazd() {
-  Straznik();
   QElapsedTimer zegar;
   zegar.start();
   const qint64 platforma_przed = exchange::CzasOczekiwaniaNaPlatformeMs(), zdjecia_przed = czas_zdjec;
@@ -245,9 +291,7 @@ class WholeTransit : public ::testing::Test {
   Zdjecie(form_.get(), S("01_lista_objec"));
 
   // "Nowy": the declaration editor with the register's defaults.
-  GdyOtworzy([this](QWidget* w) {
-    auto* box = qobject_cast<departure::TIE015PL_Box*>(w);
-    ASSERT_NE(box, nullptr);
+  Zatwierdz<departure::TIE015PL_Box>(S("02_zgloszenie"), [this](departure::TIE015PL_Box* box) {
     EXPECT_EQ(box->windowTitle(), S("IE15 - Zgłoszenie otwarcia tranzytu."));
     EXPECT_EQ(box->Pole(S("beDeklaracja"))->text(), S("T1"));
     box->Pole(S("beUCPrzezn"))->setText(S("DE004851"));
@@ -265,16 +309,12 @@ class WholeTransit : public ::testing::Test {
 
     // Two goods items, each with a package, the first with a produced document.
     for (int i = 1; i <= 2; ++i) {
-      GdyOtworzy([this, i](QWidget* t) {
-        auto* towar = qobject_cast<departure::TIE015_TowarBox*>(t);
-        ASSERT_NE(towar, nullptr) << t->metaObject()->className() << " " << t->windowTitle().toStdString() << " " << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString() << " i=" << i;
+      Zatwierdz<departure::TIE015_TowarBox>(S("03_pozycja_%1").arg(i), [this, i](departure::TIE015_TowarBox* towar) {
         towar->Opis()->setPlainText(i == 1 ? S("Komputery przenośne") : S("Meble biurowe"));
         towar->Pole(S("beCN8"))->setText(i == 1 ? S("84713000") : S("94033011"));
         towar->Pole(S("ceMasaBrutto"))->setText(i == 1 ? S("500") : S("12,5"));
         towar->Pole(S("ceMasaNetto"))->setText(i == 1 ? S("450") : S("10"));
-        GdyOtworzy([i](QWidget* p) {
-          auto* e = qobject_cast<departure::TIE015_PozycjaListyBox*>(p);
-          ASSERT_NE(e, nullptr);
+        GdyOtworzy<departure::TIE015_PozycjaListyBox>([i](departure::TIE015_PozycjaListyBox* e) {
           QTest::keyClicks(e->Pole(S("dbbeRodzaj")), i == 1 ? S("CT") : S("PX"));
           QTest::keyClicks(e->Pole(S("dbbeZnaki")), i == 1 ? S("BS/1") : S("MB/1"));
           QTest::keyClicks(e->Pole(S("dbbeLiczbaOpakowan")), i == 1 ? S("12") : S("1"));
@@ -283,9 +323,7 @@ class WholeTransit : public ::testing::Test {
         QTest::keyClick(towar->Siatka(departure::ListaTowaru::Opakowania), Qt::Key_Insert);
         if (i == 1) {
           towar->actNextTab();
-          GdyOtworzy([](QWidget* p) {
-            auto* e = qobject_cast<departure::TIE015_PozycjaListyBox*>(p);
-            ASSERT_NE(e, nullptr);
+          GdyOtworzy<departure::TIE015_PozycjaListyBox>([](departure::TIE015_PozycjaListyBox* e) {
             QTest::keyClicks(e->Pole(S("dbbeKod")), S("N380"));
             QTest::keyClicks(e->Pole(S("dbbeNr")), S("FV/2024/11"));
             QTest::keyClick(e->Pole(S("dbbeNr")), Qt::Key_Return);
@@ -293,9 +331,6 @@ class WholeTransit : public ::testing::Test {
           QTest::keyClick(towar->Siatka(departure::ListaTowaru::DokumentyWymagane), Qt::Key_Insert);
           EXPECT_EQ(towar->Siatka(departure::ListaTowaru::DokumentyWymagane)->rowCount(), 1);
         }
-        Zdjecie(towar, S("03_pozycja_%1").arg(i));
-        for (QAbstractButton* b : towar->findChildren<QAbstractButton*>())
-          if (b->text() == QLatin1String("OK")) return b->click();
       });
       if (i == 1 && box->Towary()->rowCount() == 1) {
         // A new declaration starts with one empty item: Enter on it opens it.
@@ -306,21 +341,16 @@ class WholeTransit : public ::testing::Test {
       }
     }
     EXPECT_EQ(box->Towary()->rowCount(), 2);
-    Zdjecie(box, S("02_zgloszenie"));
-    for (QAbstractButton* b : box->findChildren<QAbstractButton*>())
-      if (b->text() == QLatin1String("OK")) return b->click();
   });
   lista->Nowy();
-  ASSERT_EQ(host_.db().GetCountFieldVal(S("TRANZYTY")), 1) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
+  ASSERT_EQ(host_.db().GetCountFieldVal(S("TRANZYTY")), 1) << Dialogi();
   EXPECT_EQ(Tranzyt("TYP"), S("IE015"));
 
   // Its messages, and "Wyślij ..." by the web service to the training platform.
-  lista->Komunikaty();
-  auto* komunikaty = qobject_cast<lists::TTranzytyPozycjeWin*>(form_->OpenWindows().last());
+  auto* komunikaty = Komunikaty(lista);
   ASSERT_NE(komunikaty, nullptr);
-
   Wyslij(komunikaty, "04_wysylka_IE015", "Wczytano kouminikat IE028");
-  EXPECT_EQ(Tranzyt("TYP"), S("IE028")) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
+  EXPECT_EQ(Tranzyt("TYP"), S("IE028")) << Dialogi();
   const QString mrn = Tranzyt("MRN");
   EXPECT_EQ(mrn.size(), 18);
   // The answers are on the list as soon as the wizard closes, with no "Odśwież".
@@ -334,9 +364,7 @@ class WholeTransit : public ::testing::Test {
 
   // "Wyślij ..." once more on the declaration already sent: asked, declined, nothing leaves again.
   const int komunikatow = host_.db().GetCountFieldVal(S("TRANZYTY_POZYCJE"));
-  GdyOtworzy([](QWidget* w) {
-    auto* wiz = qobject_cast<exchange::TWyslijKomunikatWiz*>(w);
-    ASSERT_NE(wiz, nullptr);
+  GdyOtworzy<exchange::TWyslijKomunikatWiz>([](exchange::TWyslijKomunikatWiz* wiz) {
     wiz->Kanal(exchange::kKanalPuesc)->setChecked(true);
     wiz->Next();
     if (wiz->isVisible()) wiz->Cancel();
@@ -350,45 +378,26 @@ class WholeTransit : public ::testing::Test {
   // An amendment: "0 - modyfikacja deklaracji", answered with an IE004.
   komunikaty->Dodaj();
   ASSERT_TRUE(komunikaty->actIE013->isVisible());
-  GdyOtworzy([](QWidget* w) {
-    auto* box = qobject_cast<departure::TIE015PL_Box*>(w);
-    ASSERT_NE(box, nullptr);
+  Zatwierdz<departure::TIE015PL_Box>(S("06_sprostowanie"), [](departure::TIE015PL_Box* box) {
     EXPECT_EQ(box->windowTitle(), S("IE13 - Sprostowanie zgłoszenia."));
     box->findChild<QComboBox*>(S("cbTypModyfikacji"))->setCurrentIndex(0);
     box->Pole(S("ceMasaBrutto"))->setText(S("513"));
-    Zdjecie(box, S("06_sprostowanie"));
-    for (QAbstractButton* b : box->findChildren<QAbstractButton*>())
-      if (b->text() == QLatin1String("OK")) return b->click();
   });
   komunikaty->actIE013->trigger();
   Wyslij(komunikaty, "07_wysylka_IE013");
-  EXPECT_EQ(Tranzyt("TYP"), S("IE004")) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
+  EXPECT_EQ(Tranzyt("TYP"), S("IE004")) << Dialogi();
 
   // The release comes later: the receive wizard fetches it by period.
-  GdyOtworzy([](QWidget* w) {
-    auto* wiz = qobject_cast<exchange::TKomunikatOdbierzWiz*>(w);
-    ASSERT_NE(wiz, nullptr);
-    wiz->rbPuesc()->setChecked(true);
-    wiz->UstawOkres(QDateTime::currentDateTime().addDays(-1), QDateTime::currentDateTime().addDays(1));
-    wiz->Next();
-    Zdjecie(wiz, S("08_odbior"));
-    wiz->Finish();
-  });
-  komunikaty->actOdbierz->trigger();
-  EXPECT_EQ(Tranzyt("TYP"), S("IE029")) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
+  Odbierz(komunikaty, "08_odbior");
+  EXPECT_EQ(Tranzyt("TYP"), S("IE029")) << Dialogi();
   EXPECT_EQ(Tranzyt("MRN"), mrn);
   const lists::MenuKomunikatow menu = komunikaty->Logika().Menu();
   EXPECT_FALSE(menu.ie013);
   EXPECT_FALSE(menu.ie014);
   // The list follows by itself: the transit in the release's state and colour, with its MRN.
   QSqlQueryModel* model = lista->Model();
-  int opis = -1, mrn_kolumna = -1, typ = -1;
-  for (int i = 0; i < model->record().count(); ++i) {
-    const QString n = model->record().fieldName(i).toUpper();
-    if (n == QLatin1String("OPIS")) opis = i;
-    if (n == QLatin1String("MRN")) mrn_kolumna = i;
-    if (n == QLatin1String("TYP")) typ = i;
-  }
+  const QSqlRecord kolumny = model->record();  // names matched whatever their case
+  const int opis = kolumny.indexOf(S("OPIS")), mrn_kolumna = kolumny.indexOf(S("MRN")), typ = kolumny.indexOf(S("TYP"));
   ASSERT_GE(opis, 0);
   EXPECT_TRUE(model->data(model->index(0, opis)).toString().startsWith(S("IE029 - Odebrano"))) << model->data(model->index(0, opis)).toString().toStdString();
   EXPECT_EQ(model->data(model->index(0, mrn_kolumna)).toString().trimmed(), mrn);
@@ -401,30 +410,23 @@ class WholeTransit : public ::testing::Test {
   RecordProperty("departure_ms", static_cast<int>(calosc));
   RecordProperty("departure_application_ms", static_cast<int>(aplikacja));
   std::printf("Timing: the whole departure through the windows took %lld ms: waiting for the platform %lld ms, pictures %lld ms, "
-              "the application %lld ms\n",
-              static_cast<long long>(calosc), static_cast<long long>(platforma), static_cast<long long>(zdjecia),
-              static_cast<long long>(aplikacja));
+              "the application %lld ms\n", calosc, platforma, zdjecia, aplikacja);
   }
 
   // An arrival from the list to its release: the notification, the permission, the remarks.
   void Przyjazd() {
-  Straznik();
   host_.db().Exec(S("update REJESTRY set IE007_UC_PRZEDSTAW = 'PL322020', IE007_ODBIORCA_ID = 1"));
   auto* lista = qobject_cast<lists::TTranzytyListaWin*>(form_->OpenWindow(S("TTranzytyZamknieciaWin"), 1002, true, true, 39));
   ASSERT_NE(lista, nullptr);
   form_->show();
 
   // "Nowy": the arrival notification with an event.
-  GdyOtworzy([](QWidget* w) {
-    auto* box = qobject_cast<arrival::TIE007PL_Box*>(w);
-    ASSERT_NE(box, nullptr);
+  Zatwierdz<arrival::TIE007PL_Box>(S("10_zawiadomienie"), [](arrival::TIE007PL_Box* box) {
     EXPECT_EQ(box->windowTitle(), S("Informacja dla urzedu celnego"));
     EXPECT_EQ(box->Pole(S("beUCPrzedstawienia"))->text(), S("PL322020"));
     EXPECT_EQ(box->Pole(S("beNazwa"))->text(), S("Bałtycka Spedycja Sp. z o.o."));
     QTest::keyClicks(box->Pole(S("beNrMRN")), S("24PL322010NS0009C1"));
-    GdyOtworzy([](QWidget* e) {
-      auto* z = qobject_cast<arrival::TIE007PL_ZdarzeniaBox*>(e);
-      ASSERT_NE(z, nullptr);
+    GdyOtworzy<arrival::TIE007PL_ZdarzeniaBox>([](arrival::TIE007PL_ZdarzeniaBox* z) {
       QTest::keyClicks(z->Pole(S("beMiejsce")), S("Swiecko"));
       QTest::keyClicks(z->Pole(S("beKraj")), S("pl"));
       z->Inne()->setChecked(true);
@@ -434,61 +436,45 @@ class WholeTransit : public ::testing::Test {
     });
     QTest::keyClick(box->Zdarzenia(), Qt::Key_Insert);
     EXPECT_EQ(box->Zdarzenia()->rowCount(), 1);
-    Zdjecie(box, S("10_zawiadomienie"));
-    for (QAbstractButton* b : box->findChildren<QAbstractButton*>())
-      if (b->text() == QLatin1String("OK")) return b->click();
   });
   lista->Nowy();
-  ASSERT_EQ(host_.db().GetCountFieldVal(S("TRANZYTY")), 1) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
+  ASSERT_EQ(host_.db().GetCountFieldVal(S("TRANZYTY")), 1) << Dialogi();
   EXPECT_EQ(Tranzyt("MRN"), S("24PL322010NS0009C1"));
 
   // The clearance the agency keeps for this arrival.
   host_.db().Exec(S("insert into TRANZYTY_ODPRAWY (ID_TRANZYTY_ODPRAWY, TRANZYTY_ID, NUMER, DATA, PROCEDURA, IE043) "
                     "select 1, ID_TRANZYTY, 'ODP/1/2024', CREATE_DATE, '4000', 0 from TRANZYTY"));
-  lista->Komunikaty();
-  auto* komunikaty = qobject_cast<lists::TTranzytyPozycjeWin*>(form_->OpenWindows().last());
+  auto* komunikaty = Komunikaty(lista);
   ASSERT_NE(komunikaty, nullptr);
   Wyslij(komunikaty, "12_wysylka_IE007");
-  EXPECT_EQ(Tranzyt("TYP"), S("IE043")) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
+  EXPECT_EQ(Tranzyt("TYP"), S("IE043")) << Dialogi();
   EXPECT_EQ(host_.db().QueryValue(S("select IE043 from TRANZYTY_ODPRAWY")).toInt(), 1);  // the clearance is marked
 
   // Unloading remarks with one difference.
-  GdyOtworzy([](QWidget* w) {
-    auto* box = qobject_cast<arrival::TIE044PL_Box*>(w);
-    ASSERT_NE(box, nullptr) << w->metaObject()->className();
+  Zatwierdz<arrival::TIE044PL_Box>(S("13_uwagi_rozladunkowe"), [](arrival::TIE044PL_Box* box) {
     EXPECT_EQ(box->Pole(S("ceLiczbaPozycjiIE43"))->text(), S("3"));
     box->Zgodnosc()->setChecked(true);
     box->findChild<QComboBox*>(S("peStanZamkniec"))->setCurrentIndex(1);
     box->findChild<QPlainTextEdit*>(S("meUwagi"))->setPlainText(S("Mniejsza masa pozycji 2"));
-    GdyOtworzy([](QWidget* wz) {
-      auto* wiz = qobject_cast<arrival::TIE044PL_WynikKontroliWiz*>(wz);
-      ASSERT_NE(wiz, nullptr);
+    GdyOtworzy<arrival::TIE044PL_WynikKontroliWiz>([](arrival::TIE044PL_WynikKontroliWiz* wiz) {
       wiz->Rodzaj(0)->setChecked(true);
       wiz->Next();
       wiz->Lista()->setCurrentCell(1, 0);
       QTest::keyClick(wiz->Lista(), Qt::Key_Space);
       Zdjecie(wiz, S("14_wynik_kontroli"));
-      GdyOtworzy([](QWidget* t) {
-        auto* towar = qobject_cast<arrival::TIE044PL_TowarBox*>(t);
-        ASSERT_NE(towar, nullptr);
+      Zatwierdz<arrival::TIE044PL_TowarBox>(S("15_towar_IE044"), [](arrival::TIE044PL_TowarBox* towar) {
         EXPECT_EQ(towar->Pole(S("ceMasaBrutto"))->text(), S("700.500"));
         towar->Pole(S("ceMasaBrutto"))->setText(S("690"));
-        Zdjecie(towar, S("15_towar_IE044"));
-        for (QAbstractButton* b : towar->findChildren<QAbstractButton*>())
-          if (b->text() == QLatin1String("OK")) return b->click();
       });
       wiz->Next();
     });
     QTest::keyClick(box->Towary(), Qt::Key_Insert);
     EXPECT_EQ(box->Towary()->rowCount(), 1);
-    Zdjecie(box, S("13_uwagi_rozladunkowe"));
-    for (QAbstractButton* b : box->findChildren<QAbstractButton*>())
-      if (b->text() == QLatin1String("OK")) return b->click();
   });
   komunikaty->Dodaj();
-  EXPECT_EQ(Tranzyt("TYP"), S("IE044")) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
+  EXPECT_EQ(Tranzyt("TYP"), S("IE044")) << Dialogi();
   Wyslij(komunikaty, "16_wysylka_IE044");
-  EXPECT_EQ(Tranzyt("TYP"), S("IE025")) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
+  EXPECT_EQ(Tranzyt("TYP"), S("IE025")) << Dialogi();
   Zdjecie(form_.get(), S("17_po_zwolnieniu_towaru"));
 
   // The register printout lists the transit with its clearance.
@@ -554,20 +540,12 @@ TEST_F(WholeTransitPhase5, ArrivalFromTheListToItsRelease) {
 }
 
 TEST_F(WholeTransit, ARefusedDeclarationIsShownSoAndNothingElseChanges) {
-  Straznik();
-  QFile scenariusz(root_.filePath(S("scenariusz.json")));
-  ASSERT_TRUE(scenariusz.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  scenariusz.write(R"({"ie015": "reject"})");
-  scenariusz.close();
-  host_.db().Exec(S("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, REJESTRY_ID, TYP, STATUS, NUMER) values (7, 0, 1, 'IE015', 1, '7/2024')"));
-  host_.db().Exec(S("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, NR_WLASNY, XML) "
-                    "values (70, 7, 1, 'IE015', 1, '<AUTO>', :X)"),
-                  {{S("X"), PrzykladowaDeklaracja(1).Xml()}});
+  Scenariusz(R"({"ie015": "reject"})");
+  DodajTranzyt(7, 1, "<AUTO>");
   host_.db().DBGetNewID(S("GID_TRANZYTY_POZYCJE"));
   auto* lista = qobject_cast<lists::TTranzytyListaWin*>(form_->OpenWindow(S("TTranzytyOtwarciaWin"), 1001, true, true, 38));
   ASSERT_NE(lista, nullptr);
-  lista->Komunikaty();
-  auto* komunikaty = qobject_cast<lists::TTranzytyPozycjeWin*>(form_->OpenWindows().last());
+  auto* komunikaty = Komunikaty(lista);
   ASSERT_NE(komunikaty, nullptr);
   Wyslij(komunikaty, "18_wysylka_odrzucona", "Wczytano kouminikat IE016");
   EXPECT_EQ(Tranzyt("TYP"), S("IE016"));
@@ -583,117 +561,67 @@ TEST_F(WholeTransit, ARefusedDeclarationIsShownSoAndNothingElseChanges) {
 // The requests that follow a declaration, answered by the training platform: a cancellation
 // granted with an IE009; a release refused with an IE051, asked again with an IE054 and given.
 TEST_F(WholeTransit, FollowUpRequestsAreAnsweredByTheOffice) {
-  Straznik();
-  auto scenariusz = [this](const char* tekst) {
-    QFile f(root_.filePath(S("scenariusz.json")));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(tekst);
-  };
   auto typ = [this](int id) {
     return host_.db().QueryValue(S("select TYP from TRANZYTY where ID_TRANZYTY = :I"), {{S("I"), id}}).toString().trimmed();
   };
   auto lista = qobject_cast<lists::TTranzytyListaWin*>(form_->OpenWindow(S("TTranzytyOtwarciaWin"), 1001, true, true, 38));
   ASSERT_NE(lista, nullptr);
-  for (int id : {7, 9, 11}) {
-    host_.db().Exec(S("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, REJESTRY_ID, TYP, STATUS, NUMER) values (:I, 0, 1, 'IE015', 1, :N)"),
-                    {{S("I"), id}, {S("N"), S("%1/2024").arg(id)}});
-    host_.db().Exec(S("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, NR_WLASNY, XML) "
-                      "values (:P, :I, 1, 'IE015', 1, '<AUTO>', :X)"),
-                    {{S("P"), id * 10}, {S("I"), id}, {S("X"), PrzykladowaDeklaracja(1).Xml()}});
-  }
+  for (int id : {7, 9, 11}) DodajTranzyt(id, 1, "<AUTO>");
   for (int i = 0; i < 120; ++i) host_.db().DBGetNewID(S("GID_TRANZYTY_POZYCJE"));  // past the rows above
 
   // The cancellation: IE028, then "Wniosek o unieważnienie IE014", granted.
-  scenariusz(R"({"ie014": "accept"})");
-  lista->RefreshKey(7);
-  lista->Komunikaty();
-  auto* komunikaty = qobject_cast<lists::TTranzytyPozycjeWin*>(form_->OpenWindows().last());
+  Scenariusz(R"({"ie014": "accept"})");
+  auto* komunikaty = Komunikaty(lista, 7);
   ASSERT_NE(komunikaty, nullptr);
   Wyslij(komunikaty, "23_wysylka_do_uniewaznienia");
   ASSERT_EQ(typ(7), S("IE028"));
   komunikaty->Dodaj();
   ASSERT_TRUE(komunikaty->actIE014->isVisible());
-  GdyOtworzy([](QWidget* w) {
-    auto* box = qobject_cast<arrival::TIE014PL_Box*>(w);
-    ASSERT_NE(box, nullptr) << w->metaObject()->className();
-    box->Powod()->setPlainText(S("Rezygnacja z przewozu"));
-    Zdjecie(box, S("24_wniosek_o_uniewaznienie"));
-    for (QAbstractButton* b : box->findChildren<QAbstractButton*>())
-      if (b->text() == QLatin1String("OK")) return b->click();
-  });
+  Zatwierdz<arrival::TIE014PL_Box>(S("24_wniosek_o_uniewaznienie"), [](auto* box) { box->Powod()->setPlainText(S("Rezygnacja z przewozu")); });
   komunikaty->actIE014->trigger();
-  ASSERT_EQ(typ(7), S("IE014")) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
+  ASSERT_EQ(typ(7), S("IE014")) << Dialogi();
   Wyslij(komunikaty, "25_wysylka_IE014");
   EXPECT_EQ(typ(7), S("IE009"));
   EXPECT_EQ(host_.db().QueryValue(S("select STATUS from TRANZYTY_POZYCJE where TRANZYTY_ID = 7 and TYP = 'IE009'")).toInt(), 11);
 
   // No release: the IE051, then "Dodaj" offers the request for release, which is granted.
-  scenariusz(R"({"ie015": "no_release"})");
-  lista->RefreshKey(9);
-  lista->Komunikaty();
-  komunikaty = qobject_cast<lists::TTranzytyPozycjeWin*>(form_->OpenWindows().last());
+  Scenariusz(R"({"ie015": "no_release"})");
+  komunikaty = Komunikaty(lista, 9);
   ASSERT_NE(komunikaty, nullptr);
   Wyslij(komunikaty, "26_wysylka_bez_zwolnienia");
   ASSERT_EQ(typ(9), S("IE051"));
-  scenariusz("{}");
-  GdyOtworzy([](QWidget* w) {
-    auto* box = qobject_cast<arrival::TIE054PL_Box*>(w);
-    ASSERT_NE(box, nullptr) << w->metaObject()->className();
-    Zdjecie(box, S("27_wniosek_o_zwolnienie"));
-    for (QAbstractButton* b : box->findChildren<QAbstractButton*>())
-      if (b->text() == QLatin1String("OK")) return b->click();
-  });
+  Scenariusz("{}");
+  Zatwierdz<arrival::TIE054PL_Box>(S("27_wniosek_o_zwolnienie"));
   komunikaty->Dodaj();
-  ASSERT_EQ(typ(9), S("IE054")) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
+  ASSERT_EQ(typ(9), S("IE054")) << Dialogi();
   Wyslij(komunikaty, "28_wysylka_IE054");
   EXPECT_EQ(typ(9), S("IE029"));
 
   // An enquiry after the release, answered with an IE141; later the office ends the procedure.
-  scenariusz(R"({"ie029_after": 0, "ie140_after": 0, "ie045_after": "okres"})");
-  lista->RefreshKey(11);
-  lista->Komunikaty();
-  komunikaty = qobject_cast<lists::TTranzytyPozycjeWin*>(form_->OpenWindows().last());
+  Scenariusz(R"({"ie029_after": 0, "ie140_after": 0, "ie045_after": "okres"})");
+  komunikaty = Komunikaty(lista, 11);
   ASSERT_NE(komunikaty, nullptr);
   Wyslij(komunikaty, "29_wysylka_z_zapytaniem");
   ASSERT_EQ(typ(11), S("IE140"));
-  GdyOtworzy([](QWidget* w) {
-    auto* box = qobject_cast<arrival::TIE141PL_Box*>(w);
-    ASSERT_NE(box, nullptr) << w->metaObject()->className();
+  Zatwierdz<arrival::TIE141PL_Box>(S("30_odpowiedz_na_zapytanie"), [](arrival::TIE141PL_Box* box) {
     EXPECT_EQ(box->Tytul()->text(), S("  IE140 - Zapytanie o przesyłkę w ramach procedury poszukiwawczej  "));
-    Zdjecie(box, S("30_odpowiedz_na_zapytanie"));
-    for (QAbstractButton* b : box->findChildren<QAbstractButton*>())
-      if (b->text() == QLatin1String("OK")) return b->click();
   });
   komunikaty->Dodaj();
-  ASSERT_EQ(typ(11), S("IE141")) << host_.dialogs.Texts().join(QLatin1Char('|')).toStdString();
+  ASSERT_EQ(typ(11), S("IE141")) << Dialogi();
   Wyslij(komunikaty, "31_wysylka_IE141");
-  GdyOtworzy([](QWidget* w) {
-    auto* wiz = qobject_cast<exchange::TKomunikatOdbierzWiz*>(w);
-    ASSERT_NE(wiz, nullptr);
-    wiz->rbPuesc()->setChecked(true);
-    wiz->UstawOkres(QDateTime::currentDateTime().addDays(-1), QDateTime::currentDateTime().addDays(1));
-    wiz->Next();
-    wiz->Finish();
-  });
-  komunikaty->actOdbierz->trigger();
+  Odbierz(komunikaty);
   EXPECT_EQ(typ(11), S("IE045"));
 }
 
 // An answer of the office kept in a file (brought on a disk, say) reaches its transit through the
 // host's "Odbierz wiadomość z pliku", as a mail would; the same file again is only told.
 TEST_F(WholeTransit, AnAnswerInAFileReachesItsTransit) {
-  Straznik();
   host::SetProcessContext(ctx_.get());
-  host_.db().Exec(S("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, REJESTRY_ID, TYP, STATUS, NUMER) values (7, 0, 1, 'IE015', 2, '7/2024')"));
-  host_.db().Exec(S("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, NR_WLASNY, XML) "
-                    "values (70, 7, 1, 'IE015', 2, '24IE0150000010', :X)"),
-                  {{S("X"), PrzykladowaDeklaracja(1).Xml()}});
+  DodajTranzyt(7, 2, "24IE0150000010");
   QAction* odbierz = form_->findChild<QAction*>(S("blbOdbierzZPliku"));
   ASSERT_NE(odbierz, nullptr);
   for (const char* oczekiwane : {"IE028.xml - wczytano", "IE028.xml - plik był już wczytany"}) {
-    GdyOtworzy([oczekiwane](QWidget* w) {
-      auto* wiz = qobject_cast<host::TOdbierzDanezPlikuWiz*>(w);
-      ASSERT_NE(wiz, nullptr) << w->metaObject()->className();
+    GdyOtworzy<host::TOdbierzDanezPlikuWiz>([oczekiwane](host::TOdbierzDanezPlikuWiz* wiz) {
       wiz->DodajPliki({S(VELMORA_TEST_DATA "/incoming/IE028.xml")});
       wiz->Next();
       EXPECT_EQ(wiz->LogLines(), QStringList({S(oczekiwane)}));
@@ -708,13 +636,10 @@ TEST_F(WholeTransit, AnAnswerInAFileReachesItsTransit) {
 }
 
 TEST_F(WholeTransit, AHurriedClerkLosesNothing) {
-  Straznik();
   auto* lista = qobject_cast<lists::TTranzytyListaWin*>(form_->OpenWindow(S("TTranzytyOtwarciaWin"), 1001, true, true, 38));
   ASSERT_NE(lista, nullptr);
   // An editor closed with unsaved changes asks first; "no" keeps it open with what was typed.
-  GdyOtworzy([this](QWidget* w) {
-    auto* box = qobject_cast<departure::TIE015PL_Box*>(w);
-    ASSERT_NE(box, nullptr);
+  GdyOtworzy<departure::TIE015PL_Box>([this](departure::TIE015PL_Box* box) {
     box->Pole(S("beUCPrzezn"))->setText(S("DE004851"));
     QTest::keyClick(box, Qt::Key_Escape);
     EXPECT_EQ(host_.dialogs.Texts().last(), S("Porzucić zmiany w zgłoszeniu ?"));
@@ -729,23 +654,13 @@ TEST_F(WholeTransit, AHurriedClerkLosesNothing) {
   // The platform pulled away mid-upload: the log says so, the signed file stays on disk and the
   // message stays written (sent from this side, as the written file leaves it); once the
   // platform is back, sending again is asked and brings the answers.
-  QFile scenariusz(root_.filePath(S("scenariusz.json")));
-  ASSERT_TRUE(scenariusz.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  scenariusz.write(R"({"fault": "drop"})");
-  scenariusz.close();
-  host_.db().Exec(S("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, REJESTRY_ID, TYP, STATUS, NUMER) values (8, 0, 1, 'IE015', 1, '8/2024')"));
-  host_.db().Exec(S("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, NR_WLASNY, XML) "
-                    "values (80, 8, 1, 'IE015', 1, '<AUTO>', :X)"),
-                  {{S("X"), PrzykladowaDeklaracja(1).Xml()}});
+  Scenariusz(R"({"fault": "drop"})");
+  DodajTranzyt(8, 1, "<AUTO>");
   host_.db().DBGetNewID(S("GID_TRANZYTY_POZYCJE"));
-  lista->RefreshKey(8);
-  lista->Komunikaty();
-  auto* wyslane = qobject_cast<lists::TTranzytyPozycjeWin*>(form_->OpenWindows().last());
+  auto* wyslane = Komunikaty(lista, 8);
   ASSERT_NE(wyslane, nullptr);
   QString plik;
-  GdyOtworzy([&plik](QWidget* w) {
-    auto* wiz = qobject_cast<exchange::TWyslijKomunikatWiz*>(w);
-    ASSERT_NE(wiz, nullptr);
+  GdyOtworzy<exchange::TWyslijKomunikatWiz>([&plik](exchange::TWyslijKomunikatWiz* wiz) {
     wiz->Kanal(exchange::kKanalPuesc)->setChecked(true);
     wiz->Next();
     plik = wiz->findChild<QLineEdit*>(S("beSciezka"))->text();
@@ -763,9 +678,7 @@ TEST_F(WholeTransit, AHurriedClerkLosesNothing) {
             host_.db().QueryValue(S("select PLIK from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = 80")).toString());
   EXPECT_EQ(host_.db().QueryValue(S("select STATUS from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE = 80")).toInt(), 2);
   EXPECT_EQ(host_.db().GetCountFieldVal(S("TRANZYTY_POZYCJE")), 1);
-  ASSERT_TRUE(scenariusz.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  scenariusz.write("{}");
-  scenariusz.close();
+  Scenariusz("{}");
   host_.dialogs.Answer(host::kIdYes);
   Wyslij(wyslane, "22_wysylka_ponowna");
   EXPECT_EQ(host_.db().QueryValue(S("select TYP from TRANZYTY where ID_TRANZYTY = 8")).toString(), S("IE028"));
@@ -773,26 +686,12 @@ TEST_F(WholeTransit, AHurriedClerkLosesNothing) {
   host_.db().Exec(S("delete from TRANZYTY where ID_TRANZYTY = 8"));
 
   // The platform gone while answers are fetched: the log says so and nothing is stored.
-  host_.db().Exec(S("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, REJESTRY_ID, TYP, STATUS, NUMER) values (7, 0, 1, 'IE015', 2, '7/2024')"));
-  host_.db().Exec(S("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, NR_WLASNY, XML) "
-                    "values (70, 7, 1, 'IE015', 2, '24IE0150000070', '<IE015/>')"));
-  lista->RefreshKey(7);
-  lista->Komunikaty();
-  auto* komunikaty = qobject_cast<lists::TTranzytyPozycjeWin*>(form_->OpenWindows().last());
+  DodajTranzyt(7, 2, "24IE0150000070", S("<IE015/>"));
+  auto* komunikaty = Komunikaty(lista, 7);
   ASSERT_NE(komunikaty, nullptr);
   sim_.kill();
   sim_.waitForFinished(5000);
-  GdyOtworzy([](QWidget* w) {
-    auto* wiz = qobject_cast<exchange::TKomunikatOdbierzWiz*>(w);
-    ASSERT_NE(wiz, nullptr);
-    wiz->rbPuesc()->setChecked(true);
-    wiz->UstawOkres(QDateTime::currentDateTime().addDays(-1), QDateTime::currentDateTime().addDays(1));
-    wiz->Next();
-    EXPECT_TRUE(wiz->LogLines().join(QLatin1Char('|')).contains(S("Błąd"))) << wiz->LogLines().join(QLatin1Char('|')).toStdString();
-    Zdjecie(wiz, S("20_platforma_niedostepna"));
-    wiz->Finish();
-  });
-  komunikaty->actOdbierz->trigger();
+  Odbierz(komunikaty, "20_platforma_niedostepna", "Błąd");
   EXPECT_EQ(host_.db().GetCountFieldVal(S("TRANZYTY_POZYCJE")), 1);
   EXPECT_EQ(Tranzyt("TYP"), S("IE015"));
 }

@@ -27,8 +27,7 @@ class ArrivalNotification : public DbTest {
     DbTest::SetUp();
     if (Stopped()) return;
     host_ = std::make_unique<TestHost>(GetParam());
-    ctx_ = std::make_unique<host::HostContext>(
-        host_->Context());
+    ctx_ = std::make_unique<host::HostContext>(host_->Context());
     host::ExchangeRates(db(), host_->user, host_->clock).ImportTabelaAXml(kKursy);
     db().Exec(S("insert into KONTRAHENCI (ID_KONTRAHENCI, Nazwa, Ulica, Kod, Miejscowosc, Kraj, NIP, EORI) values "
                 "(7, 'Magazyn Celny Gdańsk', 'Portowa 2', '80-001', 'Gdańsk', 'PL', ' 5840000011 ', ''), "
@@ -127,11 +126,16 @@ TEST_P(ArrivalNotification, RateStatisticalValueAndAmount) {
   z->pola.data = QDate(2024, 3, 5);
   EXPECT_EQ(z->PrzeliczKurs().Tekst(4), S("4.2512"));
   EXPECT_EQ(z->pola.tabela_nbp, S("Tabela nr 044/A/NBP/2024 z dnia 2024-03-04"));
-  arrival::KosztIE007 k = z->NowyKoszt();
-  k.kod = S("99");
-  k.kwota_wal = S("-200");
-  k.waluta = S("PLN");
-  k.CheckKursy();
+  // A cost as its box is filled in.
+  const auto koszt = [&z](const char* kod, const char* kwota_wal, const char* waluta) {
+    arrival::KosztIE007 k = z->NowyKoszt();
+    k.kod = S(kod);
+    k.kwota_wal = S(kwota_wal);
+    k.waluta = S(waluta);
+    k.CheckKursy();
+    return k;
+  };
+  const arrival::KosztIE007 k = koszt("99", "-200", "PLN");
   EXPECT_EQ(k.kwota, S("-200.00"));
   z->DodajKoszt(k);
   EXPECT_EQ(z->pola.wartosc_stat, S("4051"));  // 4251.2 - 200, to whole złoty
@@ -149,20 +153,12 @@ TEST_P(ArrivalNotification, RateStatisticalValueAndAmount) {
   // A 100-unit currency: the editor's rate and the cost box agree.
   z->pola.waluta = S("HUF");
   EXPECT_EQ(z->PrzeliczKurs().Tekst(4), S("0.0110"));
-  arrival::KosztIE007 huf = z->NowyKoszt();
-  huf.kod = S("99");
-  huf.kwota_wal = S("1000");
-  huf.waluta = S("HUF");
-  huf.CheckKursy();
+  const arrival::KosztIE007 huf = koszt("99", "1000", "HUF");
   EXPECT_EQ(huf.kwota, S("11.00"));
   EXPECT_EQ(huf.EtykietaKursu(), S("(kurs = 0.0110)"));
 
   // Signs by code: 8 is subtracted, 1 added, 99 either.
-  arrival::KosztIE007 c = z->NowyKoszt();
-  c.waluta = S("EUR");
-  c.kwota_wal = S("100");
-  c.kod = S("8");
-  c.CheckKursy();
+  arrival::KosztIE007 c = koszt("8", "100", "EUR");
   EXPECT_EQ(c.kwota, S("-425.12"));
   c.kod = S("1");
   c.kwota_wal = S("-100");

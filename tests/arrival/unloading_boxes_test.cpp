@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
-#include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
 #include <QTableWidget>
@@ -49,8 +48,6 @@ TEST_F(UnloadingBoxes, RemarksOpenTheGoodsAndTheWizardAddsAMissingItem) {
   arrival::TIE044PL_Box box(ctx_, {{S("TRANZYTY_ID"), 5}, {S("STATUS"), 0}});
   box.SetXML(QString());
   box.BeforeActivate();
-  auto* towary = box.findChild<QGroupBox*>();
-  ASSERT_TRUE(towary);
   EXPECT_FALSE(box.Towary()->parentWidget()->isEnabled());
   box.Zgodnosc()->setChecked(true);
   EXPECT_TRUE(box.Towary()->parentWidget()->isEnabled());

@@ -77,12 +77,6 @@ TEST_F(UnloadingRemarks, ANewRemarkStartsFromThePermissionAndTheNotification) {
   EXPECT_EQ(u->pola.gwarancja.kwota, S("263"));
   EXPECT_FALSE(u->pola.sa_uwagi);
   EXPECT_TRUE(u->Towary().empty());
-
-  // Without an arrival notification the editor does not open.
-  db().Exec(S("delete from TRANZYTY_POZYCJE where TYP = 'IE007'"));
-  UwagiRozladunkoweIE044 bez(ctx_);
-  EXPECT_FALSE(bez.SetXML({{S("TRANZYTY_ID"), 5}}, QString()));
-  EXPECT_EQ(host_.dialogs.Texts().last(), S("Brak komunikatu IE007 dla wybranego tranzytu"));
 }
 
 TEST_F(UnloadingRemarks, FourKindsOfAddingAndTheirUndoing) {

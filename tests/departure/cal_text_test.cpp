@@ -12,14 +12,11 @@ TEST(CalText, BothDirectionsAgreeAndTheChargeReadsOnlyZloty) {
   EXPECT_EQ(pln, QStringLiteral("1605.00; 24PL322010000001A1"));
   const auto back = TZabezpieczenieCALBox::StringNaZabezpieczenieInfo(pln);
   ASSERT_TRUE(back);
-  EXPECT_EQ(back->grn, QStringLiteral("24PL322010000001A1"));
-  EXPECT_EQ(back->waluta, QStringLiteral("PLN"));
-  EXPECT_DOUBLE_EQ(back->kwota, 1605.0);
+  EXPECT_EQ(std::tuple(back->grn, back->waluta, back->kwota), std::tuple(QStringLiteral("24PL322010000001A1"), QStringLiteral("PLN"), 1605.0));
   // The charge at sending reads the same amount and GRN from it.
   const auto cal = departure::CalZTekstu(pln);
   ASSERT_TRUE(cal);
-  EXPECT_DOUBLE_EQ(cal->kwota, 1605.0);
-  EXPECT_EQ(cal->grn, QStringLiteral("24PL322010000001A1"));
+  EXPECT_EQ(std::pair(cal->grn, cal->kwota), std::pair(QStringLiteral("24PL322010000001A1"), 1605.0));
 
   const QString eur = TZabezpieczenieCALBox::DaneOZabazpieczeniuNaString(QStringLiteral("GRN1"), QStringLiteral("eur"), 12.5);
   EXPECT_EQ(TZabezpieczenieCALBox::StringNaZabezpieczenieInfo(eur)->waluta, QStringLiteral("EUR"));

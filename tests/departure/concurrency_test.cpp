@@ -16,12 +16,6 @@ std::unique_ptr<QProcess> StartWorker(const QStringList& args) {
   return p;
 }
 
-void ExpectFinishedWell(QProcess& p) {
-  ASSERT_TRUE(p.waitForFinished(180000)) << "worker still running";
-  EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-}
-
 class NamedLocks : public DbTest {
  protected:
   void SetUp() override {
@@ -103,7 +97,11 @@ TEST_P(TwoWorkstations, DebitingOneGuaranteeKeepsTheBalanceExact) {
   auto b = StartWorker({QStringLiteral("debit"), url, QStringLiteral("1"), n, QStringLiteral("1.25")});
   auto c = StartWorker({QStringLiteral("ledger"), url, QStringLiteral("2"), n, QStringLiteral("2.5")});
   auto d = StartWorker({QStringLiteral("ledger"), url, QStringLiteral("2"), n, QStringLiteral("2.5")});
-  for (auto* p : {a.get(), b.get(), c.get(), d.get()}) ExpectFinishedWell(*p);
+  for (QProcess* p : {a.get(), b.get(), c.get(), d.get()}) {
+    ASSERT_TRUE(p->waitForFinished(180000)) << "worker still running";
+    EXPECT_EQ(p->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
+  }
 
   EXPECT_DOUBLE_EQ(db.QueryValue(QStringLiteral("select Saldo from Gwar where ID_Gwar = 1")).toDouble(), 1000 - 2 * kCount * 1.25);
   std::vector<double> przed;

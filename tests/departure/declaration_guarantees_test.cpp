@@ -2,7 +2,6 @@
 #include "departure/guarantees_boxes.h"
 #include "frame/shared_state.h"
 #include "host/ui/gwarancje_win.h"
-#include "host/base/host_context.h"
 #include "host/xml/bodies.h"
 #include "support/test_host.h"
 
@@ -25,89 +24,66 @@ QString S(const char* t) { return QString::fromUtf8(t); }
 // The lists live in the document only, and the access codes need one table: SQLite will do.
 class Gwarancje : public ::testing::Test {
  protected:
-  void SetUp() override {
-    host_ = std::make_unique<TestHost>(TestEngine::Sqlite);
-    ctx_ = std::make_unique<host::HostContext>(
-        host_->Context());
-    g_ = std::make_unique<GwarancjeDeklaracji>(msg_, *ctx_);
-  }
   // "type:position" of each group, in document order.
   QString Grupy() const {
     QStringList out;
-    for (const Group& g : g_->Grupy()) out << g.Get(S("Rodzaj")) + ':' + g.Get(S("PozId"));
+    for (const Group& g : g_.Grupy()) out << g.Get(S("Rodzaj")) + ':' + g.Get(S("PozId"));
     return out.join(' ');
   }
   // The grid as it reads: type, position, number or GRN, access code, countries.
   QStringList Wiersze() const {
     QStringList out;
-    for (const auto& w : g_->Wiersze())
+    for (const auto& w : g_.Wiersze())
       out << QStringList{w.rodzaj, QString::number(w.lp), w.numer_grn, w.kod_dostepu, w.niewazne}.join('|');
     return out;
   }
   // An editor that accepts what it is given after `zmien` (none: cancels).
   static GwarancjeDeklaracji::Edytor Edytor(std::function<void(DaneGwarancji&)> zmien) {
-    return [zmien](DaneGwarancji& d) {
-      if (!zmien) return false;
-      zmien(d);
-      return true;
-    };
+    return [zmien](DaneGwarancji& d) { return zmien && (zmien(d), true); };
   }
   bool Dodaj(const char* rodzaj, const char* numer, const char* grn = "", const char* kod = "") {
-    return g_->SelectGwar(false, Edytor([=](DaneGwarancji& d) {
-      d.rodzaj = S(rodzaj);
-      d.numer = S(numer);
-      d.grn = S(grn);
-      d.kod_dostepu = S(kod);
-    }));
+    return g_.SelectGwar(false, Edytor([=](DaneGwarancji& d) { d = {S(rodzaj), S(numer), S(grn), S(kod), d.niewazna_na_ue, d.niewazne_na_kraj}; }));
   }
-  qint64 DodajDoRejestru(const QString& symbol, const QString& grn, const QString& kody) {
-    const qint64 id = host_->db().DBGetNewID(S("GID_GWARANCJE"));
-    host_->db().Exec(S("insert into GWARANCJE (ID_GWARANCJE, SYMBOL, NUMER, GRN, RODZAJ, KOD_DOSTEPU, LISTA_KODOW, "
-                       "Niewazna_Na_UE, Niewazna_Na) values (:ID, :S, '', :GRN, '1', 'AB12', :K, 1, 'de, ch')"),
-                     {{S("ID"), id}, {S("S"), symbol}, {S("GRN"), grn}, {S("K"), kody}});
-    return id;
+  void DodajDoRejestru(const QString& symbol, const QString& grn, const QString& kody) {
+    host_.db().Exec(S("insert into GWARANCJE (ID_GWARANCJE, SYMBOL, NUMER, GRN, RODZAJ, KOD_DOSTEPU, LISTA_KODOW, "
+                      "Niewazna_Na_UE, Niewazna_Na) values (:ID, :S, '', :GRN, '1', 'AB12', :K, 1, 'de, ch')"),
+                    {{S("ID"), host_.db().DBGetNewID(S("GID_GWARANCJE"))}, {S("S"), symbol}, {S("GRN"), grn}, {S("K"), kody}});
   }
 
-  std::unique_ptr<TestHost> host_;
-  std::unique_ptr<host::HostContext> ctx_;
+  TestHost host_{TestEngine::Sqlite};
+  host::HostContext ctx_ = host_.Context();
   xml::Message msg_ = xml::NewIE015();
-  std::unique_ptr<GwarancjeDeklaracji> g_;
+  GwarancjeDeklaracji g_{msg_, ctx_};
 };
 
 TEST_F(Gwarancje, NewGroupsKeepTypeOrderAndTheGroupsAfterThemAreRenumbered) {
-  const struct {
-    std::vector<const char*> rodzaje;
-    const char* grupy;
-  } cases[] = {
+  const std::pair<std::vector<const char*>, const char*> cases[] = {
       {{"3", "1", "B"}, "1:1 3:2 B:3"},
       {{"A", "3", "0", "9"}, "0:1 3:2 9:3 A:4"},
       {{"1", "1"}, "1:1 1:2"},
   };
-  for (const auto& c : cases) {
-    g_->DeleteAllGwar();
-    for (const char* r : c.rodzaje) g_->CreateGwar(S(r));
-    EXPECT_EQ(Grupy(), S(c.grupy)) << c.grupy;
+  for (const auto& [rodzaje, grupy] : cases) {
+    g_.DeleteAllGwar();
+    for (const char* r : rodzaje) g_.CreateGwar(S(r));
+    EXPECT_EQ(Grupy(), S(grupy)) << grupy;
   }
   // The last group of a type is the one found.
-  EXPECT_EQ(g_->FindGwar(S("1")).Get(S("PozId")), S("2"));
-  EXPECT_FALSE(g_->FindGwar(S("B")));
+  EXPECT_EQ(g_.FindGwar(S("1")).Get(S("PozId")), S("2"));
+  EXPECT_FALSE(g_.FindGwar(S("B")));
 }
 
 TEST_F(Gwarancje, CountriesAreCleanedCutAndListedOnce) {
-  const struct {
-    const char* tekst;
-    const char* kraje;
-  } cases[] = {
+  const std::pair<const char*, const char*> cases[] = {
       {"de, pl,DE,x1, CZE", "1DE 2PL 3CZ"},
       {"PL;SK", "1PL"},  // the separator is the comma only
       {"", ""},
   };
-  Group ref = g_->CreateGwar(S("1")).Add(xml::kIE015_Gwarancja);
-  for (const auto& c : cases) {
-    GwarancjeDeklaracji::UpdateNiewazneNaKraj(ref, S(c.tekst));
+  Group ref = g_.CreateGwar(S("1")).Add(xml::kIE015_Gwarancja);
+  for (const auto& [tekst, oczekiwane] : cases) {
+    GwarancjeDeklaracji::UpdateNiewazneNaKraj(ref, S(tekst));
     QStringList kraje;
     for (const Group& k : ref.List(xml::kIE015_NiewaznaNaKraj)) kraje << k.Get(S("PozId")) + k.Get(S("Kraj"));
-    EXPECT_EQ(kraje.join(' '), S(c.kraje)) << c.tekst;
+    EXPECT_EQ(kraje.join(' '), S(oczekiwane)) << tekst;
   }
 }
 
@@ -134,31 +110,27 @@ TEST_F(Gwarancje, ReferenceEditorRefusesWhatTheTypeDoesNotAllow) {
     DaneGwarancji d{S(c.rodzaj), S(c.numer), S(c.grn), S(c.kod), true, S("DE")};
     const auto blad = GwarancjeDeklaracji::Sprawdz(d);
     EXPECT_EQ(blad ? blad->pole : QString(), S(c.pole)) << c.rodzaj << c.numer << c.grn << c.kod;
-    if (blad) {
-      EXPECT_EQ(blad->tekst, c.tekst);
-    }
+    EXPECT_EQ(blad ? blad->tekst : QString(), c.tekst);
   }
   // A group-only entry takes no countries; texts come back trimmed.
   DaneGwarancji grupa{S(" 5 "), {}, {}, {}, true, S("DE")};
   EXPECT_FALSE(GwarancjeDeklaracji::Sprawdz(grupa));
-  EXPECT_EQ(grupa.rodzaj, S("5"));
-  EXPECT_FALSE(grupa.niewazna_na_ue);
-  EXPECT_TRUE(grupa.niewazne_na_kraj.isEmpty());
+  EXPECT_EQ(std::tuple(grupa.rodzaj, grupa.niewazna_na_ue, grupa.niewazne_na_kraj), std::tuple(S("5"), false, QString()));
 }
 
 TEST_F(Gwarancje, AddChangeAndDeleteKeepGroupsAndGridInStep) {
-  EXPECT_FALSE(g_->SelectGwar(false, Edytor(nullptr)));  // cancelled
+  EXPECT_FALSE(g_.SelectGwar(false, Edytor(nullptr)));  // cancelled
   ASSERT_TRUE(Dodaj("1", "", "24PL1", "AB12"));
   ASSERT_TRUE(Dodaj("1", "N2"));
   ASSERT_TRUE(Dodaj("3", ""));  // the group only
   EXPECT_FALSE(Dodaj("3", ""));
-  EXPECT_EQ(host_->dialogs.Texts().last(), S("Grupa gwarancji rodzaju \"3\" już istnieje."));
+  EXPECT_EQ(host_.dialogs.Texts().last(), S("Grupa gwarancji rodzaju \"3\" już istnieje."));
   EXPECT_EQ(Wiersze(), (QStringList{"1|1|GRN:  24PL1|AB12|", "1|2|N2||", "3|0|||"}));
-  EXPECT_EQ(g_->Biezacy(), 2);
+  EXPECT_EQ(g_.Biezacy(), 2);
 
   // The first reference of group 1 moves to type B; the second one stays behind.
-  g_->UstawBiezacy(0);
-  ASSERT_TRUE(g_->SelectGwar(true, Edytor([](DaneGwarancji& d) {
+  g_.UstawBiezacy(0);
+  ASSERT_TRUE(g_.SelectGwar(true, Edytor([](DaneGwarancji& d) {
     EXPECT_EQ(d.grn, S("24PL1"));
     d.rodzaj = S("B");
     d.niewazna_na_ue = true;
@@ -166,57 +138,57 @@ TEST_F(Gwarancje, AddChangeAndDeleteKeepGroupsAndGridInStep) {
   })));
   EXPECT_EQ(Grupy(), S("1:1 3:2 B:3"));
   EXPECT_EQ(Wiersze(), (QStringList{"1|1|N2||", "3|0|||", "B|1|GRN:  24PL1|AB12|(UE)  CH"}));
-  EXPECT_EQ(g_->Biezacy(), 2);
+  EXPECT_EQ(g_.Biezacy(), 2);
 
   // The group-only entry of type 3 is changed into a reference of its own type.
-  g_->UstawBiezacy(1);
-  ASSERT_TRUE(g_->SelectGwar(true, Edytor([](DaneGwarancji& d) { d.numer = S("N3"); })));
+  g_.UstawBiezacy(1);
+  ASSERT_TRUE(g_.SelectGwar(true, Edytor([](DaneGwarancji& d) { d.numer = S("N3"); })));
   EXPECT_EQ(Wiersze()[1], S("3|1|N3||"));
 
-  host_->dialogs.Answer(host::kIdNo);
-  EXPECT_FALSE(g_->DeleteGwar());
-  host_->dialogs.Answer(host::kIdYes);
-  g_->UstawBiezacy(0);
-  ASSERT_TRUE(g_->DeleteGwar());  // its group goes with its last reference
+  host_.dialogs.Answer(host::kIdNo);
+  EXPECT_FALSE(g_.DeleteGwar());
+  host_.dialogs.Answer(host::kIdYes);
+  g_.UstawBiezacy(0);
+  ASSERT_TRUE(g_.DeleteGwar());  // its group goes with its last reference
   EXPECT_EQ(Grupy(), S("3:2 B:3"));
-  g_->DeleteAllGwar();
-  EXPECT_TRUE(g_->Wiersze().empty());
-  host_->dialogs.Clear();
-  EXPECT_FALSE(g_->DeleteGwar());
-  EXPECT_EQ(host_->dialogs.Texts(), QStringList{S("Lista jest pusta.")});
+  g_.DeleteAllGwar();
+  EXPECT_TRUE(g_.Wiersze().empty());
+  host_.dialogs.Clear();
+  EXPECT_FALSE(g_.DeleteGwar());
+  EXPECT_EQ(host_.dialogs.Texts(), QStringList{S("Lista jest pusta.")});
 }
 
 TEST_F(Gwarancje, AddedFromTheRegisterAndAccessCodesOfTheGrn) {
   DodajDoRejestru(S("G1"), S("24PL2"), S("AB12\r\nCD34, EF56\nAB12,"));
   DaneGwarancji otwarte;
-  ASSERT_TRUE(g_->SelectGwar(false, Edytor([&](DaneGwarancji& d) { otwarte = d; }), host_->db().QueryOne(S("select * from GWARANCJE"))));
+  ASSERT_TRUE(g_.SelectGwar(false, Edytor([&](DaneGwarancji& d) { otwarte = d; }), host_.db().QueryOne(S("select * from GWARANCJE"))));
   EXPECT_EQ(otwarte.rodzaj, S("1"));
   EXPECT_EQ(Wiersze(), QStringList{S("1|1|GRN:  24PL2|AB12|(UE)  DE,CH")});
 
-  EXPECT_EQ(GwarancjeDeklaracji::KodyDostepu(host_->db(), S(" 24PL2 ")), (QStringList{"AB12", "CD34", "EF56"}));
-  EXPECT_TRUE(GwarancjeDeklaracji::KodyDostepu(host_->db(), S("x' or '1'='1")).isEmpty());
+  EXPECT_EQ(GwarancjeDeklaracji::KodyDostepu(host_.db(), S(" 24PL2 ")), (QStringList{"AB12", "CD34", "EF56"}));
+  EXPECT_TRUE(GwarancjeDeklaracji::KodyDostepu(host_.db(), S("x' or '1'='1")).isEmpty());
 }
 
 TEST_F(Gwarancje, ChoosingSummaryAndTheCopyWrittenBack) {
-  EXPECT_FALSE(g_->Wybierz());
-  EXPECT_TRUE(g_->Podsumowanie().isEmpty());
+  EXPECT_FALSE(g_.Wybierz());
+  EXPECT_TRUE(g_.Podsumowanie().isEmpty());
   ASSERT_TRUE(Dodaj("1", "", "24PL1", "AB12"));
   ASSERT_TRUE(Dodaj("0", "N0"));
-  EXPECT_EQ(g_->Podsumowanie(), S("0 Nr: N0"));
-  g_->UstawBiezacy(1);
-  EXPECT_EQ(g_->Wybierz(), S("24PL1"));
+  EXPECT_EQ(g_.Podsumowanie(), S("0 Nr: N0"));
+  g_.UstawBiezacy(1);
+  EXPECT_EQ(g_.Wybierz(), S("24PL1"));
 
   // Edits on the copy reach the declaration only when written back, renumbered.
   xml::Message kopia = GwarancjeDeklaracji::Kopia(msg_);
-  GwarancjeDeklaracji g(kopia, *ctx_);
+  GwarancjeDeklaracji g(kopia, ctx_);
   g.ReloadMD();
   g.UstawBiezacy(0);
-  host_->dialogs.Answer(host::kIdYes);
+  host_.dialogs.Answer(host::kIdYes);
   ASSERT_TRUE(g.DeleteGwar());
   EXPECT_EQ(Grupy(), S("0:1 1:2"));
   g.ZapiszDo(msg_);
   EXPECT_EQ(Grupy(), S("1:1"));
-  EXPECT_EQ(g_->Podsumowanie(), S("1 GRN: 24PL1"));
+  EXPECT_EQ(g_.Podsumowanie(), S("1 GRN: 24PL1"));
 }
 
 // Runs `act` on the modal box as soon as it shows; a box left open fails instead of hanging.
@@ -251,14 +223,14 @@ TEST_F(Gwarancje, BoxShowsTheGridAndEnterChoosesTheCurrentGrn) {
     box->Grid()->selectRow(0);
     QTest::keyClick(box->Grid(), Qt::Key_Return);
   });
-  EXPECT_EQ(GwarancjeDeklaracji::WybierzGRN(*ctx_, msg_, nullptr), S("24PL1"));
+  EXPECT_EQ(GwarancjeDeklaracji::WybierzGRN(ctx_, msg_, nullptr), S("24PL1"));
   EXPECT_EQ(frame::FGwarancjaWybrana, S("24PL1"));
   EXPECT_FALSE(frame::FGwarancjaWybierz);
 
   // The host register lists its guarantees by SYMBOL.
   DodajDoRejestru(S("Z"), S("24PL9"), {});
   DodajDoRejestru(S("A"), S("24PL8"), {});
-  host::TGwarancjeWin win(*ctx_);
+  host::TGwarancjeWin win(ctx_);
   win.Init();
   ASSERT_EQ(win.Model()->rowCount(), 2);
   EXPECT_EQ(win.Stored(0, S("GRN")), S("24PL8"));

@@ -1,6 +1,5 @@
 #include "departure/goods_item_box.h"
 #include "departure/goods_subrecord_boxes.h"
-#include "host/base/host_context.h"
 #include "support/test_host.h"
 
 #include <QApplication>
@@ -25,30 +24,29 @@ class GoodsItemBox : public ::testing::Test {
     xml::Group t = m_.Root().Add(xml::kIE015_Towar);
     t.Set(S("PozId"), S("1"));
     t.Set(S("OpisTowaru"), S("Laptopy"));
+    box_ = std::make_unique<departure::TIE015_TowarBox>(ctx_, m_, 1);
+    box_->BeforeActivate();
   }
   TestHost host_{TestEngine::Sqlite};
   host::HostContext ctx_ = host_.Context();
   xml::Message m_ = xml::NewIE015();
+  std::unique_ptr<departure::TIE015_TowarBox> box_;
 };
 
 TEST_F(GoodsItemBox, CtrlArrowsChangeTabsEvenFromALineEdit) {
-  departure::TIE015_TowarBox box(ctx_, m_, 1);
-  box.BeforeActivate();
-  QLineEdit* cn = box.Pole(S("beCN8"));
+  QLineEdit* cn = box_->Pole(S("beCN8"));
   QTest::keyClick(cn, Qt::Key_Right, Qt::ControlModifier);
   QTest::keyClick(cn, Qt::Key_Right, Qt::ControlModifier);
-  EXPECT_EQ(box.Zakladki()->currentIndex(), 2);
-  QTest::keyClick(box.Opis(), Qt::Key_Left, Qt::ControlModifier);
-  EXPECT_EQ(box.Zakladki()->tabText(box.Zakladki()->currentIndex()), S("Dok. wymagane"));
+  EXPECT_EQ(box_->Zakladki()->currentIndex(), 2);
+  QTest::keyClick(box_->Opis(), Qt::Key_Left, Qt::ControlModifier);
+  EXPECT_EQ(box_->Zakladki()->tabText(box_->Zakladki()->currentIndex()), S("Dok. wymagane"));
   QTest::keyClick(cn, Qt::Key_Left, Qt::ControlModifier);
   QTest::keyClick(cn, Qt::Key_Left, Qt::ControlModifier);
-  EXPECT_EQ(box.Zakladki()->tabText(box.Zakladki()->currentIndex()), S("Kontyngenty (31,39)"));
+  EXPECT_EQ(box_->Zakladki()->tabText(box_->Zakladki()->currentIndex()), S("Kontyngenty (31,39)"));
 }
 
 TEST_F(GoodsItemBox, InsertInAGridOpensTheEntryBoxWhichEnterConfirms) {
-  departure::TIE015_TowarBox box(ctx_, m_, 1);
-  box.BeforeActivate();
-  QTableWidget* grid = box.Siatka(departure::ListaTowaru::Opakowania);
+  QTableWidget* grid = box_->Siatka(departure::ListaTowaru::Opakowania);
   bool otwarty = false;
   QTimer::singleShot(0, [&otwarty] {
     auto* entry = qobject_cast<departure::TIE015_PozycjaListyBox*>(QApplication::activeModalWidget());
@@ -72,25 +70,20 @@ TEST_F(GoodsItemBox, InsertInAGridOpensTheEntryBoxWhichEnterConfirms) {
   QTest::keyClick(grid, Qt::Key_Insert);
   EXPECT_EQ(grid->rowCount(), 1);
 
-  ASSERT_TRUE(box.actOkExecute());
+  ASSERT_TRUE(box_->actOkExecute());
   EXPECT_EQ(m_.Root().Get(xml::kIE015_Towar).Get(xml::kOpakowanie).Get(S("LiczbaOpakowan")), S("4"));
 }
 
 TEST_F(GoodsItemBox, EnteringTheAmountComputesItAndTheLabelShowsHow) {
-  departure::TIE015_TowarBox box(ctx_, m_, 1);
-  box.BeforeActivate();
-  box.Pole(S("beWartosc"))->setText(S("1000"));
-  box.Pole(S("beWartoscWal"))->setText(S("PLN"));
-  box.Pole(S("beClo"))->setText(S("10"));
-  box.Pole(S("beVAT"))->setText(S("23"));
+  for (const auto& [pole, tekst] : {std::pair{"beWartosc", "1000"}, {"beWartoscWal", "PLN"}, {"beClo", "10"}, {"beVAT", "23"}})
+    box_->Pole(S(pole))->setText(S(tekst));
   QFocusEvent wejscie(QEvent::FocusIn);
-  QApplication::sendEvent(box.Pole(S("beKwota")), &wejscie);
-  EXPECT_EQ(box.Pole(S("beKwota"))->text().toDouble(), 353.0);  // 100 duty + 23% of 1100
-  EXPECT_EQ(box.Pole(S("beWaluta"))->text(), S("PLN"));
-  EXPECT_TRUE(box.EtykietaObliczen()->text().contains(S("Razem:")));
-  ASSERT_TRUE(box.actOkExecute());
-  EXPECT_EQ(m_.Root().Get(xml::kIE015_Towar).Get(xml::kIE015_DaneKrajowe).Get(xml::kIE015_Zabezpieczenie).Get(S("Razem")).toDouble(),
-            353.0);
+  QApplication::sendEvent(box_->Pole(S("beKwota")), &wejscie);
+  EXPECT_EQ(box_->Pole(S("beKwota"))->text().toDouble(), 353.0);  // 100 duty + 23% of 1100
+  EXPECT_EQ(box_->Pole(S("beWaluta"))->text(), S("PLN"));
+  EXPECT_TRUE(box_->EtykietaObliczen()->text().contains(S("Razem:")));
+  ASSERT_TRUE(box_->actOkExecute());
+  EXPECT_EQ(m_.Root().Get(xml::kIE015_Towar).Get(xml::kIE015_DaneKrajowe).Get(xml::kIE015_Zabezpieczenie).Get(S("Razem")).toDouble(), 353.0);
 }
 
 }  // namespace

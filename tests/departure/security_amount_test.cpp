@@ -1,6 +1,5 @@
 #include "departure/security_amount.h"
 #include "host/db/exchange_rates.h"
-#include "host/base/host_context.h"
 #include "host/xml/messages.h"
 #include "support/test_host.h"
 
@@ -27,7 +26,6 @@ class SecurityAmount : public ::testing::Test {
  protected:
   void SetUp() override {
     host::ExchangeRates(host_.db(), host_.user, host_.clock).ImportTabelaAXml(kKursy);
-    doc_ = xml::NewIE015();
     xml::Group towar = doc_.Root().Add(xml::kIE015_Towar);
     z_ = departure::ElementZabezpieczenia(towar);
     z_.Set(S("Kwota"), S("77.00"));
@@ -41,17 +39,15 @@ class SecurityAmount : public ::testing::Test {
 
   TestHost host_{TestEngine::Sqlite};
   host::HostContext ctx_ = host_.Context();
-  xml::Message doc_;
+  xml::Message doc_ = xml::NewIE015();
   xml::Group z_;
 };
 
-struct Przypadek {
-  const char *nazwa, *wartosc, *waluta, *clo, *clo2, *vat;
-  qint64 w, a00, a30, podstawa, b00, razem;
-};
-
 TEST_F(SecurityAmount, ComputesWholeZlotyFromValueRatesAndExchangeRate) {
-  const Przypadek przypadki[] = {
+  const struct {
+    const char *nazwa, *wartosc, *waluta, *clo, *clo2, *vat;
+    qint64 w, a00, a30, podstawa, b00, razem;
+  } przypadki[] = {
       {"EUR at 4.2512", "1000", "EUR", "12", "", "23", 4251, 510, 0, 4761, 1095, 1605},
       {"PLN", "2500", "PLN", "5", "", "23", 2500, 125, 0, 2625, 604, 729},
       {"half of a double below .5", "50", "USD", "0", "", "0", 218, 0, 0, 218, 0, 0},
@@ -59,7 +55,7 @@ TEST_F(SecurityAmount, ComputesWholeZlotyFromValueRatesAndExchangeRate) {
       {"a 100-unit rate kept per unit, at 4 decimals", "250000", "HUF", "12", "2", "23", 2750, 330, 55, 3135, 721, 1106},
       {"negative half", "-0,5", "PLN", "0", "", "0", -1, 0, 0, -1, 0, 0},
   };
-  for (const Przypadek& p : przypadki) {
+  for (const auto& p : przypadki) {
     SCOPED_TRACE(p.nazwa);
     const WynikZabezpieczenia r = Oblicz(S(p.wartosc), S(p.waluta), S(p.clo), S(p.clo2), S(p.vat));
     ASSERT_TRUE(r.policzone) << r.etykieta.toStdString();
@@ -91,14 +87,11 @@ TEST_F(SecurityAmount, RefusalsAndManualAmountLeaveTheAmountAsItWas) {
   WynikZabezpieczenia r = Oblicz(S("1000"), S("GBP"), S("12"), S(""), S("23"));
   EXPECT_FALSE(r.policzone);
   EXPECT_EQ(r.etykieta, S("BRAK kursu waluty GBP !"));
-  EXPECT_EQ(z_.Get(S("Kwota")), S("77.00"));
-  EXPECT_EQ(z_.Get(S("Razem")), QString());
+  EXPECT_EQ((QStringList{z_.Get(S("Kwota")), z_.Get(S("Razem"))}), (QStringList{S("77.00"), QString()}));
 
   r = Oblicz(S("1000"), S("EUR"), S("12"), S(""), S("23"), /*automatycznie=*/false);
-  EXPECT_TRUE(r.policzone);
-  EXPECT_FALSE(r.kwota_wpisana);
-  EXPECT_EQ(z_.Get(S("Razem")), S("1605.00"));
-  EXPECT_EQ((QStringList{z_.Get(S("Kwota")), z_.Get(S("Waluta"))}), (QStringList{S("77.00"), S("EUR")}));
+  EXPECT_TRUE(r.policzone && !r.kwota_wpisana);
+  EXPECT_EQ((QStringList{z_.Get(S("Razem")), z_.Get(S("Kwota")), z_.Get(S("Waluta"))}), (QStringList{S("1605.00"), S("77.00"), S("EUR")}));
 
   // A total of 0 fills nothing even when asked to.
   r = Oblicz(S("1000"), S("EUR"), S("0"), S(""), S("0"));
@@ -119,17 +112,15 @@ TEST_F(SecurityAmount, RefusalsAndManualAmountLeaveTheAmountAsItWas) {
 }
 
 TEST(Dziesietna, ReadsTypedTextAtFourDecimals) {
-  const std::pair<const char*, qint64> przypadki[] = {{"12,5", 125000},        {" 1 000,5 ", 10005000}, {"0.00005", 1},
-                                                      {"-0,00005", -1},        {"0.00004999", 0},       {"+7", 70000}};
-  for (const auto& [tekst, surowa] : przypadki) {
-    bool ok = false;
+  // Text, its value in ten-thousandths, whether it reads; what does not read is 0.
+  const std::tuple<const char*, qint64, bool> przypadki[] = {
+      {"12,5", 125000, true}, {" 1 000,5 ", 10005000, true}, {"0.00005", 1, true}, {"-0,00005", -1, true}, {"0.00004999", 0, true},
+      {"+7", 70000, true},    {"", 0, false},                {"abc", 0, false},    {"1.2.3", 0, false},   {"-", 0, false},
+      {"12%", 0, false}};
+  for (const auto& [tekst, surowa, czyta] : przypadki) {
+    bool ok = !czyta;
     EXPECT_EQ(Dziesietna::Z(S(tekst), &ok).Surowa(), surowa) << tekst;
-    EXPECT_TRUE(ok) << tekst;
-  }
-  for (const char* zly : {"", "abc", "1.2.3", "-", "12%"}) {
-    bool ok = true;
-    EXPECT_EQ(Dziesietna::Z(S(zly), &ok).Surowa(), 0) << zly;
-    EXPECT_FALSE(ok) << zly;
+    EXPECT_EQ(ok, czyta) << tekst;
   }
   EXPECT_EQ(Dziesietna::ZSurowej(12350).Tekst(2), S("1.24"));
   EXPECT_EQ(Dziesietna::ZSurowej(-12350).Tekst(2), S("-1.24"));
@@ -144,10 +135,8 @@ TEST_F(SecurityAmount, DeclarationLinesComputeEveryItemFromItsStoredInputs) {
     xml::Group t = m.Root().Add(xml::kIE015_Towar);
     t.Set(S("PozId"), QString::number(++poz));
     xml::Group z = departure::ElementZabezpieczenia(t);
-    z.Set(S("Wartosc"), S(w[0]));
-    z.Set(S("WalutaWartosci"), S(w[1]));
-    z.Set(S("StawkaCla"), S(w[2]));
-    z.Set(S("StawkaVAT"), S("23"));
+    for (const auto& [pole, wartosc] : {std::pair{"Wartosc", w[0]}, {"WalutaWartosci", w[1]}, {"StawkaCla", w[2]}, {"StawkaVAT", "23"}})
+      z.Set(S(pole), S(wartosc));
   }
   EXPECT_EQ(departure::FormatujZabezpieczenie(departure::ZabezpieczenieDeklaracji(ctx_, m.Xml())),
             (QStringList{S("1\t4251.00\t510.00\t0.00\t1095.00\t1605.00"), S("2\tBRAK kursu waluty GBP !"),

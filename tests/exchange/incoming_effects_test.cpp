@@ -104,10 +104,8 @@ TEST_P(IncomingEffects, WarehouseDutiesAreReleasedAndItsFailuresStayQuiet) {
   db().Exec(QStringLiteral("insert into EX_SAD (ID_EX_SAD, ID_IM, NCTS, IdNCTS, ID_ZGLOSZ) values (1, 0, 1, 1, 7)"));
   db().Exec(QStringLiteral("insert into EX_ZGLOSZ (ID_EX_ZGLOSZ, PROCEDURA) values (7, '3171')"));
   db().Exec(QStringLiteral("insert into CZZAM (ID_CZZAM, ID_ZGLOSZ, TYPZGLOSZ, PROCEDURA) values (9, 7, 0, '3171')"));
-  db().Exec(QStringLiteral("insert into CZEW (ID_CZEW, GWAR_NOWA_POZ) values (11, 1)"));
-  db().Exec(QStringLiteral("insert into CZEW (ID_CZEW, GWAR_NOWA_POZ) values (12, 0)"));
-  db().Exec(QStringLiteral("insert into CZRozPoz (ID_CZROZPOZ, ID_ZAM, ID_EW, P47) values (1, 9, 11, 120.004)"));
-  db().Exec(QStringLiteral("insert into CZRozPoz (ID_CZROZPOZ, ID_ZAM, ID_EW, P47) values (2, 9, 12, 50)"));
+  db().Exec(QStringLiteral("insert into CZEW (ID_CZEW, GWAR_NOWA_POZ) values (11, 1), (12, 0)"));
+  db().Exec(QStringLiteral("insert into CZRozPoz (ID_CZROZPOZ, ID_ZAM, ID_EW, P47) values (1, 9, 11, 120.004), (2, 9, 12, 50)"));
   EXPECT_EQ(Load(Sample("IE928")).left(8), QStringLiteral("Wczytano"));
   const auto entry = db().QueryOne(QStringLiteral("select * from GWARANCJE_POZYCJE where ID_GWARANCJE_POZYCJE <> 1"));
   ASSERT_TRUE(entry);

@@ -134,12 +134,10 @@ TEST_P(MailChannel, SignedDeclarationGoesByTheAgencyAccountToTheOfficeAddress) {
                      "-passout", "pass:tajne"}), 0);
   QDir().mkpath(root_.filePath(QStringLiteral("bin")));
   ASSERT_TRUE(QFile::copy(QStringLiteral(VELMORA_SIGNER_PATH), host::SignerPath(root_.path())));
-  const auto option = [this](const char* section, const char* key, const QString& value) {
-    host_->options->WriteOption(QString::fromLatin1(section), QString::fromLatin1(key), value, host::OptionScope::Application);
-  };
-  option("PODPIS", "CERTYFIKAT", keys + "/store.p12");
-  option("PODPIS", "HASLO", QStringLiteral("tajne"));
-  option("KANAL_ZWROTNY", "URL", QStringLiteral("https://127.0.0.1/odpowiedzi"));
+  host_->options->WriteOption(QStringLiteral("PODPIS"), QStringLiteral("CERTYFIKAT"), keys + "/store.p12", host::OptionScope::Application);
+  host_->options->WriteOption(QStringLiteral("PODPIS"), QStringLiteral("HASLO"), QStringLiteral("tajne"), host::OptionScope::Application);
+  host_->options->WriteOption(QStringLiteral("KANAL_ZWROTNY"), QStringLiteral("URL"), QStringLiteral("https://127.0.0.1/odpowiedzi"),
+                              host::OptionScope::Application);
   host::SetProcessOptions(host_->options.get());
   Db().Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, TYP, STATUS) values (1, :R, 'IE015', 1)"),
             {{QStringLiteral("R"), frame::kRodzajWywoz}});

@@ -168,8 +168,6 @@ TEST_P(PhaseFiveAnswers, UnknownOrMalformedAnswersStoreNothing) {
 
 VELMORA_ON_BOTH_ENGINES(PhaseFiveAnswers);
 
-xml::XmlDocumentPtr Deklaracja(int towary) { return PrzykladowaDeklaracjaCC(towary).Document(); }
-
 // libxml2's own command line, independent of the program's validation.
 QString Xmllint(const xml::XmlDocumentPtr& doc, int faza) {
   QTemporaryDir dir;
@@ -192,7 +190,7 @@ int Count(const xml::XmlNode& node, const QString& local) {
 }
 
 TEST(CcBinding, DeclarationOfEitherPhaseValidatesAndReadsBackToTheSameMessage) {
-  const xml::XmlDocumentPtr ie = Deklaracja(3);
+  const xml::XmlDocumentPtr ie = PrzykladowaDeklaracjaCC(3).Document();
   const xml::CcVariables vars{{QStringLiteral("sender"), QStringLiteral("PL5860000017")}, {QStringLiteral("recipient"), QStringLiteral("NTA.PL")}};
   for (int faza : {5, 6}) {
     SCOPED_TRACE(faza);
@@ -225,21 +223,19 @@ TEST(CcBinding, DeclarationOfEitherPhaseValidatesAndReadsBackToTheSameMessage) {
 }
 
 TEST(CcBinding, EachPhaseIsCheckedAgainstItsOwnSchema) {
-  const xml::XmlDocumentPtr ie = Deklaracja(1);
-  const xml::XmlDocumentPtr p5 = xml::WriteCc(*exchange::FindCcTable(5, QStringLiteral("CC015C")), ie, {{QStringLiteral("sender"), QStringLiteral("X")},
-                                                                                                   {QStringLiteral("recipient"), QStringLiteral("Y")}});
+  const xml::XmlDocumentPtr ie = PrzykladowaDeklaracjaCC(1).Document();
+  const xml::CcTable& table = *exchange::FindCcTable(5, QStringLiteral("CC015C"));
+  const xml::XmlDocumentPtr p5 = xml::WriteCc(table, ie, {{QStringLiteral("sender"), QStringLiteral("X")}, {QStringLiteral("recipient"), QStringLiteral("Y")}});
   // Phase 6 has no consignee on a goods item.
   const auto faults = xml::ValidateCc(p5, 6);
   ASSERT_FALSE(faults.empty());
   EXPECT_EQ(faults.front().path, QStringLiteral("/CC015C/Consignment/HouseConsignment/ConsignmentItem/Consignee"));
   EXPECT_EQ(xml::CcRefusal(QStringLiteral("CC015C"), faults.front()).left(48), QStringLiteral("Komunikat CC015C nie jest zgodny ze schematem: /"));
   // Without the sender the header misses a required element.
-  const xml::XmlDocumentPtr bare = xml::WriteCc(*exchange::FindCcTable(5, QStringLiteral("CC015C")), ie, {});
-  const auto missing = xml::ValidateCc(bare, 5);
+  const auto missing = xml::ValidateCc(xml::WriteCc(table, ie, {}), 5);
   ASSERT_FALSE(missing.empty());
   EXPECT_TRUE(missing.front().message.contains(QStringLiteral("messageSender"))) << missing.front().message.toStdString();
 }
-
 
 }  // namespace
 }  // namespace velmora::testing

@@ -86,7 +86,9 @@ class Puesc : public DbTest {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(QJsonDocument(s).toJson());
   }
+  // Sends message 36 again from the start: unsent.
   QStringList Send() {
+    Db().Exec(QStringLiteral("update TRANZYTY_POZYCJE set STATUS = 1 where ID_TRANZYTY_POZYCJE = 36"));
     QStringList log;
     exchange::WysylkaKomunikatu w(*ctx_, 36);
     w.Wyslij(exchange::kKanalPuesc, QString(), [&log](const QString& l) { log << l; });
@@ -163,7 +165,6 @@ TEST_P(Puesc, PlatformFaultsEndTheRoadWithTheFileKeptAndNothingHalfStored) {
   Option("KANAL_WYSYLKI", "SRODOWISKO", QStringLiteral("PRODUKCYJNE"));
   for (const char* fault : {"slow", "drop", "garbage", "error"}) {
     Scenario({{"fault", QString::fromLatin1(fault)}, {"slow_seconds", 5}});
-    Db().Exec(QStringLiteral("update TRANZYTY_POZYCJE set STATUS = 1 where ID_TRANZYTY_POZYCJE = 36"));
     const QStringList log = Send();
     EXPECT_FALSE(log.contains(QStringLiteral("- wysyłano"))) << fault;
     EXPECT_TRUE(log.last().startsWith(QLatin1Char('-'))) << fault << ": " << log.last().toStdString();
@@ -172,12 +173,10 @@ TEST_P(Puesc, PlatformFaultsEndTheRoadWithTheFileKeptAndNothingHalfStored) {
   }
   // A refused login is the platform's own error text.
   Scenario({{"users", QJsonObject{{"agencja", "inne"}}}});
-  Db().Exec(QStringLiteral("update TRANZYTY_POZYCJE set STATUS = 1 where ID_TRANZYTY_POZYCJE = 36"));
   EXPECT_TRUE(Send().last().contains(QStringLiteral("A security error was encountered")));
   // The password goes to no address outside this computer in plain text.
   Scenario({});
   Db().Exec(QStringLiteral("update SLOWNIK_CELNY set WARTOSC = 'http://platforma.example.pl/ws' where SLOWNIK = 'WEBSERVICE_URL' and KOD = 'PROD'"));
-  Db().Exec(QStringLiteral("update TRANZYTY_POZYCJE set STATUS = 1 where ID_TRANZYTY_POZYCJE = 36"));
   EXPECT_EQ(Send().last(),
             QStringLiteral("Adres platformy http://platforma.example.pl/ws nie jest szyfrowany (http): hasło nie zostanie wysłane. Podaj adres https."));
 }

@@ -123,31 +123,8 @@ TEST_P(DbAccess, CatalogueListsTablesColumnsAndIndexes) {
   EXPECT_EQ(cols[3].name, QStringLiteral("KWOTA"));
 }
 
-VELMORA_ON_BOTH_ENGINES(DbAccess);
-
-TEST(DbOpen, SqliteFileRunsInWalModeAndBadUrlsAreRefused) {
-  TestDatabase database(TestEngine::Sqlite);
-  EXPECT_EQ(database.Db().QueryValue(QStringLiteral("PRAGMA journal_mode")).toString().toLower(), QStringLiteral("wal"));
-  EXPECT_TRUE(QFileInfo::exists(database.Db().FilePath()));
-  EXPECT_THROW(Db::Open(QStringLiteral("oracle://x")), DbError);
-  EXPECT_THROW(Db::Open(QStringLiteral("sqlite:")), DbError);
-  auto memory = Db::Open(QStringLiteral("sqlite::memory:"));
-  EXPECT_TRUE(memory->FilePath().isEmpty());
-  EXPECT_EQ(memory->DBGetNewID(QStringLiteral("GID_X")), 1);
-}
-
-}  // namespace
-}  // namespace velmora::testing
-
-namespace velmora::testing {
-namespace {
-
-class DbSavepoints : public DbTest {};
-
-TEST_P(DbSavepoints, FailedPartIsUndoneAndTheTransactionGoesOn) {
-  TestDatabase database(GetParam());
-  host::Db& db = database.Db();
-  db.Exec(QStringLiteral("create table T (ID integer not null primary key)"));
+TEST_P(DbAccess, SavepointUndoesAFailedPartAndTheTransactionGoesOn) {
+  Db& db = this->db();
   host::Transaction tx(db);
   db.Exec(QStringLiteral("insert into T (ID) values (1)"));
   {
@@ -166,7 +143,18 @@ TEST_P(DbSavepoints, FailedPartIsUndoneAndTheTransactionGoesOn) {
   EXPECT_FALSE(db.QueryOne(QStringLiteral("select ID from T where ID = 2")));
 }
 
-VELMORA_ON_BOTH_ENGINES(DbSavepoints);
+VELMORA_ON_BOTH_ENGINES(DbAccess);
+
+TEST(DbOpen, SqliteFileRunsInWalModeAndBadUrlsAreRefused) {
+  TestDatabase database(TestEngine::Sqlite);
+  EXPECT_EQ(database.Db().QueryValue(QStringLiteral("PRAGMA journal_mode")).toString().toLower(), QStringLiteral("wal"));
+  EXPECT_TRUE(QFileInfo::exists(database.Db().FilePath()));
+  EXPECT_THROW(Db::Open(QStringLiteral("oracle://x")), DbError);
+  EXPECT_THROW(Db::Open(QStringLiteral("sqlite:")), DbError);
+  auto memory = Db::Open(QStringLiteral("sqlite::memory:"));
+  EXPECT_TRUE(memory->FilePath().isEmpty());
+  EXPECT_EQ(memory->DBGetNewID(QStringLiteral("GID_X")), 1);
+}
 
 }  // namespace
 }  // namespace velmora::testing

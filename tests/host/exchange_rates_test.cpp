@@ -31,14 +31,11 @@ QString ArrayXml(const QString& tables) {
 
 // The later table comes first: the rate in force must follow the dates, not the file order.
 QString CurrentFile() {
-  return ArrayXml(TableXml(QStringLiteral("045/A/NBP/2024"), QStringLiteral("2024-03-05"),
-                           RateXml(QStringLiteral("EUR"), QStringLiteral("4.3215"), QStringLiteral("euro")) +
-                               RateXml(QStringLiteral("USD"), QStringLiteral("3.9712"), QStringLiteral("dolar amerykański")) +
-                               RateXml(QStringLiteral("GBP"), QStringLiteral("5.0433"), QStringLiteral("funt szterling"))) +
-                  TableXml(QStringLiteral("043/A/NBP/2024"), QStringLiteral("2024-03-01"),
-                           RateXml(QStringLiteral("EUR"), QStringLiteral("4.3192"), QStringLiteral("euro")) +
-                               RateXml(QStringLiteral("USD"), QStringLiteral("3.9876"), QStringLiteral("dolar amerykański")) +
-                               RateXml(QStringLiteral("GBP"), QStringLiteral("5.0512"), QStringLiteral("funt szterling"))));
+  const auto rates = [](const QString& eur, const QString& usd, const QString& gbp) {
+    return RateXml("EUR", eur, "euro") + RateXml("USD", usd, "dolar amerykański") + RateXml("GBP", gbp, "funt szterling");
+  };
+  return ArrayXml(TableXml("045/A/NBP/2024", "2024-03-05", rates("4.3215", "3.9712", "5.0433")) +
+                  TableXml("043/A/NBP/2024", "2024-03-01", rates("4.3192", "3.9876", "5.0512")));
 }
 
 const QString kOlderFile = QStringLiteral(R"(<?xml version="1.0" encoding="ISO-8859-2"?>
@@ -161,9 +158,8 @@ TEST_P(ExchangeRatesTest, TablesAlreadyImportedAreSkipped) {
   EXPECT_EQ(Counts(), before);
 
   // One old and one new table in a file: only the new one is stored.
-  const ImportResult mixed = rates_->ImportTabelaAXml(ArrayXml(
-      TableXml(QStringLiteral("045/A/NBP/2024"), QStringLiteral("2024-03-05"), RateXml(QStringLiteral("EUR"), QStringLiteral("9.9"))) +
-      TableXml(QStringLiteral("047/A/NBP/2024"), QStringLiteral("2024-03-07"), RateXml(QStringLiteral("EUR"), QStringLiteral("4.3288")))));
+  const ImportResult mixed = rates_->ImportTabelaAXml(ArrayXml(TableXml("045/A/NBP/2024", "2024-03-05", RateXml("EUR", "9.9")) +
+                                                               TableXml("047/A/NBP/2024", "2024-03-07", RateXml("EUR", "4.3288"))));
   EXPECT_EQ(mixed.tabele, 1);
   EXPECT_EQ(mixed.kursy, 1);
   EXPECT_EQ(mixed.pominiete, QStringList{QStringLiteral("045/A/NBP/2024")});
@@ -176,12 +172,8 @@ TEST_P(ExchangeRatesTest, FaultyDocumentStoresNothingAtAll) {
   const QStringList before = Counts();
 
   // A good table with a new currency ahead of the faulty one: it must not stay behind either.
-  const QString good = TableXml(QStringLiteral("050/A/NBP/2024"), QStringLiteral("2024-03-12"),
-                                RateXml(QStringLiteral("CHF"), QStringLiteral("4.5102"), QStringLiteral("frank szwajcarski")));
-  const auto with_eur = [&](const QString& mid) {
-    return ArrayXml(good + TableXml(QStringLiteral("051/A/NBP/2024"), QStringLiteral("2024-03-13"),
-                                    RateXml(QStringLiteral("EUR"), mid)));
-  };
+  const QString good = TableXml("050/A/NBP/2024", "2024-03-12", RateXml("CHF", "4.5102", "frank szwajcarski"));
+  const auto with_eur = [&](const QString& mid) { return ArrayXml(good + TableXml("051/A/NBP/2024", "2024-03-13", RateXml("EUR", mid))); };
   QString older_bad_unit = kOlderFile;
   older_bad_unit.replace(QStringLiteral("<przelicznik>100<"), QStringLiteral("<przelicznik>0<"));
 
@@ -190,17 +182,14 @@ TEST_P(ExchangeRatesTest, FaultyDocumentStoresNothingAtAll) {
     QString message;
   };
   const std::vector<Case> cases = {
-      {with_eur(QStringLiteral("abc")), QStringLiteral("Niepoprawny kurs waluty EUR: abc")},
-      {with_eur(QStringLiteral("0.0000")), QStringLiteral("Niepoprawny kurs waluty EUR: 0.0000")},
+      {with_eur("abc"), QStringLiteral("Niepoprawny kurs waluty EUR: abc")},
+      {with_eur("0.0000"), QStringLiteral("Niepoprawny kurs waluty EUR: 0.0000")},
       {older_bad_unit, QStringLiteral("Niepoprawny przelicznik waluty HUF: 0")},
-      {ArrayXml(good + TableXml(QStringLiteral("051/A/NBP/2024"), QStringLiteral("2024-02-30"),
-                                RateXml(QStringLiteral("EUR"), QStringLiteral("4.3")))),
+      {ArrayXml(good + TableXml("051/A/NBP/2024", "2024-02-30", RateXml("EUR", "4.3"))),
        QStringLiteral("Niepoprawna data tabeli kursów 051/A/NBP/2024: 2024-02-30")},
-      {ArrayXml(good + TableXml(QStringLiteral("051/B/NBP/2024"), QStringLiteral("2024-03-13"),
-                                RateXml(QStringLiteral("AFN"), QStringLiteral("0.0551")), QStringLiteral("B"))),
+      {ArrayXml(good + TableXml("051/B/NBP/2024", "2024-03-13", RateXml("AFN", "0.0551"), "B")),
        QStringLiteral("tylko tabele A")},
-      {ArrayXml(good + TableXml(QStringLiteral("051/A/NBP/2024"), QStringLiteral("2024-03-13"),
-                                RateXml(QStringLiteral("EUR"), QStringLiteral("4.3")) + RateXml(QStringLiteral("EUR"), QStringLiteral("4.4")))),
+      {ArrayXml(good + TableXml("051/A/NBP/2024", "2024-03-13", RateXml("EUR", "4.3") + RateXml("EUR", "4.4"))),
        QStringLiteral("więcej niż raz")},
       {ArrayXml(good).replace(QStringLiteral("</Rates>"), QString()), QStringLiteral("Niepoprawny dokument XML")},
       {QStringLiteral("<kursy><EUR>4.3</EUR></kursy>"), QStringLiteral("element główny kursy")},

@@ -4,14 +4,8 @@
 #include "host/db/named_lock.h"
 #include "support/test_host.h"
 
-
 namespace velmora::testing {
 namespace {
-
-const QString kLockTextObc = QStringLiteral(
-    "Nie można wykonać obciążenia gwarancji (ID = 1),\n\rponieważ podobną operację wykonuje inny użytkownik !");
-const QString kLockTextZwol = QStringLiteral(
-    "Nie można wykonać zwolnienia gwarancji (ID = 1),\n\rponieważ podobną operację wykonuje inny użytkownik !");
 
 class GuaranteeAccounting : public DbTest {
  protected:
@@ -19,8 +13,7 @@ class GuaranteeAccounting : public DbTest {
     DbTest::SetUp();
     if (Stopped()) return;
     host_ = std::make_unique<TestHost>(GetParam());
-    ctx_ = std::make_unique<host::HostContext>(
-        host::HostContext{db(), *host_->options, host_->user, host_->clock, host_->dialogs, QString()});
+    ctx_ = std::make_unique<host::HostContext>(host_->Context());
     // The stored balance is wrong on purpose: it must be recomputed from the movements.
     db().Exec(QStringLiteral("insert into Gwar (ID_Gwar, Numer, Kwota, Saldo) values (1, 'PL-GW-1', 1000.004, 5)"));
   }
@@ -111,10 +104,11 @@ TEST_P(GuaranteeAccounting, AnotherHolderOfTheLockMakesItGiveUpAfterTenAttempts)
   host::NamedLock lock(*other);
   ASSERT_TRUE(lock.TryLock(QStringLiteral("Gwar1.$$$")));
   QString msg;
+  const QString busy = QStringLiteral(" gwarancji (ID = 1),\n\rponieważ podobną operację wykonuje inny użytkownik !");
   EXPECT_EQ(Debit(10, msg), 0);
-  EXPECT_EQ(msg, kLockTextObc);
+  EXPECT_EQ(msg, QStringLiteral("Nie można wykonać obciążenia") + busy);
   EXPECT_EQ(Release(10, msg), 0);
-  EXPECT_EQ(msg, kLockTextZwol);
+  EXPECT_EQ(msg, QStringLiteral("Nie można wykonać zwolnienia") + busy);
   EXPECT_EQ(Rows(), 0);
   lock.Unlock(QStringLiteral("Gwar1.$$$"));
   EXPECT_GT(Debit(10, msg), 0);

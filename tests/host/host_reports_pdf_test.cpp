@@ -28,11 +28,9 @@ QString S(const char* s) { return QString::fromUtf8(s); }
 class HostReportWindows : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) GTEST_SKIP() << "needs a QApplication";
     host::TConfigRptBox::SetOpenAfterPrint(false);
     host::RegisterHostWindows();
-    ctx_ = std::make_unique<host::HostContext>(
-        host_.Context(root_.path()));
+    ctx_ = std::make_unique<host::HostContext>(host_.Context(root_.path()));
   }
   // Opens a window class; `fill` sets the parameters' dialog before it is accepted.
   QWidget* Open(const char* window_class, std::function<void(QDialog*)> fill = {}) {
@@ -44,9 +42,17 @@ class HostReportWindows : public ::testing::Test {
     });
     return host::CreateRegisteredWindow(S(window_class), *ctx_, {});
   }
-  QString PdfText(const QString& file) {
+  // The text of the report the window wrote below TEMP, kept among the test artefacts as
+  // `artifact` for people to look at; empty when pdftotext is missing.
+  QString PdfText(const char* stem, const char* artifact) {
+    EXPECT_TRUE(host_.dialogs.Texts().isEmpty()) << host_.dialogs.Texts().join(S("|")).toStdString();
+    const QString pdf = root_.filePath(S("TEMP/NCTS_%1_PL-2024-03-01-2024-03-05.pdf").arg(S(stem)));
+    EXPECT_TRUE(QFile::exists(pdf)) << pdf.toStdString();
+    const QString kept = S(VELMORA_ARTIFACT_DIR "/") + S(artifact);
+    QFile::remove(kept);
+    QFile::copy(pdf, kept);
     QProcess p;
-    p.start(QStandardPaths::findExecutable(S("pdftotext")), {S("-layout"), file, S("-")});
+    p.start(QStandardPaths::findExecutable(S("pdftotext")), {S("-layout"), pdf, S("-")});
     p.waitForFinished(20000);
     return QString::fromUtf8(p.readAllStandardOutput());
   }
@@ -75,14 +81,8 @@ TEST_F(HostReportWindows, GuaranteeBalancePrintsTheLedgerLinesWithTheirMrn) {
                    dlg->findChild<QCheckBox*>(S("cbPozycje"))->setChecked(true);
                  }),
             nullptr);
-  EXPECT_TRUE(host_.dialogs.Texts().isEmpty()) << host_.dialogs.Texts().join(S("|")).toStdString();
-  const QString pdf = root_.filePath(S("TEMP/NCTS_SaldoGwarancji_PL-2024-03-01-2024-03-05.pdf"));
-  ASSERT_TRUE(QFile::exists(pdf));
-  // Kept among the test artefacts for people to look at.
-  QFile::remove(S(VELMORA_ARTIFACT_DIR "/saldogwarancji.pdf"));
-  QFile::copy(pdf, S(VELMORA_ARTIFACT_DIR "/saldogwarancji.pdf"));
-  if (!HavePdfToText()) GTEST_SKIP() << "pdftotext missing";
-  const QString text = PdfText(pdf);
+  const QString text = PdfText("SaldoGwarancji", "saldogwarancji.pdf");
+  if (!HavePdfToText()) VELMORA_MISSING_PEER("pdftotext missing");
   EXPECT_TRUE(text.contains(S("24PL322010NS0000B2"))) << text.toStdString();
   EXPECT_TRUE(text.contains(S("7499.75"))) << text.toStdString();
   EXPECT_TRUE(text.contains(S("Obciążenie")));
@@ -101,14 +101,8 @@ TEST_F(HostReportWindows, TimelinessPrintsTheTransitsOfThePeriod) {
   EXPECT_EQ(Open("TTerminowoscRpt",
                  [](QDialog* dlg) { dlg->findChild<QComboBox*>(S("cbRodzaj"))->setCurrentIndex(1); }),
             nullptr);
-  EXPECT_TRUE(host_.dialogs.Texts().isEmpty()) << host_.dialogs.Texts().join(S("|")).toStdString();
-  const QString pdf = root_.filePath(S("TEMP/NCTS_Terminowosc_PL-2024-03-01-2024-03-05.pdf"));
-  ASSERT_TRUE(QFile::exists(pdf));
-  // Kept among the test artefacts for people to look at.
-  QFile::remove(S(VELMORA_ARTIFACT_DIR "/terminowosc.pdf"));
-  QFile::copy(pdf, S(VELMORA_ARTIFACT_DIR "/terminowosc.pdf"));
-  if (!HavePdfToText()) GTEST_SKIP() << "pdftotext missing";
-  const QString text = PdfText(pdf);
+  const QString text = PdfText("Terminowosc", "terminowosc.pdf");
+  if (!HavePdfToText()) VELMORA_MISSING_PEER("pdftotext missing");
   EXPECT_TRUE(text.contains(S("24PL322010NS0000A1"))) << text.toStdString();
   EXPECT_TRUE(text.contains(S("2024-03-01 12:30"))) << text.toStdString();
   EXPECT_TRUE(text.contains(S("3.5"))) << text.toStdString();

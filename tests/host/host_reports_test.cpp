@@ -21,8 +21,7 @@ class HostReports : public DbTest {
     DbTest::SetUp();
     if (Stopped()) return;
     host_ = std::make_unique<TestHost>(GetParam());
-    ctx_ = std::make_unique<host::HostContext>(
-        host::HostContext{db(), *host_->options, host_->user, host_->clock, host_->dialogs, QString(), nullptr});
+    ctx_ = std::make_unique<host::HostContext>(host_->Context());
   }
   host::Db& db() { return host_->db(); }
 

@@ -4,14 +4,12 @@
 #include "host/xml/group.h"
 #include "host/xml/xml_document.h"
 #include "host/ui/xml_list_box.h"
-#include "host/ui/xml_list_box.h"
 #include "support/test_host.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -39,11 +37,6 @@ namespace {
 using xml::Attr;
 using xml::Elem;
 using xml::Sub;
-
-bool HaveWidgets() { return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr; }
-
-#define REQUIRE_WIDGETS() \
-  if (!HaveWidgets()) GTEST_SKIP() << "needs a QApplication"
 
 // ---- Wizard ----
 
@@ -83,7 +76,6 @@ class ProbeWizard : public TTabWizardBox {
 };
 
 TEST(TabWizardBox, LoadsOnceThenStaysOnAPageWhoseNextIsRefused) {
-  REQUIRE_WIDGETS();
   ProbeWizard w;
   w.start_page = 1;
   w.refused = {1};
@@ -110,7 +102,6 @@ TEST(TabWizardBox, LoadsOnceThenStaysOnAPageWhoseNextIsRefused) {
 }
 
 TEST(TabWizardBox, BackRetracesTheWayThroughSkippedPages) {
-  REQUIRE_WIDGETS();
   ProbeWizard w;
   w.jumps[0] = 2;  // page 1 does not apply
   w.Start();
@@ -140,7 +131,6 @@ TEST(TabWizardBox, BackRetracesTheWayThroughSkippedPages) {
 }
 
 TEST(TabWizardBox, OnlyTheLastPageFinishes) {
-  REQUIRE_WIDGETS();
   ProbeWizard w;
   w.last_page = 2;
   w.Start();
@@ -166,7 +156,6 @@ TEST(TabWizardBox, OnlyTheLastPageFinishes) {
 }
 
 TEST(TabWizardBox, RefusedSaveKeepsTheBoxOpenAndTheResultTellsHowItClosed) {
-  REQUIRE_WIDGETS();
   ProbeWizard w;
   w.last_page = 1;
   w.save_ok = false;
@@ -194,16 +183,6 @@ TEST(TabWizardBox, RefusedSaveKeepsTheBoxOpenAndTheResultTellsHowItClosed) {
   EXPECT_EQ(cancelled.ShowBox(), 0);
   EXPECT_EQ(cancelled.GetBoxResult(), 0);
   EXPECT_FALSE(cancelled.calls.contains("Save"));
-}
-
-TEST(TabWizardBox, LogWritesToTheEmbeddedArea) {
-  REQUIRE_WIDGETS();
-  ProbeWizard w;
-  QPlainTextEdit* log = w.CreateLog(w.Page(2));
-  EXPECT_TRUE(log->isReadOnly());
-  w.Log(QStringLiteral("Wczytano 3 zgłoszenia"));
-  w.Log(QStringLiteral("Gotowe"));
-  EXPECT_EQ(log->toPlainText(), QStringLiteral("Wczytano 3 zgłoszenia\nGotowe"));
 }
 
 // ---- XML list ----
@@ -236,6 +215,7 @@ class XmlListTest : public ::testing::Test {
 
   xml::XmlDocumentPtr doc_;
   xml::Group root_;
+  ScriptedDialogs dialogs_;
 };
 
 TEST_F(XmlListTest, ModelListsTheRepeatedChildrenFieldByField) {
@@ -316,9 +296,7 @@ class TowarBox : public TQuorvikXmlBox {
 };
 
 TEST_F(XmlListTest, BoxAddKeepsTheEditedRecordAndACancelledOneLeavesNothing) {
-  REQUIRE_WIDGETS();
-  ScriptedDialogs dialogs;
-  TowarBox box(dialogs);
+  TowarBox box(dialogs_);
   box.SetSource(root_, kTowar, Columns());
   int changed = 0;
   QObject::connect(&box, &TQuorvikXmlBox::Changed, [&] { ++changed; });
@@ -340,9 +318,7 @@ TEST_F(XmlListTest, BoxAddKeepsTheEditedRecordAndACancelledOneLeavesNothing) {
 }
 
 TEST_F(XmlListTest, BoxEditsAndDeletesOnlyTheSelectedRowAndAsksBeforeDeleting) {
-  REQUIRE_WIDGETS();
-  ScriptedDialogs dialogs;
-  TowarBox box(dialogs);
+  TowarBox box(dialogs_);
   box.SetSource(root_, kTowar, Columns());
 
   box.SetCurrentRow(-1);
@@ -351,15 +327,15 @@ TEST_F(XmlListTest, BoxEditsAndDeletesOnlyTheSelectedRowAndAsksBeforeDeleting) {
   EXPECT_FALSE(box.EditCurrent());
   EXPECT_FALSE(box.DeleteCurrent());
   EXPECT_TRUE(box.edits.empty());
-  EXPECT_TRUE(dialogs.ShownBoxes().empty());
+  EXPECT_TRUE(dialogs_.ShownBoxes().empty());
 
   box.SetCurrentRow(0);
   EXPECT_TRUE(box.DeleteButton()->isEnabled());
   EXPECT_FALSE(box.DeleteCurrent());  // the question's default is "Nie"
-  EXPECT_EQ(dialogs.Texts(), QStringList({QStringLiteral("Czy usunąć zaznaczoną pozycję?")}));
+  EXPECT_EQ(dialogs_.Texts(), QStringList({QStringLiteral("Czy usunąć zaznaczoną pozycję?")}));
   EXPECT_EQ(Opisy(), QStringList({"1:Kawa", "2:Herbata"}));
 
-  dialogs.Answer(kIdYes);
+  dialogs_.Answer(kIdYes);
   EXPECT_TRUE(box.DeleteCurrent());
   EXPECT_EQ(Opisy(), QStringList({"1:Herbata"}));  // renumbered
   EXPECT_EQ(box.CurrentRow(), 0);
@@ -369,16 +345,14 @@ TEST_F(XmlListTest, BoxEditsAndDeletesOnlyTheSelectedRowAndAsksBeforeDeleting) {
   EXPECT_EQ(Opisy(), QStringList({"1:Cukier"}));
   EXPECT_EQ(box.Model().data(box.Model().index(0, 1)).toString(), "Cukier");
 
-  dialogs.Answer(kIdYes);
+  dialogs_.Answer(kIdYes);
   EXPECT_TRUE(box.DeleteCurrent());
   EXPECT_EQ(box.CurrentRow(), -1);
   EXPECT_FALSE(box.DeleteButton()->isEnabled());
 }
 
 TEST_F(XmlListTest, KeysInTheListAddEditAndDelete) {
-  REQUIRE_WIDGETS();
-  ScriptedDialogs dialogs;
-  TowarBox box(dialogs);
+  TowarBox box(dialogs_);
   box.SetSource(root_, kTowar, Columns());
   auto press = [&](int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QKeyEvent event(QEvent::KeyPress, key, modifiers);
@@ -386,7 +360,7 @@ TEST_F(XmlListTest, KeysInTheListAddEditAndDelete) {
   };
 
   box.SetCurrentRow(1);
-  dialogs.Answer(kIdYes);
+  dialogs_.Answer(kIdYes);
   press(Qt::Key_Delete);
   EXPECT_EQ(Opisy(), QStringList({"1:Kawa"}));
 
@@ -443,22 +417,28 @@ class GoodsReport : public TConfigRptBox {
 class ReportTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!HaveWidgets()) GTEST_SKIP() << "needs a QApplication";
     TConfigRptBox::SetOpenAfterPrint(false);
     ASSERT_TRUE(dir_.isValid());
   }
   QTemporaryDir dir_;
 };
 
-TEST_F(ReportTest, WritesThePreparedDataWithPolishLetters) {
+TEST_F(ReportTest, WritesThePreparedDataWithPolishLettersAndAFailedRunForgetsThePdf) {
   GoodsReport report;
-  report.file_name = dir_.filePath(QStringLiteral("towary.pdf"));
+  const QString good = dir_.filePath(QStringLiteral("towary.pdf"));
+  report.file_name = good;
   ASSERT_TRUE(report.Execute()) << report.LastError().toStdString();
   EXPECT_EQ(report.calls, QStringList({"Prepare", "Render"}));
-  EXPECT_EQ(report.LastPdf(), report.file_name);
-  EXPECT_TRUE(Head(report.file_name, 5).startsWith("%PDF-"));
+  EXPECT_EQ(report.LastPdf(), good);
+
+  // A folder that is a file cannot be written into, not even by root.
+  report.file_name = good + QStringLiteral("/zly.pdf");
+  EXPECT_FALSE(report.Execute());
+  EXPECT_TRUE(report.LastPdf().isEmpty());
+  EXPECT_FALSE(report.LastError().isEmpty());
+  EXPECT_TRUE(Head(good, 5).startsWith("%PDF-"));
   if (!HavePdfToText()) VELMORA_MISSING_PEER("pdftotext missing: only the PDF header was checked");
-  const QString text = PdfText(report.file_name);
+  const QString text = PdfText(good);
   EXPECT_TRUE(text.contains(QStringLiteral("Zażółć gęślą jaźń"))) << text.toStdString();
   EXPECT_TRUE(text.contains(QStringLiteral("ZAŻÓŁĆ GĘŚLĄ JAŹŃ"))) << text.toStdString();
 }
@@ -481,19 +461,6 @@ TEST_F(ReportTest, DefaultPdfGoesToTheTemporaryFolderNamedAfterTheReport) {
   EXPECT_TRUE(text.contains(QStringLiteral("Wykaz zgłoszeń"))) << text.toStdString();
 }
 
-TEST_F(ReportTest, UnwritableTargetFailsAndForgetsThePreviousPdf) {
-  GoodsReport report;
-  report.file_name = dir_.filePath(QStringLiteral("dobry.pdf"));
-  ASSERT_TRUE(report.Execute());
-
-  // A folder that is a file cannot be written into, not even by root.
-  report.file_name = report.file_name + QStringLiteral("/zly.pdf");
-  EXPECT_FALSE(report.Execute());
-  EXPECT_TRUE(report.LastPdf().isEmpty());
-  EXPECT_FALSE(report.LastError().isEmpty());
-  EXPECT_TRUE(Head(dir_.filePath(QStringLiteral("dobry.pdf")), 5).startsWith("%PDF-"));
-}
-
 TEST(ReportFileStem, KeepsLettersAndReplacesWhatCouldLeaveTheFolder) {
   EXPECT_EQ(ReportFileStem(QStringLiteral("Zgłoszenie 12/2024")), QStringLiteral("Zgłoszenie_12_2024"));
   EXPECT_EQ(ReportFileStem(QStringLiteral("..")), QStringLiteral("raport"));
@@ -502,12 +469,3 @@ TEST(ReportFileStem, KeepsLettersAndReplacesWhatCouldLeaveTheFolder) {
 
 }  // namespace
 }  // namespace velmora::host
-
-#ifdef VELMORA_OWN_TEST_MAIN
-int main(int argc, char** argv) {
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
-#endif

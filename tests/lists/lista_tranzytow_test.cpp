@@ -1,10 +1,18 @@
 #include "lists/lista_tranzytow.h"
 
+#include "departure/declaration.h"
 #include "frame/codes.h"
 #include "frame/shared_state.h"
 #include "host/base/host_context.h"
+#include "host/db/named_lock.h"
 #include "host/xml/messages.h"
+#include "lists/wydruk_rejestru.h"
 #include "support/test_host.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
 
 namespace velmora::testing {
 namespace {
@@ -114,17 +122,6 @@ TEST_P(TransitLists, DeletingCopyingAndRepairing) {
   EXPECT_EQ(frame::Zakonczenie_Info.MRN, QStringLiteral("24PL322010NS0001A7"));
 }
 
-VELMORA_ON_BOTH_ENGINES(TransitLists);
-
-}  // namespace
-}  // namespace velmora::testing
-
-#include "host/db/named_lock.h"
-#include "departure/declaration.h"
-
-namespace velmora::testing {
-namespace {
-
 TEST_P(TransitLists, NewTransitsAreNumberedOneAtATimeAndStartFromTheRegister) {
   db().Exec(QStringLiteral("insert into REJESTRY (ID_REJESTRY, NAZWA, IE015_TYP, IE015_UC_ZGLOSZENIA, IE015_NADAWCA_ID, IE015_NADAWCA) "
                            "values (3, 'Gdynia', 'T1', 'PL322010', 17, 'Bałtycka Spedycja')"));
@@ -177,13 +174,13 @@ TEST_P(TransitLists, NewTransitsAreNumberedOneAtATimeAndStartFromTheRegister) {
   // The register turns to phase 5: the transit made before keeps its phase 4.
   db().Exec(QStringLiteral("update REJESTRY set FAZA = 5"));
   const qint64 second = lista.UtworzTranzyt({}, frame::kAuto, xml);
-  auto faza = [&](qint64 id) {
-    return db().QueryValue(QStringLiteral("select FAZA from TRANZYTY where ID_TRANZYTY = :ID"), {{QStringLiteral("ID"), id}}).toInt();
+  const auto column = [this](const char* name, qint64 id) {
+    return db().QueryValue(QStringLiteral("select %1 from TRANZYTY where ID_TRANZYTY = :ID").arg(QLatin1String(name)),
+                           {{QStringLiteral("ID"), id}}).toString();
   };
-  EXPECT_EQ(faza(first), 4);
-  EXPECT_EQ(faza(second), 5);
-  EXPECT_EQ(db().QueryValue(QStringLiteral("select NUMER from TRANZYTY where ID_TRANZYTY = :ID"), {{QStringLiteral("ID"), second}}).toString(),
-            QStringLiteral("2/2024"));
+  EXPECT_EQ(column("FAZA", first), QStringLiteral("4"));
+  EXPECT_EQ(column("FAZA", second), QStringLiteral("5"));
+  EXPECT_EQ(column("NUMER", second), QStringLiteral("2/2024"));
   // The lock is free again for the other workstation.
   EXPECT_TRUE(their.TryLock(lista.NazwaBlokadyNumeru(3)));
   their.Unlock(lista.NazwaBlokadyNumeru(3));
@@ -191,27 +188,12 @@ TEST_P(TransitLists, NewTransitsAreNumberedOneAtATimeAndStartFromTheRegister) {
   // Under "<wszystkie>" each transit is counted in the register it is stored in: the editor's
   // register, or none; two in a row never share a number.
   frame::AktywnyRejestr = {0, QStringLiteral("<wszystkie>")};
-  const auto numer = [this](qint64 id) {
-    return db().QueryValue(QStringLiteral("select NUMER from TRANZYTY where ID_TRANZYTY = :ID"), {{QStringLiteral("ID"), id}}).toString();
-  };
-  EXPECT_EQ(numer(lista.UtworzTranzyt({{QStringLiteral("REJESTRY_ID"), 3}}, frame::kAuto, xml)), QStringLiteral("3/2024"));
-  EXPECT_EQ(numer(lista.UtworzTranzyt({{QStringLiteral("REJESTRY_ID"), 3}}, frame::kAuto, xml)), QStringLiteral("4/2024"));
-  EXPECT_EQ(numer(lista.UtworzTranzyt({}, frame::kAuto, xml)), QStringLiteral("1/2024"));
-  EXPECT_EQ(numer(lista.UtworzTranzyt({}, frame::kAuto, xml)), QStringLiteral("2/2024"));
+  const std::pair<int, const char*> numbered[] = {{3, "3/2024"}, {3, "4/2024"}, {0, "1/2024"}, {0, "2/2024"}};
+  for (const auto& [rejestr, numer] : numbered) {
+    const host::Params columns = rejestr ? host::Params{{QStringLiteral("REJESTRY_ID"), rejestr}} : host::Params{};
+    EXPECT_EQ(column("NUMER", lista.UtworzTranzyt(columns, frame::kAuto, xml)), QLatin1String(numer));
+  }
 }
-
-}  // namespace
-}  // namespace velmora::testing
-
-#include "lists/wydruk_rejestru.h"
-
-#include <QFile>
-#include <QFileInfo>
-#include <QProcess>
-#include <QStandardPaths>
-
-namespace velmora::testing {
-namespace {
 
 TEST_P(TransitLists, RegisterPrintoutListsThePeriodsTransitsWithTheirClearances) {
   QTemporaryDir root;
@@ -279,6 +261,8 @@ TEST_P(TransitLists, RegisterPrintoutListsThePeriodsTransitsWithTheirClearances)
   for (int i = 100; i <= 279; ++i) EXPECT_TRUE(all.contains(QStringLiteral("MRN%1X").arg(i))) << i;
   if (!HasFailure()) QFile::remove(pdf);
 }
+
+VELMORA_ON_BOTH_ENGINES(TransitLists);
 
 }  // namespace
 }  // namespace velmora::testing

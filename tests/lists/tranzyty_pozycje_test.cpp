@@ -200,8 +200,6 @@ TEST_P(MessagesOfATransit, ExportWritesTheStoredFileText) {
   EXPECT_EQ(f.readAll(), QByteArray("plik 2"));
 }
 
-VELMORA_ON_BOTH_ENGINES(MessagesOfATransit);
-
 TEST(MessageRows, ColoursAndPrefixes) {
   struct Case {
     const char* typ;
@@ -218,12 +216,6 @@ TEST(MessageRows, ColoursAndPrefixes) {
   EXPECT_EQ(lists::OpisKomunikatu(2, QStringLiteral("x")), QStringLiteral("Wysłano x"));
   EXPECT_EQ(lists::OpisKomunikatu(11, QStringLiteral("x")), QStringLiteral("x"));
 }
-
-}  // namespace
-}  // namespace velmora::testing
-
-namespace velmora::testing {
-namespace {
 
 TEST_P(MessagesOfATransit, CostsFollowTheEditorsList) {
   Transit(1, frame::kRodzajPrzywoz);
@@ -247,6 +239,8 @@ TEST_P(MessagesOfATransit, CostsFollowTheEditorsList) {
   list.SynchronizujKoszty({});
   EXPECT_EQ(db().GetCountFieldVal(QStringLiteral("TRANZYTY_KOSZTY")), 0);
 }
+
+VELMORA_ON_BOTH_ENGINES(MessagesOfATransit);
 
 }  // namespace
 }  // namespace velmora::testing

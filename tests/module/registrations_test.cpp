@@ -2,6 +2,8 @@
 #include "frame/shared_state.h"
 #include "frame/message_editors.h"
 #include "host/db/tools_db.h"
+#include "host/mail/email_routines.h"
+#include "host/ui/menu_creator.h"
 #include "support/test_host.h"
 #include "host/ui/window_registry.h"
 
@@ -15,9 +17,15 @@ TEST(Registrations, RunOncePerLoadAndUnloadReleasesSharedStateAndWindows) {
   const int loads = InitializationCount();
   Initialize();
   const int after_load = host::RegisteredSchemaRoutines();
+  const QStringList creators = host::RegisteredMenuCreators(), mail = host::RegisteredEmailRoutines();
   EXPECT_GE(after_load, 1);
+  EXPECT_EQ(creators.count(QStringLiteral("TNCTS2_MenuCreator")), 1);
+  EXPECT_TRUE(mail.contains(QStringLiteral("Filtr odpowiedzi UC na komunikat IE15")));
+  EXPECT_TRUE(mail.contains(QStringLiteral("Przetwarzanie odpowiedzi UC (komunikaty NCTS: IExxx/PWKx)")));
   Initialize();  // a second load registers nothing more
   EXPECT_EQ(host::RegisteredSchemaRoutines(), after_load);
+  EXPECT_EQ(host::RegisteredMenuCreators(), creators);
+  EXPECT_EQ(host::RegisteredEmailRoutines(), mail);
   EXPECT_EQ(InitializationCount(), loads + 2);
 
   EXPECT_TRUE(host::IsWindowClassRegistered(QStringLiteral("TTranzytyOtwarciaWin")));

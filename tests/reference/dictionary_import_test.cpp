@@ -121,31 +121,25 @@ TEST(DictCommand, PrintsTheCodeAndItsDescription) {
   QTemporaryDir root;
   ASSERT_TRUE(QDir(root.path()).mkpath(QStringLiteral("Slowniki")));
   Write(root.filePath(QStringLiteral("Slowniki/1116.xml")), Dictionary("1116", "PLN", "Złoty"));
-  const QString r = root.path();
-
-  CliRun run = Cli({QStringLiteral("--root"), r, QStringLiteral("dict"), QStringLiteral("1116"), QStringLiteral("PLN")});
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, QStringLiteral("Kod PLN jest w słowniku 1116\nZłoty\n"));
-
-  run = Cli({QStringLiteral("--root"), r, QStringLiteral("dict"), QStringLiteral("1116"), QStringLiteral("PL")});
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, QStringLiteral("Kod PL jest w słowniku 1116 jako PLN\nZłoty\n"));
-
-  run = Cli({QStringLiteral("--root"), r, QStringLiteral("dict"), QStringLiteral("1116"), QStringLiteral("EUR")});
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, QStringLiteral("Kodu EUR nie ma w słowniku 1116\n"));
-
-  // An empty code is no prefix of every code.
-  run = Cli({QStringLiteral("--root"), r, QStringLiteral("dict"), QStringLiteral("1116"), QString()});
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, QStringLiteral("Kodu  nie ma w słowniku 1116\n"));
-
-  run = Cli({QStringLiteral("--root"), r, QStringLiteral("dict"), QStringLiteral("1008"), QStringLiteral("PL")});
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, QStringLiteral("Plik ze słownikiem 1008 nie istnieje\n"));
-
-  run = Cli({QStringLiteral("--root"), r, QStringLiteral("dict"), QStringLiteral("X"), QStringLiteral("PL")});
-  EXPECT_EQ(run.status, 2);
+  struct Case {
+    const char* key;
+    QString code;
+    int status;
+    const char* out;  // on standard output when the status is 0, else on standard error
+  };
+  const Case cases[] = {
+      {"1116", QStringLiteral("PLN"), 0, "Kod PLN jest w słowniku 1116\nZłoty\n"},
+      {"1116", QStringLiteral("PL"), 0, "Kod PL jest w słowniku 1116 jako PLN\nZłoty\n"},
+      {"1116", QStringLiteral("EUR"), 1, "Kodu EUR nie ma w słowniku 1116\n"},
+      {"1116", QString(), 1, "Kodu  nie ma w słowniku 1116\n"},  // an empty code is no prefix of every code
+      {"1008", QStringLiteral("PL"), 1, "Plik ze słownikiem 1008 nie istnieje\n"},
+      {"X", QStringLiteral("PL"), 2, nullptr},
+  };
+  for (const Case& c : cases) {
+    const CliRun run = Cli({QStringLiteral("--root"), root.path(), QStringLiteral("dict"), QLatin1String(c.key), c.code});
+    EXPECT_EQ(run.status, c.status) << c.key << " " << c.code.toStdString();
+    if (c.out) EXPECT_EQ(c.status == 0 ? run.out : run.err, QString::fromUtf8(c.out));
+  }
   // Nothing but the dictionary is touched: no database appears in the root.
   EXPECT_FALSE(QFile::exists(root.filePath(QStringLiteral("velmora.db"))));
 }
@@ -166,8 +160,7 @@ class OfficeList : public testing::DbTest {
     DbTest::SetUp();
     if (Stopped()) return;
     host_ = std::make_unique<testing::TestHost>(GetParam());
-    ctx_ = std::make_unique<host::HostContext>(
-        host_->Context(root_.path()));
+    ctx_ = std::make_unique<host::HostContext>(host_->Context(root_.path()));
   }
   CliRun Update(const QString& dir) {
     return Cli({QStringLiteral("--db"), host_->database().Url(), QStringLiteral("--root"), root_.path(), QStringLiteral("dict"),

@@ -68,12 +68,9 @@ class RegisterEntry : public DbTest {
     Params p{{QStringLiteral("ID_IM"), id},           {QStringLiteral("SAD"), sad},
              {QStringLiteral("LiczbaPoz"), liczba_poz}, {QStringLiteral("DC_Kwota"), dc_kwota},
              {QStringLiteral("ID_RGRej"), 3}};
-    for (auto it = extra.begin(); it != extra.end(); ++it) p.insert(it.key(), it.value());
-    QStringList names = p.keys();
-    QStringList values;
-    for (const QString& n : names) values << QLatin1Char(':') + n;
-    db().Exec(QStringLiteral("insert into IM (%1) values (%2)").arg(names.join(QLatin1Char(',')), values.join(QLatin1Char(','))),
-              p);
+    p.insert(extra);
+    const QStringList names = p.keys();
+    db().Exec(QStringLiteral("insert into IM (%1) values (:%2)").arg(names.join(QLatin1Char(',')), names.join(QStringLiteral(",:"))), p);
   }
   bool Approve(int id, QStringList* log, bool cicho = false, int start = 0, host::Db* dataset = nullptr) {
     return reference::ZatwierdzWpisIM(*ctx_, id, start, cicho, log, dataset, false);

@@ -67,13 +67,6 @@ TEST_F(Slowniki, MissingFileIsReportedWithTheTrimmedKey) {
   EXPECT_EQ(SlownikCache::Instance().Count(), 0);
 }
 
-TEST_F(Slowniki, RootWithoutItsOwnDirectoryUsesTheShippedLists) {
-  QTemporaryDir bare;
-  ASSERT_FALSE(ShippedSlownikiDir().isEmpty()) << "the build copies data/Slowniki beside bin/";
-  EXPECT_EQ(SlownikiDir(bare.path()), ShippedSlownikiDir());
-  EXPECT_EQ(SlownikiDir(root_.path()), root_.filePath(QStringLiteral("Slowniki")));
-}
-
 // ---- layouts ----
 
 TEST_F(Slowniki, LanguageChildrenPreferPolishAndKeepTextsAsWritten) {

@@ -12,7 +12,6 @@ const GroupDesc kTransport{QStringLiteral("Transport"),
                            {Attr("Rodzaj"), Elem("Kraj"), Elem("Oznaczenie"), Sub(kSeal, true), Elem("Uwagi")}};
 
 TEST(MessageBinding, EveryTypeHasItsRootNamespaceAndDirection) {
-  EXPECT_EQ(MessageTypes().size(), 28u);
   for (const MessageType& t : MessageTypes()) {
     const Message m = NewMessage(t.code);
     EXPECT_EQ(m.Document()->DocumentElement().NodeName(), t.root) << t.code.toStdString();

@@ -53,17 +53,12 @@ TEST(Schema, SentDocumentConformsAndEachFaultNamesItsElement) {
 
 TEST(Schema, NumbersAndFlagsFollowTheirForms) {
   const MessageType& t = *FindMessageType(QStringLiteral("IE054"));
-  auto check = [&t](const QString& flag) {
-    return ValidateMessage(
-               LoadXMLData(QStringLiteral("<IE054 xmlns=\"%1\"><Naglowek NrWlasny=\"1\" DataUtworzenia=\"2024-03-05T08:04:09\" MRN=\"M\"/>"
-                                          "<Wniosek BrakSprzeciwu=\"%2\" Data=\"2024-03-05\"/><UCZgloszenia Kod=\"PL322010\"/></IE054>")
-                               .arg(t.ns, flag)),
-               t)
-        .empty();
-  };
-  EXPECT_TRUE(check(QStringLiteral("1")));
-  EXPECT_TRUE(check(QStringLiteral("0")));
-  EXPECT_FALSE(check(QStringLiteral("true")));
+  for (const auto& [flag, valid] : {std::pair{"1", true}, {"0", true}, {"true", false}}) {
+    const QString text = QStringLiteral("<IE054 xmlns=\"%1\"><Naglowek NrWlasny=\"1\" DataUtworzenia=\"2024-03-05T08:04:09\" MRN=\"M\"/>"
+                                        "<Wniosek BrakSprzeciwu=\"%2\" Data=\"2024-03-05\"/><UCZgloszenia Kod=\"PL322010\"/></IE054>")
+                             .arg(t.ns, QString::fromLatin1(flag));
+    EXPECT_EQ(ValidateMessage(LoadXMLData(text), t).empty(), valid) << flag;
+  }
 }
 
 }  // namespace

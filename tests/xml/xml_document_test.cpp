@@ -1,16 +1,11 @@
 #include "host/xml/xml_document.h"
-
-#include <gtest/gtest.h>
+#include "support/test_host.h"
 
 #include <QTemporaryDir>
 
 #include <atomic>
 #include <functional>
-#include <ostream>
 #include <thread>
-
-// Readable QString values in failure messages.
-static void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace velmora::xml {
 namespace {

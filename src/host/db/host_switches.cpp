@@ -12,6 +12,7 @@ bool SiteSwitch(Options& options, const char* key) {
 
 void ReadSiteSwitches(Options& options, Switches& switches) {
   switches.FZADURODER = SiteSwitch(options, "ZADURODER");
+  switches.FVW = SiteSwitch(options, "VW");
 }
 
 }  // namespace velmora::host

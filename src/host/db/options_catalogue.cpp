@@ -43,6 +43,8 @@ const std::vector<OptionKey>& OptionsCatalogue() {
       // Site settings: read when the program starts.
       k("Przełączniki", "PRZELACZNIKI", "ZADURODER", "Wpisy do rejestru uproszczonego z komunikatów (1/0, po ponownym uruchomieniu)",
         S::Application, "0"),
+      k("Przełączniki", "PRZELACZNIKI", "VW", "Obciążanie gwarancji End-Use z dokumentów SAD (1/0, po ponownym uruchomieniu)",
+        S::Application, "0"),
       k("Przełączniki", "PRZELACZNIKI", "KAEM", "Pliki odpowiedzi dla systemu zamówień (1/0, po ponownym uruchomieniu)",
         S::Application, "0"),
       k("Przełączniki", "PRZELACZNIKI", "PRATT", "Odprawy na pasku listy zakończeń (1/0, po ponownym uruchomieniu)",
