@@ -66,13 +66,6 @@ namespace {
 
 QString S(const char* s) { return QString::fromUtf8(s); }
 
-int Uruchom(const QString& program, const QStringList& args) {
-  QProcess p;
-  p.setProcessChannelMode(QProcess::MergedChannels);
-  p.start(program, args);
-  return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-}
-
 // Time spent taking pictures: the test's, not the application's.
 qint64 czas_zdjec = 0;
 // The phase-5 roads keep their pictures apart from the guide's.
@@ -175,17 +168,8 @@ class WholeTransit : public ::testing::Test {
     Opcja("WYSLIJ_KOMUNIKAT", "WYSLIJ", S("4"));
 
     // The agency's signing certificate, the signer and the platform client below the root.
-    const QString keys = root_.filePath(S("keys"));
-    QDir().mkpath(keys);
-    ASSERT_EQ(Uruchom(S("openssl"), {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=Agencja", "-keyout",
-                                     keys + "/key.pem", "-out", keys + "/cert.pem"}), 0);
-    ASSERT_EQ(Uruchom(S("openssl"), {"pkcs12", "-export", "-inkey", keys + "/key.pem", "-in", keys + "/cert.pem", "-out",
-                                     keys + "/store.p12", "-passout", "pass:tajne"}), 0);
-    QDir().mkpath(root_.filePath(S("bin")));
-    ASSERT_TRUE(QFile::copy(S(VELMORA_SIGNER_PATH), host::SignerPath(root_.path())));
+    ASSERT_EQ(InstallSigner(*host_.options, root_.path(), S(VELMORA_SIGNER_PATH)), QString());
     ASSERT_TRUE(QFile::copy(S(VELMORA_PUESC_CLIENT_PATH), host::PuescClientPath(root_.path())));
-    Opcja("PODPIS", "CERTYFIKAT", keys + "/store.p12");
-    Opcja("PODPIS", "HASLO", S("tajne"));
     host::SetProcessOptions(host_.options.get());
 
     // What the demo data give a new agency: a register, contractors, offices, a guarantee.
@@ -485,10 +469,9 @@ class WholeTransit : public ::testing::Test {
   ASSERT_TRUE(wydruk.Execute()) << wydruk.LastError().toStdString();
   ASSERT_EQ(wydruk.Pozycje().size(), 1u);
   EXPECT_EQ(wydruk.Pozycje()[0].Str(S("NrOdprawy")), S("ODP/1/2024"));
-  QProcess p;
-  p.start(S("pdftotext"), {wydruk.LastPdf(), S("-")});
-  ASSERT_TRUE(p.waitForFinished(20000));
-  EXPECT_TRUE(QString::fromUtf8(p.readAllStandardOutput()).contains(S("24PL322010NS0009C1")));
+  QString tekst;
+  ASSERT_EQ(RunTool(S("pdftotext"), {wydruk.LastPdf(), S("-")}, &tekst), 0);
+  EXPECT_TRUE(tekst.contains(S("24PL322010NS0009C1")));
   }
 
   QString grn_ = S("24PL322010000123G");

@@ -21,13 +21,11 @@ const QString kKursy = S(R"(<?xml version="1.0" encoding="UTF-8"?>
 <pozycja><nazwa_waluty>forint</nazwa_waluty><przelicznik>100</przelicznik><kod_waluty>HUF</kod_waluty><kurs_sredni>1,0954</kurs_sredni></pozycja>
 </tabela_kursow>)");
 
-class ArrivalNotification : public DbTest {
+class ArrivalNotification : public HostTest {
  protected:
   void SetUp() override {
-    DbTest::SetUp();
+    HostTest::SetUp();
     if (Stopped()) return;
-    host_ = std::make_unique<TestHost>(GetParam());
-    ctx_ = std::make_unique<host::HostContext>(host_->Context());
     host::ExchangeRates(db(), host_->user, host_->clock).ImportTabelaAXml(kKursy);
     db().Exec(S("insert into KONTRAHENCI (ID_KONTRAHENCI, Nazwa, Ulica, Kod, Miejscowosc, Kraj, NIP, EORI) values "
                 "(7, 'Magazyn Celny Gdańsk', 'Portowa 2', '80-001', 'Gdańsk', 'PL', ' 5840000011 ', ''), "
@@ -39,7 +37,6 @@ class ArrivalNotification : public DbTest {
     db().Exec(S("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, TYP, STATUS, MRN, REJESTRY_ID) values (5, 1, 'IE007', 1, '24PL322010NS0001A7', 1)"));
     host_->options->WriteOption(S("USER"), S("MIEJSCE"), S("Gdańsk, nabrzeże"));
   }
-  host::Db& db() { return host_->db(); }
   // A new message of transit `tranzyt` (0: a new transit) on register `rejestr`.
   std::unique_ptr<ZawiadomienieIE007> Nowe(int rejestr, qint64 tranzyt = 0) {
     auto z = std::make_unique<ZawiadomienieIE007>(*ctx_);
@@ -55,9 +52,6 @@ class ArrivalNotification : public DbTest {
     const host::FieldErrors b = z.Sprawdz();
     return b.empty() ? QString() : b.front().first + S(": ") + b.front().second;
   }
-
-  std::unique_ptr<TestHost> host_;
-  std::unique_ptr<host::HostContext> ctx_;
 };
 
 TEST_P(ArrivalNotification, NewDocumentTakesTheRegistersUsersAndContractorsDefaults) {

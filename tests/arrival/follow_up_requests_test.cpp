@@ -46,15 +46,8 @@ QString Deklaracja(bool nowa) {
   return m.Xml();
 }
 
-class FollowUpRequests : public DbTest {
+class FollowUpRequests : public HostTest {
  public:
-  void SetUp() override {
-    DbTest::SetUp();
-    if (Stopped()) return;
-    host_ = std::make_unique<TestHost>(GetParam());
-    ctx_ = std::make_unique<host::HostContext>(host_->Context());
-  }
-  host::Db& db() { return host_->db(); }
   void Tranzyt(qint64 id) {
     db().Exec(S("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, TYP, STATUS, MRN) values (:ID, 0, 'IE028', 11, '24PL322010NS0001A7')"), {{S("ID"), id}});
   }
@@ -94,8 +87,6 @@ class FollowUpRequests : public DbTest {
     return b.empty() ? QString() : b.front().first + S(": ") + b.front().second;
   }
 
-  std::unique_ptr<TestHost> host_;
-  std::unique_ptr<host::HostContext> ctx_;
   qint64 ostatni_ = 100;
 };
 

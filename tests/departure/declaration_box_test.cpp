@@ -18,13 +18,11 @@ namespace {
 
 QString S(const char* t) { return QString::fromUtf8(t); }
 
-class DeclarationBox : public DbTest {
+class DeclarationBox : public HostTest {
  protected:
   void SetUp() override {
-    DbTest::SetUp();
+    HostTest::SetUp();
     if (Stopped()) return;
-    host_ = std::make_unique<TestHost>(GetParam());
-    ctx_ = std::make_unique<host::HostContext>(host_->Context());
     host_->db().Exec(S("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, TYP, STATUS, MRN) values (1, 0, 'IE015', 1, '')"));
     host_->db().Exec(S("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, NR_WLASNY, XML) "
                                     "values (36, 1, 1, 'IE015', :S, '<AUTO>', :X)"),
@@ -43,9 +41,6 @@ class DeclarationBox : public DbTest {
     if (aktywuj) box->BeforeActivate();
     return box;
   }
-
-  std::unique_ptr<TestHost> host_;
-  std::unique_ptr<host::HostContext> ctx_;
 };
 
 TEST_P(DeclarationBox, GoodsKeysEscAndAnotherWorkstationsChange) {

@@ -33,18 +33,15 @@ QString DeclarationWithCal(const QStringList& cal_texts) {
   return m.Xml();
 }
 
-class IncomingEffects : public DbTest {
+class IncomingEffects : public HostTest {
  protected:
   void SetUp() override {
-    DbTest::SetUp();
+    HostTest::SetUp();
     if (Stopped()) return;
-    host_ = std::make_unique<TestHost>(GetParam());
-    ctx_ = std::make_unique<host::HostContext>(host_->Context(root_.path()));
     db().Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, TYP) values (1, 0, 'IE015')"));
     db().Exec(QStringLiteral("insert into GWARANCJE (ID_GWARANCJE, NUMER, GRN, KWOTA, SALDO) values (4, 'G/4', '24PL322010000123G', 5000, 5000)"));
     db().CreateGenerator(QStringLiteral("GID_GWARANCJE_POZYCJE"));
   }
-  host::Db& db() { return host_->db(); }
   void Declaration(const QString& xml) {
     db().Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, NR_WLASNY, XML) "
                              "values (1, 1, 1, 'IE015', 2, '24IE0150000010', :XML)"),
@@ -57,10 +54,6 @@ class IncomingEffects : public DbTest {
   }
   QString Load(const QString& xml) { return exchange::WczytajKomunikat(*ctx_, xml); }
   int Count(const char* table) { return db().GetCountFieldVal(QString::fromLatin1(table)); }
-
-  QTemporaryDir root_;
-  std::unique_ptr<TestHost> host_;
-  std::unique_ptr<host::HostContext> ctx_;
 };
 
 TEST_P(IncomingEffects, MrnAllocationChargesTheGuaranteesOfTheGoodsItems) {

@@ -29,16 +29,9 @@ QString WithHeader(const char* name, const char* attribute, const char* value) {
   return doc->ToXml();
 }
 
-class Incoming : public DbTest {
+class Incoming : public HostTest {
  protected:
-  void SetUp() override {
-    DbTest::SetUp();
-    if (Stopped()) return;
-    host_ = std::make_unique<TestHost>(GetParam());
-    ctx_ = std::make_unique<host::HostContext>(host_->Context(root_.path()));
-  }
 
-  host::Db& db() { return host_->db(); }
   void Transit(int id, int rodzaj, const QString& typ, const QString& mrn = {}) {
     db().Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, TYP, STATUS, MRN, OPIS) values (:ID, :R, :T, 2, :MRN, 'Wysłano')"),
               {{QStringLiteral("ID"), id}, {QStringLiteral("R"), rodzaj}, {QStringLiteral("T"), typ}, {QStringLiteral("MRN"), mrn}});
@@ -64,10 +57,6 @@ class Incoming : public DbTest {
     return out;
   }
   int Count(const QString& table) { return db().GetCountFieldVal(table); }
-
-  QTemporaryDir root_;
-  std::unique_ptr<TestHost> host_;
-  std::unique_ptr<host::HostContext> ctx_;
 };
 
 TEST_P(Incoming, DepartureAnswersAttachToTheirTransitAndRankItsState) {

@@ -15,7 +15,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 
 #include <map>
 
@@ -41,15 +40,13 @@ QByteArray Mail(const char* id, const char* subject, const QByteArray& parts = {
   return raw + "Content-Type: multipart/mixed; boundary=\"b1\"\r\n\r\n" + parts + "--b1--\r\n";
 }
 
-class MailChannel : public DbTest {
+class MailChannel : public HostTest {
  protected:
   void SetUp() override {
-    DbTest::SetUp();
+    HostTest::SetUp();
     if (Stopped()) return;
     servers_ = &Servers();
     if (!servers_->failure.isEmpty()) VELMORA_MISSING_PEER("mail servers could not start (scripts/mail.sh): " + servers_->failure.toStdString());
-    host_ = std::make_unique<TestHost>(GetParam());
-    ctx_ = std::make_unique<host::HostContext>(host_->Context(root_.path()));
     host_->user.Set(host::TUser(1, QStringLiteral("jan"), QStringLiteral("Jan Kowalski"), QStringLiteral("Gdynia"), false, false, false));
   }
   void TearDown() override { host::SetProcessOptions(nullptr); }
@@ -113,29 +110,11 @@ class MailChannel : public DbTest {
   }
   void ReadMailbox(const QString& protocol, bool usuwaj);
 
-  QTemporaryDir root_;
   MailServers* servers_ = nullptr;
-  std::unique_ptr<TestHost> host_;
-  std::unique_ptr<host::HostContext> ctx_;
 };
 
-int RunTool(const QStringList& args) {
-  QProcess p;
-  p.start(QStringLiteral("openssl"), args);
-  return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-}
-
 TEST_P(MailChannel, SignedDeclarationGoesByTheAgencyAccountToTheOfficeAddress) {
-  const QString keys = root_.filePath(QStringLiteral("keys"));
-  QDir().mkpath(keys);
-  ASSERT_EQ(RunTool({"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=Agencja", "-keyout",
-                     keys + "/key.pem", "-out", keys + "/cert.pem"}), 0);
-  ASSERT_EQ(RunTool({"pkcs12", "-export", "-inkey", keys + "/key.pem", "-in", keys + "/cert.pem", "-out", keys + "/store.p12",
-                     "-passout", "pass:tajne"}), 0);
-  QDir().mkpath(root_.filePath(QStringLiteral("bin")));
-  ASSERT_TRUE(QFile::copy(QStringLiteral(VELMORA_SIGNER_PATH), host::SignerPath(root_.path())));
-  host_->options->WriteOption(QStringLiteral("PODPIS"), QStringLiteral("CERTYFIKAT"), keys + "/store.p12", host::OptionScope::Application);
-  host_->options->WriteOption(QStringLiteral("PODPIS"), QStringLiteral("HASLO"), QStringLiteral("tajne"), host::OptionScope::Application);
+  ASSERT_EQ(InstallSigner(*host_->options, root_.path(), QStringLiteral(VELMORA_SIGNER_PATH)), QString());
   host_->options->WriteOption(QStringLiteral("KANAL_ZWROTNY"), QStringLiteral("URL"), QStringLiteral("https://127.0.0.1/odpowiedzi"),
                               host::OptionScope::Application);
   host::SetProcessOptions(host_->options.get());

@@ -22,19 +22,16 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QThread>
 
 namespace velmora::testing {
 namespace {
 
-class OutgoingFile : public DbTest {
+class OutgoingFile : public HostTest {
  protected:
   void SetUp() override {
-    DbTest::SetUp();
+    HostTest::SetUp();
     if (Stopped()) return;
-    host_ = std::make_unique<TestHost>(GetParam());
-    ctx_ = std::make_unique<host::HostContext>(host_->Context(root_.path()));
     host_->db().Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, TYP, STATUS, MRN) values (1, 0, 'IE014', 1, '24PL322010NS0001A7')"));
     xml::Message m = Wniosek();
     host_->db().Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, NR_WLASNY, XML) "
@@ -58,10 +55,6 @@ class OutgoingFile : public DbTest {
   void Channel(const char* key, const QString& value) {
     host_->options->WriteOption(QStringLiteral("KANAL_ZWROTNY"), QString::fromLatin1(key), value, host::OptionScope::Application);
   }
-
-  QTemporaryDir root_;
-  std::unique_ptr<TestHost> host_;
-  std::unique_ptr<host::HostContext> ctx_;
 };
 
 TEST_P(OutgoingFile, ReturnChannelIsConfiguredByAnyOfItsKeys) {
@@ -130,14 +123,6 @@ TEST_P(OutgoingFile, UnloadingRemarksWeighAsMuchAsTheRegisterEntriesOfTheirMRN) 
 
 VELMORA_ON_BOTH_ENGINES(OutgoingFile);
 
-int RunTool(const QString& program, const QStringList& args, QString* output = nullptr) {
-  QProcess p;
-  p.setProcessChannelMode(QProcess::MergedChannels);
-  p.start(program, args);
-  if (!p.waitForFinished(60000)) return -1;
-  if (output) *output = QString::fromUtf8(p.readAll());
-  return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-}
 
 // With a certificate of our own and the built signer below the root.
 class SignedOutgoingFile : public OutgoingFile {
@@ -146,15 +131,7 @@ class SignedOutgoingFile : public OutgoingFile {
     OutgoingFile::SetUp();
     if (Stopped()) return;
     keys_ = root_.filePath(QStringLiteral("keys"));
-    QDir().mkpath(keys_);
-    ASSERT_EQ(RunTool(QStringLiteral("openssl"), {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=Agencja Celna",
-                                               "-keyout", keys_ + "/key.pem", "-out", keys_ + "/cert.pem"}), 0);
-    ASSERT_EQ(RunTool(QStringLiteral("openssl"), {"pkcs12", "-export", "-inkey", keys_ + "/key.pem", "-in", keys_ + "/cert.pem", "-out",
-                                               keys_ + "/store.p12", "-passout", "pass:tajne"}), 0);
-    QDir().mkpath(root_.filePath(QStringLiteral("bin")));
-    ASSERT_TRUE(QFile::copy(QStringLiteral(VELMORA_SIGNER_PATH), host::SignerPath(root_.path())));
-    host_->options->WriteOption(QStringLiteral("PODPIS"), QStringLiteral("CERTYFIKAT"), keys_ + "/store.p12", host::OptionScope::Application);
-    host_->options->WriteOption(QStringLiteral("PODPIS"), QStringLiteral("HASLO"), QStringLiteral("tajne"), host::OptionScope::Application);
+    ASSERT_EQ(InstallSigner(*host_->options, root_.path(), QStringLiteral(VELMORA_SIGNER_PATH)), QString());
     host::SetProcessOptions(host_->options.get());
     Channel("URL", QStringLiteral("https://127.0.0.1/odpowiedzi"));
     host_->user.Set(host::TUser(1, QStringLiteral("jan"), QStringLiteral("Jan Kowalski"), QStringLiteral("Gdańsk"), false, false, false));

@@ -10,7 +10,6 @@
 #include "support/test_host.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 namespace velmora::testing {
@@ -24,13 +23,11 @@ QString Cc(const char* name) {
   return QString::fromUtf8(f.readAll());
 }
 
-class PhaseFiveAnswers : public DbTest {
+class PhaseFiveAnswers : public HostTest {
  protected:
   void SetUp() override {
-    DbTest::SetUp();
+    HostTest::SetUp();
     if (Stopped()) return;
-    host_ = std::make_unique<TestHost>(GetParam());
-    ctx_ = std::make_unique<host::HostContext>(host_->Context(root_.path()));
     // A departure sent in phase 5 (its LRN is the declaration's own number) and an arrival.
     db().Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, TYP, STATUS, MRN, FAZA) values (1, 0, 'IE015', 2, '', 5), "
                              "(2, 1, 'IE007', 2, :MRN, 5)"),
@@ -44,7 +41,6 @@ class PhaseFiveAnswers : public DbTest {
     while (db().DBGetNewID(QStringLiteral("GID_TRANZYTY_POZYCJE")) < 4) {
     }
   }
-  host::Db& db() { return host_->db(); }
   void Message(int id, int tranzyt, int lp, const char* typ, const char* nr) {
     db().Exec(QStringLiteral("insert into TRANZYTY_POZYCJE (ID_TRANZYTY_POZYCJE, TRANZYTY_ID, LP, TYP, STATUS, NR_WLASNY, XML) "
                              "values (:ID, :T, :LP, :TYP, 2, :NR, '<x/>')"),
@@ -53,10 +49,6 @@ class PhaseFiveAnswers : public DbTest {
   }
   host::Row Transit(int id) { return *db().QueryOne(QStringLiteral("select * from TRANZYTY where ID_TRANZYTY = :ID"), {{QStringLiteral("ID"), id}}); }
   host::Row Last() { return *db().QueryOne(QStringLiteral("select * from TRANZYTY_POZYCJE order by ID_TRANZYTY_POZYCJE desc")); }
-
-  QTemporaryDir root_;
-  std::unique_ptr<TestHost> host_;
-  std::unique_ptr<host::HostContext> ctx_;
 };
 
 TEST_P(PhaseFiveAnswers, EachAnswerMovesItsTransitAsItsPhaseFourCounterpart) {
@@ -174,13 +166,11 @@ QString Xmllint(const xml::XmlDocumentPtr& doc, int faza) {
   const QString file = dir.filePath(QStringLiteral("cc.xml"));
   doc->Save(file);
   const QString cc = doc->DocumentElement().LocalName().toLower();
-  QProcess p;
-  p.setProcessChannelMode(QProcess::MergedChannels);
-  p.start(QStringLiteral("xmllint"), {QStringLiteral("--noout"), QStringLiteral("--schema"),
-                                      QStringLiteral(VELMORA_NCTS_DIR "/p%1/%2.xsd").arg(faza).arg(cc), file});
-  p.waitForFinished(60000);
-  const QString out = QString::fromUtf8(p.readAll());
-  return p.exitCode() == 0 ? QString() : out;
+  QString out;
+  return RunTool(QStringLiteral("xmllint"), {QStringLiteral("--noout"), QStringLiteral("--schema"),
+                                             QStringLiteral(VELMORA_NCTS_DIR "/p%1/%2.xsd").arg(faza).arg(cc), file}, &out) == 0
+             ? QString()
+             : out;
 }
 
 int Count(const xml::XmlNode& node, const QString& local) {

@@ -19,19 +19,11 @@
 namespace velmora::testing {
 namespace {
 
-int RunTool(const QString& program, const QStringList& args) {
-  QProcess p;
-  p.start(program, args);
-  return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-}
-
-class Puesc : public DbTest {
+class Puesc : public HostTest {
  protected:
   void SetUp() override {
-    DbTest::SetUp();
+    HostTest::SetUp();
     if (Stopped()) return;
-    host_ = std::make_unique<TestHost>(GetParam());
-    ctx_ = std::make_unique<host::HostContext>(host_->Context(root_.path()));
     Scenario({});
     sim_.setProgram(QStringLiteral("python3"));
     sim_.setArguments({QStringLiteral(VELMORA_SOURCE_DIR "/tools/puesc-sim/puesc_sim.py"), QStringLiteral("--port"), QStringLiteral("0"),
@@ -44,17 +36,8 @@ class Puesc : public DbTest {
               {{QStringLiteral("W"), QStringLiteral("http://127.0.0.1:%1/seap_wsChannel/DocumentHandlingPort").arg(port)}});
 
     // Signer with a certificate of our own, the client library, the account.
-    const QString keys = root_.filePath(QStringLiteral("keys"));
-    QDir().mkpath(keys);
-    ASSERT_EQ(RunTool(QStringLiteral("openssl"), {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=Agencja",
-                                               "-keyout", keys + "/key.pem", "-out", keys + "/cert.pem"}), 0);
-    ASSERT_EQ(RunTool(QStringLiteral("openssl"), {"pkcs12", "-export", "-inkey", keys + "/key.pem", "-in", keys + "/cert.pem", "-out",
-                                               keys + "/store.p12", "-passout", "pass:tajne"}), 0);
-    QDir().mkpath(root_.filePath(QStringLiteral("bin")));
-    ASSERT_TRUE(QFile::copy(QStringLiteral(VELMORA_SIGNER_PATH), host::SignerPath(root_.path())));
+    ASSERT_EQ(InstallSigner(*host_->options, root_.path(), QStringLiteral(VELMORA_SIGNER_PATH)), QString());
     ASSERT_TRUE(QFile::copy(QStringLiteral(VELMORA_PUESC_CLIENT_PATH), host::PuescClientPath(root_.path())));
-    Option("PODPIS", "CERTYFIKAT", keys + "/store.p12");
-    Option("PODPIS", "HASLO", QStringLiteral("tajne"));
     Option("KANAL_ZWROTNY", "URL", QStringLiteral("https://127.0.0.1/odpowiedzi"));
     Option("KANAL_WYSYLKI", "ECIP_SEAP_ID", QStringLiteral("agencja"));
     Option("KANAL_WYSYLKI", "ECIP_SEAP_HASLO", QStringLiteral("haslo"));
@@ -96,10 +79,7 @@ class Puesc : public DbTest {
   }
   int Received() { return Db().QueryValue(QStringLiteral("select count(*) from TRANZYTY_POZYCJE where ID_TRANZYTY_POZYCJE <> 36")).toInt(); }
 
-  QTemporaryDir root_;
   QProcess sim_;
-  std::unique_ptr<TestHost> host_;
-  std::unique_ptr<host::HostContext> ctx_;
 };
 
 TEST_P(Puesc, DepartureIsUploadedAndItsAnswersLoadedThenTheReleaseFetchedWithItsPrintout) {

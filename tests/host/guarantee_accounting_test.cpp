@@ -7,17 +7,14 @@
 namespace velmora::testing {
 namespace {
 
-class GuaranteeAccounting : public DbTest {
+class GuaranteeAccounting : public HostTest {
  protected:
   void SetUp() override {
-    DbTest::SetUp();
+    HostTest::SetUp();
     if (Stopped()) return;
-    host_ = std::make_unique<TestHost>(GetParam());
-    ctx_ = std::make_unique<host::HostContext>(host_->Context());
     // The stored balance is wrong on purpose: it must be recomputed from the movements.
     db().Exec(QStringLiteral("insert into Gwar (ID_Gwar, Numer, Kwota, Saldo) values (1, 'PL-GW-1', 1000.004, 5)"));
   }
-  host::Db& db() { return host_->db(); }
   int Rows() { return db().QueryValue(QStringLiteral("select count(*) from GwarPoz")).toInt(); }
   double Saldo() { return db().QueryValue(QStringLiteral("select Saldo from Gwar where ID_Gwar = 1")).toDouble(); }
 
@@ -30,9 +27,6 @@ class GuaranteeAccounting : public DbTest {
                                       QDateTime(QDate(2024, 3, 1), QTime(0, 0)), nullptr, QStringLiteral("SRC-1"),
                                       QDateTime(QDate(2024, 2, 1), QTime(0, 0)), true, data);
   }
-
-  std::unique_ptr<TestHost> host_;
-  std::unique_ptr<host::HostContext> ctx_;
 };
 
 TEST_P(GuaranteeAccounting, MovementsAreWrittenAndBalanceComesFromAllOfThem) {

@@ -15,16 +15,8 @@ using host::TerminowoscParametry;
 QString S(const char* s) { return QString::fromUtf8(s); }
 QDateTime At(int day, int h, int m = 0) { return QDateTime(QDate(2024, 3, day), QTime(h, m)); }
 
-class HostReports : public DbTest {
+class HostReports : public HostTest {
  protected:
-  void SetUp() override {
-    DbTest::SetUp();
-    if (Stopped()) return;
-    host_ = std::make_unique<TestHost>(GetParam());
-    ctx_ = std::make_unique<host::HostContext>(host_->Context());
-  }
-  host::Db& db() { return host_->db(); }
-
   void Transit(int id, int rodzaj, int rejestr, int nr, const QString& mrn, const QDate& utworzony = QDate(2024, 3, 1)) {
     db().Exec(S("insert into TRANZYTY (ID_TRANZYTY, REJESTRY_ID, RODZAJ, ROK, NR, NUMER, MRN, CREATE_DATE) "
                 "values (:ID, :REJ, :RODZAJ, 2024, :NR, :NUMER, :MRN, :D)"),
@@ -48,8 +40,6 @@ class HostReports : public DbTest {
                {S("D"), data}, {S("C"), czas}});
   }
 
-  std::unique_ptr<TestHost> host_;
-  std::unique_ptr<host::HostContext> ctx_;
   qint64 message_id_ = 0;
 };
 

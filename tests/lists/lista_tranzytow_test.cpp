@@ -11,7 +11,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
 
 namespace velmora::testing {
@@ -20,17 +19,14 @@ namespace {
 using lists::FiltrListy;
 using lists::ListaTranzytow;
 
-class TransitLists : public DbTest {
+class TransitLists : public HostTest {
  protected:
   void SetUp() override {
-    DbTest::SetUp();
+    HostTest::SetUp();
     if (Stopped()) return;
-    host_ = std::make_unique<TestHost>(GetParam());
-    ctx_ = std::make_unique<host::HostContext>(host_->Context());
     frame::AktywnyRejestr = {};
   }
   void TearDown() override { frame::AktywnyRejestr = {}; }
-  host::Db& db() { return host_->db(); }
   void Transit(int id, int rodzaj, int rejestr, int nr, const QString& mrn = {}) {
     db().Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ, REJESTRY_ID, ROK, NR, NUMER, MRN, TIR, WAGA_BRUTTO, NADAWCA_NAZWA) "
                              "values (:ID, :R, :REJ, 2024, :NR, :NUMER, :MRN, 1, 812.5, 'Bałtycka Spedycja')"),
@@ -45,8 +41,6 @@ class TransitLists : public DbTest {
                {QStringLiteral("S"), status}, {QStringLiteral("XML"), xml}});
     db().DBGetNewID(QStringLiteral("GID_TRANZYTY_POZYCJE"));
   }
-  std::unique_ptr<TestHost> host_;
-  std::unique_ptr<host::HostContext> ctx_;
 };
 
 TEST_P(TransitLists, QueryConditionsAndTheUserFilterKeptPerUser) {
@@ -222,10 +216,8 @@ TEST_P(TransitLists, RegisterPrintoutListsThePeriodsTransitsWithTheirClearances)
 
   const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
   if (pdftotext.isEmpty()) VELMORA_MISSING_PEER("pdftotext missing");
-  QProcess p;
-  p.start(pdftotext, {report.LastPdf(), QStringLiteral("-")});
-  ASSERT_TRUE(p.waitForFinished(20000));
-  const QString text = QString::fromUtf8(p.readAllStandardOutput());
+  QString text;
+  ASSERT_EQ(RunTool(pdftotext, {report.LastPdf(), QStringLiteral("-")}, &text), 0);
   EXPECT_TRUE(text.contains(QStringLiteral("24PL322010NS0001A7"))) << text.toStdString();
   EXPECT_TRUE(text.contains(QStringLiteral("Osoba zgłaszająca")));
   for (const char* s : {"Okres od: 01.03.2024 do: 05.03.2024", "05.03.2024", "04.03.2024"})
@@ -255,9 +247,8 @@ TEST_P(TransitLists, RegisterPrintoutListsThePeriodsTransitsWithTheirClearances)
   EXPECT_TRUE(report.Stopped());
   EXPECT_EQ(report.LastError(), QString());
   EXPECT_EQ(QFileInfo(pdf).size(), size);
-  p.start(pdftotext, {pdf, QStringLiteral("-")});
-  ASSERT_TRUE(p.waitForFinished(20000));
-  const QString all = QString::fromUtf8(p.readAllStandardOutput());
+  QString all;
+  ASSERT_EQ(RunTool(pdftotext, {pdf, QStringLiteral("-")}, &all), 0);
   for (int i = 100; i <= 279; ++i) EXPECT_TRUE(all.contains(QStringLiteral("MRN%1X").arg(i))) << i;
   if (!HasFailure()) QFile::remove(pdf);
 }

@@ -12,15 +12,8 @@ namespace {
 using lists::NastepnyKomunikat;
 using A = NastepnyKomunikat::Akcja;
 
-class MessagesOfATransit : public DbTest {
+class MessagesOfATransit : public HostTest {
  protected:
-  void SetUp() override {
-    DbTest::SetUp();
-    if (Stopped()) return;
-    host_ = std::make_unique<TestHost>(GetParam());
-    ctx_ = std::make_unique<host::HostContext>(host_->Context(root_.path()));
-  }
-  host::Db& db() { return host_->db(); }
   void Transit(int id, int rodzaj) {
     db().Exec(QStringLiteral("insert into TRANZYTY (ID_TRANZYTY, RODZAJ) values (:ID, :R)"), {{QStringLiteral("ID"), id}, {QStringLiteral("R"), rodzaj}});
   }
@@ -34,10 +27,6 @@ class MessagesOfATransit : public DbTest {
     db().DBGetNewID(QStringLiteral("GID_TRANZYTY_POZYCJE"));
   }
   lists::TranzytyPozycje List(int tranzyt, int rodzaj) { return lists::TranzytyPozycje(*ctx_, tranzyt, rodzaj); }
-
-  QTemporaryDir root_;
-  std::unique_ptr<TestHost> host_;
-  std::unique_ptr<host::HostContext> ctx_;
 };
 
 TEST_P(MessagesOfATransit, NextMessageFollowsTheLastOne) {

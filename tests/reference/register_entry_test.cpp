@@ -49,19 +49,16 @@ QString SadXml(const QList<Towar>& towary, const QString& masa = {}) {
 
 const QString kDefaultSad = SadXml({T("8471300000"), T("84713000")});
 
-class RegisterEntry : public DbTest {
+class RegisterEntry : public HostTest {
  protected:
   void SetUp() override {
-    DbTest::SetUp();
+    HostTest::SetUp();
     if (Stopped()) return;
-    host_ = std::make_unique<TestHost>(GetParam());
-    ctx_ = std::make_unique<host::HostContext>(host_->Context());
     db().Exec(QStringLiteral("insert into RGRejPow (ID_RGRejPow, Symbol, ID_RGGwarNowa) values (5, 'POW-5', 4)"));
     db().Exec(QStringLiteral("insert into RGRej (ID_RGRej, Symbol, bezPWD, ID_RGGwar, DC_Dni, ID_RGRejPow) "
                              "values (3, 'PU-3', 1, 1, 14, 5)"));
     db().Exec(QStringLiteral("insert into Gwar (ID_Gwar, Numer, Kwota, Saldo) values (1, 'PL-GW-1', 10000, 10000)"));
   }
-  host::Db& db() { return host_->db(); }
 
   // An entry waiting for approval in register 3; `extra` sets further columns.
   void Entry(int id, int liczba_poz, double dc_kwota, const Params& extra = {}, const QString& sad = kDefaultSad) {
@@ -81,9 +78,6 @@ class RegisterEntry : public DbTest {
                           {{QStringLiteral("ID"), id}});
   }
   int Count(const QString& table) { return db().QueryValue(QStringLiteral("select count(*) from ") + table).toInt(); }
-
-  std::unique_ptr<TestHost> host_;
-  std::unique_ptr<host::HostContext> ctx_;
 };
 
 TEST_P(RegisterEntry, CodeBlocksOfTheRegisterAndOfAllRegisters) {

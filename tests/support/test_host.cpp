@@ -2,9 +2,13 @@
 
 #include "module/registrations.h"
 #include "host/host_schema.h"
+#include "host/base/plugin_paths.h"
 #include "host/db/tools_db.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
 #include <QUrl>
 
 #include <atomic>
@@ -18,6 +22,30 @@ std::atomic<int> g_schema_counter{0};
 QString PgUrl() { return qEnvironmentVariable("VELMORA_TEST_PG_URL"); }
 
 }  // namespace
+
+int RunTool(const QString& program, const QStringList& args, QString* output) {
+  QProcess p;
+  p.setProcessChannelMode(QProcess::MergedChannels);
+  p.start(program, args);
+  if (!p.waitForFinished(60000)) return -1;
+  if (output) *output = QString::fromUtf8(p.readAll());
+  return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+QString InstallSigner(host::Options& options, const QString& root, const QString& signer) {
+  const QString keys = root + QStringLiteral("/keys");
+  QString out;
+  if (!QDir().mkpath(keys) || !QDir().mkpath(root + QStringLiteral("/bin"))) return QStringLiteral("no folders below ") + root;
+  if (RunTool(QStringLiteral("openssl"), {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=Agencja", "-keyout",
+                                          keys + "/key.pem", "-out", keys + "/cert.pem"}, &out) != 0 ||
+      RunTool(QStringLiteral("openssl"), {"pkcs12", "-export", "-inkey", keys + "/key.pem", "-in", keys + "/cert.pem", "-out",
+                                          keys + "/store.p12", "-passout", "pass:tajne"}, &out) != 0)
+    return QStringLiteral("openssl: ") + out;
+  if (!QFile::copy(signer, host::SignerPath(root))) return QStringLiteral("the signer could not be copied from ") + signer;
+  options.WriteOption(QStringLiteral("PODPIS"), QStringLiteral("CERTYFIKAT"), keys + "/store.p12", host::OptionScope::Application);
+  options.WriteOption(QStringLiteral("PODPIS"), QStringLiteral("HASLO"), QStringLiteral("tajne"), host::OptionScope::Application);
+  return {};
+}
 
 bool PeersRequired() { return qEnvironmentVariable("VELMORA_REQUIRE_PEERS") == QLatin1String("1"); }
 

@@ -78,6 +78,31 @@ class DbTest : public ::testing::TestWithParam<TestEngine> {
   bool Stopped() const { return IsSkipped() || HasFatalFailure(); }
 };
 
+// A test host and its context over an application root of its own, on each engine. A fixture's
+// own SetUp goes on after this one unless `Stopped`.
+class HostTest : public DbTest {
+ protected:
+  void SetUp() override {
+    DbTest::SetUp();
+    if (Stopped()) return;
+    host_ = std::make_unique<TestHost>(GetParam());
+    ctx_ = std::make_unique<host::HostContext>(host_->Context(root_.path()));
+  }
+  host::Db& db() { return host_->db(); }
+
+  QTemporaryDir root_;
+  std::unique_ptr<TestHost> host_;
+  std::unique_ptr<host::HostContext> ctx_;
+};
+
+// A program the test runs to its end (openssl, xmlsec1, xmllint, pdftotext): its exit code, or -1
+// when it did not end within a minute; OUTPUT gets what it printed on both channels.
+int RunTool(const QString& program, const QStringList& args, QString* output = nullptr);
+
+// The agency's signing certificate (self-signed, made now, passphrase "tajne") in ROOT/keys and
+// SIGNER copied below ROOT, set in OPTIONS as the clerk sets them. Empty, or what failed.
+QString InstallSigner(host::Options& options, const QString& root, const QString& signer);
+
 std::string EngineName(const ::testing::TestParamInfo<TestEngine>& info);
 
 #define VELMORA_ON_BOTH_ENGINES(Suite)                                                                  \
