@@ -345,18 +345,12 @@ class Load {
     if (in_.typ == frame::typ::IE025 && ctx_.switches.FZADURODER) ApproveRegisterEntries();
   }
 
-  // The found transit's type, last ordinal, waiting IE025 and warehouse link.
+  // The found transit's type, last ordinal and waiting IE025, in one read.
   void ReadState() {
-    auto state = db_.QueryOne(QStringLiteral("select t.TYP as T_TYP, (select count(*) from EX_SAD e where e.NCTS = 1 and e.IdNCTS = t.ID_TRANZYTY) "
-                                             "as EX_ILE from TRANZYTY t where t.ID_TRANZYTY = :T"),
-                              {{QStringLiteral("T"), in_.tranzyt}});
+    auto state = frame::TransitStore(db_).Stan(in_.tranzyt);
     // A message may outlive its transit (a deletion by another program): nothing to attach to.
     if (!state) throw Refusal{QStringLiteral("Nie znalezniono komunikatu o numerze własnym ") + in_.nr_powiazany};
     state_ = std::move(*state);
-    transit_typ_ = state_.Str(QStringLiteral("T_TYP"));
-    frame::TransitStore store(db_);
-    max_lp_ = store.MaxLp(in_.tranzyt);
-    ie025_ = store.NajnowszyId(in_.tranzyt, frame::typ::IE025);
   }
 
   host::TWpisGwarancja Entry(double second_amount, int gwarancja_id, const QString& mrn) const {
@@ -379,8 +373,6 @@ class Load {
   // The warehouse modules' duties released by the transit: any failure ends only this part.
   void WarehouseRelease() {
     const Params transit{{QStringLiteral("ID"), in_.tranzyt}};
-    // Most departures have nothing in the warehouse, as the transit's state already told.
-    if (state_.Int(QStringLiteral("EX_ILE")) == 0) return;
     const auto first = db_.QueryOne(QStringLiteral("select ID_IM from EX_SAD where NCTS=1 and IdNCTS=:ID"), transit);
     if (!first) return;
     host::Savepoint savepoint(db_);
@@ -480,13 +472,13 @@ class Load {
 
   qint64 Store(const QString& typ_powiazany) {
     frame::TransitStore store(db_);
-    int lp = max_lp_ + 1;
-    had_ie025_ = ie025_ > 0;
+    int lp = state_.max_lp + 1;
+    had_ie025_ = state_.ie025 > 0;
     if (had_ie025_) {
       // The release from transit stays the last message of its transit.
-      const auto ie025 = store.Komunikat(ie025_);
+      const auto ie025 = store.Komunikat(state_.ie025);
       const int ie025_lp = ie025 ? ie025->Int(QStringLiteral("LP")) : 0;
-      store.UstawLp(ie025_, lp);
+      store.UstawLp(state_.ie025, lp);
       lp = ie025_lp;
     }
     frame::NowyKomunikat k;
@@ -510,7 +502,7 @@ class Load {
     if (!in_.mrn.isEmpty() && !platform) kolumny.insert(QStringLiteral("MRN"), in_.mrn);
     if (in_.typ == frame::typ::IE928 && !in_.lrn.isEmpty()) kolumny.insert(QStringLiteral("LRN"), in_.lrn);
     frame::TransitStore store(db_);
-    if (!had_ie025_ && !platform && in_.typ != frame::typ::UPO && RankTypu(transit_typ_) <= RankTypu(in_.typ))
+    if (!had_ie025_ && !platform && in_.typ != frame::typ::UPO && RankTypu(state_.typ) <= RankTypu(in_.typ))
       store.UstawStan(in_.tranzyt, in_.typ, in_.opis.left(100), in_.status, kolumny);
     else
       store.UstawKolumny(in_.tranzyt, kolumny);
@@ -525,10 +517,7 @@ class Load {
   bool had_ie025_ = false;
   bool related_read_ = false;
   bool numbers_read_ = false;
-  QString transit_typ_;
-  host::Row state_;
-  int max_lp_ = 0;
-  qint64 ie025_ = 0;
+  frame::StanTranzytu state_;
   std::vector<host::Row> numbers_;
   std::vector<host::Row> related_;
 };

@@ -87,6 +87,16 @@ int TransitStore::MaxLp(qint64 tranzyt) {
   return db_.GetMaxFieldVal(QStringLiteral("TRANZYTY_POZYCJE"), QStringLiteral("LP"), kWhereTranzyt, {{QStringLiteral("ID"), tranzyt}}).toInt();
 }
 
+std::optional<StanTranzytu> TransitStore::Stan(qint64 tranzyt) {
+  const auto r = db_.QueryOne(
+      QStringLiteral("select t.TYP, (select max(p.LP) from TRANZYTY_POZYCJE p where p.TRANZYTY_ID = t.ID_TRANZYTY) as MAX_LP, "
+                     "(select max(p.ID_TRANZYTY_POZYCJE) from TRANZYTY_POZYCJE p where p.TRANZYTY_ID = t.ID_TRANZYTY and p.TYP = 'IE025') as IE025 "
+                     "from TRANZYTY t where t.ID_TRANZYTY = :T"),
+      {{QStringLiteral("T"), tranzyt}});
+  if (!r) return std::nullopt;
+  return StanTranzytu{r->Str(QStringLiteral("TYP")), r->Int(QStringLiteral("MAX_LP")), r->Int64(QStringLiteral("IE025"))};
+}
+
 qint64 TransitStore::NajnowszyId(qint64 tranzyt, const QString& typ) {
   host::Params p{{QStringLiteral("T"), tranzyt}};
   QString sql = QStringLiteral("select max(ID_TRANZYTY_POZYCJE) from TRANZYTY_POZYCJE where TRANZYTY_ID = :T");

@@ -38,6 +38,13 @@ struct NowyKomunikat {
 // The transits' messages (TRANZYTY_POZYCJE) and the state they give their transit (TRANZYTY):
 // the one place that reads and writes them, on the connection it is given (inside the caller's
 // transaction when there is one).
+// What a new message must know of its transit before it is attached.
+struct StanTranzytu {
+  QString typ;       // the type that gives the transit its state
+  int max_lp = 0;    // the highest ordinal of its messages
+  qint64 ie025 = 0;  // its newest release from transit, 0 when it has none
+};
+
 class TransitStore {
  public:
   explicit TransitStore(host::Db& db) : db_(db) {}
@@ -63,6 +70,8 @@ class TransitStore {
   int Ile(qint64 tranzyt);
   int IleWyslanych(qint64 tranzyt);
   int MaxLp(qint64 tranzyt);
+  // One read for the whole state; nothing when the transit does not exist.
+  std::optional<StanTranzytu> Stan(qint64 tranzyt);
   // The newest message id of the transit (of `typ` when one is given), 0 when it has none.
   qint64 NajnowszyId(qint64 tranzyt, const QString& typ = {});
 
