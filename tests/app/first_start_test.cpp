@@ -339,7 +339,7 @@ TEST_F(FirstStart, APlatformLeftBehindIsReplacedAndAForeignPortHolderNamed) {
                 "(WEBSERVICE_URL, SZKOLENIE).").arg(port).arg(obcy_pid).arg((QStringList{python} + obcy).join(QLatin1Char(' '))).toStdString());
     EXPECT_TRUE(zyje(obcy_pid));
   }
-  ::kill(static_cast<pid_t>(obcy_pid), SIGKILL);
+  if (obcy_pid > 0) ::kill(static_cast<pid_t>(obcy_pid), SIGKILL);
 }
 
 // Every command of every menu, hidden ones included, opens its window or says why not: no

@@ -86,6 +86,8 @@ std::optional<PortHolder> ListeningOn(int port) {
 
 bool EndHolder(qint64 pid, int port, int wait_ms) {
 #ifdef Q_OS_LINUX
+  // kill() of 0 or -1 would end this program's whole process group or every process it may signal.
+  if (pid <= 0) return false;
   const auto held = [pid, port] {
     const auto holder = ListeningOn(port);
     return holder && (holder->pid == pid || holder->pid == 0);
