@@ -207,7 +207,7 @@ bool Zatwierdzenie::Run() {
     const QString text = QStringLiteral("Na dokumencie stwierdzono niepoprawną wagę brutto !");
     Log(text);
     if (!cicho_ &&
-        ctx_.dialogs.PytanieNieTak(text + QLatin1Char('\r') + QStringLiteral("Czy kontynuować zatwierdzania wpisu ?")) !=
+        ctx_.dialogs.PytanieNieTak(text + QLatin1Char('\r') + QStringLiteral("Czy kontynuować zatwierdzanie wpisu ?")) !=
             host::kIdYes) {
       Log(kPrzerwano);
       return false;

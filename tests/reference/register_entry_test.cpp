@@ -185,7 +185,7 @@ TEST_P(RegisterEntry, RefusalsLeaveTheEntryAsItWas) {
          db().Exec(QStringLiteral("delete from BlokadaCN"));
          Entry(24, 1, 10, {}, SadXml({T("8471300000", "10", "12")}));
        },
-       " - przerwano zatwierdzanie wpisu."},
+       "Na dokumencie stwierdzono niepoprawną wagę brutto !\rCzy kontynuować zatwierdzanie wpisu ?"},
       {25, [&] { Entry(25, 1, 10, {{QStringLiteral("ID_RGRej"), 8}}); }, " - brak powiadomienia dla wybranego wpisu."},
       {26, [&] { Entry(26, 1, 10, {{QStringLiteral("ID_RGRej"), 8}, {QStringLiteral("ID_RGPow"), 1}}); },
        " - powiadomienia typu a nie jest obsługiwane (opcja w przygotowaniu)."},
