@@ -19,15 +19,10 @@ struct World : fuzz::FuzzWorld {
   }
 };
 
-World& W() {
-  static World* w = new World;  // lives for the whole run
-  return *w;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  World& w = W();
+  World& w = fuzz::Once<World>();
   const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
   if (!departure::SprawdzImportowanyTekst(text).isEmpty()) return 0;
   departure::DeklaracjaIE015 d(*w.ctx);

@@ -43,15 +43,10 @@ struct World : fuzz::FuzzWorld {
   }
 };
 
-World& W() {
-  static World* w = new World;  // lives for the whole run
-  return *w;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  World& w = W();
+  World& w = fuzz::Once<World>();
   const auto before = fuzz::RowCounts(*w.file_db);
   const int status = w.Import(QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
   const auto after = fuzz::RowCounts(*w.file_db);

@@ -24,11 +24,6 @@ struct World : fuzz::FuzzWorld {
   World() { QDir(dir.path()).mkpath(QStringLiteral("Slowniki")); }
 };
 
-World& W() {
-  static World* w = new World;  // lives for the whole run
-  return *w;
-}
-
 QByteArray Read(const QString& path) {
   QFile f(path);
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -37,7 +32,7 @@ QByteArray Read(const QString& path) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  World& w = W();
+  World& w = fuzz::Once<World>();
   const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
   {
     QFile f(w.file);

@@ -44,6 +44,13 @@ struct FuzzWorld : FuzzApp, bench::BenchHost {
   }
 };
 
+// The target's world, made on the first input and kept for the whole run.
+template <class World>
+World& Once() {
+  static World* w = new World;
+  return *w;
+}
+
 // The rows of every table, by table: what "nothing stored" is checked against.
 inline std::map<QString, int> RowCounts(host::Db& db) {
   std::map<QString, int> counts;

@@ -14,11 +14,6 @@ struct World : fuzz::FuzzWorld {
   World() { AddTransits(); }
 };
 
-World& W() {
-  static World* w = new World;  // lives for the whole run
-  return *w;
-}
-
 // The log line, or empty when the document raised (it is no XML).
 QString Load(World& w, const QString& text) {
   try {
@@ -33,7 +28,7 @@ bool Applied(const QString& line) { return line.startsWith(QStringLiteral("Wczyt
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  World& w = W();
+  World& w = fuzz::Once<World>();
   const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
   const auto before = fuzz::RowCounts(*w.db);
   // The outer transaction keeps the database the same for every input.

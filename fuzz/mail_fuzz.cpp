@@ -21,15 +21,10 @@ struct World : fuzz::FuzzWorld {
   }
 };
 
-World& W() {
-  static World* w = new World;  // lives for the whole run
-  return *w;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  World& w = W();
+  World& w = fuzz::Once<World>();
   host::MailMessage m;
   try {
     m = host::ParseMail(QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));

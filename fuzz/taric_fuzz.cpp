@@ -13,15 +13,10 @@ struct World : fuzz::FuzzWorld {
   World() { host::ImportujTaric(*db, QByteArray("84713000;Laptopy;0;23\n0101;Konie;11,5;8\n")); }
 };
 
-World& W() {
-  static World* w = new World;  // lives for the whole run
-  return *w;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  World& w = W();
+  World& w = fuzz::Once<World>();
   const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
   const auto before = fuzz::RowCounts(*w.db);
   w.db->StartTransaction();

@@ -19,15 +19,10 @@ struct World : fuzz::FuzzWorld {
   }
 };
 
-World& W() {
-  static World* w = new World;  // lives for the whole run
-  return *w;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  World& w = W();
+  World& w = fuzz::Once<World>();
   const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
   w.db->UpdateMemoField(QStringLiteral("TRANZYTY_POZYCJE"), QStringLiteral("XML"), QStringLiteral("ID_TRANZYTY_POZYCJE = 2"), text);
   const auto before = fuzz::RowCounts(*w.db);
